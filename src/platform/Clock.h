@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QDateTime>
+
+#include <chrono>
+
+namespace vantrel {
+
+// Every delay and timer goes through one clock, so tests can drive time instead of waiting.
+class Clock {
+public:
+    virtual ~Clock() = default;
+
+    virtual QDateTime now() const = 0;
+    // Suspends the calling coroutine; the main thread stays free.
+    virtual QCoro::Task<> sleep(std::chrono::milliseconds duration) = 0;
+    // Blocks the calling thread.
+    virtual void sleepBlocking(std::chrono::milliseconds duration) = 0;
+};
+
+} // namespace vantrel

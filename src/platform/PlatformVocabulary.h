@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace vantrel {
+
+// The phrases of user-facing texts that name a platform's keys and places. The texts are built from
+// these, so every backend speaks its own desktop's words and everything else stays fixed.
+struct PlatformVocabulary {
+    QString copyHotKey;                // "⌃⌥C"
+    QString regionHotKey;              // "⌃⌥R"
+    QString pasteKey;                  // "⌘V"
+    QString accessibilitySettingsPath; // "System Settings → Privacy & Security → Accessibility"
+    QString screenRecordingSettingsPath;
+    QString accessibilitySnapshotName; // "macOS accessibility snapshot"
+
+    static PlatformVocabulary macOS();
+};
+
+inline PlatformVocabulary PlatformVocabulary::macOS() {
+    return {
+        QStringLiteral("⌃⌥C"),
+        QStringLiteral("⌃⌥R"),
+        QStringLiteral("⌘V"),
+        QStringLiteral("System Settings → Privacy & Security → Accessibility"),
+        QStringLiteral("System Settings → Privacy & Security → Screen Recording"),
+        QStringLiteral("macOS accessibility snapshot"),
+    };
+}
+
+} // namespace vantrel

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "Clock.h"
+
+namespace vantrel {
+
+class SystemClock final : public Clock {
+public:
+    QDateTime now() const override;
+    QCoro::Task<> sleep(std::chrono::milliseconds duration) override;
+    void sleepBlocking(std::chrono::milliseconds duration) override;
+};
+
+} // namespace vantrel
