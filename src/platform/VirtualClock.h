@@ -13,7 +13,7 @@ namespace vantrel {
 // advance() passes their deadline; a blocking sleep moves the time on at once.
 class VirtualClock final : public Clock {
 public:
-    explicit VirtualClock(QDateTime start = QDateTime(QDate(2026, 1, 31), QTime(9, 15, 2), QTimeZone::UTC));
+    explicit VirtualClock(QDateTime start = QDateTime(QDate(2026, 1, 31), QTime(9, 15, 2), Qt::UTC));
 
     QDateTime now() const override;
     QCoro::Task<> sleep(std::chrono::milliseconds duration) override;

@@ -1,0 +1,20 @@
+#include "AccessibilityCaptureError.h"
+
+namespace vantrel {
+
+QString AccessibilityCaptureError::localizedDescription() const {
+    switch (code) {
+    case Code::permissionDenied:
+        return appName + QStringLiteral(" needs Accessibility access. Enable it in ") +
+               settingsPath + QStringLiteral(".");
+    case Code::noElement:
+        return QStringLiteral("No accessibility element found under the cursor.");
+    case Code::writeFailed:
+        return QStringLiteral("Could not write accessibility snapshot to disk.");
+    case Code::serializationFailed:
+        return QStringLiteral("Could not serialize the accessibility tree.");
+    }
+    Q_UNREACHABLE();
+}
+
+} // namespace vantrel

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "CaptureOutcome.h"
+#include "output/CaptureMode.h"
+
+#include <QCoro/QCoroTask>
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+#include <QUrl>
+
+#include <optional>
+#include <utility>
+
+namespace vantrel {
+
+class AccessibilityCapturing;
+class BundleWriting;
+class PasteboardWriting;
+class ScreenCapturing;
+class UserDefaults;
+struct CapturedAccessibility;
+
+// Runs one capture from start to finish and reports its status line or its error. Keeps nothing
+// between captures; the pasteboard is written only once every step that can fail has succeeded.
+class ClipCoordinator final {
+public:
+    struct Services {
+        AccessibilityCapturing& accessibilityCapture;
+        ScreenCapturing& screenCapture;
+        BundleWriting& bundleWriter;
+        PasteboardWriting& pasteboardWriter;
+        const UserDefaults& defaults;
+    };
+
+    explicit ClipCoordinator(Services services);
+
+    // Points and areas are in bottom-left space.
+    QCoro::Task<CaptureOutcome> capture(CaptureMode mode, std::optional<QPointF> mouseLocation,
+                                        std::optional<QRectF> regionScreenRect,
+                                        bool preferFrontWindows);
+    QCoro::Task<CaptureOutcome> captureBundle(std::optional<QPointF> mouseLocation,
+                                              std::optional<QRectF> regionScreenRect,
+                                              bool preferFrontWindows);
+    QCoro::Task<CaptureOutcome> captureScreenshotOnly(std::optional<QRectF> regionScreenRect);
+    CaptureOutcome captureTreeOnly(std::optional<QPointF> mouseLocation,
+                                   std::optional<QRectF> regionScreenRect, bool preferFrontWindows);
+
+    using ScreenshotPair = std::pair<std::optional<QImage>, std::optional<QUrl>>;
+    // Throws the screen capture service's error unchanged.
+    QCoro::Task<ScreenshotPair> captureScreenshotPair(std::optional<QRectF> regionScreenRect);
+
+private:
+    CapturedAccessibility captureAccessibility(std::optional<QPointF> mouseLocation,
+                                               std::optional<QRectF> regionScreenRect,
+                                               bool preferFrontWindows);
+    QString bundleStatusLine(const CapturedAccessibility& accessibility, bool hasRegion) const;
+
+    Services m_services;
+};
+
+} // namespace vantrel

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QRectF>
+
+#include <optional>
+
+namespace vantrel {
+
+// Lets the user drag an area; none when they cancel. The area is in bottom-left space.
+class RegionSelecting {
+public:
+    virtual ~RegionSelecting() = default;
+
+    virtual QCoro::Task<std::optional<QRectF>> selectRegion() = 0;
+};
+
+} // namespace vantrel

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "BundlePasteboardFormat.h"
+#include "CaptureBundle.h"
+#include "accessibility/CapturedAccessibility.h"
+
+#include <QImage>
+
+#include <optional>
+
+namespace vantrel {
+
+// Replaces the pasteboard's contents with one capture's payload. Never fails.
+class PasteboardWriting {
+public:
+    virtual ~PasteboardWriting() = default;
+
+    virtual void writeBundle(const CaptureBundle& bundle,
+                             const CapturedAccessibility& accessibility,
+                             const std::optional<QImage>& screenshot,
+                             BundlePasteboardFormat pasteboardFormat) = 0;
+    virtual void writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL) = 0;
+    virtual void writeTree(const CapturedAccessibility& accessibility) = 0;
+};
+
+} // namespace vantrel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "CapturedScreen.h"
+
+#include <QCoro/QCoroTask>
+#include <QList>
+#include <QRectF>
+
+#include <optional>
+
+namespace vantrel {
+
+// Takes screenshots. Throws ScreenCaptureError, or the platform's own PlatformError unchanged.
+class ScreenCapturing {
+public:
+    virtual ~ScreenCapturing() = default;
+
+    // The front window, or every display when there is none; empty means no screenshot.
+    virtual QCoro::Task<QList<CapturedScreen>>
+    capture(bool windowOnly, std::optional<quint32> excludeWindowNumber) = 0;
+    // An area in bottom-left space.
+    virtual QCoro::Task<CapturedScreen> capture(QRectF regionInScreenCoordinates) = 0;
+};
+
+} // namespace vantrel

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QString>
+
+#include <memory>
+
+namespace vantrel {
+
+class Clock;
+class NotificationCenter;
+struct Platform;
+
+// The one process-wide answer for the Accessibility and Screen Recording permissions, refreshed
+// by polling and announced on every change. Asks the system for each permission at most once per
+// run and opens the matching privacy pane.
+class SystemPermissionsService final {
+public:
+    struct State {
+        bool accessibility = false;
+        bool screenRecording = false;
+        friend bool operator==(const State&, const State&) = default;
+    };
+
+    static inline const QString didChangeNotification = QStringLiteral("VantrelPermissionsDidChange");
+    static inline const QString privacyURLPrefix = QStringLiteral(
+        "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_");
+
+    SystemPermissionsService(const Platform& platform, NotificationCenter& center, Clock& clock);
+    ~SystemPermissionsService();
+
+    const State& state() const { return m_state; }
+    // Starts the permission-denied messages.
+    QString appName() const;
+    bool didRequestScreenRecording() const { return m_didRequestScreenRecording; }
+
+    void startMonitoring();
+    void requestAccessibilityIfNeeded();
+    void requestAccessibility();
+    bool requestScreenRecordingIfNeeded();
+    void openAccessibilitySettings();
+    void openScreenRecordingSettings();
+    // Called whenever the application becomes active.
+    void resetPromptFlags();
+
+private:
+    QCoro::Task<> monitorLoop(std::shared_ptr<bool> alive);
+    QCoro::Task<bool> screenRecordingGranted();
+    void openPrivacySettings(const QString& anchor);
+
+    const Platform& m_platform;
+    NotificationCenter& m_center;
+    Clock& m_clock;
+    State m_state;
+    bool m_hasPromptedAccessibilityThisSession = false;
+    bool m_hasPromptedScreenRecordingThisSession = false;
+    bool m_didRequestScreenRecording = false;
+    bool m_monitoring = false;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+} // namespace vantrel
