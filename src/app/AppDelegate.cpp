@@ -51,16 +51,24 @@ void AppDelegate::setLastStatus(const QString& status) {
     Q_EMIT lastStatusChanged();
 }
 
-void AppDelegate::copyNowFromMenu() { startCopy(true, false); }
-void AppDelegate::copyRegionFromMenu() { startCopy(true, true); }
-void AppDelegate::copyFromHotKey() { startCopy(false, false); }
-void AppDelegate::copyRegionFromHotKey() { startCopy(false, true); }
+void AppDelegate::copyNowFromMenu() {
+    startCopy(true, false);
+}
+void AppDelegate::copyRegionFromMenu() {
+    startCopy(true, true);
+}
+void AppDelegate::copyFromHotKey() {
+    startCopy(false, false);
+}
+void AppDelegate::copyRegionFromHotKey() {
+    startCopy(false, true);
+}
 
 void AppDelegate::startCopy(bool fromMenu, bool useRegion) {
     runCopy(QPointer<AppDelegate>(this), fromMenu, useRegion);
 }
 
-QCoro::Task<> AppDelegate::performCopy(bool fromMenu, bool useRegion) {
+QCoro::Task<std::optional<CaptureOutcome>> AppDelegate::performCopy(bool fromMenu, bool useRegion) {
     const CaptureMode mode = CaptureModeSettings::primaryMode(m_deps.defaults);
 
     std::optional<QPointF> capturePoint;
@@ -76,7 +84,7 @@ QCoro::Task<> AppDelegate::performCopy(bool fromMenu, bool useRegion) {
         area = co_await m_deps.regionSelection.selectRegion();
         if (!area) {
             setLastStatus(QStringLiteral("Capture cancelled."));
-            co_return;
+            co_return std::nullopt;
         }
         co_await m_deps.clock.sleep(overlaySettleDelay);
     }
@@ -92,14 +100,15 @@ QCoro::Task<> AppDelegate::performCopy(bool fromMenu, bool useRegion) {
         setLastStatus(localizedDescription(outcome.error()));
         openSettingsIfPermissionDenied(outcome.error(), mode);
     }
+    co_return outcome;
 }
 
 QString AppDelegate::toastText(const QString& statusLine, const UserDefaults& defaults,
                                const PlatformVocabulary& vocabulary) {
     // A plain substring test: it matches a node count of exactly 1, a snapshot of its root alone.
     if (statusLine.contains(QStringLiteral("· 1 AX nodes")))
-        return QStringLiteral("Copied, but the AX tree is empty — press ") +
-               vocabulary.copyHotKey + QStringLiteral(" again");
+        return QStringLiteral("Copied, but the AX tree is empty — press ") + vocabulary.copyHotKey +
+               QStringLiteral(" again");
     return QStringLiteral("Copied — press ") + vocabulary.pasteKey + QStringLiteral(" in ") +
            title(AgentPasteTargetSettings::target(defaults));
 }

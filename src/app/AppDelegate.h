@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CaptureError.h"
+#include "CaptureOutcome.h"
 #include "output/CaptureMode.h"
 #include "platform/MouseMonitor.h"
 
@@ -31,7 +31,7 @@ class AppDelegate final : public QObject {
     Q_PROPERTY(QPointF lastCaptureMouseLocation READ lastCaptureMouseLocation NOTIFY
                    lastCaptureMouseLocationChanged)
 
-public:
+  public:
     struct Dependencies {
         const Platform& platform;
         ClipCoordinator& coordinator;
@@ -56,7 +56,9 @@ public:
     void copyRegionFromHotKey();
 
     // Runs one capture and reports it through the status line, the toast and the privacy panes.
-    QCoro::Task<> performCopy(bool fromMenu, bool useRegion);
+    // The outcome is also handed back (none when the area selection was cancelled) for callers
+    // such as the command line that report it themselves.
+    QCoro::Task<std::optional<CaptureOutcome>> performCopy(bool fromMenu, bool useRegion);
 
     static QString toastText(const QString& statusLine, const UserDefaults& defaults,
                              const PlatformVocabulary& vocabulary);
@@ -64,11 +66,11 @@ public:
     void startMouseTracking();
     void openLatestBundle();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void lastStatusChanged();
     void lastCaptureMouseLocationChanged();
 
-private:
+  private:
     void startCopy(bool fromMenu, bool useRegion);
     void rememberMouseLocation();
 

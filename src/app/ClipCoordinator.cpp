@@ -80,8 +80,10 @@ QCoro::Task<CaptureOutcome> ClipCoordinator::captureBundle(std::optional<QPointF
     }
 
     m_services.pasteboardWriter.writeBundle(
-        bundle, accessibility, image, BundlePasteboardFormatSettings::activeFormat(m_services.defaults));
-    co_return CaptureOutcome::success(bundleStatusLine(accessibility, regionScreenRect.has_value()));
+        bundle, accessibility, image,
+        BundlePasteboardFormatSettings::activeFormat(m_services.defaults));
+    co_return CaptureOutcome::success(
+        bundleStatusLine(accessibility, regionScreenRect.has_value()));
 }
 
 QString ClipCoordinator::bundleStatusLine(const CapturedAccessibility& accessibility,

@@ -24,7 +24,7 @@ struct CapturedAccessibility;
 // Runs one capture from start to finish and reports its status line or its error. Keeps nothing
 // between captures; the pasteboard is written only once every step that can fail has succeeded.
 class ClipCoordinator final {
-public:
+  public:
     struct Services {
         AccessibilityCapturing& accessibilityCapture;
         ScreenCapturing& screenCapture;
@@ -50,7 +50,7 @@ public:
     // Throws the screen capture service's error unchanged.
     QCoro::Task<ScreenshotPair> captureScreenshotPair(std::optional<QRectF> regionScreenRect);
 
-private:
+  private:
     CapturedAccessibility captureAccessibility(std::optional<QPointF> mouseLocation,
                                                std::optional<QRectF> regionScreenRect,
                                                bool preferFrontWindows);

@@ -21,7 +21,8 @@ AgentPasteTarget derivedFromPasteboardFormat(const UserDefaults& defaults) {
 } // namespace
 
 AgentPasteTarget AgentPasteTargetSettings::target(const UserDefaults& defaults) {
-    if (const auto stored = agentPasteTargetFromRaw(defaults.string(defaultsKey).value_or(QString())))
+    if (const auto stored =
+            agentPasteTargetFromRaw(defaults.string(defaultsKey).value_or(QString())))
         return *stored;
     return derivedFromPasteboardFormat(defaults);
 }

@@ -55,8 +55,12 @@ std::optional<BundlePasteboardFormat> bundlePasteboardFormatFromRaw(const QStrin
     return std::nullopt;
 }
 
-QString title(BundlePasteboardFormat format) { return QString::fromUtf8(textsFor(format).title); }
+QString title(BundlePasteboardFormat format) {
+    return QString::fromUtf8(textsFor(format).title);
+}
 
-QString detail(BundlePasteboardFormat format) { return QString::fromUtf8(textsFor(format).detail); }
+QString detail(BundlePasteboardFormat format) {
+    return QString::fromUtf8(textsFor(format).detail);
+}
 
 } // namespace vantrel

@@ -14,6 +14,8 @@ struct AXElement {
     friend bool operator==(AXElement, AXElement) = default;
 };
 
-inline size_t qHash(AXElement element, size_t seed = 0) { return ::qHash(element.id, seed); }
+inline size_t qHash(AXElement element, size_t seed = 0) {
+    return ::qHash(element.id, seed);
+}
 
 } // namespace vantrel

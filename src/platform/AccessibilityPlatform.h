@@ -12,7 +12,7 @@ namespace vantrel {
 // The accessibility API of the desktop: trust, hit-testing, application roots and attribute reads.
 // Points are in top-left global space, in points.
 class AccessibilityPlatform {
-public:
+  public:
     virtual ~AccessibilityPlatform() = default;
 
     virtual bool isProcessTrusted() const = 0;

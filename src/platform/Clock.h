@@ -9,7 +9,7 @@ namespace vantrel {
 
 // Every delay and timer goes through one clock, so tests can drive time instead of waiting.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
 
     virtual QDateTime now() const = 0;

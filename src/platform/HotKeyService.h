@@ -9,7 +9,7 @@ namespace vantrel {
 // System-wide key combinations. A press of a registered combination reaches the handler with the
 // id it was registered under.
 class HotKeyService {
-public:
+  public:
     using Handler = std::function<void(quint32 id)>;
 
     virtual ~HotKeyService() = default;

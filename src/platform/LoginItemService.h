@@ -4,7 +4,7 @@ namespace vantrel {
 
 // Registration of the application as a login item. Failures throw PlatformError.
 class LoginItemService {
-public:
+  public:
     enum class Status { notRegistered, enabled, requiresApproval, notFound };
 
     virtual ~LoginItemService() = default;

@@ -13,8 +13,12 @@ void MemoryUserDefaults::setString(const QString& key, const QString& value) {
     m_values.insert(key, value);
 }
 
-bool MemoryUserDefaults::boolValue(const QString& key) const { return m_values.value(key).toBool(); }
+bool MemoryUserDefaults::boolValue(const QString& key) const {
+    return m_values.value(key).toBool();
+}
 
-void MemoryUserDefaults::setBool(const QString& key, bool value) { m_values.insert(key, value); }
+void MemoryUserDefaults::setBool(const QString& key, bool value) {
+    m_values.insert(key, value);
+}
 
 } // namespace vantrel

@@ -9,7 +9,7 @@ namespace vantrel {
 
 // Global mouse events: those that go to other applications, never our own.
 class MouseMonitor {
-public:
+  public:
     using Token = quint64;
     enum EventMask : quint64 {
         MouseMoved = 1u << 5,

@@ -9,7 +9,7 @@ namespace vantrel {
 
 // Notifications by name. Observers run on the posting thread, in the order they were added.
 class NotificationCenter final {
-public:
+  public:
     using Observer = std::function<void()>;
     using Token = quint64;
 
@@ -17,7 +17,7 @@ public:
     void removeObserver(Token token);
     void post(const QString& name);
 
-private:
+  private:
     struct Registration {
         Token token;
         QString name;

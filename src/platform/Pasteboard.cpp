@@ -6,9 +6,7 @@ namespace vantrel {
 
 namespace {
 
-template <class... Ts> struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
+template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
 
 QJsonValue dumpRepresentation(const Pasteboard::Representation& representation) {
     return std::visit(
@@ -16,7 +14,8 @@ QJsonValue dumpRepresentation(const Pasteboard::Representation& representation) 
             [](const QString& text) { return QJsonValue(text); },
             [](const QUrl& url) { return QJsonValue(url.toString(QUrl::FullyEncoded)); },
             [](const QImage& image) {
-                return QJsonValue(QJsonObject{{"width", image.width()}, {"height", image.height()}});
+                return QJsonValue(
+                    QJsonObject{{"width", image.width()}, {"height", image.height()}});
             },
             [](const QByteArray& data) { return QJsonValue(QString::fromUtf8(data)); },
         },

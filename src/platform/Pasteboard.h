@@ -15,7 +15,7 @@ namespace vantrel {
 // Our model of the general pasteboard: a list of items, each with typed representations. Backends
 // keep it (the simulated desktop) or mirror it onto the OS clipboard after every change.
 class Pasteboard {
-public:
+  public:
     static inline const QString plainTextType = QStringLiteral("public.utf8-plain-text");
     static inline const QString fileURLType = QStringLiteral("public.file-url");
     static inline const QString imageType = QStringLiteral("public.tiff");
@@ -43,11 +43,11 @@ public:
     // image as {"width", "height"}, data as UTF-8 text.
     QJsonArray dump() const;
 
-protected:
+  protected:
     // Called after every change, so a backend can mirror the model.
     virtual void contentsDidChange() {}
 
-private:
+  private:
     void setRepresentation(const QString& type, Representation representation);
 
     QList<Item> m_items;

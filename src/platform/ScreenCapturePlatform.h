@@ -13,7 +13,7 @@ namespace vantrel {
 
 struct ShareableDisplay {
     quint32 displayID = 0;
-    QRectF frame; // top-left global space
+    QRectF frame;      // top-left global space
     double width = 0;  // points
     double height = 0; // points
 };
@@ -56,7 +56,7 @@ struct StreamConfiguration {
 
 // Screen pictures and the Screen Recording permission. The asynchronous calls throw PlatformError.
 class ScreenCapturePlatform {
-public:
+  public:
     virtual ~ScreenCapturePlatform() = default;
 
     virtual QCoro::Task<ShareableContent> shareableContent(bool excludeDesktopWindows,

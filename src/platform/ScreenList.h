@@ -18,7 +18,7 @@ struct ScreenInfo {
 
 // The screens, the first being the one with the menu bar, and the global cursor.
 class ScreenList {
-public:
+  public:
     virtual ~ScreenList() = default;
 
     virtual QList<ScreenInfo> screens() const = 0;

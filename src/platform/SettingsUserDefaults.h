@@ -9,7 +9,7 @@ namespace vantrel {
 // Defaults kept by QSettings in an INI file; by default under the XDG config dir
 // (~/.config/Vantrel/Vantrel.conf).
 class SettingsUserDefaults final : public UserDefaults {
-public:
+  public:
     SettingsUserDefaults();
     explicit SettingsUserDefaults(const QString& iniPath);
 
@@ -18,7 +18,7 @@ public:
     bool boolValue(const QString& key) const override;
     void setBool(const QString& key, bool value) override;
 
-private:
+  private:
     mutable QSettings m_settings;
 };
 

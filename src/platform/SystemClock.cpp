@@ -6,7 +6,9 @@
 
 namespace vantrel {
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTimeUtc(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTimeUtc();
+}
 
 QCoro::Task<> SystemClock::sleep(std::chrono::milliseconds duration) {
     co_await QCoro::sleepFor(duration);

@@ -5,7 +5,7 @@
 namespace vantrel {
 
 class SystemClock final : public Clock {
-public:
+  public:
     QDateTime now() const override;
     QCoro::Task<> sleep(std::chrono::milliseconds duration) override;
     void sleepBlocking(std::chrono::milliseconds duration) override;

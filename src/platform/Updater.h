@@ -4,7 +4,7 @@ namespace vantrel {
 
 // The software updater; it reports its own errors in its own user interface.
 class Updater {
-public:
+  public:
     virtual ~Updater() = default;
 
     virtual void start() = 0;

@@ -8,7 +8,7 @@ namespace vantrel {
 
 // The user's persisted preferences, as strings and flags under string keys.
 class UserDefaults {
-public:
+  public:
     virtual ~UserDefaults() = default;
 
     // None when the key is absent or holds something other than a string.

@@ -7,13 +7,17 @@ struct VirtualClock::SleepAwaiter {
     std::chrono::milliseconds deadline;
 
     bool await_ready() const noexcept { return deadline <= clock->m_elapsed; }
-    void await_suspend(std::coroutine_handle<> handle) { clock->m_sleepers.emplace(deadline, handle); }
+    void await_suspend(std::coroutine_handle<> handle) {
+        clock->m_sleepers.emplace(deadline, handle);
+    }
     void await_resume() const noexcept {}
 };
 
 VirtualClock::VirtualClock(QDateTime start) : m_start(std::move(start)) {}
 
-QDateTime VirtualClock::now() const { return m_start.addMSecs(m_elapsed.count()); }
+QDateTime VirtualClock::now() const {
+    return m_start.addMSecs(m_elapsed.count());
+}
 
 QCoro::Task<> VirtualClock::sleep(std::chrono::milliseconds duration) {
     m_requested.append(duration);

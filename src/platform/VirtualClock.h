@@ -12,8 +12,9 @@ namespace vantrel {
 // A clock that moves only when told to. Sleeping coroutines resume, in deadline order, when
 // advance() passes their deadline; a blocking sleep moves the time on at once.
 class VirtualClock final : public Clock {
-public:
-    explicit VirtualClock(QDateTime start = QDateTime(QDate(2026, 1, 31), QTime(9, 15, 2), Qt::UTC));
+  public:
+    explicit VirtualClock(QDateTime start = QDateTime(QDate(2026, 1, 31), QTime(9, 15, 2),
+                                                      Qt::UTC));
 
     QDateTime now() const override;
     QCoro::Task<> sleep(std::chrono::milliseconds duration) override;
@@ -25,7 +26,7 @@ public:
     // Every duration asked of sleep() and sleepBlocking(), in order.
     const QList<std::chrono::milliseconds>& requestedSleeps() const { return m_requested; }
 
-private:
+  private:
     struct SleepAwaiter;
 
     QDateTime m_start;

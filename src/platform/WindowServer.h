@@ -26,10 +26,11 @@ struct RunningApplication {
 
 // The window server: which windows are on screen, front to back, and which applications own them.
 class WindowServer {
-public:
+  public:
     virtual ~WindowServer() = default;
 
-    // On-screen windows front to back, desktop elements excluded; none when the list is unavailable.
+    // On-screen windows front to back, desktop elements excluded; none when the list is
+    // unavailable.
     virtual std::optional<QList<WindowListEntry>> onScreenWindows() const = 0;
     virtual std::optional<QString> applicationName(qint32 pid) const = 0;
     virtual qint32 ownPid() const = 0;

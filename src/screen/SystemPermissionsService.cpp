@@ -18,7 +18,9 @@ SystemPermissionsService::SystemPermissionsService(const Platform& platform,
                                                    NotificationCenter& center, Clock& clock)
     : m_platform(platform), m_center(center), m_clock(clock) {}
 
-SystemPermissionsService::~SystemPermissionsService() { *m_alive = false; }
+SystemPermissionsService::~SystemPermissionsService() {
+    *m_alive = false;
+}
 
 QString SystemPermissionsService::appName() const {
     return m_platform.identity.bundleName.value_or(QStringLiteral("This app"));

@@ -15,14 +15,15 @@ struct Platform;
 // by polling and announced on every change. Asks the system for each permission at most once per
 // run and opens the matching privacy pane.
 class SystemPermissionsService final {
-public:
+  public:
     struct State {
         bool accessibility = false;
         bool screenRecording = false;
         friend bool operator==(const State&, const State&) = default;
     };
 
-    static inline const QString didChangeNotification = QStringLiteral("VantrelPermissionsDidChange");
+    static inline const QString didChangeNotification =
+        QStringLiteral("VantrelPermissionsDidChange");
     static inline const QString privacyURLPrefix = QStringLiteral(
         "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_");
 
@@ -43,7 +44,7 @@ public:
     // Called whenever the application becomes active.
     void resetPromptFlags();
 
-private:
+  private:
     QCoro::Task<> monitorLoop(std::shared_ptr<bool> alive);
     QCoro::Task<bool> screenRecordingGranted();
     void openPrivacySettings(const QString& anchor);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "output/CaptureMode.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+
+namespace vantrel {
+
+// The options of `vantrel capture`. Points and areas are in bottom-left space.
+struct CaptureOptions {
+    std::optional<QString> scenePath;
+    std::optional<CaptureMode> mode; // overrides the stored mode for this run only
+    std::optional<QRectF> region;
+    std::optional<QPointF> at;
+    bool frontWindow = false;
+    bool json = false;
+    std::optional<QString> pasteboardOut;
+
+    // The options, or a usage error message. Arguments exclude the program and command names.
+    static std::variant<CaptureOptions, QString> parse(const QStringList& arguments);
+    static QString usage();
+};
+
+} // namespace vantrel

@@ -1,0 +1,41 @@
+#include "CaptureReport.h"
+
+namespace vantrel {
+
+namespace {
+
+QJsonValue optionalString(const std::optional<QString>& value) {
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue bundleJson(const std::optional<CaptureBundle>& bundle) {
+    if (!bundle)
+        return QJsonValue::Null;
+    return QJsonObject{
+        {"directory", bundle->directory.toLocalFile()},
+        {"stableCaptureURL", bundle->stableCaptureURL.toLocalFile()},
+        {"experimentalCaptureURL", bundle->experimentalCaptureURL.toLocalFile()},
+        {"screenshotURL", bundle->screenshotURL ? QJsonValue(bundle->screenshotURL->toLocalFile())
+                                                : QJsonValue(QJsonValue::Null)},
+        {"accessibilityURL", bundle->accessibilityURL.toLocalFile()},
+    };
+}
+
+} // namespace
+
+QJsonObject CaptureReport::toJson() const {
+    QJsonArray opened;
+    for (const QUrl& url : openedURLs)
+        opened.append(url.toString());
+    return QJsonObject{
+        {"ok", ok},
+        {"status", status},
+        {"toast", optionalString(toast)},
+        {"error", optionalString(error)},
+        {"bundle", bundleJson(bundle)},
+        {"pasteboard", pasteboard},
+        {"openedURLs", opened},
+    };
+}
+
+} // namespace vantrel

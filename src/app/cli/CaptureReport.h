@@ -1,0 +1,28 @@
+#pragma once
+
+#include "output/CaptureBundle.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace vantrel {
+
+// What one command-line capture tells its caller, as text or as one JSON object.
+struct CaptureReport {
+    bool ok = false;
+    QString status;
+    std::optional<QString> toast;
+    std::optional<QString> error;
+    std::optional<CaptureBundle> bundle;
+    QJsonArray pasteboard;
+    QList<QUrl> openedURLs;
+
+    QJsonObject toJson() const;
+};
+
+} // namespace vantrel

@@ -1,0 +1,316 @@
+#include "app/AppDelegate.h"
+#include "CaptureFakes.h"
+#include "app/ClipCoordinator.h"
+#include "input/RegionSelecting.h"
+#include "input/ToastShowing.h"
+#include "output/AgentPasteTargetSettings.h"
+#include "output/CaptureModeSettings.h"
+#include "platform/MemoryUserDefaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/StandardLocations.h"
+#include "platform/VirtualClock.h"
+#include "platform/sim/SceneLoader.h"
+#include "platform/sim/SimDesktop.h"
+#include "screen/SystemPermissionsService.h"
+#include "support/RunSync.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+const char* const sceneJson = R"({
+  "screens": [{"frame": [0, 0, 1440, 900], "scale": 2, "number": 1}],
+  "mouse": [300, 640],
+  "permissions": {"accessibility": true, "screenRecording": true},
+  "apps": [{"pid": 501, "name": "Mail", "bundleId": "com.example.mail"}],
+  "frontmost": 501,
+  "windows": []
+})";
+
+class ScriptedRegionSelection final : public RegionSelecting {
+  public:
+    std::optional<QRectF> answer = QRectF(100, 200, 40, 20);
+    int calls = 0;
+
+    QCoro::Task<std::optional<QRectF>> selectRegion() override {
+        ++calls;
+        co_return answer;
+    }
+};
+
+class RecordingToast final : public ToastShowing {
+  public:
+    QStringList shown;
+    void show(const QString& text) override { shown.append(text); }
+};
+
+class AppDelegateTest : public ::testing::Test {
+  protected:
+    AppDelegateTest() {
+        QObject::connect(&delegate, &AppDelegate::lastStatusChanged,
+                         [this] { statuses.append(delegate.lastStatus()); });
+    }
+
+    // Runs a trigger to its end, moving the virtual clock on for its delays.
+    std::optional<CaptureOutcome> perform(bool fromMenu, bool useRegion) {
+        auto task = delegate.performCopy(fromMenu, useRegion);
+        clock.advance(1s);
+        return runSync(std::move(task));
+    }
+
+    QStringList openedURLs() const {
+        QStringList urls;
+        for (const QUrl& url : desktop.openedURLs())
+            urls.append(url.toString());
+        return urls;
+    }
+
+    SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
+    Platform platform = desktop.platform();
+    MemoryUserDefaults defaults;
+    NotificationCenter center;
+    VirtualClock clock;
+    FakeAccessibilityCapture accessibility;
+    FakeScreenCapture screen;
+    FakeBundleWriter bundleWriter;
+    FakePasteboardWriter pasteboard;
+    ClipCoordinator coordinator{{accessibility, screen, bundleWriter, pasteboard, defaults}};
+    ScriptedRegionSelection regionSelection;
+    RecordingToast toast;
+    SystemPermissionsService permissions{platform, center, clock};
+    AppDelegate delegate{
+        {platform, coordinator, defaults, clock, regionSelection, toast, permissions}};
+    QStringList statuses;
+};
+
+} // namespace
+
+TEST_F(AppDelegateTest, StartsReady) {
+    EXPECT_EQ(delegate.lastStatus(), "Ready. Set mode in menu, then press ⌃⌥C.");
+    EXPECT_EQ(delegate.lastCaptureMouseLocation(), QPointF(300, 640));
+}
+
+TEST_F(AppDelegateTest, TheFourTriggers) {
+    const QString success = "Copied for Claude Code: Button \"Send\" · Inbox · 11 AX nodes";
+    const QString capturing = "Capturing (Full capture (for agents))…";
+    const QString drag = "Drag an area · release mouse to capture · Esc cancels";
+    const struct {
+        const char* name;
+        bool fromMenu;
+        bool useRegion;
+        QList<std::chrono::milliseconds> delays;
+        std::optional<QPointF> point;
+        bool preferFront;
+        QStringList statuses;
+    } cases[] = {
+        {"hotkey window", false, false, {}, std::nullopt, false, {capturing, success}},
+        {"hotkey area",
+         false,
+         true,
+         {150ms},
+         QPointF(120, 210),
+         false,
+         {drag, capturing, success + " · region capture"}},
+        {"menu window", true, false, {200ms}, QPointF(700, 50), true, {capturing, success}},
+        {"menu area",
+         true,
+         true,
+         {200ms, 150ms},
+         QPointF(120, 210),
+         false,
+         {drag, capturing, success + " · region capture"}},
+    };
+    delegate.startMouseTracking();
+    desktop.moveMouse(QPointF(700, 50));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        statuses.clear();
+        accessibility.calls.clear();
+        toast.shown.clear();
+        const auto before = clock.requestedSleeps().size();
+
+        const auto outcome = perform(c.fromMenu, c.useRegion);
+        ASSERT_TRUE(outcome && outcome->isSuccess());
+        EXPECT_EQ(clock.requestedSleeps().mid(before), c.delays);
+        ASSERT_EQ(accessibility.calls.size(), 1);
+        EXPECT_EQ(accessibility.calls[0].point, c.point);
+        EXPECT_EQ(accessibility.calls[0].preferFrontWindow, c.preferFront);
+        EXPECT_EQ(statuses, c.statuses);
+        EXPECT_EQ(toast.shown, QStringList{"Copied — press ⌘V in Claude Code"});
+    }
+}
+
+TEST_F(AppDelegateTest, MenuCommandsWaitBeforeCapturing) {
+    auto task = delegate.performCopy(true, false);
+    clock.advance(199ms);
+    EXPECT_TRUE(accessibility.calls.isEmpty());
+    clock.advance(1ms);
+    EXPECT_EQ(accessibility.calls.size(), 1);
+    EXPECT_TRUE(runSync(std::move(task)).has_value());
+}
+
+TEST_F(AppDelegateTest, ACancelledAreaCapturesNothing) {
+    regionSelection.answer = std::nullopt;
+    EXPECT_FALSE(perform(false, true).has_value());
+    EXPECT_EQ(statuses, (QStringList{"Drag an area · release mouse to capture · Esc cancels",
+                                     "Capture cancelled."}));
+    EXPECT_TRUE(accessibility.calls.isEmpty());
+    EXPECT_TRUE(toast.shown.isEmpty());
+    EXPECT_TRUE(pasteboard.writes.isEmpty());
+}
+
+TEST_F(AppDelegateTest, ToastText) {
+    NotificationCenter settingsCenter;
+    const struct {
+        const char* statusLine;
+        AgentPasteTarget agent;
+        const char* toast;
+    } cases[] = {
+        {"Copied for Cursor: Window \"Notes\" · Notes · 1 AX nodes", AgentPasteTarget::cursor,
+         "Copied, but the AX tree is empty — press ⌃⌥C again"},
+        {"Copied for Cursor: Group · 1 AX nodes · region capture", AgentPasteTarget::cursor,
+         "Copied, but the AX tree is empty — press ⌃⌥C again"},
+        {"Copied for Cursor: Window \"Notes\" · Notes · 11 AX nodes", AgentPasteTarget::cursor,
+         "Copied — press ⌘V in Cursor"},
+        {"Copied for Codex: Window \"Notes\" · Notes · 21 AX nodes", AgentPasteTarget::codex,
+         "Copied — press ⌘V in Codex"},
+        {"Copied screenshot. Paste once for the image.", AgentPasteTarget::claudeCode,
+         "Copied — press ⌘V in Claude Code"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statusLine);
+        AgentPasteTargetSettings::setTarget(defaults, settingsCenter, c.agent);
+        EXPECT_EQ(AppDelegate::toastText(c.statusLine, defaults, PlatformVocabulary::macOS()),
+                  QString(c.toast));
+    }
+}
+
+TEST_F(AppDelegateTest, AOneNodeSnapshotGetsTheEmptyTreeToastButTheNormalStatus) {
+    accessibility.result.nodeCount = 1;
+    perform(false, false);
+    EXPECT_EQ(delegate.lastStatus(),
+              "Copied for Claude Code: Button \"Send\" · Inbox · 1 AX nodes");
+    EXPECT_EQ(toast.shown, QStringList{"Copied, but the AX tree is empty — press ⌃⌥C again"});
+}
+
+TEST_F(AppDelegateTest, AFailureBecomesTheStatusLineWithoutAToast) {
+    screen.failure = ScreenCaptureError::permissionDenied("Vantrel", PlatformVocabulary::macOS());
+    perform(false, false);
+    EXPECT_EQ(delegate.lastStatus(),
+              "Vantrel needs Screen Recording access. Enable it in System Settings → Privacy & "
+              "Security → Screen Recording.");
+    EXPECT_TRUE(toast.shown.isEmpty());
+    EXPECT_TRUE(pasteboard.writes.isEmpty());
+    EXPECT_EQ(openedURLs(), QStringList{"x-apple.systempreferences:com.apple.settings."
+                                        "PrivacySecurity.extension?Privacy_ScreenCapture"});
+}
+
+TEST_F(AppDelegateTest, PermissionFollowUp) {
+    const QString accessibilityPane =
+        "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_"
+        "Accessibility";
+    const QString screenPane =
+        "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_"
+        "ScreenCapture";
+    const auto vocabulary = PlatformVocabulary::macOS();
+    const CaptureError axDenied = AccessibilityCaptureError::permissionDenied("V", vocabulary);
+    const CaptureError screenDenied = ScreenCaptureError::permissionDenied("V", vocabulary);
+    const CaptureError other = ScreenCaptureError::captureFailed();
+    const struct {
+        const char* name;
+        CaptureError error;
+        CaptureMode mode;
+        bool trusted;
+        bool stateRecordsScreen; // what the monitor last saw
+        bool preflight;          // what the platform answers now
+        QStringList opened;
+    } cases[] = {
+        {"accessibility denied",
+         axDenied,
+         CaptureMode::screenshot,
+         true,
+         true,
+         true,
+         {accessibilityPane}},
+        {"screen recording denied",
+         screenDenied,
+         CaptureMode::tree,
+         true,
+         true,
+         true,
+         {screenPane}},
+        {"tree, untrusted", other, CaptureMode::tree, false, true, true, {accessibilityPane}},
+        {"tree, trusted", other, CaptureMode::tree, true, false, false, {}},
+        {"bundle, untrusted", other, CaptureMode::bundle, false, false, false, {accessibilityPane}},
+        {"bundle, trusted, recording granted", other, CaptureMode::bundle, true, true, true, {}},
+        {"bundle, trusted, preflight passes", other, CaptureMode::bundle, true, false, true, {}},
+        {"bundle, trusted, recording missing",
+         other,
+         CaptureMode::bundle,
+         true,
+         false,
+         false,
+         {screenPane}},
+        {"screenshot, untrusted, recording missing",
+         other,
+         CaptureMode::screenshot,
+         false,
+         false,
+         false,
+         {screenPane}},
+        {"screenshot, recording granted", other, CaptureMode::screenshot, false, true, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimDesktop sim(SceneLoader::fromJson(sceneJson));
+        Platform simPlatform = sim.platform();
+        VirtualClock simClock;
+        SystemPermissionsService simPermissions(simPlatform, center, simClock);
+        sim.setScreenRecordingGranted(c.stateRecordsScreen);
+        simPermissions.startMonitoring(); // the first poll runs at once
+        sim.setScreenRecordingGranted(c.preflight);
+        sim.setAccessibilityTrusted(c.trusted);
+        AppDelegate subject{
+            {simPlatform, coordinator, defaults, simClock, regionSelection, toast, simPermissions}};
+
+        subject.openSettingsIfPermissionDenied(c.error, c.mode);
+        QStringList opened;
+        for (const QUrl& url : sim.openedURLs())
+            opened.append(url.toString());
+        EXPECT_EQ(opened, c.opened);
+    }
+}
+
+TEST_F(AppDelegateTest, RemembersTheCursorOfTheLastGlobalMouseEvent) {
+    int changes = 0;
+    QObject::connect(&delegate, &AppDelegate::lastCaptureMouseLocationChanged, [&] { ++changes; });
+    delegate.startMouseTracking(); // same position as at creation: no change to announce
+    EXPECT_EQ(changes, 0);
+    desktop.moveMouse(QPointF(10, 20));
+    EXPECT_EQ(delegate.lastCaptureMouseLocation(), QPointF(10, 20));
+    desktop.moveMouse(QPointF(10, 20));
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(AppDelegateTest, OpenLatestBundle) {
+    delegate.openLatestBundle();
+    EXPECT_EQ(delegate.lastStatus(), "No bundle yet. Set mode to Bundle and press ⌃⌥C.");
+    EXPECT_TRUE(openedURLs().isEmpty());
+
+    const QString root = StandardLocations::cachesDirectory() + "/Vantrel";
+    ASSERT_TRUE(QDir().mkpath(root + "/captures/one"));
+    ASSERT_TRUE(QFile::link(root + "/captures/one", root + "/latest"));
+    statuses.clear();
+    delegate.openLatestBundle();
+    EXPECT_TRUE(statuses.isEmpty());
+    EXPECT_EQ(openedURLs(), QStringList{QUrl::fromLocalFile(root + "/latest/").toString()});
+    QFile::remove(root + "/latest");
+    QDir(root + "/captures").removeRecursively();
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+// Small stand-ins for the capture services, so the pipeline can be driven through every outcome.
+
+#include "accessibility/AccessibilityCaptureError.h"
+#include "accessibility/AccessibilityCapturing.h"
+#include "output/BundleWriting.h"
+#include "output/PasteboardWriting.h"
+#include "platform/PlatformError.h"
+#include "screen/ScreenCaptureError.h"
+#include "screen/ScreenCapturing.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+
+namespace vantrel::testing {
+
+struct AccessibilityCall {
+    std::optional<QPointF> point;
+    std::optional<QRectF> region;
+    bool preferFrontWindow = false;
+};
+
+class FakeAccessibilityCapture final : public AccessibilityCapturing {
+  public:
+    CapturedAccessibility result{QUrl::fromLocalFile("/tmp/ax-1-ABCDEF12.json"), 11,
+                                 QStringLiteral("Button \"Send\" · Inbox"),
+                                 QStringLiteral("preview"), std::nullopt};
+    std::optional<AccessibilityCaptureError> error;
+    QList<AccessibilityCall> calls;
+
+    CapturedAccessibility captureUnderMouse(std::optional<QPointF> point,
+                                            std::optional<QRectF> region,
+                                            bool preferFrontWindow) override {
+        calls.append({point, region, preferFrontWindow});
+        if (error)
+            throw *error;
+        return result;
+    }
+};
+
+using ScreenFailure = std::variant<ScreenCaptureError, PlatformError>;
+
+class FakeScreenCapture final : public ScreenCapturing {
+  public:
+    QList<CapturedScreen> windowResult;
+    CapturedScreen regionResult;
+    std::optional<ScreenFailure> failure;
+    int windowCalls = 0;
+    QList<QRectF> regionCalls;
+
+    QCoro::Task<QList<CapturedScreen>> capture(bool windowOnly,
+                                               std::optional<quint32> excluded) override {
+        ++windowCalls;
+        lastWindowOnly = windowOnly;
+        lastExcluded = excluded;
+        throwFailure();
+        co_return windowResult;
+    }
+    QCoro::Task<CapturedScreen> capture(QRectF region) override {
+        regionCalls.append(region);
+        throwFailure();
+        co_return regionResult;
+    }
+
+    bool lastWindowOnly = false;
+    std::optional<quint32> lastExcluded;
+
+  private:
+    void throwFailure() const {
+        if (failure)
+            std::visit([](const auto& error) { throw error; }, *failure);
+    }
+};
+
+class FakeBundleWriter final : public BundleWriting {
+  public:
+    struct Call {
+        CapturedAccessibility accessibility;
+        std::optional<QUrl> sourceURL;
+        std::optional<QImage> image;
+    };
+    std::optional<PlatformError> error;
+    QList<Call> calls;
+    CaptureBundle bundle{QUrl::fromLocalFile("/tmp/captures/b"), {}, {}, std::nullopt, {}};
+
+    CaptureBundle write(const CapturedAccessibility& accessibility,
+                        const std::optional<QUrl>& sourceURL,
+                        const std::optional<QImage>& image) override {
+        calls.append({accessibility, sourceURL, image});
+        if (error)
+            throw *error;
+        return bundle;
+    }
+};
+
+// Records which payload was written; "nothing written" is an empty list.
+class FakePasteboardWriter final : public PasteboardWriting {
+  public:
+    struct Write {
+        QString kind;
+        bool hasImage = false;
+        std::optional<QUrl> fileURL;
+        std::optional<BundlePasteboardFormat> format;
+    };
+    QList<Write> writes;
+
+    void writeBundle(const CaptureBundle&, const CapturedAccessibility&,
+                     const std::optional<QImage>& screenshot,
+                     BundlePasteboardFormat format) override {
+        writes.append({"bundle", screenshot.has_value(), std::nullopt, format});
+    }
+    void writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL) override {
+        writes.append({"screenshot", !image.isNull(), fileURL, std::nullopt});
+    }
+    void writeTree(const CapturedAccessibility& accessibility) override {
+        writes.append({"tree", false, accessibility.fileURL, std::nullopt});
+    }
+};
+
+} // namespace vantrel::testing

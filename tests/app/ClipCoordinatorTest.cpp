@@ -1,0 +1,249 @@
+#include "app/ClipCoordinator.h"
+#include "CaptureFakes.h"
+#include "output/AgentPasteTargetSettings.h"
+#include "output/BundlePasteboardFormatSettings.h"
+#include "platform/MemoryUserDefaults.h"
+#include "platform/NotificationCenter.h"
+#include "support/RunSync.h"
+
+#include <QCoro/QCoroTask>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+class ClipCoordinatorTest : public ::testing::Test {
+  protected:
+    ClipCoordinatorTest() {
+        screen.windowResult = {{pngFile(), "Active window: Inbox", true}};
+        screen.regionResult = {pngFile(), "Region 200×100", true};
+    }
+
+    CaptureOutcome run(CaptureMode mode, std::optional<QPointF> mouse = std::nullopt,
+                       std::optional<QRectF> region = std::nullopt, bool preferFront = false) {
+        return runSync(coordinator.capture(mode, mouse, region, preferFront));
+    }
+
+    QUrl pngFile() {
+        const QString path = dir.filePath("shot.png");
+        if (!QFile::exists(path)) {
+            QImage image(8, 6, QImage::Format_RGB32);
+            image.fill(Qt::blue);
+            image.save(path);
+        }
+        return QUrl::fromLocalFile(path);
+    }
+
+    QUrl undecodableFile() {
+        const QString path = dir.filePath("broken.jpg");
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("not a picture");
+        return QUrl::fromLocalFile(path);
+    }
+
+    QTemporaryDir dir;
+    MemoryUserDefaults defaults;
+    NotificationCenter center;
+    FakeAccessibilityCapture accessibility;
+    FakeScreenCapture screen;
+    FakeBundleWriter bundleWriter;
+    FakePasteboardWriter pasteboard;
+    ClipCoordinator coordinator{{accessibility, screen, bundleWriter, pasteboard, defaults}};
+};
+
+} // namespace
+
+TEST_F(ClipCoordinatorTest, CapturePointIsTheAreaCentreWheneverAnAreaIsGiven) {
+    const struct {
+        const char* name;
+        std::optional<QPointF> mouse;
+        std::optional<QRectF> region;
+        std::optional<QPointF> expected;
+    } cases[] = {
+        {"area and cursor", QPointF(5, 5), QRectF(100, 200, 40, 20), QPointF(120, 210)},
+        {"area only", std::nullopt, QRectF(0, 0, 10, 10), QPointF(5, 5)},
+        {"cursor only", QPointF(300, 640), std::nullopt, QPointF(300, 640)},
+        {"neither", std::nullopt, std::nullopt, std::nullopt},
+    };
+    for (CaptureMode mode : {CaptureMode::bundle, CaptureMode::tree}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " in " + rawValue(mode).toStdString());
+            accessibility.calls.clear();
+            ASSERT_TRUE(run(mode, c.mouse, c.region, true).isSuccess());
+            ASSERT_EQ(accessibility.calls.size(), 1);
+            EXPECT_EQ(accessibility.calls[0].point, c.expected);
+            EXPECT_EQ(accessibility.calls[0].region, c.region);
+            EXPECT_TRUE(accessibility.calls[0].preferFrontWindow);
+        }
+    }
+}
+
+TEST_F(ClipCoordinatorTest, BundleStatusLineEndings) {
+    AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::codex);
+    const struct {
+        const char* name;
+        std::optional<QRectF> region;
+        std::optional<QString> note;
+        QString expected;
+    } cases[] = {
+        {"window capture", std::nullopt, std::nullopt,
+         "Copied for Codex: Button \"Send\" · Inbox · 11 AX nodes"},
+        {"area without note", QRectF(0, 0, 50, 50), std::nullopt,
+         "Copied for Codex: Button \"Send\" · Inbox · 11 AX nodes · region capture"},
+        {"area with note", QRectF(0, 0, 50, 50), QString("region root: Mail (pid 501)"),
+         "Copied for Codex: Button \"Send\" · Inbox · 11 AX nodes · region root: Mail (pid 501)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        accessibility.result.regionNote = c.note;
+        const CaptureOutcome outcome = run(CaptureMode::bundle, QPointF(1, 1), c.region);
+        ASSERT_TRUE(outcome.isSuccess());
+        EXPECT_EQ(outcome.statusLine(), c.expected);
+    }
+}
+
+TEST_F(ClipCoordinatorTest, BundleUsesTheWindowCaptureAndTheFormatStoredAtThatMoment) {
+    BundlePasteboardFormatSettings::setActiveFormat(defaults, center,
+                                                    BundlePasteboardFormat::experimentB);
+    ASSERT_TRUE(run(CaptureMode::bundle).isSuccess());
+    EXPECT_EQ(screen.windowCalls, 1);
+    EXPECT_TRUE(screen.lastWindowOnly);
+    EXPECT_EQ(screen.lastExcluded, std::nullopt);
+    ASSERT_EQ(bundleWriter.calls.size(), 1);
+    EXPECT_EQ(bundleWriter.calls[0].sourceURL, pngFile());
+    ASSERT_TRUE(bundleWriter.calls[0].image.has_value());
+    EXPECT_EQ(bundleWriter.calls[0].image->size(), QSize(8, 6));
+    ASSERT_EQ(pasteboard.writes.size(), 1);
+    EXPECT_EQ(pasteboard.writes[0].kind, "bundle");
+    EXPECT_TRUE(pasteboard.writes[0].hasImage);
+    EXPECT_EQ(pasteboard.writes[0].format, BundlePasteboardFormat::experimentB);
+}
+
+TEST_F(ClipCoordinatorTest, AnAreaIsPhotographedAloneWithoutAWindowCapture) {
+    const QRectF area(10, 20, 200, 100);
+    ASSERT_TRUE(run(CaptureMode::screenshot, QPointF(1, 1), area).isSuccess());
+    EXPECT_EQ(screen.regionCalls, QList<QRectF>{area});
+    EXPECT_EQ(screen.windowCalls, 0);
+    EXPECT_TRUE(accessibility.calls.isEmpty());
+}
+
+TEST_F(ClipCoordinatorTest, MissingOrUndecodablePicture) {
+    const struct {
+        const char* name;
+        bool emptyList;
+    } cases[] = {{"empty window list", true}, {"undecodable file", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        screen.windowResult = c.emptyList ? QList<CapturedScreen>{}
+                                          : QList<CapturedScreen>{{undecodableFile(), "w", true}};
+        bundleWriter.calls.clear();
+        pasteboard.writes.clear();
+
+        ASSERT_TRUE(run(CaptureMode::bundle).isSuccess());
+        ASSERT_EQ(bundleWriter.calls.size(), 1);
+        EXPECT_FALSE(bundleWriter.calls[0].image.has_value());
+        EXPECT_EQ(bundleWriter.calls[0].sourceURL.has_value(), !c.emptyList);
+        ASSERT_EQ(pasteboard.writes.size(), 1);
+        EXPECT_FALSE(pasteboard.writes[0].hasImage);
+
+        pasteboard.writes.clear();
+        const CaptureOutcome screenshotOnly = run(CaptureMode::screenshot);
+        ASSERT_FALSE(screenshotOnly.isSuccess());
+        EXPECT_EQ(localizedDescription(screenshotOnly.error()), "Screen capture failed.");
+        EXPECT_TRUE(pasteboard.writes.isEmpty());
+    }
+}
+
+TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
+    const auto denied =
+        ScreenCaptureError::permissionDenied("Vantrel", PlatformVocabulary::macOS());
+    const PlatformError framework{"SCStreamErrorDomain", -3801, "The user declined"};
+    const PlatformError disk{"file", 30, "Read-only file system"};
+    const struct {
+        const char* name;
+        CaptureMode mode;
+        std::optional<AccessibilityCaptureError> accessibilityError;
+        std::optional<ScreenFailure> screenFailure;
+        std::optional<PlatformError> writerError;
+        CaptureError expected;
+        int screenCalls;
+        int writerCalls;
+    } cases[] = {
+        {"no element in bundle mode",
+         CaptureMode::bundle,
+         AccessibilityCaptureError::noElement(),
+         {},
+         {},
+         AccessibilityCaptureError::noElement(),
+         0,
+         0},
+        {"no element in tree mode",
+         CaptureMode::tree,
+         AccessibilityCaptureError::noElement(),
+         {},
+         {},
+         AccessibilityCaptureError::noElement(),
+         0,
+         0},
+        {"screen recording denied after the snapshot",
+         CaptureMode::bundle,
+         {},
+         denied,
+         {},
+         denied,
+         1,
+         0},
+        {"framework error", CaptureMode::bundle, {}, framework, {}, framework, 1, 0},
+        {"framework error, screenshot mode",
+         CaptureMode::screenshot,
+         {},
+         framework,
+         {},
+         framework,
+         1,
+         0},
+        {"bundle folder not writable", CaptureMode::bundle, {}, {}, disk, disk, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        accessibility.error = c.accessibilityError;
+        screen.failure = c.screenFailure;
+        bundleWriter.error = c.writerError;
+        screen.windowCalls = 0;
+        bundleWriter.calls.clear();
+        accessibility.calls.clear();
+
+        const CaptureOutcome outcome = run(c.mode);
+        ASSERT_FALSE(outcome.isSuccess());
+        EXPECT_EQ(outcome.error(), c.expected);
+        EXPECT_EQ(screen.windowCalls, c.screenCalls);
+        EXPECT_EQ(bundleWriter.calls.size(), c.writerCalls);
+        EXPECT_EQ(accessibility.calls.size(), c.mode == CaptureMode::screenshot ? 0 : 1);
+        EXPECT_TRUE(pasteboard.writes.isEmpty());
+    }
+}
+
+TEST_F(ClipCoordinatorTest, ScreenshotAndTreeSuccessLines) {
+    const CaptureOutcome screenshot = run(CaptureMode::screenshot);
+    ASSERT_TRUE(screenshot.isSuccess());
+    EXPECT_EQ(screenshot.statusLine(), "Copied screenshot. Paste once for the image.");
+    EXPECT_TRUE(accessibility.calls.isEmpty());
+    EXPECT_TRUE(bundleWriter.calls.isEmpty());
+    ASSERT_EQ(pasteboard.writes.size(), 1);
+    EXPECT_EQ(pasteboard.writes[0].kind, "screenshot");
+    EXPECT_EQ(pasteboard.writes[0].fileURL, pngFile());
+
+    const CaptureOutcome tree = run(CaptureMode::tree, QPointF(3, 4));
+    ASSERT_TRUE(tree.isSuccess());
+    EXPECT_EQ(tree.statusLine(),
+              "Copied AX tree (inline JSON): Button \"Send\" · Inbox. Paste into remote agent "
+              "chat.");
+    EXPECT_EQ(screen.windowCalls, 1); // only the screenshot run took one
+    EXPECT_TRUE(bundleWriter.calls.isEmpty());
+    EXPECT_EQ(pasteboard.writes.last().kind, "tree");
+}
