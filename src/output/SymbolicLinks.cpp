@@ -1,0 +1,48 @@
+#include "SymbolicLinks.h"
+
+#include "FileErrors.h"
+
+#include <QFile>
+#include <QUuid>
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vantrel {
+
+namespace {
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QString temporarySibling(const QString& linkPath) {
+    return linkPath + u'.' + QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+} // namespace
+
+void SymbolicLinks::replace(const QString& linkPath, const QString& destination) {
+    const QString temporary = temporarySibling(linkPath);
+    if (::symlink(native(destination).constData(), native(temporary).constData()) != 0)
+        throw FileErrors::fromErrno(QStringLiteral("create the link"), temporary, errno);
+    if (::rename(native(temporary).constData(), native(linkPath).constData()) != 0) {
+        const int error = errno;
+        ::unlink(native(temporary).constData());
+        throw FileErrors::fromErrno(QStringLiteral("replace the link"), linkPath, error);
+    }
+}
+
+bool SymbolicLinks::isSymbolicLink(const QString& path) {
+    struct stat status {};
+    return ::lstat(native(path).constData(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+bool SymbolicLinks::isAbsent(const QString& path) {
+    struct stat status {};
+    return ::lstat(native(path).constData(), &status) != 0 && errno == ENOENT;
+}
+
+} // namespace vantrel
