@@ -2,13 +2,14 @@
 
 #include "FileErrors.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 
 #include <algorithm>
 #include <cerrno>
-#include <optional>
 #include <sys/stat.h>
 
 namespace vantrel {
@@ -39,21 +40,17 @@ void ensureDirectory(const QString& path) {
 
 struct Entry {
     QString path;
-    timespec modified;
+    QDateTime modified;
 };
 
 bool newerThan(const Entry& left, const Entry& right) {
-    if (left.modified.tv_sec != right.modified.tv_sec)
-        return left.modified.tv_sec > right.modified.tv_sec;
-    return left.modified.tv_nsec > right.modified.tv_nsec;
+    return left.modified > right.modified;
 }
 
-// The entry's own modification time when it is a real directory; a link is never followed.
-std::optional<timespec> directoryModified(const QString& path) {
+// Looks at the entry itself: a link, even one to a directory, is never a capture folder.
+bool isRealDirectory(const QString& path) {
     struct stat status {};
-    if (::lstat(native(path).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
-        return std::nullopt;
-    return status.st_mtim;
+    return ::lstat(native(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 QList<Entry> captureDirectories(const QString& root, const QString& current) {
@@ -65,15 +62,15 @@ QList<Entry> captureDirectories(const QString& root, const QString& current) {
         const QString path = QDir::cleanPath(root + u'/' + name);
         if (name.startsWith(u'.') || path == kept)
             continue;
-        if (const auto modified = directoryModified(path))
-            entries.append({path, *modified});
+        if (isRealDirectory(path))
+            entries.append({path, QFileInfo(path).lastModified()});
     }
     return entries;
 }
 
 void removeDirectory(const QString& path) {
     // Checked again right before deleting, in case the entry was swapped for a link meanwhile.
-    if (directoryModified(path))
+    if (isRealDirectory(path))
         QDir(path).removeRecursively();
 }
 

@@ -9,6 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure messages for strings and lists of them.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace vantrel::testing {
 
 inline void writeBytes(const QString& path, const QByteArray& bytes) {
