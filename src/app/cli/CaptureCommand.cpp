@@ -1,0 +1,96 @@
+#include "CaptureCommand.h"
+
+#include "CaptureReport.h"
+#include "CaptureSession.h"
+#include "OverridingUserDefaults.h"
+#include "output/CaptureModeSettings.h"
+#include "platform/SystemClock.h"
+#include "platform/sim/SceneError.h"
+#include "platform/sim/SimDesktop.h"
+
+#include <QCoro/QCoroTask>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+namespace vantrel {
+
+namespace {
+
+QCoro::Task<std::optional<std::optional<CaptureOutcome>>> perform(AppDelegate& delegate,
+                                                                  bool fromMenu, bool useRegion) {
+    co_return co_await delegate.performCopy(fromMenu, useRegion);
+}
+
+std::optional<CaptureOutcome> runToEnd(AppDelegate& delegate, bool fromMenu, bool useRegion) {
+    return *QCoro::waitFor(perform(delegate, fromMenu, useRegion));
+}
+
+bool writePasteboard(const QString& path, const QJsonArray& pasteboard) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QJsonDocument(pasteboard).toJson(QJsonDocument::Indented));
+    return file.commit();
+}
+
+} // namespace
+
+CaptureCommand::CaptureCommand(UserDefaults& defaults, NotificationCenter& center)
+    : m_defaults(defaults), m_center(center) {}
+
+int CaptureCommand::run(const CaptureOptions& options, QTextStream& out, QTextStream& err) {
+    if (!options.scenePath) {
+        err << "vantrel capture: this system has no desktop backend yet; pass --scene FILE to "
+               "capture a simulated desktop\n";
+        return 1;
+    }
+    std::unique_ptr<SimDesktop> desktop;
+    try {
+        desktop = SimDesktop::fromFile(*options.scenePath);
+    } catch (const SceneError& error) {
+        err << error.message() << "\n";
+        return 2;
+    }
+
+    OverridingUserDefaults defaults(m_defaults);
+    if (options.mode)
+        defaults.overrideString(CaptureModeSettings::defaultsKey, rawValue(*options.mode));
+    SystemClock clock;
+    CaptureSession session(desktop->platform(), defaults, m_center, clock, options.region);
+    if (options.at)
+        desktop->moveMouse(*options.at);
+
+    const bool fromMenu = options.frontWindow;
+    const bool useRegion = options.region.has_value();
+    const std::optional<CaptureOutcome> outcome = runToEnd(session.delegate(), fromMenu, useRegion);
+
+    CaptureReport report;
+    report.ok = outcome && outcome->isSuccess();
+    report.status = session.delegate().lastStatus();
+    report.toast = session.toast().lastText();
+    if (outcome && !outcome->isSuccess())
+        report.error = localizedDescription(outcome->error());
+    report.bundle = report.ok ? session.lastBundle() : std::nullopt;
+    report.pasteboard = desktop->pasteboard().dump();
+    report.openedURLs = desktop->openedURLs();
+    m_lastReport = report;
+    return this->report(report, options, out, err);
+}
+
+int CaptureCommand::report(const CaptureReport& report, const CaptureOptions& options,
+                           QTextStream& out, QTextStream& err) {
+    if (options.pasteboardOut && !writePasteboard(*options.pasteboardOut, report.pasteboard)) {
+        err << "vantrel capture: could not write the pasteboard to " << *options.pasteboardOut
+            << "\n";
+        return 1;
+    }
+    if (options.json)
+        out << QJsonDocument(report.toJson()).toJson(QJsonDocument::Indented);
+    else if (report.ok)
+        out << report.status << "\n";
+    else
+        err << (report.error ? *report.error : report.status) << "\n";
+    return report.ok ? 0 : 1;
+}
+
+} // namespace vantrel

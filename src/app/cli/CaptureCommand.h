@@ -1,0 +1,32 @@
+#pragma once
+
+#include "CaptureOptions.h"
+#include "CaptureReport.h"
+
+#include <QTextStream>
+
+namespace vantrel {
+
+class NotificationCenter;
+class UserDefaults;
+
+// `vantrel capture`: one capture, run exactly as a trigger of the app runs it, reported on the
+// terminal. Exit code 0 on success, 1 on a failed capture, 2 on bad input.
+class CaptureCommand final {
+  public:
+    CaptureCommand(UserDefaults& defaults, NotificationCenter& center);
+
+    int run(const CaptureOptions& options, QTextStream& out, QTextStream& err);
+    // The report of the last run that got as far as capturing.
+    const std::optional<CaptureReport>& lastReport() const { return m_lastReport; }
+
+  private:
+    int report(const CaptureReport& report, const CaptureOptions& options, QTextStream& out,
+               QTextStream& err);
+
+    UserDefaults& m_defaults;
+    NotificationCenter& m_center;
+    std::optional<CaptureReport> m_lastReport;
+};
+
+} // namespace vantrel
