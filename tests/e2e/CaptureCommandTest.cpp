@@ -1,0 +1,122 @@
+#include "support/VantrelProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <gtest/gtest.h>
+
+using namespace vantrel::testing;
+
+namespace {
+
+QString writeScene(const VantrelProcess& vantrel, const QString& name, const QByteArray& json) {
+    const QString path = vantrel.home() + "/" + name;
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(json);
+    return path;
+}
+
+} // namespace
+
+TEST(CaptureCommand, BadInputIsAUsageErrorAndTouchesNothing) {
+    VantrelProcess vantrel;
+    const QString malformed = writeScene(vantrel, "broken.json", R"({
+      "screens": [{"frame": [0, 0, 1440, 900]}],
+      "windows": [{"id": 1, "pid": 7, "bounds": [0, 0, 100, 100],
+                   "ax": {"role": "AXWindow", "children": [{"role": "AXButton", "frame": [1, 2, 3]}]}}]
+    })");
+    const struct {
+        QStringList arguments;
+        QStringList messageParts;
+    } cases[] = {
+        {{"capture", "--scene", malformed},
+         {"broken.json", "windows[0].ax.children[0].frame", "expected"}},
+        {{"capture", "--scene", vantrel.home() + "/missing.json"}, {"missing.json"}},
+        {{"capture", "--region", "1,2,3"}, {"--region \"1,2,3\": expected four numbers"}},
+        {{"capture", "--region", "0,0,-5,10"}, {"positive width and height"}},
+        {{"capture", "--at", "x,1"}, {"--at \"x,1\": expected two numbers X,Y"}},
+        {{"capture", "--mode", "Tree"}, {"--mode \"Tree\": expected bundle, screenshot or tree"}},
+        {{"capture", "--front-window", "--region", "0,0,10,10"}, {"cannot be combined"}},
+        {{"capture", "--colour"}, {"Unknown option 'colour'"}},
+        {{"capture", "stray"}, {"unexpected argument \"stray\""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const auto result = vantrel.run(c.arguments);
+        EXPECT_EQ(result.exitCode, 2);
+        for (const QString& part : c.messageParts)
+            EXPECT_TRUE(result.err.contains(part)) << result.err.toStdString();
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+    EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
+}
+
+TEST(CaptureCommand, WithoutASceneItSaysThereIsNoDesktopBackend) {
+    VantrelProcess vantrel;
+    const auto result = vantrel.run({"capture", "--json"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("no desktop backend")) << result.err.toStdString();
+}
+
+TEST(CaptureCommand, TreeModeForOneRunLeavesTheStoredModeAlone) {
+    VantrelProcess vantrel;
+    const QString pasteboardFile = vantrel.home() + "/pasteboard.json";
+    const auto result =
+        vantrel.run({"capture", "--scene", VantrelProcess::scene("demo.json"), "--mode", "tree",
+                     "--json", "--pasteboard-out", pasteboardFile});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QJsonObject report = result.json();
+    EXPECT_TRUE(report["ok"].toBool());
+    EXPECT_TRUE(report["status"].toString().startsWith("Copied AX tree (inline JSON): "));
+    EXPECT_TRUE(report["status"].toString().endsWith(". Paste into remote agent chat."));
+    EXPECT_EQ(report["toast"].toString(), "Copied — press ⌘V in Claude Code");
+    EXPECT_TRUE(report["error"].isNull());
+    EXPECT_TRUE(report["bundle"].isNull());
+    const QJsonArray items = report["pasteboard"].toArray();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_TRUE(items[0].toObject().contains("public.utf8-plain-text"));
+    EXPECT_TRUE(items[0].toObject().contains("public.json"));
+
+    QFile dump(pasteboardFile);
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QJsonDocument::fromJson(dump.readAll()).array(), items);
+    EXPECT_EQ(vantrel.run({"settings", "mode"}).out, "bundle\n");
+    EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
+}
+
+TEST(CaptureCommand, ADeniedPermissionFailsOpensItsPaneAndLeavesThePasteboardEmpty) {
+    VantrelProcess vantrel;
+    const auto result =
+        vantrel.run({"capture", "--scene", VantrelProcess::scene("denied.json"), "--json"});
+    EXPECT_EQ(result.exitCode, 1);
+    const QJsonObject report = result.json();
+    EXPECT_FALSE(report["ok"].toBool());
+    EXPECT_EQ(report["error"], report["status"]);
+    EXPECT_TRUE(report["error"].toString().endsWith(
+        " needs Accessibility access. Enable it in System Settings → Privacy & Security → "
+        "Accessibility."));
+    EXPECT_TRUE(report["toast"].isNull());
+    EXPECT_TRUE(report["pasteboard"].toArray().isEmpty());
+    EXPECT_EQ(report["openedURLs"].toArray(),
+              QJsonArray{"x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?"
+                         "Privacy_Accessibility"});
+
+    const auto plain = vantrel.run({"capture", "--scene", VantrelProcess::scene("denied.json")});
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_TRUE(plain.out.isEmpty());
+    EXPECT_TRUE(plain.err.contains("needs Accessibility access"));
+}
+
+TEST(CaptureCommand, DemoWritesACaptureFolder) {
+    VantrelProcess vantrel;
+    const auto result = vantrel.run({"demo"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.startsWith("Copied for Claude Code: "));
+    const QString folderLine = result.out.split('\n').value(1);
+    ASSERT_TRUE(
+        folderLine.startsWith("Capture folder: " + vantrel.cacheDir() + "/Vantrel/captures/"));
+    const QDir folder(folderLine.mid(QString("Capture folder: ").size()));
+    for (const char* file : {"accessibility.json", "capture.md", "capture1.md"})
+        EXPECT_TRUE(folder.exists(file)) << file;
+}

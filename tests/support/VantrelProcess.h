@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace vantrel::testing {
+
+// Runs the vantrel binary in a home folder of its own, as a user or an agent would.
+class VantrelProcess {
+  public:
+    struct Result {
+        int exitCode = -1;
+        QString out;
+        QString err;
+
+        QJsonObject json() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
+    };
+
+    VantrelProcess() = default;
+
+    QString home() const { return m_home.path(); }
+    QString cacheDir() const { return m_home.path() + "/.cache"; }
+
+    Result run(const QStringList& arguments) const {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        const QString root = m_home.path();
+        environment.insert("HOME", root);
+        environment.insert("XDG_CONFIG_HOME", root + "/.config");
+        environment.insert("XDG_CACHE_HOME", root + "/.cache");
+        environment.insert("XDG_DATA_HOME", root + "/.local/share");
+        environment.insert("XDG_RUNTIME_DIR", root + "/.run");
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VANTREL_BINARY), arguments);
+        process.waitForFinished(60000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    static QString scene(const QString& name) {
+        return QStringLiteral(VANTREL_SOURCE_DIR) + "/examples/scenes/" + name;
+    }
+
+  private:
+    QTemporaryDir m_home;
+};
+
+} // namespace vantrel::testing
