@@ -61,7 +61,7 @@ void PasteboardWriter::writeBundle(const CaptureBundle& bundle,
                                    BundlePasteboardFormat pasteboardFormat) {
     m_pasteboard.clearContents();
     const bool hasImage = screenshot && !screenshot->isNull();
-    const QString text = bundlePasteboardText(bundle, accessibility, pasteboardFormat, hasImage);
+    const QString text = bundlePasteboardText(bundle, accessibility, pasteboardFormat);
     if (pasteboardFormat == BundlePasteboardFormat::claudeCodeV2) {
         if (hasImage)
             m_pasteboard.writeObjects({*screenshot});
@@ -95,13 +95,12 @@ void PasteboardWriter::writeTree(const CapturedAccessibility& accessibility) {
 
 QString PasteboardWriter::bundlePasteboardText(const CaptureBundle& bundle,
                                                const CapturedAccessibility& accessibility,
-                                               BundlePasteboardFormat pasteboardFormat,
-                                               bool imageAttached) const {
+                                               BundlePasteboardFormat pasteboardFormat) const {
     switch (pasteboardFormat) {
     case BundlePasteboardFormat::claudeCodeV2:
-        return richBundlePasteboardText(bundle, accessibility, false, imageAttached);
+        return richBundlePasteboardText(bundle, accessibility, false);
     case BundlePasteboardFormat::cursorV2:
-        return richBundlePasteboardText(bundle, accessibility, true, imageAttached);
+        return richBundlePasteboardText(bundle, accessibility, true);
     default:
         return standardBundleText(bundle, accessibility, pasteboardFormat);
     }
@@ -121,19 +120,18 @@ QString PasteboardWriter::standardBundleText(const CaptureBundle& bundle,
     return lines.join(u'\n');
 }
 
-// The "attached" line is left out when no image is on the pasteboard, so the agent is never told
-// to look for a picture that is not there.
+// Agents key on the "attached" line to look for the picture, so it stays the same whether or not
+// an image came with this capture.
 QString PasteboardWriter::richBundlePasteboardText(const CaptureBundle& bundle,
                                                    const CapturedAccessibility& accessibility,
-                                                   bool includeAtFile, bool imageAttached) const {
+                                                   bool includeAtFile) const {
     QStringList lines;
     if (includeAtFile) {
         lines << QStringLiteral("# Vantrel · bundle (Cursor: file + text)")
               << u'@' + path(captureDocument(bundle));
     } else {
-        lines << QStringLiteral("# Vantrel · bundle (paste: image + text)");
-        if (imageAttached)
-            lines << screenshotAttachedLine;
+        lines << QStringLiteral("# Vantrel · bundle (paste: image + text)")
+              << screenshotAttachedLine;
     }
     lines << QStringLiteral("Target: ") + accessibility.summary << QString()
           << QStringLiteral("## Accessibility summary") << accessibility.inlinePreview << QString()

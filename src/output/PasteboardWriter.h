@@ -34,13 +34,13 @@ class PasteboardWriter final : public PasteboardWriting {
     QUrl captureDocument(const CaptureBundle& bundle) const;
     QString bundlePasteboardText(const CaptureBundle& bundle,
                                  const CapturedAccessibility& accessibility,
-                                 BundlePasteboardFormat pasteboardFormat, bool imageAttached) const;
+                                 BundlePasteboardFormat pasteboardFormat) const;
     QString standardBundleText(const CaptureBundle& bundle,
                                const CapturedAccessibility& accessibility,
                                BundlePasteboardFormat pasteboardFormat) const;
     QString richBundlePasteboardText(const CaptureBundle& bundle,
-                                     const CapturedAccessibility& accessibility, bool includeAtFile,
-                                     bool imageAttached) const;
+                                     const CapturedAccessibility& accessibility,
+                                     bool includeAtFile) const;
     void writeText(const QString& text);
 
     Pasteboard& m_pasteboard;

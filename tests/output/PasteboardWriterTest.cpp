@@ -163,7 +163,7 @@ TEST_F(PasteboardWriterTest, RichTextForCursorCarriesTheAtLine) {
     EXPECT_EQ(text(pasteboard).split(u'\n'), expected);
 }
 
-TEST_F(PasteboardWriterTest, RichTextForClaudeClaimsTheImageOnlyWhenOneIsAttached) {
+TEST_F(PasteboardWriterTest, RichTextForClaudeKeepsItsLinesWithOrWithoutAnImage) {
     writer().writeBundle(bundle(false), accessibility, image, BundlePasteboardFormat::claudeCodeV2);
     const QStringList withImage = text(pasteboard).split(u'\n');
     EXPECT_EQ(withImage.mid(0, 3),
@@ -179,8 +179,7 @@ TEST_F(PasteboardWriterTest, RichTextForClaudeClaimsTheImageOnlyWhenOneIsAttache
         writer().writeBundle(bundle(false), accessibility, missing,
                              BundlePasteboardFormat::claudeCodeV2);
         EXPECT_EQ(layout(pasteboard), QStringList{"text"});
-        EXPECT_FALSE(text(pasteboard).contains("Screenshot attached"));
-        EXPECT_EQ(text(pasteboard).split(u'\n').value(1), "Target: Button \"Send\" · Inbox");
+        EXPECT_EQ(text(pasteboard).split(u'\n'), withImage);
     }
 }
 
