@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QtPrinters.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
