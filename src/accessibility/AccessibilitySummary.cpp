@@ -1,0 +1,136 @@
+#include "AccessibilitySummary.h"
+
+#include "AccessibilityCaptureService.h"
+#include "SnapshotJson.h"
+
+#include <QJsonDocument>
+#include <QStringDecoder>
+#include <QTextBoundaryFinder>
+
+namespace vantrel {
+
+namespace {
+
+const QString role = QStringLiteral("AXRole");
+const QString title = QStringLiteral("AXTitle");
+const QString parent = QStringLiteral("AXParent");
+constexpr int windowSearchLength = 8; // the element and seven parents
+
+QString quoted(const QString& text) {
+    return u'"' + text + u'"';
+}
+
+QString pathEntry(const AncestorEntry& entry) {
+    QString rendering = entry.contains(QStringLiteral("role"))
+                            ? AccessibilitySummary::roleLabel(entry.value(QStringLiteral("role")))
+                            : QStringLiteral("?");
+    const QString entryTitle = entry.value(QStringLiteral("title"));
+    if (!entryTitle.isEmpty())
+        rendering += u' ' + quoted(entryTitle);
+    return rendering;
+}
+
+QString pathLine(const QList<AncestorEntry>& ancestors) {
+    QStringList entries;
+    for (auto it = ancestors.crbegin(); it != ancestors.crend(); ++it)
+        entries.append(pathEntry(*it));
+    return QStringLiteral("Path: ") + entries.join(QStringLiteral(" → "));
+}
+
+std::optional<QString> compactTree(const SnapshotNode& tree) {
+    const auto object = SnapshotJson::object(tree);
+    if (!object)
+        return std::nullopt;
+    const QByteArray bytes = QJsonDocument(*object).toJson(QJsonDocument::Compact);
+    auto decoder = QStringDecoder(QStringDecoder::Utf8);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+QString AccessibilitySummary::roleLabel(const QString& roleText) {
+    return QString(roleText).remove(QStringLiteral("AX"));
+}
+
+QString AccessibilitySummary::summary(AccessibilityPlatform& accessibility, AXElement element) {
+    using Service = AccessibilityCaptureService;
+    const QString label = roleLabel(
+        Service::axString(accessibility, element, role).value_or(QStringLiteral("Element")));
+    const QString elementTitle =
+        Service::axString(accessibility, element, title).value_or(QString());
+    const QString identifier =
+        Service::axString(accessibility, element, QStringLiteral("AXIdentifier"))
+            .value_or(QString());
+    const QString window = nearestWindowTitle(accessibility, element).value_or(QString());
+
+    QString head = label;
+    if (!elementTitle.isEmpty())
+        head += u' ' + quoted(elementTitle);
+    else if (!identifier.isEmpty())
+        head += QStringLiteral(" id=") + identifier;
+    return window.isEmpty() ? head : head + QStringLiteral(" · ") + window;
+}
+
+std::optional<QString>
+AccessibilitySummary::nearestWindowTitle(AccessibilityPlatform& accessibility, AXElement element) {
+    using Service = AccessibilityCaptureService;
+    std::optional<AXElement> current = element;
+    for (int examined = 0; current && examined < windowSearchLength; ++examined) {
+        if (Service::axString(accessibility, *current, role) == QStringLiteral("AXWindow"))
+            return Service::axString(accessibility, *current, title);
+        current = Service::axElement(accessibility, *current, parent);
+    }
+    return std::nullopt;
+}
+
+QList<AncestorEntry> AccessibilitySummary::ancestorChain(AccessibilityPlatform& accessibility,
+                                                         AXElement element, int limit) {
+    using Service = AccessibilityCaptureService;
+    QList<AncestorEntry> chain;
+    std::optional<AXElement> current = element;
+    while (limit >= 1 && current) {
+        chain.append({
+            {QStringLiteral("role"),
+             Service::axString(accessibility, *current, role).value_or(QStringLiteral("unknown"))},
+            {QStringLiteral("title"),
+             Service::axString(accessibility, *current, title).value_or(QString())},
+        });
+        if (chain.size() >= limit)
+            break;
+        current = Service::axElement(accessibility, *current, parent);
+    }
+    return chain;
+}
+
+QString AccessibilitySummary::inlinePreview(AccessibilityPlatform& accessibility, AXElement target,
+                                            const QList<AncestorEntry>& ancestors,
+                                            const SnapshotNode& tree) {
+    QStringList lines{QStringLiteral("Target: ") + summary(accessibility, target)};
+    if (!ancestors.isEmpty())
+        lines.append(pathLine(ancestors));
+    if (auto json = compactTree(tree)) {
+        if (truncateToGraphemes(*json, previewCharacterLimit))
+            *json += QStringLiteral("\n… [truncated, full: accessibility.json]");
+        lines.append(QStringLiteral("Subtree JSON:\n") + *json);
+    }
+    return lines.join(u'\n');
+}
+
+bool AccessibilitySummary::truncateToGraphemes(QString& text, int limit) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int clusters = 0;
+    qsizetype cut = 0;
+    while (finder.toNextBoundary() != -1) {
+        if (++clusters > limit) {
+            text.truncate(cut);
+            return true;
+        }
+        cut = finder.position();
+    }
+    return false;
+}
+
+} // namespace vantrel

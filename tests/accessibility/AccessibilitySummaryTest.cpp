@@ -1,0 +1,149 @@
+#include "accessibility/AccessibilitySummary.h"
+#include "FakeAccessibility.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using vantrel::test::FakeAccessibility;
+
+namespace {
+
+const QString marker = QStringLiteral("\n… [truncated, full: accessibility.json]");
+
+// A window with a chain of untitled groups below it and a button at the bottom.
+AXElement buttonBelowWindow(FakeAccessibility& ax, int groupsBetween, const QString& windowTitle) {
+    AXElement parent = ax.add("AXWindow", windowTitle);
+    for (int level = 0; level < groupsBetween; ++level)
+        parent = ax.add("AXGroup", std::nullopt, parent);
+    return ax.add("AXButton", QStringLiteral("Save"), parent);
+}
+
+// n clusters, each several code points long, so no byte or code-unit count agrees with it.
+QString clusters(int n) {
+    // Qt 6.4 splits a flag that directly follows an emoji, so none does here.
+    const QStringList kinds{QStringLiteral("🇫🇷"), QStringLiteral("e\u0301\u0323"),
+                            QStringLiteral("👩‍👩‍👧‍👦"), QStringLiteral("a")};
+    QString text;
+    for (int i = 0; i < n; ++i)
+        text += kinds[i % kinds.size()];
+    return text;
+}
+
+QString subtreeJson(const QString& preview) {
+    const QString heading = QStringLiteral("Subtree JSON:\n");
+    return preview.mid(preview.indexOf(heading) + heading.size());
+}
+
+} // namespace
+
+TEST(AccessibilitySummary, SummariesNameRoleTitleOrIdentifierAndWindow) {
+    FakeAccessibility ax;
+    const AXElement save = buttonBelowWindow(ax, 1, "Untitled");
+    const AXElement loose = ax.add("");
+    const AXElement send = ax.add("AXButton", QString(""), ax.add("AXWindow", QString("Mail")));
+    ax.set(send, "AXIdentifier", QStringLiteral("send"));
+    const AXElement notes = ax.add("AXWindow", QString("Notes"));
+    const AXElement sevenBelow = buttonBelowWindow(ax, 6, "Deep");
+    const AXElement eightBelow = buttonBelowWindow(ax, 7, "Deep");
+    const AXElement untitledWindow = ax.add("AXButton", QString("OK"), ax.add("AXWindow"));
+    const AXElement attributed = ax.add("AXStaticText", std::nullopt, notes);
+    ax.set(attributed, "AXTitle", AXAttributedString{"Rich"});
+    const AXElement unreadableParent = ax.add("", std::nullopt, notes);
+    const AXElement belowUnreadable = ax.add("AXCheckBox", QString("Bold"), unreadableParent);
+
+    const QList<std::pair<AXElement, QString>> cases{
+        {save, "Button \"Save\" · Untitled"},
+        {loose, "Element"},
+        {send, "Button id=send · Mail"},
+        {notes, "Window \"Notes\" · Notes"},
+        {sevenBelow, "Button \"Save\" · Deep"},
+        {eightBelow, "Button \"Save\""},
+        {untitledWindow, "Button \"OK\""},
+        {attributed, "StaticText \"Rich\" · Notes"},
+        {belowUnreadable, "CheckBox \"Bold\" · Notes"},
+    };
+    for (const auto& [element, expected] : cases)
+        EXPECT_EQ(AccessibilitySummary::summary(ax, element), expected);
+}
+
+TEST(AccessibilitySummary, RoleLabelDropsEveryAX) {
+    EXPECT_EQ(AccessibilitySummary::roleLabel("AXButton"), "Button");
+    EXPECT_EQ(AccessibilitySummary::roleLabel("AXStaticText"), "StaticText");
+    EXPECT_EQ(AccessibilitySummary::roleLabel("AXMenuBarAXItem"), "MenuBarItem");
+}
+
+TEST(AccessibilitySummary, AncestorChainStopsAtTheLimitOrAtAFailedParent) {
+    FakeAccessibility ax;
+    const AXElement window = ax.add("AXWindow", QString("Mail"));
+    const AXElement group = ax.add("", std::nullopt, window);
+    const AXElement button = ax.add("AXButton", QString("Send"), group);
+    using Chain = QList<AncestorEntry>;
+    const AncestorEntry buttonEntry{{"role", "AXButton"}, {"title", "Send"}};
+    const AncestorEntry groupEntry{{"role", "unknown"}, {"title", ""}};
+    const AncestorEntry windowEntry{{"role", "AXWindow"}, {"title", "Mail"}};
+
+    EXPECT_EQ(AccessibilitySummary::ancestorChain(ax, button, 0), Chain{});
+    EXPECT_EQ(AccessibilitySummary::ancestorChain(ax, button, 2), (Chain{buttonEntry, groupEntry}));
+    EXPECT_EQ(AccessibilitySummary::ancestorChain(ax, button, 4),
+              (Chain{buttonEntry, groupEntry, windowEntry}));
+    ax.fail(group, "AXParent", -25212);
+    EXPECT_EQ(AccessibilitySummary::ancestorChain(ax, button, 4), (Chain{buttonEntry, groupEntry}));
+}
+
+TEST(AccessibilitySummary, PreviewListsTargetThenPathOutermostFirstThenTree) {
+    FakeAccessibility ax;
+    const AXElement window = ax.add("AXWindow", QString("Mail"));
+    const AXElement button = ax.add("AXButton", QString("Send"), ax.add("AXGroup", {}, window));
+    const QList<AncestorEntry> chain{
+        {{"role", "AXButton"}, {"title", "Send"}},
+        {{"role", "AXGroup"}, {"title", ""}},
+        {{"role", "AXWindow"}, {"title", "Mail"}},
+        {{"title", "Orphan"}},
+    };
+    const SnapshotNode tree{{"role", "AXButton"}, {"title", "Send"}};
+    EXPECT_EQ(AccessibilitySummary::inlinePreview(ax, button, chain, tree),
+              "Target: Button \"Send\" · Mail\n"
+              "Path: ? \"Orphan\" → Window \"Mail\" → Group → Button \"Send\"\n"
+              "Subtree JSON:\n"
+              "{\"role\":\"AXButton\",\"title\":\"Send\"}");
+    EXPECT_EQ(AccessibilitySummary::inlinePreview(ax, button, {}, tree),
+              "Target: Button \"Send\" · Mail\n"
+              "Subtree JSON:\n"
+              "{\"role\":\"AXButton\",\"title\":\"Send\"}");
+}
+
+TEST(AccessibilitySummary, PreviewLeavesOutATreeJsonCannotHold) {
+    FakeAccessibility ax;
+    const AXElement button = ax.add("AXButton");
+    const SnapshotNode tree{{"role", "AXButton"},
+                            {"frame", QVariantMap{{"x", qQNaN()}, {"y", 0.0}}}};
+    EXPECT_EQ(AccessibilitySummary::inlinePreview(ax, button, {}, tree), "Target: Button");
+}
+
+TEST(AccessibilitySummary, PreviewCutsTheTreeAtFourThousandUserPerceivedCharacters) {
+    FakeAccessibility ax;
+    const AXElement element = ax.add("AXStaticText");
+    const int wrapper = QStringLiteral("{\"role\":\"\"}").size(); // ASCII only
+    const int prefix = QStringLiteral("{\"role\":\"").size();
+    struct Case {
+        int total;
+        bool cut;
+    };
+    for (const Case c :
+         {Case{3999, false}, Case{4000, false}, Case{4001, true}, Case{6000, true}}) {
+        const QString role = clusters(c.total - wrapper);
+        const QString full = QStringLiteral("{\"role\":\"") + role + QStringLiteral("\"}");
+        ASSERT_GT(full.size(), 4000 * 2) << "code units must not agree with clusters";
+        const QString json =
+            subtreeJson(AccessibilitySummary::inlinePreview(ax, element, {}, {{"role", role}}));
+        if (!c.cut) {
+            EXPECT_EQ(json, full) << c.total;
+            continue;
+        }
+        // One over the limit loses only the closing brace.
+        const QString kept = c.total == 4001
+                                 ? full.chopped(1)
+                                 : QStringLiteral("{\"role\":\"") + clusters(4000 - prefix);
+        EXPECT_EQ(json, kept + marker) << c.total;
+    }
+}
