@@ -1,6 +1,7 @@
 #pragma once
 
 #include "accessibility/CapturedAccessibility.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,13 +9,6 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
-
-#include <ostream>
-
-// Readable failure messages for strings and lists of them.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace vantrel::testing {
 
