@@ -113,7 +113,7 @@ AccessibilityCaptureService::captureUnderMouse(std::optional<QPointF> point,
     if (regionInScreenCoordinates)
         topLeftArea = CaptureCoordinates::topLeftRect(screens, *regionInScreenCoordinates);
     const QPointF capturePoint =
-        CaptureCoordinates::topLeftPoint(screens, point.value_or(screens.mouseLocation()));
+        CaptureCoordinates::topLeftPoint(screens, point ? *point : screens.mouseLocation());
 
     const Start start = topLeftArea
                             ? areaStart(*regionInScreenCoordinates, *topLeftArea, capturePoint)

@@ -6,9 +6,16 @@ namespace {
 
 const QString children = QStringLiteral("children");
 
+// Anything but a list of nodes counts as no children at all.
 QVariantList childList(const SnapshotNode& node) {
-    const QVariant list = node.value(children);
-    return list.typeId() == QMetaType::QVariantList ? list.toList() : QVariantList{};
+    const QVariant value = node.value(children);
+    if (value.typeId() != QMetaType::QVariantList)
+        return {};
+    const QVariantList list = value.toList();
+    for (const QVariant& entry : list)
+        if (entry.typeId() != QMetaType::QVariantMap)
+            return {};
+    return list;
 }
 
 bool hits(const SnapshotNode& node, QRectF area) {
@@ -23,8 +30,6 @@ std::optional<SnapshotNode> AccessibilityRegionFilter::filter(const SnapshotNode
                                                               QRectF area) {
     QVariantList kept;
     for (const QVariant& child : childList(node)) {
-        if (child.typeId() != QMetaType::QVariantMap)
-            continue;
         if (auto pruned = filter(child.toMap(), area))
             kept.append(*pruned);
     }
@@ -41,8 +46,7 @@ std::optional<SnapshotNode> AccessibilityRegionFilter::filter(const SnapshotNode
 int AccessibilityRegionFilter::nodeCount(const SnapshotNode& node) {
     int count = 1;
     for (const QVariant& child : childList(node))
-        if (child.typeId() == QMetaType::QVariantMap)
-            count += nodeCount(child.toMap());
+        count += nodeCount(child.toMap());
     return count;
 }
 
