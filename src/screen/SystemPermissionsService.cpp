@@ -23,7 +23,9 @@ SystemPermissionsService::~SystemPermissionsService() {
 }
 
 QString SystemPermissionsService::appName() const {
-    return m_platform.identity.bundleName.value_or(QStringLiteral("This app"));
+    // An empty name would start the messages with a bare space.
+    const auto& name = m_platform.identity.bundleName;
+    return name && !name->isEmpty() ? *name : QStringLiteral("This app");
 }
 
 void SystemPermissionsService::startMonitoring() {

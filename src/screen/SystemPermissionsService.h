@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Platform.h"
+
 #include <QCoro/QCoroTask>
 #include <QString>
 
@@ -9,7 +11,6 @@ namespace vantrel {
 
 class Clock;
 class NotificationCenter;
-struct Platform;
 
 // The one process-wide answer for the Accessibility and Screen Recording permissions, refreshed
 // by polling and announced on every change. Asks the system for each permission at most once per
@@ -49,7 +50,8 @@ class SystemPermissionsService final {
     QCoro::Task<bool> screenRecordingGranted();
     void openPrivacySettings(const QString& anchor);
 
-    const Platform& m_platform;
+    // A copy: a Platform holds only references, and a caller's temporary must not dangle.
+    const Platform m_platform;
     NotificationCenter& m_center;
     Clock& m_clock;
     State m_state;
