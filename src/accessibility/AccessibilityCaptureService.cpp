@@ -154,7 +154,8 @@ AccessibilityCaptureService::Start AccessibilityCaptureService::areaStart(QRectF
                 m_maxDepth + areaExtraDepth,
                 m_maxNodes * areaNodeFactor,
                 topLeftArea.adjusted(-areaMargin, -areaMargin, areaMargin, areaMargin),
-                std::nullopt};
+                std::nullopt,
+                false};
     const auto resolution = AccessibilityRegionRootResolver::resolve(
         m_platform.accessibility, m_platform.windowServer, m_platform.screens, appKitArea);
     const auto application = [](const QString& name, qint32 pid) {
@@ -166,6 +167,7 @@ AccessibilityCaptureService::Start AccessibilityCaptureService::areaStart(QRectF
     } else if (const auto* unavailable =
                    std::get_if<AccessibilityRegionRootResolver::AXUnavailable>(&resolution)) {
         start.root = m_platform.accessibility.applicationElement(unavailable->pid);
+        start.withoutAXWindows = true;
         start.note = QStringLiteral("region root: none — ") +
                      application(unavailable->appName, unavailable->pid) + u' ' + noAXWindowsNote;
     } else {
@@ -202,7 +204,9 @@ SnapshotNode AccessibilityCaptureService::serializeFresh(const Start& start) {
 
 SnapshotNode AccessibilityCaptureService::pruneToArea(const SnapshotNode& tree, const Start& start,
                                                       QRectF topLeftArea, QString& note) {
-    if (note.contains(noAXWindowsNote))
+    // Decided by how the root was found, not by the note's wording, which carries the
+    // application's own name.
+    if (start.withoutAXWindows)
         return placeholderTree(AccessibilitySummary::summary(m_platform.accessibility, start.root));
     const int before = AccessibilityRegionFilter::nodeCount(tree);
     const auto pruned = AccessibilityRegionFilter::filter(tree, *start.filterArea);

@@ -78,6 +78,8 @@ class AccessibilityCaptureService final : public AccessibilityCapturing {
         int nodeLimit = 0;
         std::optional<QRectF> filterArea;
         std::optional<QString> note;
+        // The root is an application that showed no usable accessibility window.
+        bool withoutAXWindows = false;
     };
 
     Start cursorStart(QPointF topLeftPoint, bool preferFrontWindow);

@@ -1,5 +1,6 @@
 #include "AccessibilityTestSupport.h"
 #include "accessibility/AccessibilityRegionRootResolver.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -216,4 +217,19 @@ TEST(AccessibilityRegionCapture, AreasGetDoubledLimits) {
     const auto record = deepHarness.service.captureUnderMouse({}, dragged, false);
     EXPECT_EQ(
         deepestLevel(readJson(record.fileURL.toLocalFile())["tree"].toObject().toVariantMap()), 6);
+}
+
+TEST(AccessibilityRegionCapture, AnApplicationNamedLikeTheNoteStillGetsItsTree) {
+    const QJsonObject scene{
+        {"screens", QJsonArray{QJsonObject{{"frame", QJsonArray{0, 0, 1440, 900}}}}},
+        {"apps", QJsonArray{QJsonObject{{"pid", 501}, {"name", "Tool exposes no AX windows"}}}},
+        {"windows", QJsonArray{window(11, 501, mailBounds, axWindow("mail", mailBounds))}},
+    };
+    CaptureHarness harness(QJsonDocument(scene).toJson());
+    const auto record = harness.service.captureUnderMouse({}, area(200, 200, 100, 100), false);
+    EXPECT_EQ(
+        record.regionNote.value_or("").toStdString(),
+        "region root: Tool exposes no AX windows (pid 501); region: 100×100 ax, kept 1 nodes");
+    EXPECT_EQ(readJson(record.fileURL.toLocalFile())["tree"].toObject()["role"].toString(),
+              "AXWindow");
 }
