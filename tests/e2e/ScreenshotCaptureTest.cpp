@@ -1,0 +1,100 @@
+#include "support/VantrelProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <gtest/gtest.h>
+
+using namespace vantrel::testing;
+
+namespace {
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+const char* const recordingDenied = R"({
+  "screens": [{"frame": [0, 0, 1440, 900], "scale": 2, "number": 1}],
+  "mouse": [400, 600],
+  "permissions": {"accessibility": true, "screenRecording": false},
+  "frontmost": 601,
+  "apps": [{"pid": 601, "name": "Notes", "bundleId": "com.example.notes"}],
+  "windows": [{"id": 31, "pid": 601, "title": "List", "bounds": [200, 100, 800, 600],
+               "ax": {"role": "AXWindow", "title": "List", "frame": [200, 100, 800, 600]}}]
+})";
+
+} // namespace
+
+TEST(ScreenshotCapture, ScreenshotModePutsTheWindowPictureAndItsFileOnThePasteboard) {
+    VantrelProcess vantrel;
+    const auto result = vantrel.run({"capture", "--scene", VantrelProcess::scene("demo.json"),
+                                     "--mode", "screenshot", "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QJsonObject report = result.json();
+    EXPECT_EQ(report["status"].toString(), "Copied screenshot. Paste once for the image.");
+    EXPECT_EQ(report["toast"].toString(), "Copied — press ⌘V in Claude Code");
+    EXPECT_TRUE(report["bundle"].isNull());
+
+    const QString shots = vantrel.cacheDir() + "/Vantrel/shots";
+    const QStringList files = filesIn(shots);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^win_\\d+\\.jpg$").match(files[0]).hasMatch());
+    const QImage picture(shots + "/" + files[0]);
+    EXPECT_EQ(picture.size(), QSize(1040, 700)); // the mail window, one pixel per point
+
+    const QJsonArray items = report["pasteboard"].toArray();
+    ASSERT_EQ(items.size(), 1);
+    const QJsonObject item = items[0].toObject();
+    EXPECT_EQ(item["public.tiff"].toObject(), (QJsonObject{{"width", 1040}, {"height", 700}}));
+    EXPECT_EQ(item["public.utf8-plain-text"].toString(),
+              "# Vantrel · screenshot\nScreenshot attached on this pasteboard (frontmost "
+              "window).\nFile: " +
+                  shots + "/" + files[0]);
+    EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
+}
+
+TEST(ScreenshotCapture, BundleScreenshotIsTheShotFileUnchanged) {
+    VantrelProcess vantrel;
+    const auto result =
+        vantrel.run({"capture", "--scene", VantrelProcess::scene("demo.json"), "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QString shots = vantrel.cacheDir() + "/Vantrel/shots";
+    const QStringList files = filesIn(shots);
+    ASSERT_EQ(files.size(), 1);
+    const QString copy = result.json()["bundle"].toObject()["screenshotURL"].toString();
+    EXPECT_EQ(readBytes(copy), readBytes(shots + "/" + files[0]));
+    EXPECT_TRUE(readBytes(copy).startsWith("\xFF\xD8\xFF")); // JPEG bytes, as taken
+}
+
+TEST(ScreenshotCapture, ScreenRecordingDeniedFailsOpensItsPaneAndLeavesThePasteboard) {
+    VantrelProcess vantrel;
+    QFile scene(vantrel.home() + "/denied-recording.json");
+    ASSERT_TRUE(scene.open(QIODevice::WriteOnly));
+    scene.write(recordingDenied);
+    scene.close();
+    for (const char* mode : {"bundle", "screenshot"}) {
+        SCOPED_TRACE(mode);
+        const auto result =
+            vantrel.run({"capture", "--scene", scene.fileName(), "--mode", mode, "--json"});
+        EXPECT_EQ(result.exitCode, 1);
+        const QJsonObject report = result.json();
+        EXPECT_EQ(report["error"].toString(),
+                  "Vantrel needs Screen Recording access. Enable it in System Settings → Privacy "
+                  "& Security → Screen Recording.");
+        EXPECT_TRUE(report["pasteboard"].toArray().isEmpty());
+        EXPECT_TRUE(report["toast"].isNull());
+        EXPECT_EQ(report["openedURLs"].toArray(),
+                  QJsonArray{"x-apple.systempreferences:com.apple.settings.PrivacySecurity."
+                             "extension?Privacy_ScreenCapture"});
+    }
+    // The bundle run took its snapshot before the screenshot failed; the snapshot stays.
+    EXPECT_EQ(filesIn(vantrel.cacheDir() + "/Vantrel/accessibility").size(), 1);
+    EXPECT_TRUE(filesIn(vantrel.cacheDir() + "/Vantrel/shots").isEmpty());
+    EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
+}
