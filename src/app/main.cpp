@@ -8,10 +8,30 @@
 
 #include <cstdio>
 
+namespace {
+
+QtMessageHandler qtMessageHandler = nullptr;
+
+// Painting the simulated desktop off screen makes Qt look for a runtime folder that a command
+// never uses; its complaint would only clutter what scripts read on stderr.
+void dropRuntimeFolderNotices(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")) ||
+        message.startsWith(QLatin1String("QStandardPaths: wrong permissions on runtime")))
+        return;
+    if (qtMessageHandler)
+        qtMessageHandler(type, context, message);
+    else
+        std::fputs(qPrintable(qFormatLogMessage(type, context, message) + u'\n'), stderr);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     // Commands need no display: they paint the simulated desktop off screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qtMessageHandler = qInstallMessageHandler(dropRuntimeFolderNotices);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Vantrel"));
 
