@@ -62,15 +62,10 @@ QCoro::Task<CaptureOutcome> ClipCoordinator::captureBundle(std::optional<QPointF
         co_return CaptureOutcome::failure(error);
     }
 
-    ScreenshotPair screenshot;
-    try {
-        screenshot = co_await captureScreenshotPair(regionScreenRect);
-    } catch (const ScreenCaptureError& error) {
-        co_return CaptureOutcome::failure(error);
-    } catch (const PlatformError& error) {
-        co_return CaptureOutcome::failure(error);
-    }
-    const auto& [image, imageURL] = screenshot;
+    const auto screenshot = co_await screenshotOrError(regionScreenRect);
+    if (const auto* error = std::get_if<CaptureError>(&screenshot))
+        co_return CaptureOutcome::failure(*error);
+    const auto& [image, imageURL] = std::get<ScreenshotPair>(screenshot);
 
     CaptureBundle bundle;
     try {
@@ -101,15 +96,10 @@ QString ClipCoordinator::bundleStatusLine(const CapturedAccessibility& accessibi
 
 QCoro::Task<CaptureOutcome>
 ClipCoordinator::captureScreenshotOnly(std::optional<QRectF> regionScreenRect) {
-    ScreenshotPair screenshot;
-    try {
-        screenshot = co_await captureScreenshotPair(regionScreenRect);
-    } catch (const ScreenCaptureError& error) {
-        co_return CaptureOutcome::failure(error);
-    } catch (const PlatformError& error) {
-        co_return CaptureOutcome::failure(error);
-    }
-    const auto& [image, imageURL] = screenshot;
+    const auto screenshot = co_await screenshotOrError(regionScreenRect);
+    if (const auto* error = std::get_if<CaptureError>(&screenshot))
+        co_return CaptureOutcome::failure(*error);
+    const auto& [image, imageURL] = std::get<ScreenshotPair>(screenshot);
     if (!image)
         co_return CaptureOutcome::failure(ScreenCaptureError::captureFailed());
 
@@ -131,6 +121,17 @@ CaptureOutcome ClipCoordinator::captureTreeOnly(std::optional<QPointF> mouseLoca
     return CaptureOutcome::success(QStringLiteral("Copied AX tree (inline JSON): ") +
                                    accessibility.summary +
                                    QStringLiteral(". Paste into remote agent chat."));
+}
+
+QCoro::Task<std::variant<ClipCoordinator::ScreenshotPair, CaptureError>>
+ClipCoordinator::screenshotOrError(std::optional<QRectF> regionScreenRect) {
+    try {
+        co_return co_await captureScreenshotPair(regionScreenRect);
+    } catch (const ScreenCaptureError& error) {
+        co_return error;
+    } catch (const PlatformError& error) {
+        co_return error;
+    }
 }
 
 QCoro::Task<ClipCoordinator::ScreenshotPair>

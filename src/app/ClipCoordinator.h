@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <utility>
+#include <variant>
 
 namespace vantrel {
 
@@ -51,6 +52,9 @@ class ClipCoordinator final {
     QCoro::Task<ScreenshotPair> captureScreenshotPair(std::optional<QRectF> regionScreenRect);
 
   private:
+    // The screenshot step with its error caught, so both modes can return it as their failure.
+    QCoro::Task<std::variant<ScreenshotPair, CaptureError>>
+    screenshotOrError(std::optional<QRectF> regionScreenRect);
     CapturedAccessibility captureAccessibility(std::optional<QPointF> mouseLocation,
                                                std::optional<QRectF> regionScreenRect,
                                                bool preferFrontWindows);
