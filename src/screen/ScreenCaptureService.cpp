@@ -1,6 +1,7 @@
 #include "ScreenCaptureService.h"
 
 #include "CaptureCoordinates.h"
+#include "JpegEncoder.h"
 #include "ScreenCaptureError.h"
 #include "SystemPermissionsService.h"
 #include "platform/Clock.h"
@@ -10,7 +11,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -131,7 +131,7 @@ QRect pixelRect(const QRectF& cropped, const QRectF& displayFrame, double scale)
                  std::max(1, truncatedInt(scale * cropped.height())));
 }
 
-// A view into the picture's own pixels: the JPEG writer reads scan lines, so no copy is needed.
+// A view into the picture's own pixels: the JPEG encoder reads them in place, so no copy is needed.
 // The view is valid only while picture lives.
 QImage cropView(const QImage& picture, const QRect& rect) {
     if (rect == picture.rect())
@@ -319,9 +319,7 @@ QUrl ScreenCaptureService::writeJPEG(const QImage& image, const QString& name) c
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw ScreenCaptureError::writeFailed();
-    QImageWriter writer(&file, QByteArrayLiteral("jpeg"));
-    writer.setQuality(jpegQuality);
-    if (!writer.write(image)) {
+    if (!JpegEncoder(jpegQuality).write(image, file)) {
         file.cancelWriting();
         throw ScreenCaptureError::writeFailed();
     }
