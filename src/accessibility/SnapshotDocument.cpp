@@ -2,8 +2,6 @@
 
 #include "SnapshotJson.h"
 
-#include <QJsonDocument>
-
 namespace vantrel {
 
 namespace {
@@ -42,10 +40,7 @@ std::optional<QByteArray> SnapshotDocument::encoded() const {
         document.insert(QStringLiteral("region"), rectMap(*region));
     if (regionNote)
         document.insert(QStringLiteral("regionNote"), *regionNote);
-    const auto object = SnapshotJson::object(document);
-    if (!object)
-        return std::nullopt;
-    return QJsonDocument(*object).toJson(QJsonDocument::Indented);
+    return SnapshotJson::indented(document);
 }
 
 } // namespace vantrel
