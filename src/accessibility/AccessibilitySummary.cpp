@@ -120,6 +120,9 @@ QString AccessibilitySummary::inlinePreview(AccessibilityPlatform& accessibility
 }
 
 bool AccessibilitySummary::truncateToGraphemes(QString& text, int limit) {
+    // A cluster holds at least one code unit, so the cluster walk is needed only past the limit.
+    if (text.size() <= limit)
+        return false;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     int clusters = 0;
     qsizetype cut = 0;

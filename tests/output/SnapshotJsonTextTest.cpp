@@ -1,0 +1,76 @@
+#include "output/SnapshotJsonText.h"
+#include "support/QtPrinters.h"
+
+#include <QTextBoundaryFinder>
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace vantrel;
+
+namespace {
+
+const QString marker = QStringLiteral("\n… (truncated)");
+
+// The plain walk over every boundary of the whole text, for comparison.
+QString truncatedByFullWalk(const QString& text, int maxClusters) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype position = 0;
+    for (int clusters = 0; clusters < maxClusters; ++clusters) {
+        position = finder.toNextBoundary();
+        if (position < 0 || position >= text.size())
+            return text;
+    }
+    return text.left(position) + marker;
+}
+
+// Pieces that meet every grapheme rule: ASCII beside combining marks, joiners, emoji, flags,
+// Hangul, Indic marks, prepended marks, CR LF and lone surrogates; and pieces below U+0300 only.
+const QStringList pieces =
+    QStringLiteral("a|{| |\r|\n|\t|\u0301|\u200D|\uFE0F|😀|👩|🇫|🇷|©|\u1100|\u1161|\u11A8|\uAC00|"
+                   "\u0915|\u094D|\u0903|\u0600|é|€|\u0300|\u02FF")
+        .split(u'|') +
+    QStringList{QString(QChar(0xD800)), QString(QChar(0xDC00))};
+const QStringList piecesBelowCombiningMarks =
+    QStringLiteral("a|{| |\r|\n|\t|é|©|®|\u00AD|\u0085|\u02FF").split(u'|');
+
+TEST(SnapshotJsonText, CutAgreesWithAWalkOverTheWholeText) {
+    std::mt19937 random(20260131);
+    std::uniform_int_distribution<int> length(0, 40), limit(0, 30);
+    for (int round = 0; round < 4000; ++round) {
+        const QStringList& palette = round % 2 == 0 ? pieces : piecesBelowCombiningMarks;
+        std::uniform_int_distribution<int> piece(0, static_cast<int>(palette.size()) - 1);
+        QString text;
+        for (int count = length(random); count > 0; --count)
+            text += palette[piece(random)];
+        const int maxClusters = limit(random);
+        ASSERT_EQ(SnapshotJsonText::truncated(text, maxClusters),
+                  truncatedByFullWalk(text, maxClusters))
+            << "round " << round << ", limit " << maxClusters;
+    }
+}
+
+// Texts near the limit in code units: only the cluster count decides.
+TEST(SnapshotJsonText, CutCountsClustersNotCodeUnits) {
+    const QString accent = QStringLiteral("e\u0301");
+    const QString face = QStringLiteral("😀");
+    const struct {
+        const char* name;
+        QString text;
+        int limit;
+        QString expected;
+    } cases[] = {
+        {"below the limit", "ab", 3, "ab"},
+        {"at the limit", "abc", 3, "abc"},
+        {"one unit and one cluster over", "abcd", 3, "abc" + marker},
+        {"one unit over, at the limit in clusters", "ab" + accent, 3, "ab" + accent},
+        {"a pair one unit over, at the limit in clusters", "ab" + face, 3, "ab" + face},
+        {"over in units and clusters", "ab" + accent + "d", 3, "ab" + accent + marker},
+        {"empty, no clusters allowed", "", 0, marker},
+        {"no clusters allowed", "a", 0, marker},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SnapshotJsonText::truncated(c.text, c.limit), c.expected) << c.name;
+}
+
+} // namespace
