@@ -2,6 +2,8 @@
 
 #include "SnapshotJson.h"
 
+#include <QJsonDocument>
+
 namespace vantrel {
 
 namespace {
@@ -40,7 +42,10 @@ std::optional<QByteArray> SnapshotDocument::encoded() const {
         document.insert(QStringLiteral("region"), rectMap(*region));
     if (regionNote)
         document.insert(QStringLiteral("regionNote"), *regionNote);
-    return SnapshotJson::indented(document);
+    const auto object = SnapshotJson::object(document);
+    if (!object)
+        return std::nullopt;
+    return QJsonDocument(*object).toJson(QJsonDocument::Indented);
 }
 
 } // namespace vantrel

@@ -2,7 +2,6 @@
 
 #include "SnapshotNode.h"
 
-#include <QByteArray>
 #include <QJsonObject>
 #include <QJsonValue>
 
@@ -15,9 +14,6 @@ namespace vantrel {
 struct SnapshotJson {
     static std::optional<QJsonObject> object(const QVariantMap& map);
     static std::optional<QJsonValue> value(const QVariant& value);
-    // The bytes QJsonDocument(*object(map)).toJson(QJsonDocument::Indented) would give, written
-    // straight from the variants.
-    static std::optional<QByteArray> indented(const QVariantMap& map);
 };
 
 } // namespace vantrel
