@@ -12,7 +12,7 @@ namespace vantrel {
 // Takes an accessibility snapshot at a point or over an area (both in bottom-left space).
 // Throws AccessibilityCaptureError.
 class AccessibilityCapturing {
-public:
+  public:
     virtual ~AccessibilityCapturing() = default;
 
     // An absent point means the live cursor position.

@@ -9,7 +9,7 @@ namespace vantrel {
 
 // Lets the user drag an area; none when they cancel. The area is in bottom-left space.
 class RegionSelecting {
-public:
+  public:
     virtual ~RegionSelecting() = default;
 
     virtual QCoro::Task<std::optional<QRectF>> selectRegion() = 0;

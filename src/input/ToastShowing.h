@@ -6,7 +6,7 @@ namespace vantrel {
 
 // Shows the short confirmation after a successful capture.
 class ToastShowing {
-public:
+  public:
     virtual ~ToastShowing() = default;
 
     virtual void show(const QString& text) = 0;

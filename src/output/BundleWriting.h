@@ -11,7 +11,7 @@ namespace vantrel {
 
 // Writes one capture folder. A file error is thrown as the platform's PlatformError, unchanged.
 class BundleWriting {
-public:
+  public:
     virtual ~BundleWriting() = default;
 
     virtual CaptureBundle write(const CapturedAccessibility& accessibility,

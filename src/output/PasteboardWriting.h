@@ -12,7 +12,7 @@ namespace vantrel {
 
 // Replaces the pasteboard's contents with one capture's payload. Never fails.
 class PasteboardWriting {
-public:
+  public:
     virtual ~PasteboardWriting() = default;
 
     virtual void writeBundle(const CaptureBundle& bundle,

@@ -12,7 +12,7 @@ namespace vantrel {
 
 // Takes screenshots. Throws ScreenCaptureError, or the platform's own PlatformError unchanged.
 class ScreenCapturing {
-public:
+  public:
     virtual ~ScreenCapturing() = default;
 
     // The front window, or every display when there is none; empty means no screenshot.
