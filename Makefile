@@ -16,7 +16,7 @@ deps:
 
 build-release: deps
 	cmake --preset default
-	cmake --build --preset default
+	cmake --build --preset default --target vantrel
 
 build-test: deps
 	cmake --preset test
@@ -29,6 +29,7 @@ test: build-test
 	ctest --preset test
 
 bench: build-release
+	cmake --build --preset default --target capture_bench
 	./build/release/bench/capture_bench
 
 format:
