@@ -44,28 +44,22 @@ QByteArray desktop(const QJsonArray& windows) {
 const QJsonArray mailBounds{100, 100, 800, 600};
 const QJsonObject mailWindow = window(11, 501, mailBounds, axWindow("mail", mailBounds));
 
-struct ResolveCase {
-    const char* name;
-    QJsonArray windows;
-    QRectF area;
-    Resolver::Resolution expected;
-};
-
-bool sameResolution(SimDesktop& desktop, const Resolver::Resolution& actual,
-                    const Resolver::Resolution& expected, const QString& expectedWindowId) {
-    if (actual.index() != expected.index())
-        return false;
-    if (const auto* match = std::get_if<Resolver::Match>(&actual)) {
-        const auto& wanted = std::get<Resolver::Match>(expected);
-        return match->window == desktop.accessibility().element(expectedWindowId) &&
-               match->pid == wanted.pid && match->appName == wanted.appName &&
-               match->intersectionArea == wanted.intersectionArea;
+// The resolution in words: the chosen AX window's scene id, pid, name and overlap.
+QString describe(SimDesktop& sim, const Resolver::Resolution& resolution) {
+    if (const auto* match = std::get_if<Resolver::Match>(&resolution)) {
+        QString id = "?";
+        for (const char* candidate : {"mail", "notes", "docsA", "docsB", "overlay", "panel"})
+            if (sim.accessibility().element(candidate) == match->window)
+                id = candidate;
+        return QStringLiteral("%1 %2 %3 %4")
+            .arg(id)
+            .arg(match->pid)
+            .arg(match->appName)
+            .arg(match->intersectionArea);
     }
-    if (const auto* unavailable = std::get_if<Resolver::AXUnavailable>(&actual)) {
-        const auto& wanted = std::get<Resolver::AXUnavailable>(expected);
-        return unavailable->pid == wanted.pid && unavailable->appName == wanted.appName;
-    }
-    return true;
+    if (const auto* unavailable = std::get_if<Resolver::AXUnavailable>(&resolution))
+        return QStringLiteral("unavailable %1 %2").arg(unavailable->pid).arg(unavailable->appName);
+    return "not found";
 }
 
 } // namespace
@@ -74,162 +68,111 @@ TEST(AccessibilityRegionRootResolver, PicksTheFrontmostUsableWindowOfAnotherAppl
     const QJsonArray notesBounds{100, 100, 400, 300};
     const QJsonObject notes = window(21, 502, notesBounds, axWindow("notes", notesBounds));
     const QJsonObject notesWithoutAX = window(22, 502, notesBounds);
-    const QJsonObject namelessWithoutAX = window(23, 503, notesBounds);
-    const QJsonArray browserA{100, 100, 800, 600};
-    const QJsonArray browserB{500, 300, 800, 500};
-    const QJsonObject browser =
-        window(40, 504, browserA, axWindow("docsA", browserA, "Docs"), 0, "Docs");
-    const QJsonObject browserBack =
-        window(41, 504, browserB, axWindow("docsB", browserB, "Docs"), 0, "Docs");
-    const Resolver::Match mail{{}, 501, "Mail", 100 * 100};
-
-    const QList<std::pair<ResolveCase, QString>> cases{
-        {{"our own overlay is never chosen",
-          {window(1, 900, {0, 0, 1440, 900}, axWindow("overlay", {0, 0, 1440, 900})), mailWindow},
-          area(200, 200, 100, 100),
-          mail},
-         "mail"},
-        {{"a window on another layer is skipped",
-          {window(2, 502, {0, 0, 1440, 900}, axWindow("panel", {0, 0, 1440, 900}), 3), mailWindow},
-          area(200, 200, 100, 100),
-          mail},
-         "mail"},
-        {{"three points of overlap are not enough",
-          {notes, mailWindow},
-          area(497, 200, 100, 100),
-          Resolver::Match{{}, 501, "Mail", 100 * 100}},
-         "mail"},
-        {{"four points are",
-          {notes, mailWindow},
-          area(496, 200, 100, 100),
-          Resolver::Match{{}, 502, "Notes", 4 * 100}},
-         "notes"},
-        {{"a shared title is decided by the overlap",
-          {browser, browserBack},
-          area(850, 650, 100, 100),
-          Resolver::Match{{}, 504, "Browser", 100 * 100}},
-         "docsB"},
-        {{"an application without AX windows in front of one with",
-          {notesWithoutAX, mailWindow},
-          area(200, 200, 100, 100),
-          mail},
-         "mail"},
-        {{"an application without AX windows alone",
-          {notesWithoutAX},
-          area(200, 200, 100, 100),
-          Resolver::AXUnavailable{"Notes", 502}},
-         {}},
-        {{"the first such application is remembered",
-          {namelessWithoutAX, notesWithoutAX},
-          area(200, 200, 100, 100),
-          Resolver::AXUnavailable{"pid 503", 503}},
-         {}},
-        {{"an empty desktop area", {mailWindow}, area(1000, 750, 100, 100), Resolver::NotFound{}},
-         {}},
+    const QJsonArray backBounds{500, 300, 800, 500};
+    const QJsonObject docs = window(40, 504, mailBounds, axWindow("docsA", mailBounds, "Docs"));
+    const QJsonObject docsBack = window(41, 504, backBounds, axWindow("docsB", backBounds, "Docs"));
+    const QJsonArray screen{0, 0, 1440, 900};
+    const struct {
+        const char* name;
+        QJsonArray windows;
+        QRectF area;
+        QString expected;
+    } cases[] = {
+        {"our own overlay is never chosen",
+         {window(1, 900, screen, axWindow("overlay", screen)), mailWindow},
+         area(200, 200, 100, 100),
+         "mail 501 Mail 10000"},
+        {"a window on another layer is skipped",
+         {window(2, 502, screen, axWindow("panel", screen), 3), mailWindow},
+         area(200, 200, 100, 100),
+         "mail 501 Mail 10000"},
+        {"three points of overlap are not enough",
+         {notes, mailWindow},
+         area(497, 200, 100, 100),
+         "mail 501 Mail 10000"},
+        {"four points are", {notes, mailWindow}, area(496, 200, 100, 100), "notes 502 Notes 400"},
+        {"a shared title is decided by the overlap",
+         {docs, docsBack},
+         area(850, 650, 100, 100),
+         "docsB 504 Browser 10000"},
+        {"an app without AX windows in front of one with",
+         {notesWithoutAX, mailWindow},
+         area(200, 200, 100, 100),
+         "mail 501 Mail 10000"},
+        {"an app without AX windows alone",
+         {notesWithoutAX},
+         area(200, 200, 100, 100),
+         "unavailable 502 Notes"},
+        {"the first such app is remembered",
+         {window(23, 503, notesBounds), notesWithoutAX},
+         area(200, 200, 100, 100),
+         "unavailable 503 pid 503"},
+        {"an empty desktop area", {mailWindow}, area(1000, 750, 100, 100), "not found"},
     };
-    for (const auto& [c, windowId] : cases) {
+    for (const auto& c : cases) {
         SimDesktop sim(SceneLoader::fromJson(desktop(c.windows)));
         const auto resolution =
             Resolver::resolve(sim.accessibility(), sim.windowServer(), sim.screens(), c.area);
-        EXPECT_TRUE(sameResolution(sim, resolution, c.expected, windowId)) << c.name;
+        EXPECT_EQ(describe(sim, resolution), c.expected) << c.name;
     }
 }
 
-TEST(AccessibilityRegionCapture, AnApplicationWithoutAXWindowsGivesThePlaceholderTree) {
-    CaptureHarness harness(desktop({window(22, 502, {100, 100, 400, 300})}));
-    const auto record = harness.service.captureUnderMouse({}, area(200, 200, 100, 100), false);
-    EXPECT_EQ(record.nodeCount, 1);
-    EXPECT_EQ(record.regionNote, "region root: none — Notes (pid 502) exposes no AX windows");
-    const QJsonObject file = readJson(record.fileURL.toLocalFile());
-    EXPECT_EQ(
-        file["tree"].toObject(),
-        (QJsonObject{
-            {"role", "AXApplication"},
-            {"title", "Application \"Notes\""},
-            {"note", "Accessibility tree unavailable for this application in region mode."}}));
-    EXPECT_EQ(file["regionNote"].toString(), *record.regionNote);
-}
-
-TEST(AccessibilityRegionCapture, PrunesToTheAreaAndReportsWhatItKept) {
+// What the region note reports, and the tree kept, for each way a root is found.
+TEST(AccessibilityRegionCapture, NotesAndTreesFollowHowTheRootWasFound) {
     QJsonObject mail = axWindow("mail", mailBounds);
     mail.insert(
         "children",
-        QJsonArray{
-            QJsonObject{{"role", "AXButton"}, {"id", "a"}, {"frame", QJsonArray{120, 110, 80, 30}}},
-            QJsonObject{
-                {"role", "AXButton"}, {"id", "far"}, {"frame", QJsonArray{600, 400, 80, 30}}},
-            QJsonObject{
-                {"role", "AXGroup"},
-                {"id", "group"},
-                {"children", QJsonArray{QJsonObject{{"role", "AXCheckBox"},
-                                                    {"frame", QJsonArray{130, 120, 10, 10}}}}}},
-            QJsonObject{{"role", "AXStaticText"}, {"id", "unframed"}}});
-    CaptureHarness harness(desktop({window(11, 501, mailBounds, mail)}));
-    const QRectF dragged = area(110, 100, 120.7, 60);
-    const auto record = harness.service.captureUnderMouse(dragged.center(), dragged, false);
-    EXPECT_EQ(record.regionNote, "region root: Mail (pid 501); region: 120×60 ax, kept 4 nodes");
-    EXPECT_EQ(record.nodeCount, 4);
-    const QJsonObject file = readJson(record.fileURL.toLocalFile());
-    EXPECT_EQ(file["region"].toObject(),
-              (QJsonObject{{"x", 110}, {"y", 100}, {"width", 120.7}, {"height", 60}}));
-    EXPECT_EQ(file["targetSummary"].toString(), "Window \"Window\" · Window");
-}
-
-TEST(AccessibilityRegionCapture, WithoutAnyFrameInTheAreaTheWholeTreeIsKept) {
+        QJsonArray{QJsonObject{{"role", "AXButton"}, {"frame", QJsonArray{120, 110, 80, 30}}},
+                   QJsonObject{{"role", "AXButton"}, {"frame", QJsonArray{600, 400, 80, 30}}},
+                   QJsonObject{{"role", "AXStaticText"}}});
     // A floating panel is skipped by the resolver but found by the hit-test.
     const QJsonObject panel{{"role", "AXGroup"},
-                            {"id", "panel"},
                             {"children", QJsonArray{QJsonObject{{"role", "AXStaticText"}},
-                                                    QJsonObject{{"role", "AXStaticText"}}}}};
-    CaptureHarness harness(desktop({window(5, 502, {100, 100, 400, 300}, panel, 3)}));
-    const QRectF dragged = area(200, 200, 50, 50);
-    const auto record = harness.service.captureUnderMouse(dragged.center(), dragged, false);
-    EXPECT_EQ(
-        record.regionNote,
-        "region root: NOT RESOLVED → cursor hit-test; region: no AX frames in rect; kept 3 nodes");
-    EXPECT_EQ(record.nodeCount, 3);
-}
-
-TEST(AccessibilityRegionCapture, AreasGetDoubledLimits) {
-    QJsonArray groups;
-    for (int g = 0; g < 11; ++g) {
-        QJsonArray leaves;
-        for (int l = 0; l < 30; ++l)
-            leaves.append(
-                QJsonObject{{"role", "AXButton"}, {"frame", QJsonArray{110 + l, 110, 5, 5}}});
-        groups.append(QJsonObject{
-            {"role", "AXGroup"}, {"frame", QJsonArray{110, 110, 200, 200}}, {"children", leaves}});
-    }
-    QJsonObject wide = axWindow("mail", mailBounds);
-    wide.insert("children", groups);
-    QJsonObject chain{{"role", "AXGroup"}, {"frame", QJsonArray{110, 110, 5, 5}}};
-    for (int level = 0; level < 9; ++level)
-        chain = QJsonObject{{"role", "AXGroup"},
-                            {"frame", QJsonArray{110, 110, 5, 5}},
-                            {"children", QJsonArray{chain}}};
-    QJsonObject deep = axWindow("mail", mailBounds);
-    deep.insert("children", QJsonArray{chain});
-
-    const QRectF dragged = area(100, 100, 300, 300);
-    CaptureHarness wideHarness(desktop({window(11, 501, mailBounds, wide)}));
-    EXPECT_EQ(wideHarness.service.captureUnderMouse({}, dragged, false).nodeCount, 240);
-    CaptureHarness deepHarness(desktop({window(11, 501, mailBounds, deep)}));
-    const auto record = deepHarness.service.captureUnderMouse({}, dragged, false);
-    EXPECT_EQ(
-        deepestLevel(readJson(record.fileURL.toLocalFile())["tree"].toObject().toVariantMap()), 6);
-}
-
-TEST(AccessibilityRegionCapture, AnApplicationNamedLikeTheNoteStillGetsItsTree) {
-    const QJsonObject scene{
-        {"screens", QJsonArray{QJsonObject{{"frame", QJsonArray{0, 0, 1440, 900}}}}},
-        {"apps", QJsonArray{QJsonObject{{"pid", 501}, {"name", "Tool exposes no AX windows"}}}},
-        {"windows", QJsonArray{window(11, 501, mailBounds, axWindow("mail", mailBounds))}},
+                                                    QJsonObject{{"role", "AXCell"}}}}};
+    const struct {
+        const char* name;
+        QJsonArray windows;
+        QRectF area;
+        QString note;
+        int nodeCount;
+        QString rootRole;
+    } cases[] = {
+        {"pruned to the area",
+         {window(11, 501, mailBounds, mail)},
+         area(110, 100, 120.7, 60),
+         "region root: Mail (pid 501); region: 120×60 ax, kept 2 nodes",
+         2,
+         "AXWindow"},
+        {"hit-test fallback",
+         {window(5, 502, {100, 100, 400, 300}, panel, 3)},
+         area(200, 200, 50, 50),
+         "region root: NOT RESOLVED → cursor hit-test; region: no AX frames in rect; kept 3 nodes",
+         3,
+         "AXGroup"},
+        {"no AX windows",
+         {window(22, 502, {100, 100, 400, 300})},
+         area(200, 200, 100, 100),
+         "region root: none — Notes (pid 502) exposes no AX windows",
+         1,
+         "AXApplication"},
+        {"an app named like the note",
+         {window(11, 503, mailBounds, axWindow("w", mailBounds))},
+         area(200, 200, 100, 100),
+         "region root: Tool exposes no AX windows (pid 503); region: 100×100 ax, kept 1 nodes",
+         1,
+         "AXWindow"},
     };
-    CaptureHarness harness(QJsonDocument(scene).toJson());
-    const auto record = harness.service.captureUnderMouse({}, area(200, 200, 100, 100), false);
-    EXPECT_EQ(
-        record.regionNote.value_or("").toStdString(),
-        "region root: Tool exposes no AX windows (pid 501); region: 100×100 ax, kept 1 nodes");
-    EXPECT_EQ(readJson(record.fileURL.toLocalFile())["tree"].toObject()["role"].toString(),
-              "AXWindow");
+    for (const auto& c : cases) {
+        QJsonObject scene = QJsonDocument::fromJson(desktop(c.windows)).object();
+        QJsonArray apps = scene["apps"].toArray();
+        apps[2] = QJsonObject{{"pid", 503}, {"name", "Tool exposes no AX windows"}};
+        scene["apps"] = apps;
+        CaptureHarness harness(QJsonDocument(scene).toJson());
+        const auto record = harness.service.captureUnderMouse(c.area.center(), c.area, false);
+        EXPECT_EQ(record.regionNote.value_or("").toStdString(), c.note.toStdString()) << c.name;
+        EXPECT_EQ(record.nodeCount, c.nodeCount) << c.name;
+        const QJsonObject file = readJson(record.fileURL.toLocalFile());
+        EXPECT_EQ(file["tree"].toObject()["role"].toString(), c.rootRole) << c.name;
+        EXPECT_EQ(file["regionNote"].toString(), c.note) << c.name;
+    }
 }

@@ -42,21 +42,15 @@ class PausingClock final : public Clock {
     VirtualClock m_clock;
 };
 
-struct Limits {
-    int maxDepth = 4;
-    int maxNodes = 120;
-    int maxChildrenPerNode = 24;
-};
-
 // A simulated desktop with a capture service writing into a private folder.
 class CaptureHarness {
   public:
-    explicit CaptureHarness(const QByteArray& sceneJson, Limits limits = {},
+    explicit CaptureHarness(const QByteArray& sceneJson,
                             std::optional<QString> outputDirectory = std::nullopt)
         : desktop(std::make_unique<SimDesktop>(SceneLoader::fromJson(sceneJson))),
           platform(desktop->platform()), permissions(platform, center, clock),
-          service(platform, permissions, clock, limits.maxDepth, limits.maxNodes,
-                  limits.maxChildrenPerNode, outputDirectory.value_or(folder.path())) {}
+          service(platform, permissions, clock, 4, 120, 24,
+                  outputDirectory.value_or(folder.path())) {}
 
     SimAccessibility& ax() { return desktop->accessibility(); }
     AXElement element(const QString& sceneId) { return ax().element(sceneId); }

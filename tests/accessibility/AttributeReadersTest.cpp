@@ -40,26 +40,3 @@ TEST(AttributeReaders, ValueDescriptionCoversEveryKindOfValue) {
         EXPECT_EQ(Service::axValueDescription(ax, element), c.expected) << c.name;
     }
 }
-
-TEST(AttributeReaders, TextBooleanAndGeometryAcceptOnlyTheirKinds) {
-    FakeAccessibility ax;
-    const AXElement element = ax.add("AXButton");
-    ax.set(element, "AXTitle", AXAttributedString{"Plain"});
-    ax.set(element, "AXDescription", 3.0);
-    ax.set(element, "AXFocused", 0.0);
-    ax.set(element, "AXEnabled", 1.0);
-    ax.set(element, "AXSelected", QStringLiteral("true"));
-    ax.set(element, "AXPosition", AXPointValue{{10, 20}});
-    ax.set(element, "AXSize", AXPointValue{{30, 40}});
-    ax.set(element, "AXChildren", AXElement{99});
-
-    EXPECT_EQ(Service::axString(ax, element, "AXTitle"), "Plain");
-    EXPECT_EQ(Service::axString(ax, element, "AXDescription"), std::nullopt);
-    EXPECT_EQ(Service::axString(ax, element, "AXIdentifier"), std::nullopt);
-    EXPECT_EQ(Service::axBool(ax, element, "AXFocused"), false);
-    EXPECT_EQ(Service::axBool(ax, element, "AXEnabled"), true);
-    EXPECT_EQ(Service::axBool(ax, element, "AXSelected"), std::nullopt);
-    EXPECT_EQ(Service::axPoint(ax, element, "AXPosition"), QPointF(10, 20));
-    EXPECT_EQ(Service::axSize(ax, element), std::nullopt) << "a point is not a size";
-    EXPECT_TRUE(Service::axChildren(ax, element).isEmpty()) << "one element is not a list";
-}

@@ -25,56 +25,35 @@ class Screens final : public ScreenList {
 
 const QRectF menuBarScreen(0, 0, 1440, 900);
 
-struct RectCase {
-    const char* name;
-    QList<QRectF> screens;
-    QRectF appKit;
-    QRectF topLeft;
-};
-
 } // namespace
 
-TEST(CaptureCoordinates, GlobalTopYIsTheFirstScreensTopEdgeWhateverTheOthersAre) {
-    EXPECT_EQ(CaptureCoordinates::globalTopY(Screens({})), std::nullopt);
-    EXPECT_EQ(CaptureCoordinates::globalTopY(Screens({menuBarScreen})), 900.0);
-    EXPECT_EQ(CaptureCoordinates::globalTopY(Screens({menuBarScreen, QRectF(1440, 0, 2560, 1440)})),
-              900.0);
-    EXPECT_EQ(CaptureCoordinates::globalTopY(Screens({QRectF(0, 100, 800, 600), menuBarScreen})),
-              700.0);
-}
-
-TEST(CaptureCoordinates, PointFlipsAroundTheFirstScreensTopOrPassesThroughWithoutScreens) {
-    EXPECT_EQ(CaptureCoordinates::topLeftPoint(Screens({menuBarScreen}), QPointF(100, 800)),
-              QPointF(100, 100));
-    EXPECT_EQ(CaptureCoordinates::topLeftPoint(Screens({menuBarScreen}), QPointF(-300, 1000)),
-              QPointF(-300, -100));
-    EXPECT_EQ(CaptureCoordinates::topLeftPoint(Screens({}), QPointF(100, 800)), QPointF(100, 800));
-}
-
-TEST(CaptureCoordinates, RectanglesConvertFromTheirTopEdge) {
-    const QList<RectCase> cases{
+// Bottom-left to top-left space flips around the first screen's top edge, whatever the others are.
+TEST(CaptureCoordinates, ConvertAroundTheFirstScreensTopEdge) {
+    const struct {
+        const char* name;
+        QList<QRectF> screens;
+        QRectF appKit;
+        QRectF topLeft;
+    } cases[] = {
         {"menu-bar screen", {menuBarScreen}, {100, 700, 200, 100}, {100, 100, 200, 100}},
         {"screen above the first",
          {menuBarScreen, QRectF(0, 900, 1440, 900)},
          {0, 900, 300, 200},
          {0, -200, 300, 200}},
-        {"screen left of the first",
-         {menuBarScreen, QRectF(-1280, 0, 1280, 1024)},
-         {-1000, 500, 400, 300},
-         {-1000, 100, 400, 300}},
+        {"first screen not at the origin",
+         {QRectF(-1280, 100, 1280, 600), menuBarScreen},
+         {-1000, 500, 400, 100},
+         {-1000, 100, 400, 100}},
         {"no screens", {}, {100, 700, 200, 100}, {100, 700, 200, 100}},
     };
-    for (const RectCase& c : cases) {
+    for (const auto& c : cases) {
         const Screens screens(c.screens);
-        const QRectF converted = CaptureCoordinates::topLeftRect(screens, c.appKit);
-        EXPECT_EQ(converted, c.topLeft) << c.name;
-        EXPECT_EQ(CaptureCoordinates::topLeftRect(screens, converted), c.appKit)
-            << c.name << ": converting twice returns the start";
+        EXPECT_EQ(CaptureCoordinates::topLeftRect(screens, c.appKit), c.topLeft) << c.name;
+        EXPECT_EQ(CaptureCoordinates::topLeftPoint(screens, c.appKit.topLeft()),
+                  c.screens.isEmpty() ? c.appKit.topLeft() : c.topLeft.bottomLeft())
+            << c.name;
     }
-}
-
-TEST(CaptureCoordinates, ARectangleDraggedUpwardsIsStandardisedFirst) {
-    const QRectF dragged(100, 800, 200, -100); // from its top-left corner downwards
-    EXPECT_EQ(CaptureCoordinates::topLeftRect(Screens({menuBarScreen}), dragged),
+    // A rectangle dragged upwards is standardised first.
+    EXPECT_EQ(CaptureCoordinates::topLeftRect(Screens({menuBarScreen}), {100, 800, 200, -100}),
               QRectF(100, 100, 200, 100));
 }
