@@ -1,7 +1,6 @@
 #include "output/CaptureDocuments.h"
 #include "OutputTestSupport.h"
 #include "output/AgentPasteTargetSettings.h"
-#include "output/BundlePasteboardFormatSettings.h"
 #include "output/CaptureModeSettings.h"
 #include "platform/MemoryUserDefaults.h"
 #include "platform/VirtualClock.h"
@@ -13,68 +12,44 @@ using namespace vantrel::testing;
 
 namespace {
 
+const QString marker = QStringLiteral("\n… (truncated)");
+
 class CaptureDocumentsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(temporary.isValid());
-        folder = temporary.path() + QStringLiteral("/2026-01-31_09-15-02-042");
         clock.advance(std::chrono::milliseconds(42));
-    }
-
-    CaptureDocumentPaths paths(bool withScreenshot) const {
-        CaptureDocumentPaths result{
-            QUrl::fromLocalFile(folder),
-            QUrl::fromLocalFile(folder + QStringLiteral("/capture.md")),
-            QUrl::fromLocalFile(folder + QStringLiteral("/capture1.md")),
-            std::nullopt,
-            QUrl::fromLocalFile(json()),
-        };
-        if (withScreenshot)
-            result.screenshotURL = QUrl::fromLocalFile(folder + QStringLiteral("/screenshot.png"));
-        return result;
+        snapshot(R"({"a": 1})");
     }
 
     QString json() const { return folder + QStringLiteral("/accessibility.json"); }
+    void snapshot(const QByteArray& bytes) { accessibility = snapshotAt(json(), bytes); }
 
-    CapturedAccessibility snapshot(const QByteArray& bytes) const {
-        return snapshotAt(json(), bytes);
-    }
-
-    QStringList stableLines(const CapturedAccessibility& accessibility, bool withScreenshot) {
-        return CaptureDocuments(clock, defaults)
-            .stableCaptureText(accessibility, paths(withScreenshot))
-            .split(u'\n');
-    }
-
-    QStringList experimentalLines(const CapturedAccessibility& accessibility, bool withScreenshot) {
-        return CaptureDocuments(clock, defaults)
-            .experimentalCaptureText(accessibility, paths(withScreenshot))
+    QStringList lines(bool stable, bool withScreenshot = true) const {
+        const CaptureDocuments documents(clock, defaults);
+        const auto paths = bundleIn<CaptureDocumentPaths>(folder, withScreenshot);
+        return (stable ? documents.stableCaptureText(accessibility, paths)
+                       : documents.experimentalCaptureText(accessibility, paths))
             .split(u'\n');
     }
 
     QTemporaryDir temporary;
-    QString folder;
+    QString folder = temporary.path() + QStringLiteral("/bundle");
     VirtualClock clock;
     MemoryUserDefaults defaults;
+    CapturedAccessibility accessibility;
 };
 
-TEST_F(CaptureDocumentsTest, StableDocumentListsEveryLineInOrder) {
-    const CapturedAccessibility accessibility = snapshot(R"({"a": 1})");
-    const QStringList expected{
-        "# Vantrel capture",
-        "",
-        "Format: stable (`capture.md`)",
-        "Captured: 2026-01-31T09:15:02.042Z",
-        "Target: Button \"Send\" · Inbox",
-        "",
-        "[VANTREL]",
-        "Simple bundle — read **this file** first. Full bundle folder: `" + folder + "`",
+// The header and the asset list are checked end to end; the middle only here.
+TEST_F(CaptureDocumentsTest, StableDocumentListsFilesSummaryAndJson) {
+    accessibility.regionNote = QStringLiteral("region root: Mail (pid 501)");
+    const QStringList middle{
         "",
         "## For local agents (Cursor, Claude Code)",
         "Attach or Read:",
         "- `" + folder + "/capture.md`",
         "- `" + folder + "/screenshot.png` (screenshot)",
-        "- `" + folder + "/accessibility.json` (accessibility JSON)",
+        "- `" + json() + "` (accessibility JSON)",
         "",
         "## Accessibility summary",
         "Target: Button \"Send\" · Inbox",
@@ -84,153 +59,79 @@ TEST_F(CaptureDocumentsTest, StableDocumentListsEveryLineInOrder) {
         "```json",
         R"({"a": 1})",
         "```",
-        "",
-        "## Full bundle assets",
-        "- screenshot.png — `" + folder + "/screenshot.png`",
-        "- accessibility.json — `" + folder + "/accessibility.json`",
-        "- capture.md — stable simple bundle",
-        "- capture1.md — experimental simple bundle",
-        "",
-        "Remote agents (Grok, cloud): use **Tree mode** for inline JSON.",
     };
-    EXPECT_EQ(stableLines(accessibility, true), expected);
+    const QStringList stable = lines(true);
+    EXPECT_EQ(stable.mid(8, stable.size() - 16), middle);
+    EXPECT_EQ(stable.value(3), "Captured: 2026-01-31T09:15:02.042Z");
+    EXPECT_FALSE(stable.join(u'\n').contains("region root"));
 }
 
-TEST_F(CaptureDocumentsTest, ExperimentalDocumentListsEveryLineInOrder) {
-    CapturedAccessibility accessibility = snapshot(R"({"a": 1})");
+TEST_F(CaptureDocumentsTest, PasteToLineReadsTheSettingsAndTheRegion) {
+    defaults.setString(AgentPasteTargetSettings::defaultsKey, "codex");
+    defaults.setString(CaptureModeSettings::defaultsKey, "screenshot");
     accessibility.regionNote = QStringLiteral("region root: Mail (pid 501)");
-    const QStringList expected{
-        "# Vantrel capture (format 1)",
-        "",
-        "Paste to: Claude Code · mode: Full capture · region root: Mail (pid 501)",
-        "",
-        "Target: Button \"Send\" · Inbox",
-        "Captured: 2026-01-31T09:15:02.042Z",
-        "Screenshot: " + folder + "/screenshot.png",
-        "Accessibility JSON: " + folder + "/accessibility.json",
-        "Bundle folder: " + folder,
-        "",
-        "## Accessibility summary",
-        "Target: Button \"Send\" · Inbox",
-        "Path: Window \"Inbox\" → Button \"Send\"",
-        "",
-        "## Full AX JSON",
-        "```json",
-        R"({"a": 1})",
-        "```",
-        "",
-        "Stable fallback: " + folder + "/capture.md",
-    };
-    EXPECT_EQ(experimentalLines(accessibility, true), expected);
-    EXPECT_FALSE(stableLines(accessibility, true).join(u'\n').contains("region root"));
+    EXPECT_EQ(
+        lines(false).mid(2, 4),
+        (QStringList{"Paste to: Codex · mode: Screenshot only · region root: Mail (pid 501)", "",
+                     "Target: Button \"Send\" · Inbox", "Captured: 2026-01-31T09:15:02.042Z"}));
 }
 
 TEST_F(CaptureDocumentsTest, WithoutScreenshotOnlyTheScreenshotLinesGo) {
-    const CapturedAccessibility accessibility = snapshot(R"({"a": 1})");
-    const auto withoutScreenshotLines = [](QStringList lines) {
-        lines.removeIf([](const QString& line) { return line.contains("screenshot"); });
-        return lines;
-    };
-    EXPECT_EQ(stableLines(accessibility, false),
-              withoutScreenshotLines(stableLines(accessibility, true)));
-    EXPECT_EQ(stableLines(accessibility, true).size() - 2,
-              stableLines(accessibility, false).size());
-    EXPECT_EQ(experimentalLines(accessibility, false),
-              withoutScreenshotLines(experimentalLines(accessibility, true)));
-    EXPECT_EQ(experimentalLines(accessibility, true).size() - 1,
-              experimentalLines(accessibility, false).size());
-}
-
-TEST_F(CaptureDocumentsTest, PasteToLineFollowsTheSettingsAtBuildTime) {
-    struct Case {
-        std::optional<QString> agent;
-        std::optional<QString> pasteboardFormat;
-        std::optional<QString> mode;
-        QString expected;
-    };
-    const Case cases[] = {
-        {{}, {}, {}, "Paste to: Claude Code · mode: Full capture"},
-        {{}, "cursorV2", {}, "Paste to: Cursor · mode: Full capture"},
-        {"codex", "claudeCodeV2", "screenshot", "Paste to: Codex · mode: Screenshot only"},
-        {"Cursor", "claudeCodeV1", "tree", "Paste to: Claude Code · mode: Text tree"},
-    };
-    const CapturedAccessibility accessibility = snapshot("{}");
-    for (const Case& c : cases) {
-        MemoryUserDefaults fresh;
-        if (c.agent)
-            fresh.setString(AgentPasteTargetSettings::defaultsKey, *c.agent);
-        if (c.pasteboardFormat)
-            fresh.setString(BundlePasteboardFormatSettings::defaultsKey, *c.pasteboardFormat);
-        if (c.mode)
-            fresh.setString(CaptureModeSettings::defaultsKey, *c.mode);
-        const QStringList lines = CaptureDocuments(clock, fresh)
-                                      .experimentalCaptureText(accessibility, paths(false))
-                                      .split(u'\n');
-        EXPECT_EQ(lines.value(2), c.expected);
+    for (const auto& [stable, screenshotLines] : {std::pair{true, 2}, std::pair{false, 1}}) {
+        QStringList expected = lines(stable, true);
+        expected.removeIf([](const QString& line) { return line.contains("screenshot"); });
+        EXPECT_EQ(lines(stable, false), expected) << stable;
+        EXPECT_EQ(lines(stable, true).size() - screenshotLines, expected.size()) << stable;
     }
 }
 
+// Empty, not UTF-8, or missing: the section and its heading go, the empty lines around stay.
 TEST_F(CaptureDocumentsTest, UnusableJsonDropsOnlyTheSection) {
-    const QByteArray unusable[] = {QByteArray(), QByteArray("{\"title\": \"\xff\xfe\"}")};
-    for (const QByteArray& bytes : unusable) {
-        const CapturedAccessibility accessibility = snapshot(bytes);
-        for (const QStringList& lines :
-             {stableLines(accessibility, true), experimentalLines(accessibility, true)}) {
-            EXPECT_FALSE(lines.contains("## Full AX JSON")) << bytes.toHex().toStdString();
-            const qsizetype preview = lines.indexOf("Path: Window \"Inbox\" → Button \"Send\"");
+    for (const QByteArray& bytes :
+         {QByteArray(), QByteArray("{\"title\": \"\xff\xfe\"}"), QByteArray("missing")}) {
+        snapshot(bytes);
+        if (bytes == "missing")
+            QFile::remove(json());
+        for (const bool stable : {true, false}) {
+            const QStringList document = lines(stable);
+            const qsizetype preview = document.indexOf("Path: Window \"Inbox\" → Button \"Send\"");
             ASSERT_GT(preview, 0);
-            EXPECT_EQ(lines.value(preview + 1), "");
-            EXPECT_EQ(lines.value(preview + 2), "");
-            EXPECT_NE(lines.value(preview + 3), "");
+            EXPECT_EQ(document.mid(preview + 1, 2), (QStringList{"", ""}))
+                << bytes.toHex().toStdString();
+            EXPECT_NE(document.value(preview + 3), "") << bytes.toHex().toStdString();
+            EXPECT_FALSE(document.contains("## Full AX JSON")) << bytes.toHex().toStdString();
         }
     }
-    CapturedAccessibility missing = snapshot("{}");
-    QFile::remove(json());
-    EXPECT_FALSE(stableLines(missing, false).contains("## Full AX JSON"));
-    EXPECT_FALSE(experimentalLines(missing, false).contains("## Full AX JSON"));
 }
 
 TEST_F(CaptureDocumentsTest, StableDocumentCutsTheJsonAfter120000Clusters) {
     // Two code points per cluster, so a cut by code units would land elsewhere.
-    const QString cluster = QStringLiteral("e\u0301");
-    struct Case {
-        int clusters;
-        QString expected;
-    };
-    const Case cases[] = {
-        {120000, clusters(cluster, 120000)},
-        {120001, clusters(cluster, 120000) + QStringLiteral("\n… (truncated)")},
-    };
-    for (const Case& c : cases) {
-        const CapturedAccessibility accessibility =
-            snapshot(clusters(cluster, c.clusters).toUtf8());
-        EXPECT_EQ(fencedJson(stableLines(accessibility, false)), c.expected) << c.clusters;
+    const QString kept = QStringLiteral("e\u0301").repeated(120000);
+    for (const auto& [text, expected] :
+         {std::pair{kept, kept}, std::pair{kept + "é", kept + marker}}) {
+        snapshot(text.toUtf8());
+        EXPECT_EQ(fencedJson(lines(true, false)), expected) << text.size();
     }
 }
 
 TEST_F(CaptureDocumentsTest, ExperimentalDocumentEmbedsUpTo4096Bytes) {
-    struct Case {
-        QString text;
-        bool embedded;
+    const QString twoBytes = QStringLiteral("é");
+    const std::pair<QString, bool> cases[] = {
+        {QString(4094, u'a') + twoBytes, true},      // 4096 bytes
+        {QString(4095, u'a') + twoBytes, false},     // 4097 bytes, 4096 code units
+        {QStringLiteral("€").repeated(1366), false}, // 4098 bytes, 1366 clusters
     };
-    const Case cases[] = {
-        {QString(4094, u'a') + QStringLiteral("é"), true},  // 4096 bytes
-        {QString(4095, u'a') + QStringLiteral("é"), false}, // 4097 bytes
-        {clusters("€", 1365) + "a", true},                  // 4096 bytes, 1366 clusters
-        {clusters("€", 1366), false},                       // 4098 bytes, 1366 clusters
-        {QString(4097, u'a'), false},
-    };
-    for (const Case& c : cases) {
-        const CapturedAccessibility accessibility = snapshot(c.text.toUtf8());
-        const QStringList lines = experimentalLines(accessibility, false);
-        const qsizetype heading = lines.indexOf("## Full AX JSON");
+    for (const auto& [text, embedded] : cases) {
+        snapshot(text.toUtf8());
+        const QStringList document = lines(false, false);
+        const qsizetype heading = document.indexOf("## Full AX JSON");
         ASSERT_GT(heading, 0);
-        if (c.embedded) {
-            EXPECT_EQ(fencedJson(lines), c.text) << c.text.toUtf8().size();
+        if (embedded) {
+            EXPECT_EQ(document.mid(heading + 1, 3), (QStringList{"```json", text, "```"}));
         } else {
-            EXPECT_EQ(lines.value(heading + 1), "Read file: `" + json() + "`");
-            EXPECT_EQ(lines.value(heading + 2), "") << c.text.toUtf8().size();
-            EXPECT_FALSE(lines.contains("```json"));
+            EXPECT_EQ(document.mid(heading + 1, 2),
+                      (QStringList{"Read file: `" + json() + "`", ""}))
+                << text.size();
         }
     }
 }

@@ -24,10 +24,6 @@ inline QByteArray readBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline QStringList readLines(const QString& path) {
-    return QString::fromUtf8(readBytes(path)).split(u'\n');
-}
-
 // A snapshot record whose file holds `json`, written at `path`.
 inline CapturedAccessibility snapshotAt(const QString& path, const QByteArray& json) {
     writeBytes(path, json);
@@ -40,9 +36,14 @@ inline CapturedAccessibility snapshotAt(const QString& path, const QByteArray& j
     return accessibility;
 }
 
-// `count` copies of one grapheme cluster.
-inline QString clusters(const QString& cluster, int count) {
-    return cluster.repeated(count);
+// The paths of a bundle in `folder` (CaptureBundle and CaptureDocumentPaths share the layout).
+template <class Paths> Paths bundleIn(const QString& folder, bool withScreenshot) {
+    const auto file = [&](const char* name) { return QUrl::fromLocalFile(folder + u'/' + name); };
+    Paths result{QUrl::fromLocalFile(folder), file("capture.md"), file("capture1.md"), std::nullopt,
+                 file("accessibility.json")};
+    if (withScreenshot)
+        result.screenshotURL = file("screenshot.png");
+    return result;
 }
 
 // The lines between the first "```json" and the next "```", joined again.

@@ -4,15 +4,23 @@
 #include "platform/MemoryUserDefaults.h"
 #include "platform/Pasteboard.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using namespace vantrel;
 using namespace vantrel::testing;
+using F = BundlePasteboardFormat;
 
 namespace {
 
-// Each item as its kinds joined with "+": "file:<name>", "image", "text".
+const QString attached =
+    QStringLiteral("Screenshot attached on this pasteboard (frontmost window).");
+
+// Each item as its kinds joined with "+": "file:<name>", "image", "text", "json".
 QStringList layout(const Pasteboard& pasteboard) {
+    static const QMap<QString, QString> names{{Pasteboard::imageType, "image"},
+                                              {Pasteboard::plainTextType, "text"},
+                                              {Pasteboard::jsonType, "json"}};
     QStringList items;
     for (const Pasteboard::Item& item : pasteboard.items()) {
         QStringList kinds;
@@ -20,12 +28,8 @@ QStringList layout(const Pasteboard& pasteboard) {
             if (type == Pasteboard::fileURLType)
                 kinds << "file:" +
                              QFileInfo(std::get<QUrl>(representation).toLocalFile()).fileName();
-            else if (type == Pasteboard::imageType)
-                kinds << "image";
-            else if (type == Pasteboard::plainTextType)
-                kinds << "text";
-            else if (type == Pasteboard::jsonType)
-                kinds << "json";
+            else
+                kinds << names.value(type);
         }
         items << kinds.join(u'+');
     }
@@ -33,47 +37,39 @@ QStringList layout(const Pasteboard& pasteboard) {
 }
 
 // Only the UTF-8 data counts: a text left as a string representation reads as empty.
-QString text(const Pasteboard& pasteboard) {
+QStringList textLines(const Pasteboard& pasteboard) {
     for (const Pasteboard::Item& item : pasteboard.items()) {
         if (const auto* representation = item.find(Pasteboard::plainTextType)) {
             if (const auto* data = std::get_if<QByteArray>(representation))
-                return QString::fromUtf8(*data);
+                return QString::fromUtf8(*data).split(u'\n');
         }
     }
     return {};
-}
-
-QStringList atLines(const QString& text) {
-    QStringList lines = text.split(u'\n');
-    lines.removeIf([](const QString& line) { return !line.startsWith(u'@'); });
-    return lines;
 }
 
 class PasteboardWriterTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(temporary.isValid());
-        folder = temporary.path() + QStringLiteral("/2026-01-31_09-15-02-000");
-        accessibility = snapshotAt(folder + QStringLiteral("/accessibility.json"), R"({"a": 1})");
+        restart();
     }
 
-    CaptureBundle bundle(bool withScreenshot) const {
-        CaptureBundle result{
-            QUrl::fromLocalFile(folder),
-            QUrl::fromLocalFile(folder + QStringLiteral("/capture.md")),
-            QUrl::fromLocalFile(folder + QStringLiteral("/capture1.md")),
-            std::nullopt,
-            QUrl::fromLocalFile(folder + QStringLiteral("/accessibility.json")),
-        };
-        if (withScreenshot)
-            result.screenshotURL = QUrl::fromLocalFile(folder + QStringLiteral("/screenshot.png"));
-        return result;
+    void restart() {
+        accessibility = snapshotAt(folder + "/accessibility.json", R"({"a": 1})");
+        // Whatever was there before must go.
+        pasteboard.writeObjects({QUrl("file:///stale")});
     }
 
     PasteboardWriter writer() { return PasteboardWriter(pasteboard, defaults, vocabulary); }
 
+    QStringList writeBundle(F format, bool withScreenshot, const std::optional<QImage>& picture) {
+        writer().writeBundle(bundleIn<CaptureBundle>(folder, withScreenshot), accessibility,
+                             picture, format);
+        return textLines(pasteboard);
+    }
+
     QTemporaryDir temporary;
-    QString folder;
+    QString folder = temporary.path() + QStringLiteral("/2026-01-31_09-15-02-000");
     CapturedAccessibility accessibility;
     Pasteboard pasteboard;
     MemoryUserDefaults defaults;
@@ -81,196 +77,117 @@ class PasteboardWriterTest : public ::testing::Test {
     QImage image = QImage(4, 3, QImage::Format_ARGB32);
 };
 
-TEST_F(PasteboardWriterTest, EachFormatWritesItsItemsInOrder) {
-    using F = BundlePasteboardFormat;
-    struct Case {
+// Every format with an image and a screenshot is checked end to end; here what goes without one.
+TEST_F(PasteboardWriterTest, ItemsFollowWhatTheCaptureHas) {
+    const std::optional<QImage> none, null = QImage();
+    const struct {
         F format;
-        bool withImage;
         bool withScreenshot;
+        std::optional<QImage> picture;
         QStringList items;
-        int atLineCount;
+        int atLines;
+    } cases[] = {
+        {F::claudeCodeV1, false, image, {"file:capture1.md+text", "image"}, 1},
+        {F::claudeCodeV1, false, none, {"file:capture1.md+text"}, 1},
+        {F::claudeCodeV2, true, image, {"image+text"}, 0},
+        {F::claudeCodeV2, true, none, {"text"}, 0},
+        {F::claudeCodeV2, true, null, {"text"}, 0},
+        {F::experimentA, false, image, {"file:capture1.md+text"}, 1},
+        {F::experimentB, true, null, {"file:capture1.md+text"}, 1},
+        {F::cursorV2, true, image, {"file:capture1.md+text"}, 1},
     };
-    const Case cases[] = {
-        {F::claudeCodeV1, true, true, {"file:capture1.md+text", "file:screenshot.png", "image"}, 2},
-        {F::claudeCodeV1, true, false, {"file:capture1.md+text", "image"}, 1},
-        {F::claudeCodeV1, false, false, {"file:capture1.md+text"}, 1},
-        {F::claudeCodeV2, true, true, {"image+text"}, 0},
-        {F::claudeCodeV2, false, true, {"text"}, 0},
-        {F::experimentA, true, true, {"file:capture1.md+text", "file:screenshot.png"}, 2},
-        {F::experimentA, true, false, {"file:capture1.md+text"}, 1},
-        {F::experimentB, true, true, {"file:capture1.md+text", "image"}, 1},
-        {F::experimentB, false, true, {"file:capture1.md+text"}, 1},
-        {F::cursorV1, true, true, {"file:capture1.md+text", "file:screenshot.png"}, 2},
-        {F::cursorV2, true, true, {"file:capture1.md+text"}, 1},
-        {F::legacyFileOnly, true, true, {"file:capture1.md+text"}, 1},
-    };
-    for (const Case& c : cases) {
-        pasteboard.writeObjects({QUrl("file:///stale")});
-        writer().writeBundle(bundle(c.withScreenshot), accessibility,
-                             c.withImage ? std::optional<QImage>(image) : std::nullopt, c.format);
-        const auto label = (rawValue(c.format) + (c.withImage ? " image" : "") +
-                            (c.withScreenshot ? " screenshot" : ""))
-                               .toStdString();
+    for (const auto& c : cases) {
+        restart();
+        const QStringList lines = writeBundle(c.format, c.withScreenshot, c.picture);
+        const auto label = rawValue(c.format).toStdString() + (c.withScreenshot ? " shot" : "");
         EXPECT_EQ(layout(pasteboard), c.items) << label;
-        EXPECT_EQ(atLines(text(pasteboard)).size(), c.atLineCount) << label;
+        EXPECT_EQ(lines.filter(QRegularExpression("^@")).size(), c.atLines) << label;
     }
 }
 
 TEST_F(PasteboardWriterTest, StandardTextNamesTheChosenDocument) {
-    struct Case {
-        QString bundleFormat;
-        BundlePasteboardFormat format;
-        QStringList lines;
-    };
-    const Case cases[] = {
-        {"stable",
-         BundlePasteboardFormat::legacyFileOnly,
-         {"# Vantrel · bundle (capture.md)", "Paste format: Legacy (1 file only)",
-          "Target: Button \"Send\" · Inbox", "@" + folder + "/capture.md"}},
-        {"experimental",
-         BundlePasteboardFormat::cursorV1,
-         {"# Vantrel · bundle (capture1.md)", "Paste format: Cursor v1 (2 files, no image)",
-          "Target: Button \"Send\" · Inbox", "@" + folder + "/capture1.md",
-          "@" + folder + "/screenshot.png"}},
-    };
-    for (const Case& c : cases) {
-        defaults.setString(CaptureBundleFormatSettings::defaultsKey, c.bundleFormat);
-        writer().writeBundle(bundle(true), accessibility, image, c.format);
-        EXPECT_EQ(text(pasteboard).split(u'\n'), c.lines);
-        const QUrl document =
-            std::get<QUrl>(pasteboard.items().first().representations.first().second);
-        EXPECT_EQ(document.toLocalFile(), c.lines.value(3).mid(1));
-    }
+    defaults.setString(CaptureBundleFormatSettings::defaultsKey, "stable");
+    EXPECT_EQ(writeBundle(F::cursorV1, true, image),
+              (QStringList{"# Vantrel · bundle (capture.md)",
+                           "Paste format: Cursor v1 (2 files, no image)",
+                           "Target: Button \"Send\" · Inbox", "@" + folder + "/capture.md",
+                           "@" + folder + "/screenshot.png"}));
+    EXPECT_EQ(layout(pasteboard).first(), "file:capture.md+text");
 }
 
-TEST_F(PasteboardWriterTest, RichTextForCursorCarriesTheAtLine) {
-    writer().writeBundle(bundle(true), accessibility, image, BundlePasteboardFormat::cursorV2);
-    const QStringList expected{
-        "# Vantrel · bundle (Cursor: file + text)",
-        "@" + folder + "/capture1.md",
-        "Target: Button \"Send\" · Inbox",
-        "",
-        "## Accessibility summary",
-        "Target: Button \"Send\" · Inbox",
-        "Path: Window \"Inbox\" → Button \"Send\"",
-        "",
-        "## Files on disk",
-        folder + "/capture1.md",
-        folder + "/screenshot.png",
-        folder + "/accessibility.json",
-        "Bundle folder: " + folder,
+// The "attached" line stays for Claude even without an image: agents key on it.
+TEST_F(PasteboardWriterTest, RichTextListsSummaryAndFiles) {
+    const auto rich = [&](const QString& heading, const QString& second, bool withScreenshot) {
+        QStringList lines{heading,
+                          second,
+                          "Target: Button \"Send\" · Inbox",
+                          "",
+                          "## Accessibility summary",
+                          "Target: Button \"Send\" · Inbox",
+                          "Path: Window \"Inbox\" → Button \"Send\"",
+                          "",
+                          "## Files on disk",
+                          folder + "/capture1.md"};
+        if (withScreenshot)
+            lines << folder + "/screenshot.png";
+        return lines << folder + "/accessibility.json"
+                     << "Bundle folder: " + folder;
     };
-    EXPECT_EQ(text(pasteboard).split(u'\n'), expected);
-}
-
-TEST_F(PasteboardWriterTest, RichTextForClaudeKeepsItsLinesWithOrWithoutAnImage) {
-    writer().writeBundle(bundle(false), accessibility, image, BundlePasteboardFormat::claudeCodeV2);
-    const QStringList withImage = text(pasteboard).split(u'\n');
-    EXPECT_EQ(withImage.mid(0, 3),
-              (QStringList{"# Vantrel · bundle (paste: image + text)",
-                           "Screenshot attached on this pasteboard (frontmost window).",
-                           "Target: Button \"Send\" · Inbox"}));
-    EXPECT_EQ(withImage.mid(withImage.size() - 4),
-              (QStringList{"## Files on disk", folder + "/capture1.md",
-                           folder + "/accessibility.json", "Bundle folder: " + folder}));
-
-    for (const std::optional<QImage>& missing :
-         {std::optional<QImage>(), std::optional<QImage>(QImage())}) {
-        writer().writeBundle(bundle(false), accessibility, missing,
-                             BundlePasteboardFormat::claudeCodeV2);
-        EXPECT_EQ(layout(pasteboard), QStringList{"text"});
-        EXPECT_EQ(text(pasteboard).split(u'\n'), withImage);
-    }
+    const QString claude = "# Vantrel · bundle (paste: image + text)";
+    EXPECT_EQ(
+        writeBundle(F::cursorV2, true, image),
+        rich("# Vantrel · bundle (Cursor: file + text)", "@" + folder + "/capture1.md", true));
+    EXPECT_EQ(writeBundle(F::claudeCodeV2, false, image), rich(claude, attached, false));
+    EXPECT_EQ(writeBundle(F::claudeCodeV2, false, std::nullopt), rich(claude, attached, false));
 }
 
 TEST_F(PasteboardWriterTest, ScreenshotPayload) {
-    struct Case {
-        std::optional<QUrl> fileURL;
-        QStringList lines;
-    };
-    const Case cases[] = {
-        {QUrl::fromLocalFile("/shots/one.jpg"),
-         {"# Vantrel · screenshot", "Screenshot attached on this pasteboard (frontmost window).",
-          "File: /shots/one.jpg"}},
-        {std::nullopt,
-         {"# Vantrel · screenshot", "Screenshot attached on this pasteboard (frontmost window)."}},
-    };
-    for (const Case& c : cases) {
-        pasteboard.writeObjects({QUrl("file:///stale")});
-        writer().writeScreenshot(image, c.fileURL);
+    const QStringList lines{"# Vantrel · screenshot", attached};
+    for (const auto& [fileURL, expected] :
+         {std::pair{std::optional(QUrl::fromLocalFile("/shots/one.jpg")),
+                    lines + QStringList{"File: /shots/one.jpg"}},
+          std::pair{std::optional<QUrl>(), lines}}) {
+        restart();
+        writer().writeScreenshot(image, fileURL);
         EXPECT_EQ(layout(pasteboard), QStringList{"image+text"});
-        EXPECT_EQ(text(pasteboard).split(u'\n'), c.lines);
+        EXPECT_EQ(textLines(pasteboard), expected);
     }
 }
 
-TEST_F(PasteboardWriterTest, TreePayloadCarriesTextAndJson) {
-    writer().writeTree(accessibility);
-    EXPECT_EQ(layout(pasteboard), QStringList{"text+json"});
-    const QStringList expected{
-        "# Vantrel · accessibility tree",
-        "",
-        "[ACCESSIBILITY]",
-        "macOS accessibility snapshot under the cursor.",
-        "Target: Button \"Send\" · Inbox",
-        "",
-        "Target: Button \"Send\" · Inbox",
-        "Path: Window \"Inbox\" → Button \"Send\"",
-        "",
-        "Full AX JSON:",
-        "```json",
-        R"({"a": 1})",
-        "```",
-        "",
-        "For screenshot + files on disk, switch to Bundle mode (⌃⌥C, mode in menu).",
-    };
-    EXPECT_EQ(text(pasteboard).split(u'\n'), expected);
-    const auto* json = pasteboard.items().first().find(Pasteboard::jsonType);
-    ASSERT_NE(json, nullptr);
-    EXPECT_EQ(std::get<QByteArray>(*json), QByteArray(R"({"a": 1})"));
-}
-
-TEST_F(PasteboardWriterTest, TreeTextSpeaksThePlatformsWords) {
+// An unreadable snapshot leaves the text alone on the pasteboard, without its JSON section.
+TEST_F(PasteboardWriterTest, TreePayloadSpeaksThePlatformsWords) {
     vocabulary.copyHotKey = "Ctrl+Alt+C";
     vocabulary.accessibilitySnapshotName = "AT-SPI accessibility snapshot";
-    const QStringList lines = writer().treePasteboardText(accessibility).split(u'\n');
-    EXPECT_EQ(lines.value(3), "AT-SPI accessibility snapshot under the cursor.");
-    EXPECT_EQ(lines.last(),
-              "For screenshot + files on disk, switch to Bundle mode (Ctrl+Alt+C, mode in menu).");
-}
-
-TEST_F(PasteboardWriterTest, UnreadableSnapshotLeavesTextOnly) {
-    QFile::remove(accessibility.fileURL.toLocalFile());
-    pasteboard.writeObjects({QUrl("file:///stale")});
-    writer().writeTree(accessibility);
-    EXPECT_EQ(layout(pasteboard), QStringList{"text"});
-    const QStringList lines = text(pasteboard).split(u'\n');
-    EXPECT_FALSE(lines.contains("Full AX JSON:"));
-    EXPECT_EQ(lines.mid(6), (QStringList{
-                                "Target: Button \"Send\" · Inbox",
-                                "Path: Window \"Inbox\" → Button \"Send\"",
-                                "",
-                                "For screenshot + files on disk, switch to Bundle mode (⌃⌥C, mode "
-                                "in menu).",
-                            }));
-}
-
-TEST_F(PasteboardWriterTest, TreeJsonIsCutAfter80000Clusters) {
-    const QString flag = QStringLiteral("🇩🇪"); // four code units, one cluster
-    struct Case {
-        int clusters;
-        QString expected;
-    };
-    const Case cases[] = {
-        {80000, clusters(flag, 80000)},
-        {80001, clusters(flag, 80000) + QStringLiteral("\n… (truncated)")},
-    };
-    for (const Case& c : cases) {
-        const QByteArray bytes = clusters(flag, c.clusters).toUtf8();
-        accessibility = snapshotAt(accessibility.fileURL.toLocalFile(), bytes);
+    const QStringList head{"# Vantrel · accessibility tree",
+                           "",
+                           "[ACCESSIBILITY]",
+                           "AT-SPI accessibility snapshot under the cursor.",
+                           "Target: Button \"Send\" · Inbox",
+                           "",
+                           "Target: Button \"Send\" · Inbox",
+                           "Path: Window \"Inbox\" → Button \"Send\""};
+    const QStringList json{"", "Full AX JSON:", "```json", R"({"a": 1})", "```"};
+    const QStringList tail{
+        "", "For screenshot + files on disk, switch to Bundle mode (Ctrl+Alt+C, mode in menu)."};
+    for (const bool readable : {true, false}) {
+        restart();
+        if (!readable)
+            QFile::remove(accessibility.fileURL.toLocalFile());
         writer().writeTree(accessibility);
-        EXPECT_EQ(fencedJson(text(pasteboard).split(u'\n')), c.expected) << c.clusters;
+        EXPECT_EQ(textLines(pasteboard), head + (readable ? json : QStringList()) + tail);
+        EXPECT_EQ(layout(pasteboard), QStringList{readable ? "text+json" : "text"});
+    }
+}
+
+TEST_F(PasteboardWriterTest, TreeTextCutsTheJsonAfter80000ClustersButNotTheData) {
+    const QString flags = QStringLiteral("🇩🇪").repeated(80000); // four code units per cluster
+    for (const auto& [text, expected] :
+         {std::pair{flags, flags}, std::pair{flags + "a", flags + "\n… (truncated)"}}) {
+        accessibility = snapshotAt(accessibility.fileURL.toLocalFile(), text.toUtf8());
+        writer().writeTree(accessibility);
+        EXPECT_EQ(fencedJson(textLines(pasteboard)), expected) << text.size();
         EXPECT_EQ(std::get<QByteArray>(*pasteboard.items().first().find(Pasteboard::jsonType)),
-                  bytes);
+                  text.toUtf8());
     }
 }
 
