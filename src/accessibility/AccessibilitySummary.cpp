@@ -1,11 +1,11 @@
 #include "AccessibilitySummary.h"
 
 #include "AccessibilityCaptureService.h"
+#include "GraphemeText.h"
 #include "SnapshotJson.h"
 
 #include <QJsonDocument>
 #include <QStringDecoder>
-#include <QTextBoundaryFinder>
 
 namespace vantrel {
 
@@ -120,20 +120,10 @@ QString AccessibilitySummary::inlinePreview(AccessibilityPlatform& accessibility
 }
 
 bool AccessibilitySummary::truncateToGraphemes(QString& text, int limit) {
-    // A cluster holds at least one code unit, so the cluster walk is needed only past the limit.
-    if (text.size() <= limit)
-        return false;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    int clusters = 0;
-    qsizetype cut = 0;
-    while (finder.toNextBoundary() != -1) {
-        if (++clusters > limit) {
-            text.truncate(cut);
-            return true;
-        }
-        cut = finder.position();
-    }
-    return false;
+    const auto cut = GraphemeText::cutPosition(text, limit);
+    if (cut)
+        text.truncate(*cut);
+    return cut.has_value();
 }
 
 } // namespace vantrel
