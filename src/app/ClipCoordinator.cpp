@@ -45,22 +45,25 @@ QCoro::Task<CaptureOutcome> ClipCoordinator::capture(CaptureMode mode,
     Q_UNREACHABLE();
 }
 
-CapturedAccessibility ClipCoordinator::captureAccessibility(std::optional<QPointF> mouseLocation,
-                                                            std::optional<QRectF> regionScreenRect,
-                                                            bool preferFrontWindows) {
-    return m_services.accessibilityCapture.captureUnderMouse(
-        capturePoint(mouseLocation, regionScreenRect), regionScreenRect, preferFrontWindows);
+std::variant<CapturedAccessibility, CaptureError>
+ClipCoordinator::accessibilityOrError(std::optional<QPointF> mouseLocation,
+                                      std::optional<QRectF> regionScreenRect,
+                                      bool preferFrontWindows) {
+    try {
+        return m_services.accessibilityCapture.captureUnderMouse(
+            capturePoint(mouseLocation, regionScreenRect), regionScreenRect, preferFrontWindows);
+    } catch (const AccessibilityCaptureError& error) {
+        return error;
+    }
 }
 
 QCoro::Task<CaptureOutcome> ClipCoordinator::captureBundle(std::optional<QPointF> mouseLocation,
                                                            std::optional<QRectF> regionScreenRect,
                                                            bool preferFrontWindows) {
-    CapturedAccessibility accessibility;
-    try {
-        accessibility = captureAccessibility(mouseLocation, regionScreenRect, preferFrontWindows);
-    } catch (const AccessibilityCaptureError& error) {
-        co_return CaptureOutcome::failure(error);
-    }
+    const auto snapshot = accessibilityOrError(mouseLocation, regionScreenRect, preferFrontWindows);
+    if (const auto* error = std::get_if<CaptureError>(&snapshot))
+        co_return CaptureOutcome::failure(*error);
+    const auto& accessibility = std::get<CapturedAccessibility>(snapshot);
 
     const auto screenshot = co_await screenshotOrError(regionScreenRect);
     if (const auto* error = std::get_if<CaptureError>(&screenshot))
@@ -111,12 +114,10 @@ ClipCoordinator::captureScreenshotOnly(std::optional<QRectF> regionScreenRect) {
 CaptureOutcome ClipCoordinator::captureTreeOnly(std::optional<QPointF> mouseLocation,
                                                 std::optional<QRectF> regionScreenRect,
                                                 bool preferFrontWindows) {
-    CapturedAccessibility accessibility;
-    try {
-        accessibility = captureAccessibility(mouseLocation, regionScreenRect, preferFrontWindows);
-    } catch (const AccessibilityCaptureError& error) {
-        return CaptureOutcome::failure(error);
-    }
+    const auto snapshot = accessibilityOrError(mouseLocation, regionScreenRect, preferFrontWindows);
+    if (const auto* error = std::get_if<CaptureError>(&snapshot))
+        return CaptureOutcome::failure(*error);
+    const auto& accessibility = std::get<CapturedAccessibility>(snapshot);
     m_services.pasteboardWriter.writeTree(accessibility);
     return CaptureOutcome::success(QStringLiteral("Copied AX tree (inline JSON): ") +
                                    accessibility.summary +

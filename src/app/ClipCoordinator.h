@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaptureOutcome.h"
+#include "accessibility/CapturedAccessibility.h"
 #include "output/CaptureMode.h"
 
 #include <QCoro/QCoroTask>
@@ -20,7 +21,6 @@ class BundleWriting;
 class PasteboardWriting;
 class ScreenCapturing;
 class UserDefaults;
-struct CapturedAccessibility;
 
 // Runs one capture from start to finish and reports its status line or its error. Keeps nothing
 // between captures; the pasteboard is written only once every step that can fail has succeeded.
@@ -55,9 +55,10 @@ class ClipCoordinator final {
     // The screenshot step with its error caught, so both modes can return it as their failure.
     QCoro::Task<std::variant<ScreenshotPair, CaptureError>>
     screenshotOrError(std::optional<QRectF> regionScreenRect);
-    CapturedAccessibility captureAccessibility(std::optional<QPointF> mouseLocation,
-                                               std::optional<QRectF> regionScreenRect,
-                                               bool preferFrontWindows);
+    // The snapshot with its error caught, for the same reason.
+    std::variant<CapturedAccessibility, CaptureError>
+    accessibilityOrError(std::optional<QPointF> mouseLocation,
+                         std::optional<QRectF> regionScreenRect, bool preferFrontWindows);
     QString bundleStatusLine(const CapturedAccessibility& accessibility, bool hasRegion) const;
 
     Services m_services;
