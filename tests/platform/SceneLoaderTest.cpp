@@ -9,6 +9,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace vantrel {
 namespace {
 
@@ -95,18 +97,40 @@ TEST(SceneLoader, SyntaxErrorsNameLineAndColumn) {
                 ::testing::StartsWith("scene.json: invalid JSON at line 3, column 13: "));
 }
 
+// Only a regular file of at most 64 MiB is read; a FIFO, a device or a directory would hang or
+// grow without end, so each fails at once with one message naming the path as given.
 TEST(SceneLoader, FileErrorsNameThePathAsGiven) {
     QTemporaryDir dir;
+    const auto file = [&](const char* name, const QByteArray& content, qint64 size) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        EXPECT_TRUE(file.resize(std::max<qint64>(size, content.size()))); // sparse
+        return file.fileName();
+    };
+    constexpr qint64 limit = 64LL * 1024 * 1024;
+    const QString fifo = dir.filePath("fifo.json");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString missing = dir.filePath("missing.json");
-    const QString bad = dir.filePath("bad.json");
-    QFile file(bad);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(R"({"mouse": [1]})");
-    file.close();
-    EXPECT_EQ(errorOf([&] { SceneLoader::fromFile(missing); }),
-              (missing + ": cannot be read: No such file or directory").toStdString());
-    EXPECT_EQ(errorOf([&] { SceneLoader::fromFile(bad); }),
-              (bad + ": mouse: expected an array of two numbers").toStdString());
+    const QString bad = file("bad.json", R"({"mouse": [1]})", 0);
+    const QString atLimit = file("limit.json", "{}", limit);
+    const QString overLimit = file("over.json", "{}", limit + 1);
+    using ::testing::StartsWith;
+    const std::pair<QString, ::testing::Matcher<std::string>> cases[] = {
+        {missing, ": cannot be read: No such file or directory"},
+        {bad, ": mouse: expected an array of two numbers"},
+        {fifo, ": is not a regular file"},
+        {QStringLiteral("/dev/zero"), ": is not a regular file"},
+        {dir.path(), ": is not a regular file"},
+        {overLimit, ": is larger than 64 MiB"},
+        // Passes the size check and fails only as JSON: the bytes after "{}" are NULs.
+        {atLimit, StartsWith(": invalid JSON at line 1, ")},
+    };
+    for (const auto& [path, message] : cases) {
+        const std::string error = errorOf([&] { SceneLoader::fromFile(path); });
+        ASSERT_THAT(error, StartsWith(path.toStdString())) << error;
+        EXPECT_THAT(error.substr(path.size()), message) << path.toStdString();
+    }
 }
 
 // Screen numbers and display IDs fall back on each other and on the position.

@@ -10,7 +10,13 @@
 #include <QJsonParseError>
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vantrel {
 
@@ -19,6 +25,7 @@ namespace {
 constexpr qint64 maxPid = std::numeric_limits<qint32>::max();
 constexpr qint64 maxUInt32 = std::numeric_limits<quint32>::max();
 constexpr qint64 maxExactInteger = 9007199254740992LL;
+constexpr qint64 maxFileSize = 64LL * 1024 * 1024;
 const QString defaultBundleName = QStringLiteral("Vantrel");
 const QString defaultBundleIdentifier = QStringLiteral("com.vantrel.Vantrel");
 
@@ -170,12 +177,11 @@ void SceneLoader::readApps() {
         node.object({"pid", "name", "bundleId"});
         SceneApp app;
         app.pid = pid(node["pid"]);
-        for (qsizetype other = 0; other < m_scene.apps.size(); ++other) {
-            if (m_scene.apps[other].pid == app.pid)
-                node["pid"].fail(QStringLiteral("the pid %1 is already used by apps[%2]")
-                                     .arg(app.pid)
-                                     .arg(other));
-        }
+        const auto other = m_appIndexes.constFind(app.pid);
+        if (other != m_appIndexes.cend())
+            node["pid"].fail(
+                QStringLiteral("the pid %1 is already used by apps[%2]").arg(app.pid).arg(*other));
+        m_appIndexes.insert(app.pid, m_scene.apps.size());
         if (!node["name"].isMissing())
             app.name = node["name"].stringOrNull();
         if (!node["bundleId"].isMissing())
@@ -195,12 +201,12 @@ void SceneLoader::readWindow(const SceneJsonNode& node) {
     node.object({"id", "pid", "title", "bounds", "layer", "onScreen", "desktop", "ax"});
     SceneWindow window;
     window.id = static_cast<quint32>(node["id"].integer(0, maxUInt32));
-    for (qsizetype other = 0; other < m_scene.windows.size(); ++other) {
-        if (m_scene.windows[other].id == window.id)
-            node["id"].fail(QStringLiteral("the window id %1 is already used by windows[%2]")
-                                .arg(window.id)
-                                .arg(other));
-    }
+    const auto other = m_windowIndexes.constFind(window.id);
+    if (other != m_windowIndexes.cend())
+        node["id"].fail(QStringLiteral("the window id %1 is already used by windows[%2]")
+                            .arg(window.id)
+                            .arg(*other));
+    m_windowIndexes.insert(window.id, m_scene.windows.size());
     window.pid = pid(node["pid"]);
     if (!node["title"].isMissing())
         window.title = node["title"].stringOrNull();
@@ -294,12 +300,11 @@ void SceneLoader::readSelf() {
     self.object({"pid", "name"});
     if (!self["pid"].isMissing()) {
         m_scene.self.pid = pid(self["pid"]);
-        for (qsizetype index = 0; index < m_scene.apps.size(); ++index) {
-            if (m_scene.apps[index].pid == m_scene.self.pid)
-                self["pid"].fail(QStringLiteral("the pid %1 is already used by apps[%2]")
-                                     .arg(m_scene.self.pid)
-                                     .arg(index));
-        }
+        const auto app = m_appIndexes.constFind(m_scene.self.pid);
+        if (app != m_appIndexes.cend())
+            self["pid"].fail(QStringLiteral("the pid %1 is already used by apps[%2]")
+                                 .arg(m_scene.self.pid)
+                                 .arg(*app));
     }
     if (!self["name"].isMissing())
         m_scene.self.name = self["name"].string();
@@ -310,7 +315,7 @@ void SceneLoader::readFrontmost() {
     if (frontmost.isMissing() || frontmost.isNull())
         return;
     const qint32 value = pid(frontmost);
-    if (value != m_scene.self.pid && m_scene.app(value) == nullptr)
+    if (value != m_scene.self.pid && !m_appIndexes.contains(value))
         frontmost.fail(QStringLiteral("no application has the pid %1").arg(value));
     m_scene.frontmost = value;
 }
@@ -340,11 +345,63 @@ QString syntaxError(const QByteArray& json, const QJsonParseError& error) {
 
 } // namespace
 
+// Only a regular file of bounded size: /dev/zero would grow memory without end and a FIFO would
+// block the capture forever.
 Scene SceneLoader::fromFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw SceneError(path + QStringLiteral(": cannot be read: ") + file.errorString());
-    return fromJson(file.readAll(), path);
+    const auto fail = [&](const QString& problem) -> void {
+        throw SceneError(path + QStringLiteral(": ") + problem);
+    };
+    const auto cannotRead = [&](int error) {
+        fail(QStringLiteral("cannot be read: ") +
+             QString::fromStdString(std::generic_category().message(error)));
+    };
+    const auto check = [&](const struct stat& status) {
+        if (!S_ISREG(status.st_mode))
+            fail(QStringLiteral("is not a regular file"));
+        if (status.st_size > maxFileSize)
+            fail(QStringLiteral("is larger than 64 MiB"));
+    };
+    // A compiled-in resource (":/...") is bounded and never blocks; only QFile can read it.
+    if (path.startsWith(u':')) {
+        QFile resource(path);
+        if (!resource.open(QIODevice::ReadOnly))
+            fail(QStringLiteral("cannot be read: ") + resource.errorString());
+        if (resource.size() > maxFileSize)
+            fail(QStringLiteral("is larger than 64 MiB"));
+        return fromJson(resource.readAll(), path);
+    }
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status {};
+    if (::stat(name.constData(), &status) != 0)
+        cannotRead(errno);
+    check(status);
+    // Non-blocking, so a file swapped for a FIFO after the check still cannot hang the open.
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        cannotRead(errno);
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        fail(QStringLiteral("cannot be read: ") + file.errorString());
+    }
+    if (::fstat(descriptor, &status) != 0)
+        cannotRead(errno);
+    check(status);
+    // The file may grow after the check; stop one byte past the limit to notice.
+    QByteArray json;
+    json.reserve(status.st_size);
+    while (json.size() <= maxFileSize) {
+        const QByteArray chunk =
+            file.read(std::min<qint64>(1 << 20, maxFileSize + 1 - json.size()));
+        if (chunk.isEmpty())
+            break;
+        json += chunk;
+    }
+    if (json.size() > maxFileSize)
+        fail(QStringLiteral("is larger than 64 MiB"));
+    if (file.error() != QFileDevice::NoError)
+        fail(QStringLiteral("cannot be read: ") + file.errorString());
+    return fromJson(json, path);
 }
 
 Scene SceneLoader::fromJson(const QByteArray& json, const QString& name) {

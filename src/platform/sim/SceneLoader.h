@@ -13,6 +13,7 @@ namespace vantrel {
 // message naming the file, the JSON path and what was expected; nothing else happens then.
 class SceneLoader final {
   public:
+    // Reads only a regular file of at most 64 MiB.
     static Scene fromFile(const QString& path);
     // name stands in for the file name in messages.
     static Scene fromJson(const QByteArray& json, const QString& name = QStringLiteral("scene"));
@@ -44,6 +45,9 @@ class SceneLoader final {
     SceneJsonNode m_root;
     Scene m_scene;
     QHash<QString, int> m_elementIDs;
+    // Indexes by pid and window id, so duplicate checks stay linear in the scene's size.
+    QHash<qint32, qsizetype> m_appIndexes;
+    QHash<quint32, qsizetype> m_windowIndexes;
     QList<PendingRef> m_refs;
 };
 
