@@ -18,7 +18,9 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <charconv>
 #include <cmath>
+#include <string>
 
 namespace vantrel {
 
@@ -75,6 +77,43 @@ QString debugText(const AXValue& value) {
     if (const auto* list = std::get_if<QList<AXElement>>(&value))
         return QStringLiteral("<%1 elements>").arg(list->size());
     return {};
+}
+
+// The shortest digits that read back to the same double, laid out as JavaScript's Number#toString
+// does: plain decimals for everyday magnitudes, so an agent never reads 100000 as "1e+05".
+QString decimalText(double value) {
+    char buffer[64];
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const std::string scientific(buffer, written.ptr);
+    const auto e = scientific.find('e');
+    if (!std::isfinite(value) || e == std::string::npos)
+        return QString::fromStdString(scientific);
+    const bool negative = scientific.front() == '-';
+    std::string digits;
+    for (const char c : scientific.substr(0, e)) {
+        if (c >= '0' && c <= '9')
+            digits += c;
+    }
+    const int exponent = std::stoi(scientific.substr(e + 1));
+    const double magnitude = std::abs(value);
+    std::string text;
+    if (magnitude != 0 && (magnitude < 1e-7 || magnitude >= 1e21)) {
+        text = digits.substr(0, 1);
+        if (digits.size() > 1)
+            text += '.' + digits.substr(1);
+        text += (exponent < 0 ? "e-" : "e+") + std::to_string(std::abs(exponent));
+    } else {
+        const int point = exponent + 1; // digits before the decimal point
+        const int count = static_cast<int>(digits.size());
+        if (point >= count)
+            text = digits + std::string(point - count, '0');
+        else if (point > 0)
+            text = digits.substr(0, point) + '.' + digits.substr(point);
+        else
+            text = "0." + std::string(-point, '0') + digits;
+    }
+    return QString::fromStdString((negative ? "-" : "") + text);
 }
 
 QString wholeNumber(double value) {
@@ -398,7 +437,7 @@ AccessibilityCaptureService::axValueDescription(AccessibilityPlatform& accessibi
     if (const auto* text = std::get_if<QString>(&value))
         return *text;
     if (const auto* number = std::get_if<double>(&value))
-        return QString::number(*number, 'g', QLocale::FloatingPointShortest);
+        return decimalText(*number);
     if (const auto* attributed = std::get_if<AXAttributedString>(&value))
         return attributed->text;
     if (std::holds_alternative<AXNoValue>(value))
