@@ -1,6 +1,6 @@
 # The two set-up commands: `make run` and `make test`. Each installs the Debian packages it needs.
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qcoro-qt6-dev libgtest-dev libgmock-dev \
-            libturbojpeg0-dev fonts-dejavu-core
+            libturbojpeg0-dev libpng-dev zlib1g-dev fonts-dejavu-core
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: run test deps build-release build-test bench format

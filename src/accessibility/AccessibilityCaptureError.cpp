@@ -10,7 +10,7 @@ QString AccessibilityCaptureError::localizedDescription() const {
     case Code::noElement:
         return QStringLiteral("No accessibility element found under the cursor.");
     case Code::writeFailed:
-        return QStringLiteral("Could not write accessibility snapshot to disk.");
+        return QStringLiteral("Could not write accessibility snapshot to disk. ") + detail;
     case Code::serializationFailed:
         return QStringLiteral("Could not serialize the accessibility tree.");
     }

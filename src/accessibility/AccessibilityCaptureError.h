@@ -14,15 +14,19 @@ struct AccessibilityCaptureError {
     // Only permissionDenied speaks of the application and of where access is granted.
     QString appName;
     QString settingsPath;
+    // writeFailed only: the file and the system's reason, so the user can act on it.
+    QString detail;
 
     static AccessibilityCaptureError permissionDenied(const QString& appName,
                                                       const PlatformVocabulary& vocabulary) {
-        return {Code::permissionDenied, appName, vocabulary.accessibilitySettingsPath};
+        return {Code::permissionDenied, appName, vocabulary.accessibilitySettingsPath, {}};
     }
-    static AccessibilityCaptureError noElement() { return {Code::noElement, {}, {}}; }
-    static AccessibilityCaptureError writeFailed() { return {Code::writeFailed, {}, {}}; }
+    static AccessibilityCaptureError noElement() { return {Code::noElement, {}, {}, {}}; }
+    static AccessibilityCaptureError writeFailed(const QString& detail) {
+        return {Code::writeFailed, {}, {}, detail};
+    }
     static AccessibilityCaptureError serializationFailed() {
-        return {Code::serializationFailed, {}, {}};
+        return {Code::serializationFailed, {}, {}, {}};
     }
 
     QString localizedDescription() const;

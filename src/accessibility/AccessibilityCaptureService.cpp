@@ -6,6 +6,7 @@
 #include "SnapshotDocument.h"
 #include "platform/AccessibilityPlatform.h"
 #include "platform/Clock.h"
+#include "platform/FileWriter.h"
 #include "platform/Platform.h"
 #include "platform/ScreenList.h"
 #include "platform/StandardLocations.h"
@@ -14,7 +15,6 @@
 #include "screen/SystemPermissionsService.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QUrl>
 #include <QUuid>
 
@@ -351,15 +351,21 @@ AccessibilityCaptureService::frontmostWindowElement(AccessibilityPlatform& acces
 
 QString AccessibilityCaptureService::writeSnapshot(const QByteArray& bytes,
                                                    const QDateTime& capturedAt) {
-    const QString name = QStringLiteral("ax-") + QString::number(capturedAt.toSecsSinceEpoch()) +
-                         u'-' +
-                         QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().left(8) +
-                         QStringLiteral(".json");
-    const QString path = m_outputDirectory + u'/' + name;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw AccessibilityCaptureError::writeFailed();
-    return path;
+    const QString stem = m_outputDirectory + QStringLiteral("/ax-") +
+                         QString::number(capturedAt.toSecsSinceEpoch()) + u'-';
+    try {
+        // The caches folder may have been emptied since start-up.
+        FileWriter::makePrivateFolders(m_outputDirectory);
+        for (;;) {
+            const QString path =
+                stem + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().left(8) +
+                QStringLiteral(".json");
+            if (FileWriter::writeNew(path, bytes))
+                return path;
+        }
+    } catch (const FileWriteFailure& failure) {
+        throw AccessibilityCaptureError::writeFailed(failure.detail());
+    }
 }
 
 std::optional<QString> AccessibilityCaptureService::axString(AccessibilityPlatform& accessibility,

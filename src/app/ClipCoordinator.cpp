@@ -7,6 +7,10 @@
 #include "output/PasteboardWriting.h"
 #include "screen/ScreenCapturing.h"
 
+#include <QFile>
+
+#include <initializer_list>
+
 namespace vantrel {
 
 namespace {
@@ -19,11 +23,12 @@ std::optional<QPointF> capturePoint(std::optional<QPointF> mouseLocation,
     return mouseLocation;
 }
 
-std::optional<QImage> loadImage(const QUrl& fileURL) {
-    QImage image(fileURL.toLocalFile());
-    if (image.isNull())
-        return std::nullopt;
-    return image;
+// A failed capture takes back the files it wrote itself: nothing refers to them.
+void removeFiles(std::initializer_list<std::optional<QUrl>> files) {
+    for (const auto& file : files) {
+        if (file)
+            QFile::remove(file->toLocalFile());
+    }
 }
 
 } // namespace
@@ -66,19 +71,26 @@ QCoro::Task<CaptureOutcome> ClipCoordinator::captureBundle(std::optional<QPointF
     const auto& accessibility = std::get<CapturedAccessibility>(snapshot);
 
     const auto screenshot = co_await screenshotOrError(regionScreenRect);
-    if (const auto* error = std::get_if<CaptureError>(&screenshot))
+    if (const auto* error = std::get_if<CaptureError>(&screenshot)) {
+        removeFiles({accessibility.fileURL});
         co_return CaptureOutcome::failure(*error);
-    const auto& [image, imageURL] = std::get<ScreenshotPair>(screenshot);
+    }
+    const auto& shot = std::get<ScreenshotPair>(screenshot);
 
-    CaptureBundle bundle;
+    std::optional<CaptureBundle> bundle;
+    std::optional<PlatformError> writeError;
     try {
-        bundle = m_services.bundleWriter.write(accessibility, imageURL, image);
+        bundle = co_await m_services.bundleWriter.write(accessibility, shot.image);
     } catch (const PlatformError& error) {
-        co_return CaptureOutcome::failure(error);
+        writeError = error;
+    }
+    if (writeError) {
+        removeFiles({accessibility.fileURL, shot.fileURL});
+        co_return CaptureOutcome::failure(*writeError);
     }
 
     m_services.pasteboardWriter.writeBundle(
-        bundle, accessibility, image,
+        *bundle, accessibility, shot.image, shot.subject,
         BundlePasteboardFormatSettings::activeFormat(m_services.defaults));
     co_return CaptureOutcome::success(
         bundleStatusLine(accessibility, regionScreenRect.has_value()));
@@ -102,11 +114,13 @@ ClipCoordinator::captureScreenshotOnly(std::optional<QRectF> regionScreenRect) {
     const auto screenshot = co_await screenshotOrError(regionScreenRect);
     if (const auto* error = std::get_if<CaptureError>(&screenshot))
         co_return CaptureOutcome::failure(*error);
-    const auto& [image, imageURL] = std::get<ScreenshotPair>(screenshot);
-    if (!image)
+    const auto& shot = std::get<ScreenshotPair>(screenshot);
+    if (!shot.image) {
+        removeFiles({shot.fileURL});
         co_return CaptureOutcome::failure(ScreenCaptureError::captureFailed());
+    }
 
-    m_services.pasteboardWriter.writeScreenshot(*image, imageURL);
+    m_services.pasteboardWriter.writeScreenshot(*shot.image, shot.fileURL, shot.subject);
     co_return CaptureOutcome::success(
         QStringLiteral("Copied screenshot. Paste once for the image."));
 }
@@ -127,7 +141,10 @@ CaptureOutcome ClipCoordinator::captureTreeOnly(std::optional<QPointF> mouseLoca
 QCoro::Task<std::variant<ClipCoordinator::ScreenshotPair, CaptureError>>
 ClipCoordinator::screenshotOrError(std::optional<QRectF> regionScreenRect) {
     try {
-        co_return co_await captureScreenshotPair(regionScreenRect);
+        // Named first: GCC 12 mishandles an aggregate that a co_await expression yields when it
+        // is converted on the spot.
+        ScreenshotPair pair = co_await captureScreenshotPair(regionScreenRect);
+        co_return pair;
     } catch (const ScreenCaptureError& error) {
         co_return error;
     } catch (const PlatformError& error) {
@@ -147,7 +164,11 @@ ClipCoordinator::captureScreenshotPair(std::optional<QRectF> regionScreenRect) {
             co_return ScreenshotPair{};
         record = records.first();
     }
-    co_return ScreenshotPair{loadImage(record.fileURL), record.fileURL};
+    std::optional<QImage> image;
+    if (!record.image.isNull())
+        image = record.image;
+    const ScreenshotPair pair{image, record.fileURL, record.subject};
+    co_return pair;
 }
 
 } // namespace vantrel

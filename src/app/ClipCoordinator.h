@@ -3,6 +3,7 @@
 #include "CaptureOutcome.h"
 #include "accessibility/CapturedAccessibility.h"
 #include "output/CaptureMode.h"
+#include "screen/CapturedScreen.h"
 
 #include <QCoro/QCoroTask>
 #include <QImage>
@@ -11,7 +12,6 @@
 #include <QUrl>
 
 #include <optional>
-#include <utility>
 #include <variant>
 
 namespace vantrel {
@@ -47,7 +47,12 @@ class ClipCoordinator final {
     CaptureOutcome captureTreeOnly(std::optional<QPointF> mouseLocation,
                                    std::optional<QRectF> regionScreenRect, bool preferFrontWindows);
 
-    using ScreenshotPair = std::pair<std::optional<QImage>, std::optional<QUrl>>;
+    // The picture as taken (never decoded from the file) and the file it was written to.
+    struct ScreenshotPair {
+        std::optional<QImage> image;
+        std::optional<QUrl> fileURL;
+        ScreenshotSubject subject = ScreenshotSubject::frontmostWindow;
+    };
     // Throws the screen capture service's error unchanged.
     QCoro::Task<ScreenshotPair> captureScreenshotPair(std::optional<QRectF> regionScreenRect);
 

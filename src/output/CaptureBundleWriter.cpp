@@ -1,54 +1,85 @@
 #include "CaptureBundleWriter.h"
 
 #include "CaptureFolders.h"
-#include "FileErrors.h"
+#include "SnapshotJsonText.h"
 #include "SymbolicLinks.h"
 #include "platform/Clock.h"
+#include "platform/FileErrors.h"
+#include "platform/FileWriter.h"
 #include "platform/StandardLocations.h"
+#include "screen/PngEncoder.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <QCoro/QCoroFuture>
 
 namespace vantrel {
 
 namespace {
 
+const QString snapshotFileName = QStringLiteral("accessibility.json");
+const QString screenshotFileName = QStringLiteral("screenshot.png");
+const QString stableFileName = QStringLiteral("capture.md");
+const QString experimentalFileName = QStringLiteral("capture1.md");
+
 QString twoDigits(int value) {
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw FileErrors::withReason(QStringLiteral("write"), path, file.errorString());
+PlatformError writeError(const FileWriteFailure& failure) {
+    return FileErrors::withReason(QStringLiteral("write"), failure.path, failure.reason);
 }
 
-void copyFile(const QString& source, const QString& destination) {
-    QFile input(source);
+QByteArray readSnapshot(const QUrl& fileURL) {
+    QFile input(fileURL.toLocalFile());
     if (!input.open(QIODevice::ReadOnly))
-        throw FileErrors::withReason(QStringLiteral("read"), source, input.errorString());
-    const QByteArray bytes = input.readAll();
+        throw FileErrors::withReason(QStringLiteral("read"), input.fileName(), input.errorString());
+    QByteArray bytes = input.readAll();
     if (input.error() != QFileDevice::NoError)
-        throw FileErrors::withReason(QStringLiteral("read"), source, input.errorString());
-    writeFile(destination, bytes);
-}
-
-// Empty when the image cannot be encoded; that only means the bundle has no screenshot.
-QByteArray pngData(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    QImageWriter writer(&buffer, "png");
-    if (image.isNull() || !writer.write(image))
-        return {};
+        throw FileErrors::withReason(QStringLiteral("read"), input.fileName(), input.errorString());
     return bytes;
 }
 
+// Inside a draft nobody else writes, so a name can only be taken by an earlier write of ours.
+void writeInto(const QString& folder, const QString& name, const QByteArray& bytes) {
+    const QString path = folder + u'/' + name;
+    QFile::remove(path);
+    if (!FileWriter::writeNew(path, bytes))
+        throw FileWriteFailure{path, QStringLiteral("the file appeared while it was written")};
+}
+
+CaptureDocumentPaths pathsIn(const QString& directory, bool withScreenshot) {
+    return {
+        QUrl::fromLocalFile(directory),
+        QUrl::fromLocalFile(directory + u'/' + stableFileName),
+        QUrl::fromLocalFile(directory + u'/' + experimentalFileName),
+        withScreenshot ? std::optional(QUrl::fromLocalFile(directory + u'/' + screenshotFileName))
+                       : std::nullopt,
+        QUrl::fromLocalFile(directory + u'/' + snapshotFileName),
+    };
+}
+
 } // namespace
+
+// A capture folder while it is written: its hidden path, and what the documents need.
+struct CaptureBundleWriter::Draft {
+    QString root;
+    QString path;
+    const CapturedAccessibility& accessibility;
+    std::optional<QString> json;
+
+    QStringList files(bool withScreenshot) const {
+        QStringList list{path + u'/' + snapshotFileName, path + u'/' + stableFileName,
+                         path + u'/' + experimentalFileName};
+        if (withScreenshot)
+            list << path + u'/' + screenshotFileName;
+        return list;
+    }
+};
 
 CaptureBundleWriter::CaptureBundleWriter(Clock& clock, const UserDefaults& defaults,
                                          [[maybe_unused]] const PlatformVocabulary& vocabulary,
@@ -84,38 +115,47 @@ QString CaptureBundleWriter::timestampFolderName() const {
            QStringLiteral("%1").arg(time.msec(), 3, 10, QLatin1Char('0'));
 }
 
-// Creating is the existence test, so two processes capturing in the same millisecond can never
-// share a folder.
-QString CaptureBundleWriter::createCaptureFolder(const QString& root) const {
-    QString candidate = root + u'/' + timestampFolderName();
-    for (int attempt = 1; !CaptureFolders::createExclusive(candidate); ++attempt)
-        candidate = root + u'/' + timestampFolderName() + u'-' + QString::number(attempt);
-    return candidate;
+// The name is only a first guess: the rename that publishes the folder refuses to replace
+// anything, and a clash there picks the next name.
+QString CaptureBundleWriter::freeFolderName(const QString& root, int attempt) const {
+    QString name = timestampFolderName();
+    if (attempt > 0)
+        name += u'-' + QString::number(attempt);
+    while (QFileInfo::exists(root + u'/' + name))
+        name = timestampFolderName() + u'-' + QString::number(++attempt);
+    return name;
 }
 
-std::optional<QUrl> CaptureBundleWriter::storeScreenshot(const QString& directory,
-                                                         const std::optional<QUrl>& sourceURL,
-                                                         const std::optional<QImage>& image) const {
-    const QString destination = directory + QStringLiteral("/screenshot.png");
-    if (sourceURL && QFileInfo::exists(sourceURL->toLocalFile())) {
-        copyFile(sourceURL->toLocalFile(), destination);
-        return QUrl::fromLocalFile(destination);
-    }
-    if (!image)
-        return std::nullopt;
-    const QByteArray png = pngData(*image);
-    if (png.isEmpty())
-        return std::nullopt;
-    writeFile(destination, png);
-    return QUrl::fromLocalFile(destination);
-}
-
-void CaptureBundleWriter::writeDocuments(const CapturedAccessibility& accessibility,
+void CaptureBundleWriter::writeDocuments(const Draft& draft,
                                          const CaptureDocumentPaths& paths) const {
-    writeFile(paths.stableCaptureURL.toLocalFile(),
-              m_documents.stableCaptureText(accessibility, paths).toUtf8());
-    writeFile(paths.experimentalCaptureURL.toLocalFile(),
-              m_documents.experimentalCaptureText(accessibility, paths).toUtf8());
+    writeInto(draft.path, stableFileName,
+              m_documents.stableCaptureText(draft.accessibility, paths, draft.json).toUtf8());
+    writeInto(draft.path, experimentalFileName,
+              m_documents.experimentalCaptureText(draft.accessibility, paths, draft.json).toUtf8());
+}
+
+// Renames the draft into place under a free name; the documents name the folder, so a clash
+// rewrites them for the next name first.
+QString CaptureBundleWriter::publish(const Draft& draft, CaptureDocumentPaths& paths) const {
+    QString name = QFileInfo(paths.bundleDirectory.toLocalFile()).fileName();
+    for (int attempt = 1; !CaptureFolders::publish(draft.path, draft.root, name); ++attempt) {
+        name = freeFolderName(draft.root, attempt);
+        paths = pathsIn(draft.root + u'/' + name, paths.screenshotURL.has_value());
+        writeDocuments(draft, paths);
+        FileWriter::syncTogether(
+            {draft.path + u'/' + stableFileName, draft.path + u'/' + experimentalFileName},
+            {draft.path});
+    }
+    return draft.root + u'/' + name;
+}
+
+// Only a link is ours to replace: a file or folder the user put there stays, and the capture
+// fails before anything appears.
+void CaptureBundleWriter::checkLatestLink() const {
+    const QString link = latestLinkPath();
+    if (!SymbolicLinks::isAbsent(link) && !SymbolicLinks::isSymbolicLink(link))
+        throw FileErrors::withReason(QStringLiteral("replace"), link,
+                                     QStringLiteral("it is not a symbolic link"));
 }
 
 // The Desktop link is a convenience: it never fails the capture, and it never replaces anything
@@ -131,27 +171,53 @@ void CaptureBundleWriter::updateLatestLinks(const QString& directory) const {
     }
 }
 
-CaptureBundle CaptureBundleWriter::write(const CapturedAccessibility& accessibility,
-                                         const std::optional<QUrl>& screenshotSourceURL,
-                                         const std::optional<QImage>& screenshotImage) {
+// The PNG is encoded beside the main thread while the other files are written. Every file is
+// put on the disk together with the others before the rename, so `latest` can never point at a
+// folder with a missing or truncated file, even after a crash.
+QCoro::Task<CaptureBundle>
+CaptureBundleWriter::write(const CapturedAccessibility& accessibility,
+                           const std::optional<QImage>& screenshotImage) {
     const QString root = capturesRoot();
-    CaptureFolders::makePrivatePath(root);
-    const QString directory = createCaptureFolder(root);
+    CaptureFolders::prepareRoot(root);
+    checkLatestLink();
+    const QByteArray snapshot = readSnapshot(accessibility.fileURL);
+    const bool hasPicture = screenshotImage && !screenshotImage->isNull();
+    QFuture<QByteArray> png;
+    if (hasPicture)
+        png = QtConcurrent::run(&PngEncoder::encode, *screenshotImage);
 
-    CaptureDocumentPaths paths{
-        QUrl::fromLocalFile(directory),
-        QUrl::fromLocalFile(directory + QStringLiteral("/capture.md")),
-        QUrl::fromLocalFile(directory + QStringLiteral("/capture1.md")),
-        std::nullopt,
-        QUrl::fromLocalFile(directory + QStringLiteral("/accessibility.json")),
-    };
-    copyFile(accessibility.fileURL.toLocalFile(), paths.accessibilityURL.toLocalFile());
-    paths.screenshotURL = storeScreenshot(directory, screenshotSourceURL, screenshotImage);
-    writeDocuments(accessibility, paths);
+    const Draft draft{root, CaptureFolders::createDraft(root), accessibility,
+                      SnapshotJsonText::decode(snapshot)};
+    CaptureDocumentPaths paths = pathsIn(root + u'/' + freeFolderName(root, 0), hasPicture);
+    QString directory;
+    try {
+        writeInto(draft.path, snapshotFileName, snapshot);
+        writeDocuments(draft, paths);
+        if (hasPicture) {
+            const QByteArray encoded = co_await png;
+            if (encoded.isEmpty()) { // not a failure: the bundle has no screenshot then
+                paths.screenshotURL.reset();
+                writeDocuments(draft, paths);
+            } else {
+                writeInto(draft.path, screenshotFileName, encoded);
+            }
+        }
+        FileWriter::syncTogether(draft.files(paths.screenshotURL.has_value()), {draft.path});
+        directory = publish(draft, paths);
+        FileWriter::syncFolder(root);
+    } catch (const FileWriteFailure& failure) {
+        CaptureFolders::discardDraft(draft.path);
+        throw writeError(failure);
+    } catch (...) {
+        CaptureFolders::discardDraft(draft.path);
+        throw;
+    }
     updateLatestLinks(directory);
     CaptureFolders::rotate(root, keptCaptures, directory);
-    return {paths.bundleDirectory, paths.stableCaptureURL, paths.experimentalCaptureURL,
-            paths.screenshotURL, paths.accessibilityURL};
+    const CaptureBundle bundle{paths.bundleDirectory, paths.stableCaptureURL,
+                               paths.experimentalCaptureURL, paths.screenshotURL,
+                               paths.accessibilityURL};
+    co_return bundle;
 }
 
 } // namespace vantrel

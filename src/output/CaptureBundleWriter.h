@@ -14,7 +14,8 @@ class UserDefaults;
 struct PlatformVocabulary;
 
 // Writes one capture folder under <caches>/Vantrel/captures, points <caches>/Vantrel/latest and
-// the Desktop's Vantrel-latest at it, and keeps the 25 newest folders.
+// the Desktop's Vantrel-latest at it, and keeps the 25 newest folders. The folder is written
+// under a hidden name, put on the disk, and only then renamed into place.
 class CaptureBundleWriter final : public BundleWriting {
   public:
     static constexpr int keptCaptures = 25;
@@ -28,24 +29,24 @@ class CaptureBundleWriter final : public BundleWriting {
     CaptureBundleWriter(Clock& clock, const UserDefaults& defaults,
                         const PlatformVocabulary& vocabulary, Directories directories = {});
 
-    // Throws PlatformError. A failure leaves what was written in place and moves neither link.
-    CaptureBundle write(const CapturedAccessibility& accessibility,
-                        const std::optional<QUrl>& screenshotSourceURL,
-                        const std::optional<QImage>& screenshotImage) override;
+    // Throws PlatformError. After a failure no folder appears and neither link moves, unless
+    // only the cache-side link could not be replaced: the folder is complete then.
+    QCoro::Task<CaptureBundle> write(const CapturedAccessibility& accessibility,
+                                     const std::optional<QImage>& screenshotImage) override;
 
     QString capturesRoot() const;
     QString latestLinkPath() const;
     QString desktopLinkPath() const;
 
   private:
+    struct Draft;
+
     QString vantrelDirectory() const;
     QString timestampFolderName() const;
-    QString createCaptureFolder(const QString& root) const;
-    std::optional<QUrl> storeScreenshot(const QString& directory,
-                                        const std::optional<QUrl>& sourceURL,
-                                        const std::optional<QImage>& image) const;
-    void writeDocuments(const CapturedAccessibility& accessibility,
-                        const CaptureDocumentPaths& paths) const;
+    QString freeFolderName(const QString& root, int attempt) const;
+    void writeDocuments(const Draft& draft, const CaptureDocumentPaths& paths) const;
+    QString publish(const Draft& draft, CaptureDocumentPaths& paths) const;
+    void checkLatestLink() const;
     void updateLatestLinks(const QString& directory) const;
 
     const Clock& m_clock;

@@ -19,8 +19,7 @@ QString quoted(const QString& text) {
     return u'`' + text + u'`';
 }
 
-void appendFullJSON(QStringList& lines, const QUrl& accessibilityURL) {
-    const auto text = SnapshotJsonText::read(accessibilityURL);
+void appendFullJSON(QStringList& lines, const std::optional<QString>& text) {
     if (!text)
         return;
     lines << QStringLiteral("## Full AX JSON") << QStringLiteral("```json")
@@ -29,8 +28,8 @@ void appendFullJSON(QStringList& lines, const QUrl& accessibilityURL) {
 }
 
 // Inline only when small; otherwise point at the file rather than embed a fragment.
-void appendExperimentalFullJSON(QStringList& lines, const QUrl& accessibilityURL) {
-    const auto text = SnapshotJsonText::read(accessibilityURL);
+void appendExperimentalFullJSON(QStringList& lines, const std::optional<QString>& text,
+                                const QUrl& accessibilityURL) {
     if (!text)
         return;
     lines << QStringLiteral("## Full AX JSON");
@@ -50,7 +49,8 @@ QString CaptureDocuments::capturedAt() const {
 }
 
 QString CaptureDocuments::stableCaptureText(const CapturedAccessibility& accessibility,
-                                            const CaptureDocumentPaths& paths) const {
+                                            const CaptureDocumentPaths& paths,
+                                            const std::optional<QString>& accessibilityJson) const {
     const QString folder = path(paths.bundleDirectory);
     const QString json = path(paths.accessibilityURL);
     QStringList lines;
@@ -70,7 +70,7 @@ QString CaptureDocuments::stableCaptureText(const CapturedAccessibility& accessi
     lines << QStringLiteral("- ") + quoted(json) + QStringLiteral(" (accessibility JSON)")
           << QString() << QStringLiteral("## Accessibility summary") << accessibility.inlinePreview
           << QString();
-    appendFullJSON(lines, paths.accessibilityURL);
+    appendFullJSON(lines, accessibilityJson);
     lines << QString() << QStringLiteral("## Full bundle assets");
     if (paths.screenshotURL)
         lines << QStringLiteral("- screenshot.png — ") + quoted(path(*paths.screenshotURL));
@@ -81,8 +81,10 @@ QString CaptureDocuments::stableCaptureText(const CapturedAccessibility& accessi
     return lines.join(u'\n');
 }
 
-QString CaptureDocuments::experimentalCaptureText(const CapturedAccessibility& accessibility,
-                                                  const CaptureDocumentPaths& paths) const {
+QString
+CaptureDocuments::experimentalCaptureText(const CapturedAccessibility& accessibility,
+                                          const CaptureDocumentPaths& paths,
+                                          const std::optional<QString>& accessibilityJson) const {
     QString pasteTo =
         QStringLiteral("Paste to: ") + title(AgentPasteTargetSettings::target(m_defaults)) +
         QStringLiteral(" · mode: ") + title(CaptureModeSettings::primaryMode(m_defaults));
@@ -98,7 +100,7 @@ QString CaptureDocuments::experimentalCaptureText(const CapturedAccessibility& a
     lines << QStringLiteral("Accessibility JSON: ") + path(paths.accessibilityURL)
           << QStringLiteral("Bundle folder: ") + path(paths.bundleDirectory) << QString()
           << QStringLiteral("## Accessibility summary") << accessibility.inlinePreview << QString();
-    appendExperimentalFullJSON(lines, paths.accessibilityURL);
+    appendExperimentalFullJSON(lines, accessibilityJson, paths.accessibilityURL);
     lines << QString() << QStringLiteral("Stable fallback: ") + path(paths.stableCaptureURL);
     return lines.join(u'\n');
 }

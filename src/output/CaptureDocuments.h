@@ -22,7 +22,8 @@ struct CaptureDocumentPaths {
 };
 
 // The two Markdown documents of a capture folder: capture.md (stable) and capture1.md
-// (experimental). Each reads the clock and the settings while it is built.
+// (experimental). Each reads the clock and the settings while it is built. accessibilityJson is
+// the text of accessibility.json; none leaves out the JSON section.
 class CaptureDocuments final {
   public:
     static constexpr int stableJsonClusterLimit = 120000;
@@ -31,9 +32,11 @@ class CaptureDocuments final {
     CaptureDocuments(const Clock& clock, const UserDefaults& defaults);
 
     QString stableCaptureText(const CapturedAccessibility& accessibility,
-                              const CaptureDocumentPaths& paths) const;
+                              const CaptureDocumentPaths& paths,
+                              const std::optional<QString>& accessibilityJson) const;
     QString experimentalCaptureText(const CapturedAccessibility& accessibility,
-                                    const CaptureDocumentPaths& paths) const;
+                                    const CaptureDocumentPaths& paths,
+                                    const std::optional<QString>& accessibilityJson) const;
 
   private:
     QString capturedAt() const;

@@ -11,8 +11,18 @@ namespace vantrel {
 
 namespace {
 
-const QString screenshotAttachedLine =
-    QStringLiteral("Screenshot attached on this pasteboard (frontmost window).");
+// Said only when a picture is on the pasteboard, naming what it shows.
+QString screenshotAttachedLine(ScreenshotSubject subject) {
+    switch (subject) {
+    case ScreenshotSubject::frontmostWindow:
+        return QStringLiteral("Screenshot attached on this pasteboard (frontmost window).");
+    case ScreenshotSubject::display:
+        return QStringLiteral("Screenshot attached on this pasteboard (whole display).");
+    case ScreenshotSubject::area:
+        return QStringLiteral("Screenshot attached on this pasteboard (selected area).");
+    }
+    Q_UNREACHABLE();
+}
 
 QString path(const QUrl& url) {
     return url.toLocalFile();
@@ -58,10 +68,16 @@ QUrl PasteboardWriter::captureDocument(const CaptureBundle& bundle) const {
 void PasteboardWriter::writeBundle(const CaptureBundle& bundle,
                                    const CapturedAccessibility& accessibility,
                                    const std::optional<QImage>& screenshot,
+                                   ScreenshotSubject subject,
                                    BundlePasteboardFormat pasteboardFormat) {
     m_pasteboard.clearContents();
     const bool hasImage = screenshot && !screenshot->isNull();
-    const QString text = bundlePasteboardText(bundle, accessibility, pasteboardFormat);
+    const bool attachesImage =
+        hasImage && (pasteboardFormat == BundlePasteboardFormat::claudeCodeV2 ||
+                     imageFollowsText(pasteboardFormat));
+    const QString text =
+        bundlePasteboardText(bundle, accessibility, pasteboardFormat,
+                             attachesImage ? std::optional(subject) : std::nullopt);
     if (pasteboardFormat == BundlePasteboardFormat::claudeCodeV2) {
         if (hasImage)
             m_pasteboard.writeObjects({*screenshot});
@@ -77,10 +93,11 @@ void PasteboardWriter::writeBundle(const CaptureBundle& bundle,
         m_pasteboard.writeObjects({*screenshot});
 }
 
-void PasteboardWriter::writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL) {
+void PasteboardWriter::writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL,
+                                       ScreenshotSubject subject) {
     m_pasteboard.clearContents();
     m_pasteboard.writeObjects({image});
-    QStringList lines{QStringLiteral("# Vantrel · screenshot"), screenshotAttachedLine};
+    QStringList lines{QStringLiteral("# Vantrel · screenshot"), screenshotAttachedLine(subject)};
     if (fileURL)
         lines << QStringLiteral("File: ") + path(*fileURL);
     writeText(lines.join(u'\n'));
@@ -95,12 +112,13 @@ void PasteboardWriter::writeTree(const CapturedAccessibility& accessibility) {
 
 QString PasteboardWriter::bundlePasteboardText(const CaptureBundle& bundle,
                                                const CapturedAccessibility& accessibility,
-                                               BundlePasteboardFormat pasteboardFormat) const {
+                                               BundlePasteboardFormat pasteboardFormat,
+                                               std::optional<ScreenshotSubject> attached) const {
     switch (pasteboardFormat) {
     case BundlePasteboardFormat::claudeCodeV2:
-        return richBundlePasteboardText(bundle, accessibility, false);
+        return richBundlePasteboardText(bundle, accessibility, false, attached);
     case BundlePasteboardFormat::cursorV2:
-        return richBundlePasteboardText(bundle, accessibility, true);
+        return richBundlePasteboardText(bundle, accessibility, true, attached);
     default:
         return standardBundleText(bundle, accessibility, pasteboardFormat);
     }
@@ -120,18 +138,19 @@ QString PasteboardWriter::standardBundleText(const CaptureBundle& bundle,
     return lines.join(u'\n');
 }
 
-// Agents key on the "attached" line to look for the picture, so it stays the same whether or not
-// an image came with this capture.
-QString PasteboardWriter::richBundlePasteboardText(const CaptureBundle& bundle,
-                                                   const CapturedAccessibility& accessibility,
-                                                   bool includeAtFile) const {
+// Agents go looking for a picture when told one is attached, so the line is there only when one
+// is, and says what it shows.
+QString PasteboardWriter::richBundlePasteboardText(
+    const CaptureBundle& bundle, const CapturedAccessibility& accessibility, bool includeAtFile,
+    std::optional<ScreenshotSubject> attached) const {
     QStringList lines;
     if (includeAtFile) {
         lines << QStringLiteral("# Vantrel · bundle (Cursor: file + text)")
               << u'@' + path(captureDocument(bundle));
     } else {
-        lines << QStringLiteral("# Vantrel · bundle (paste: image + text)")
-              << screenshotAttachedLine;
+        lines << QStringLiteral("# Vantrel · bundle (paste: image + text)");
+        if (attached)
+            lines << screenshotAttachedLine(*attached);
     }
     lines << QStringLiteral("Target: ") + accessibility.summary << QString()
           << QStringLiteral("## Accessibility summary") << accessibility.inlinePreview << QString()

@@ -3,6 +3,7 @@
 #include "CaptureBundleFormat.h"
 #include "PasteboardWriting.h"
 #include "platform/PlatformVocabulary.h"
+#include "screen/CapturedScreen.h"
 
 #include <QString>
 #include <QUrl>
@@ -22,9 +23,10 @@ class PasteboardWriter final : public PasteboardWriting {
                      const PlatformVocabulary& vocabulary);
 
     void writeBundle(const CaptureBundle& bundle, const CapturedAccessibility& accessibility,
-                     const std::optional<QImage>& screenshot,
+                     const std::optional<QImage>& screenshot, ScreenshotSubject subject,
                      BundlePasteboardFormat pasteboardFormat) override;
-    void writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL) override;
+    void writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL,
+                         ScreenshotSubject subject) override;
     void writeTree(const CapturedAccessibility& accessibility) override;
 
     QString treePasteboardText(const CapturedAccessibility& accessibility) const;
@@ -34,13 +36,14 @@ class PasteboardWriter final : public PasteboardWriting {
     QUrl captureDocument(const CaptureBundle& bundle) const;
     QString bundlePasteboardText(const CaptureBundle& bundle,
                                  const CapturedAccessibility& accessibility,
-                                 BundlePasteboardFormat pasteboardFormat) const;
+                                 BundlePasteboardFormat pasteboardFormat,
+                                 std::optional<ScreenshotSubject> attached) const;
     QString standardBundleText(const CaptureBundle& bundle,
                                const CapturedAccessibility& accessibility,
                                BundlePasteboardFormat pasteboardFormat) const;
     QString richBundlePasteboardText(const CaptureBundle& bundle,
-                                     const CapturedAccessibility& accessibility,
-                                     bool includeAtFile) const;
+                                     const CapturedAccessibility& accessibility, bool includeAtFile,
+                                     std::optional<ScreenshotSubject> attached) const;
     void writeText(const QString& text);
 
     Pasteboard& m_pasteboard;

@@ -3,6 +3,7 @@
 #include "BundlePasteboardFormat.h"
 #include "CaptureBundle.h"
 #include "accessibility/CapturedAccessibility.h"
+#include "screen/CapturedScreen.h"
 
 #include <QImage>
 
@@ -17,9 +18,10 @@ class PasteboardWriting {
 
     virtual void writeBundle(const CaptureBundle& bundle,
                              const CapturedAccessibility& accessibility,
-                             const std::optional<QImage>& screenshot,
+                             const std::optional<QImage>& screenshot, ScreenshotSubject subject,
                              BundlePasteboardFormat pasteboardFormat) = 0;
-    virtual void writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL) = 0;
+    virtual void writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL,
+                                 ScreenshotSubject subject) = 0;
     virtual void writeTree(const CapturedAccessibility& accessibility) = 0;
 };
 

@@ -14,6 +14,10 @@ std::optional<QString> SnapshotJsonText::read(const QUrl& fileURL) {
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
+    return decode(bytes);
+}
+
+std::optional<QString> SnapshotJsonText::decode(const QByteArray& bytes) {
     // A leading byte-order mark is kept as text, so the byte count matches the file.
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
     const QString text = decoder.decode(bytes);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QUrl>
 
@@ -11,6 +12,8 @@ namespace vantrel {
 struct SnapshotJsonText {
     // The whole file as UTF-8 text; none when it cannot be read, is not valid UTF-8, or is empty.
     static std::optional<QString> read(const QUrl& fileURL);
+    // The same for bytes already in memory.
+    static std::optional<QString> decode(const QByteArray& bytes);
     // The first maxClusters grapheme clusters plus "\n… (truncated)" when the text is longer;
     // the text unchanged otherwise.
     static QString truncated(const QString& text, int maxClusters);

@@ -1,6 +1,6 @@
 #include "SymbolicLinks.h"
 
-#include "FileErrors.h"
+#include "platform/FileErrors.h"
 
 #include <QFile>
 #include <QUuid>

@@ -1,15 +1,22 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QUrl>
 
 namespace vantrel {
 
-// One screenshot file just written.
+// What a screenshot shows, so texts about it tell an agent the truth.
+enum class ScreenshotSubject { frontmostWindow, display, area };
+
+// One screenshot file just written, with the pixels it was encoded from: whoever needs the
+// picture takes it from here rather than decoding the file again.
 struct CapturedScreen {
     QUrl fileURL;
     QString label;
     bool isPrimary = false;
+    QImage image;
+    ScreenshotSubject subject = ScreenshotSubject::frontmostWindow;
 };
 
 } // namespace vantrel

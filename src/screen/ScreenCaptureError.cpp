@@ -10,7 +10,7 @@ QString ScreenCaptureError::localizedDescription() const {
     case Code::noDisplays:
         return QStringLiteral("No displays found to capture.");
     case Code::writeFailed:
-        return QStringLiteral("Could not write screenshot to disk.");
+        return QStringLiteral("Could not write screenshot to disk. ") + detail;
     case Code::captureFailed:
         return QStringLiteral("Screen capture failed.");
     }

@@ -14,14 +14,18 @@ struct ScreenCaptureError {
     // Only permissionDenied speaks of the application and of where access is granted.
     QString appName;
     QString settingsPath;
+    // writeFailed only: the file and the system's reason, so the user can act on it.
+    QString detail;
 
     static ScreenCaptureError permissionDenied(const QString& appName,
                                                const PlatformVocabulary& vocabulary) {
-        return {Code::permissionDenied, appName, vocabulary.screenRecordingSettingsPath};
+        return {Code::permissionDenied, appName, vocabulary.screenRecordingSettingsPath, {}};
     }
-    static ScreenCaptureError noDisplays() { return {Code::noDisplays, {}, {}}; }
-    static ScreenCaptureError writeFailed() { return {Code::writeFailed, {}, {}}; }
-    static ScreenCaptureError captureFailed() { return {Code::captureFailed, {}, {}}; }
+    static ScreenCaptureError noDisplays() { return {Code::noDisplays, {}, {}, {}}; }
+    static ScreenCaptureError writeFailed(const QString& detail) {
+        return {Code::writeFailed, {}, {}, detail};
+    }
+    static ScreenCaptureError captureFailed() { return {Code::captureFailed, {}, {}, {}}; }
 
     QString localizedDescription() const;
     friend bool operator==(const ScreenCaptureError&, const ScreenCaptureError&) = default;

@@ -5,13 +5,16 @@
 #include "ScreenCaptureError.h"
 #include "SystemPermissionsService.h"
 #include "platform/Clock.h"
+#include "platform/FileWriter.h"
 #include "platform/ScreenList.h"
 #include "platform/StandardLocations.h"
 #include "platform/WindowServer.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <QCoro/QCoroFuture>
 
 #include <algorithm>
 #include <charconv>
@@ -25,6 +28,10 @@ namespace {
 
 constexpr double minimumAreaSide = 4;
 constexpr double fallbackBackingScale = 2.0;
+// Larger pictures are asked for smaller, keeping their shape: their pixels would not fit in what
+// an image may hold, or take seconds to encode.
+constexpr double maximumPictureSide = 16384;
+constexpr double maximumPicturePixels = 64.0 * 1024 * 1024;
 
 // Truncates toward zero; values a platform should never report (NaN, beyond int) cannot overflow.
 int truncatedInt(double value) {
@@ -33,6 +40,18 @@ int truncatedInt(double value) {
     constexpr double lowest = std::numeric_limits<int>::min();
     constexpr double highest = std::numeric_limits<int>::max();
     return static_cast<int>(std::trunc(std::clamp(value, lowest, highest)));
+}
+
+// The factor (at most 1) that brings a picture of this many pixels within the limits.
+double shrinkFactor(double width, double height) {
+    double factor = 1;
+    if (width > maximumPictureSide)
+        factor = maximumPictureSide / width;
+    if (height * factor > maximumPictureSide)
+        factor = maximumPictureSide / height;
+    if (width * height * factor * factor > maximumPicturePixels)
+        factor = std::sqrt(maximumPicturePixels / (width * height));
+    return factor;
 }
 
 // Written so that NaN sides count as too small.
@@ -131,8 +150,8 @@ QRect pixelRect(const QRectF& cropped, const QRectF& displayFrame, double scale)
                  std::max(1, truncatedInt(scale * cropped.height())));
 }
 
-// A view into the picture's own pixels: the JPEG encoder reads them in place, so no copy is needed.
-// The view is valid only while picture lives.
+// A view into the picture's own pixels, so neither the JPEG encoder nor whoever takes the picture
+// next copies them; the view holds a share of the picture for as long as it lives.
 QImage cropView(const QImage& picture, const QRect& rect) {
     if (rect == picture.rect())
         return picture;
@@ -140,7 +159,10 @@ QImage cropView(const QImage& picture, const QRect& rect) {
         return picture.copy(rect);
     const uchar* first =
         picture.constBits() + rect.y() * picture.bytesPerLine() + rect.x() * (picture.depth() / 8);
-    QImage view(first, rect.width(), rect.height(), picture.bytesPerLine(), picture.format());
+    auto* owner = new QImage(picture);
+    QImage view(
+        first, rect.width(), rect.height(), picture.bytesPerLine(), picture.format(),
+        [](void* share) { delete static_cast<QImage*>(share); }, owner);
     view.setColorTable(picture.colorTable());
     return view;
 }
@@ -158,24 +180,13 @@ QString regionLabel(const QRectF& cropped) {
            wholeNumber(cropped.height());
 }
 
-// Owner-only, like the rest of the caches folder; folders that already exist are left as they are.
-void makeFolders(const QString& path) {
-    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(path));
-    if (absolute.isEmpty() || QFileInfo(absolute).isDir())
-        return;
-    makeFolders(QFileInfo(absolute).path());
-    QDir().mkdir(absolute, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
 } // namespace
 
 ScreenCaptureService::ScreenCaptureService(const Platform& platform,
                                            const SystemPermissionsService& permissions,
                                            Clock& clock, std::optional<QString> shotDirectory)
     : m_platform(platform), m_permissions(permissions), m_clock(clock),
-      m_shotDirectory(shotDirectory.value_or(defaultShotDirectory(platform.identity))) {
-    makeFolders(m_shotDirectory); // a failure shows later as writeFailed
-}
+      m_shotDirectory(shotDirectory.value_or(defaultShotDirectory(platform.identity))) {}
 
 QString ScreenCaptureService::defaultShotDirectory(const AppIdentity& identity) {
     return StandardLocations::cachesDirectory() + u'/' +
@@ -211,15 +222,19 @@ QCoro::Task<CapturedScreen> ScreenCaptureService::capture(QRectF regionInScreenC
     const QRectF cropped = rect.intersected(display.frame);
     if (tooSmall(cropped))
         throw ScreenCaptureError::captureFailed();
-    const double scale = backingScale(display.displayID);
+    const double backing = backingScale(display.displayID);
+    const double scale = backing * shrinkFactor(backing * display.width, backing * display.height);
     ContentFilter filter = DisplayFilter{display.displayID, {}};
     const QImage picture = co_await captureImage(std::move(filter), streamConfiguration(display));
     // Like an image crop, the part outside the picture is dropped; nothing left is a failure.
     const QRect pixels = pixelRect(cropped, display.frame, scale).intersected(picture.rect());
     if (pixels.isEmpty())
         throw ScreenCaptureError::captureFailed();
-    const QUrl url = writeJPEG(cropView(picture, pixels), QStringLiteral("region_") + timeStamp());
-    co_return CapturedScreen{url, regionLabel(cropped), true};
+    const QImage area = cropView(picture, pixels);
+    const QString name = QStringLiteral("region_") + timeStamp();
+    const QUrl url = co_await writeJPEG(area, name);
+    const CapturedScreen record{url, regionLabel(cropped), true, area, ScreenshotSubject::area};
+    co_return record;
 }
 
 void ScreenCaptureService::checkPermission() const {
@@ -243,8 +258,10 @@ ScreenCaptureService::captureFrontmostWindow(const ShareableContent& content,
     ContentFilter filter = WindowFilter{window->windowID};
     const QImage picture =
         co_await captureImage(std::move(filter), streamConfiguration(window->frame));
-    const QUrl url = writeJPEG(picture, QStringLiteral("win_") + timeStamp());
-    co_return CapturedScreen{url, label, true};
+    const QString name = QStringLiteral("win_") + timeStamp();
+    const QUrl url = co_await writeJPEG(picture, name);
+    const CapturedScreen record{url, label, true, picture, ScreenshotSubject::frontmostWindow};
+    co_return record;
 }
 
 QCoro::Task<QList<CapturedScreen>>
@@ -263,7 +280,9 @@ ScreenCaptureService::captureDisplays(const ShareableContent& content,
         const QImage picture =
             co_await captureImage(std::move(filter), streamConfiguration(display));
         const QString name = QStringLiteral("shot_%1_").arg(position) + timeStamp();
-        records.append({writeJPEG(picture, name), displayLabel(primary, position), primary});
+        const QUrl url = co_await writeJPEG(picture, name);
+        records.append(
+            {url, displayLabel(primary, position), primary, picture, ScreenshotSubject::display});
     }
     co_return records;
 }
@@ -281,13 +300,15 @@ QCoro::Task<QImage> ScreenCaptureService::captureImage(ContentFilter filter,
 
 StreamConfiguration ScreenCaptureService::streamConfiguration(const QRectF& windowFrame) const {
     // One pixel per point, whatever the display's backing scale.
-    return {std::max(1, truncatedInt(windowFrame.width())),
-            std::max(1, truncatedInt(windowFrame.height())), true, false};
+    const double factor = shrinkFactor(windowFrame.width(), windowFrame.height());
+    return {std::max(1, truncatedInt(windowFrame.width() * factor)),
+            std::max(1, truncatedInt(windowFrame.height() * factor)), true, false};
 }
 
 StreamConfiguration
 ScreenCaptureService::streamConfiguration(const ShareableDisplay& display) const {
-    const double scale = backingScale(display.displayID);
+    const double backing = backingScale(display.displayID);
+    const double scale = backing * shrinkFactor(backing * display.width, backing * display.height);
     return {truncatedInt(scale * display.width), truncatedInt(scale * display.height), true, false};
 }
 
@@ -309,23 +330,27 @@ QString ScreenCaptureService::timeStamp() const {
     return QString::number(m_clock.now().toMSecsSinceEpoch() / 1000);
 }
 
-QUrl ScreenCaptureService::writeJPEG(const QImage& image, const QString& name) const {
-    makeFolders(m_shotDirectory); // the caches folder may have been emptied since start-up
-    const QDir folder(m_shotDirectory);
-    // A shot already handed out (on the pasteboard, in a pasted reference) must keep its pixels.
-    QString path = folder.filePath(name + QStringLiteral(".jpg"));
-    for (int copy = 2; QFileInfo::exists(path); ++copy)
-        path = folder.filePath(name + u'-' + QString::number(copy) + QStringLiteral(".jpg"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ScreenCaptureError::writeFailed();
-    if (!JpegEncoder(jpegQuality).write(image, file)) {
-        file.cancelWriting();
-        throw ScreenCaptureError::writeFailed();
+// Encoded beside the main thread; the file is created exclusively, so a shot already handed out
+// (on the pasteboard, in a pasted reference) keeps its pixels, also against other processes.
+QCoro::Task<QUrl> ScreenCaptureService::writeJPEG(const QImage& image, const QString& name) const {
+    // A named future: GCC 12 destroys a temporary made inside a co_await expression twice.
+    QFuture<QByteArray> encoding = QtConcurrent::run([image] {
+        QByteArray encoded;
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        return JpegEncoder(jpegQuality).write(image, buffer) ? encoded : QByteArray();
+    });
+    const QByteArray bytes = co_await encoding;
+    const QString stem = QDir(m_shotDirectory).filePath(name);
+    if (bytes.isEmpty())
+        throw ScreenCaptureError::writeFailed(stem + QStringLiteral(".jpg: ") +
+                                              QStringLiteral("the picture could not be encoded"));
+    try {
+        FileWriter::makePrivateFolders(m_shotDirectory);
+        co_return QUrl::fromLocalFile(FileWriter::writeUnique(stem, QStringLiteral(".jpg"), bytes));
+    } catch (const FileWriteFailure& failure) {
+        throw ScreenCaptureError::writeFailed(failure.detail());
     }
-    if (!file.commit())
-        throw ScreenCaptureError::writeFailed();
-    return QUrl::fromLocalFile(path);
 }
 
 } // namespace vantrel

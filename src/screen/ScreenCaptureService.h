@@ -32,9 +32,10 @@ class ScreenCaptureService final : public ScreenCapturing {
                                                std::optional<quint32> excludeWindowNumber) override;
     QCoro::Task<CapturedScreen> capture(QRectF regionInScreenCoordinates) override;
 
-    // Writes name + ".jpg" (or, when that name is taken, name + "-2.jpg" and on) atomically.
-    // Throws writeFailed.
-    QUrl writeJPEG(const QImage& image, const QString& name) const;
+    // Writes name + ".jpg" (or, when that name is taken, name + "-2.jpg" and on). Throws
+    // writeFailed naming the file and the reason.
+    // Both arguments must outlive the task.
+    QCoro::Task<QUrl> writeJPEG(const QImage& image, const QString& name) const;
 
   private:
     using WindowIDs = QSet<quint32>;

@@ -58,12 +58,15 @@ class FakeScreenCapture final : public ScreenCapturing {
         lastWindowOnly = windowOnly;
         lastExcluded = excluded;
         throwFailure();
-        co_return windowResult;
+        // A copy: GCC 12 moves from a member named in co_return.
+        const QList<CapturedScreen> result = windowResult;
+        co_return result;
     }
     QCoro::Task<CapturedScreen> capture(QRectF region) override {
         regionCalls.append(region);
         throwFailure();
-        co_return regionResult;
+        const CapturedScreen result = regionResult;
+        co_return result;
     }
 
     bool lastWindowOnly = false;
@@ -80,20 +83,19 @@ class FakeBundleWriter final : public BundleWriting {
   public:
     struct Call {
         CapturedAccessibility accessibility;
-        std::optional<QUrl> sourceURL;
         std::optional<QImage> image;
     };
     std::optional<PlatformError> error;
     QList<Call> calls;
     CaptureBundle bundle{QUrl::fromLocalFile("/tmp/captures/b"), {}, {}, std::nullopt, {}};
 
-    CaptureBundle write(const CapturedAccessibility& accessibility,
-                        const std::optional<QUrl>& sourceURL,
-                        const std::optional<QImage>& image) override {
-        calls.append({accessibility, sourceURL, image});
+    QCoro::Task<CaptureBundle> write(const CapturedAccessibility& accessibility,
+                                     const std::optional<QImage>& image) override {
+        calls.append({accessibility, image});
         if (error)
             throw *error;
-        return bundle;
+        const CaptureBundle result = bundle;
+        co_return result;
     }
 };
 
@@ -105,19 +107,21 @@ class FakePasteboardWriter final : public PasteboardWriting {
         bool hasImage = false;
         std::optional<QUrl> fileURL;
         std::optional<BundlePasteboardFormat> format;
+        std::optional<ScreenshotSubject> subject;
     };
     QList<Write> writes;
 
     void writeBundle(const CaptureBundle&, const CapturedAccessibility&,
-                     const std::optional<QImage>& screenshot,
+                     const std::optional<QImage>& screenshot, ScreenshotSubject subject,
                      BundlePasteboardFormat format) override {
-        writes.append({"bundle", screenshot.has_value(), std::nullopt, format});
+        writes.append({"bundle", screenshot.has_value(), std::nullopt, format, subject});
     }
-    void writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL) override {
-        writes.append({"screenshot", !image.isNull(), fileURL, std::nullopt});
+    void writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL,
+                         ScreenshotSubject subject) override {
+        writes.append({"screenshot", !image.isNull(), fileURL, std::nullopt, subject});
     }
     void writeTree(const CapturedAccessibility& accessibility) override {
-        writes.append({"tree", false, accessibility.fileURL, std::nullopt});
+        writes.append({"tree", false, accessibility.fileURL, std::nullopt, std::nullopt});
     }
 };
 

@@ -19,8 +19,11 @@ namespace {
 class ClipCoordinatorTest : public ::testing::Test {
   protected:
     ClipCoordinatorTest() {
-        screen.windowResult = {{pngFile(), "Active window: Inbox", true}};
-        screen.regionResult = {pngFile(), "Region 200×100", true};
+        accessibility.result.fileURL = fileIn("ax-1-ABCDEF12.json");
+        screen.windowResult = {
+            {shotFile(), "Active window: Inbox", true, picture(), ScreenshotSubject::display}};
+        screen.regionResult = {shotFile(), "Region 200×100", true, picture(),
+                               ScreenshotSubject::area};
     }
 
     CaptureOutcome run(CaptureMode mode, std::optional<QPointF> mouse = std::nullopt,
@@ -28,22 +31,17 @@ class ClipCoordinatorTest : public ::testing::Test {
         return runSync(coordinator.capture(mode, mouse, region, preferFront));
     }
 
-    QUrl pngFile() {
-        const QString path = dir.filePath("shot.png");
-        if (!QFile::exists(path)) {
-            QImage image(8, 6, QImage::Format_RGB32);
-            image.fill(Qt::blue);
-            image.save(path);
-        }
-        return QUrl::fromLocalFile(path);
-    }
-
-    QUrl undecodableFile() {
-        const QString path = dir.filePath("broken.jpg");
-        QFile file(path);
+    // Stands in for a file the capture wrote; the pipeline never reads it.
+    QUrl fileIn(const QString& name) {
+        QFile file(dir.filePath(name));
         file.open(QIODevice::WriteOnly);
-        file.write("not a picture");
-        return QUrl::fromLocalFile(path);
+        return QUrl::fromLocalFile(file.fileName());
+    }
+    QUrl shotFile() { return fileIn("win_1.jpg"); }
+    static QImage picture() {
+        QImage image(8, 6, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        return image;
     }
 
     QTemporaryDir dir;
@@ -115,12 +113,12 @@ TEST_F(ClipCoordinatorTest, BundleUsesTheWindowCaptureAndTheFormatStoredAtThatMo
     EXPECT_TRUE(screen.lastWindowOnly);
     EXPECT_EQ(screen.lastExcluded, std::nullopt);
     ASSERT_EQ(bundleWriter.calls.size(), 1);
-    EXPECT_EQ(bundleWriter.calls[0].sourceURL, pngFile());
     ASSERT_TRUE(bundleWriter.calls[0].image.has_value());
-    EXPECT_EQ(bundleWriter.calls[0].image->size(), QSize(8, 6));
+    EXPECT_EQ(*bundleWriter.calls[0].image, picture());
     ASSERT_EQ(pasteboard.writes.size(), 1);
     EXPECT_EQ(pasteboard.writes[0].kind, "bundle");
     EXPECT_TRUE(pasteboard.writes[0].hasImage);
+    EXPECT_EQ(pasteboard.writes[0].subject, ScreenshotSubject::display);
     EXPECT_EQ(pasteboard.writes[0].format, BundlePasteboardFormat::experimentB);
 }
 
@@ -132,22 +130,22 @@ TEST_F(ClipCoordinatorTest, AnAreaIsPhotographedAloneWithoutAWindowCapture) {
     EXPECT_TRUE(accessibility.calls.isEmpty());
 }
 
-TEST_F(ClipCoordinatorTest, MissingOrUndecodablePicture) {
+TEST_F(ClipCoordinatorTest, MissingPicture) {
     const struct {
         const char* name;
         bool emptyList;
-    } cases[] = {{"empty window list", true}, {"undecodable file", false}};
+    } cases[] = {{"empty window list", true}, {"a record without pixels", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        screen.windowResult = c.emptyList ? QList<CapturedScreen>{}
-                                          : QList<CapturedScreen>{{undecodableFile(), "w", true}};
+        screen.windowResult = c.emptyList
+                                  ? QList<CapturedScreen>{}
+                                  : QList<CapturedScreen>{{shotFile(), "w", true, QImage(), {}}};
         bundleWriter.calls.clear();
         pasteboard.writes.clear();
 
         ASSERT_TRUE(run(CaptureMode::bundle).isSuccess());
         ASSERT_EQ(bundleWriter.calls.size(), 1);
         EXPECT_FALSE(bundleWriter.calls[0].image.has_value());
-        EXPECT_EQ(bundleWriter.calls[0].sourceURL.has_value(), !c.emptyList);
         ASSERT_EQ(pasteboard.writes.size(), 1);
         EXPECT_FALSE(pasteboard.writes[0].hasImage);
 
@@ -156,6 +154,7 @@ TEST_F(ClipCoordinatorTest, MissingOrUndecodablePicture) {
         ASSERT_FALSE(screenshotOnly.isSuccess());
         EXPECT_EQ(localizedDescription(screenshotOnly.error()), "Screen capture failed.");
         EXPECT_TRUE(pasteboard.writes.isEmpty());
+        EXPECT_EQ(QFile::exists(dir.filePath("win_1.jpg")), c.emptyList);
     }
 }
 
@@ -173,6 +172,9 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         CaptureError expected;
         int screenCalls;
         int writerCalls;
+        // What the failed capture wrote itself is taken back.
+        bool snapshotRemoved = false;
+        bool shotRemoved = false;
     } cases[] = {
         {"no element in bundle mode",
          CaptureMode::bundle,
@@ -197,8 +199,9 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
          {},
          denied,
          1,
-         0},
-        {"framework error", CaptureMode::bundle, {}, framework, {}, framework, 1, 0},
+         0,
+         true},
+        {"framework error", CaptureMode::bundle, {}, framework, {}, framework, 1, 0, true},
         {"framework error, screenshot mode",
          CaptureMode::screenshot,
          {},
@@ -207,7 +210,7 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
          framework,
          1,
          0},
-        {"bundle folder not writable", CaptureMode::bundle, {}, {}, disk, disk, 1, 1},
+        {"bundle folder not writable", CaptureMode::bundle, {}, {}, disk, disk, 1, 1, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,6 +220,8 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         screen.windowCalls = 0;
         bundleWriter.calls.clear();
         accessibility.calls.clear();
+        accessibility.result.fileURL = fileIn("ax-1-ABCDEF12.json");
+        screen.windowResult.first().fileURL = shotFile();
 
         const CaptureOutcome outcome = run(c.mode);
         ASSERT_FALSE(outcome.isSuccess());
@@ -225,6 +230,8 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         EXPECT_EQ(bundleWriter.calls.size(), c.writerCalls);
         EXPECT_EQ(accessibility.calls.size(), c.mode == CaptureMode::screenshot ? 0 : 1);
         EXPECT_TRUE(pasteboard.writes.isEmpty());
+        EXPECT_NE(QFile::exists(accessibility.result.fileURL.toLocalFile()), c.snapshotRemoved);
+        EXPECT_NE(QFile::exists(dir.filePath("win_1.jpg")), c.shotRemoved);
     }
 }
 
@@ -236,7 +243,8 @@ TEST_F(ClipCoordinatorTest, ScreenshotAndTreeSuccessLines) {
     EXPECT_TRUE(bundleWriter.calls.isEmpty());
     ASSERT_EQ(pasteboard.writes.size(), 1);
     EXPECT_EQ(pasteboard.writes[0].kind, "screenshot");
-    EXPECT_EQ(pasteboard.writes[0].fileURL, pngFile());
+    EXPECT_EQ(pasteboard.writes[0].fileURL, shotFile());
+    EXPECT_EQ(pasteboard.writes[0].subject, ScreenshotSubject::display);
 
     const CaptureOutcome tree = run(CaptureMode::tree, QPointF(3, 4));
     ASSERT_TRUE(tree.isSuccess());

@@ -59,7 +59,9 @@ TEST(ScreenshotCapture, ScreenshotModePutsTheWindowPictureAndItsFileOnThePastebo
     EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
 }
 
-TEST(ScreenshotCapture, BundleScreenshotIsTheShotFileUnchanged) {
+// Agents take the media type from the name: screenshot.png must hold PNG bytes, while the shot
+// stays a JPEG named .jpg.
+TEST(ScreenshotCapture, BundleScreenshotIsAPngBesideTheJpegShot) {
     VantrelProcess vantrel;
     const auto result =
         vantrel.run({"capture", "--scene", VantrelProcess::scene("demo.json"), "--json"});
@@ -67,9 +69,11 @@ TEST(ScreenshotCapture, BundleScreenshotIsTheShotFileUnchanged) {
     const QString shots = vantrel.cacheDir() + "/Vantrel/shots";
     const QStringList files = filesIn(shots);
     ASSERT_EQ(files.size(), 1);
-    const QString copy = result.json()["bundle"].toObject()["screenshotURL"].toString();
-    EXPECT_EQ(readBytes(copy), readBytes(shots + "/" + files[0]));
-    EXPECT_TRUE(readBytes(copy).startsWith("\xFF\xD8\xFF")); // JPEG bytes, as taken
+    EXPECT_TRUE(readBytes(shots + "/" + files[0]).startsWith("\xFF\xD8\xFF"));
+    const QByteArray png =
+        readBytes(result.json()["bundle"].toObject()["screenshotURL"].toString());
+    EXPECT_TRUE(png.startsWith("\x89PNG\r\n\x1A\n"));
+    EXPECT_EQ(QImage::fromData(png, "PNG").size(), QSize(1040, 700));
 }
 
 TEST(ScreenshotCapture, ScreenRecordingDeniedFailsOpensItsPaneAndLeavesThePasteboard) {
@@ -93,8 +97,8 @@ TEST(ScreenshotCapture, ScreenRecordingDeniedFailsOpensItsPaneAndLeavesThePasteb
                   QJsonArray{"x-apple.systempreferences:com.apple.settings.PrivacySecurity."
                              "extension?Privacy_ScreenCapture"});
     }
-    // The bundle run took its snapshot before the screenshot failed; the snapshot stays.
-    EXPECT_EQ(filesIn(vantrel.cacheDir() + "/Vantrel/accessibility").size(), 1);
+    // The bundle run took its snapshot before the screenshot failed, and took it back.
+    EXPECT_TRUE(filesIn(vantrel.cacheDir() + "/Vantrel/accessibility").isEmpty());
     EXPECT_TRUE(filesIn(vantrel.cacheDir() + "/Vantrel/shots").isEmpty());
     EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
 }

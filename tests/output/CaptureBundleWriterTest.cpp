@@ -1,15 +1,18 @@
 #include "output/CaptureBundleWriter.h"
 #include "OutputTestSupport.h"
+#include "output/CaptureFolders.h"
 #include "platform/MemoryUserDefaults.h"
 #include "platform/PlatformError.h"
 #include "platform/PlatformVocabulary.h"
 #include "platform/VirtualClock.h"
+#include "support/RunSync.h"
 
 #include <QImage>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <variant>
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -49,13 +52,26 @@ class CaptureBundleWriterTest : public ::testing::Test {
         accessibility = snapshotAt(home + "/ax/ax-1.json", R"({"role": "AXButton"})");
     }
 
-    CaptureBundle write(std::optional<QUrl> source = std::nullopt,
-                        std::optional<QImage> image = std::nullopt) {
-        return CaptureBundleWriter(clock, defaults, vocabulary, {home + "/cache", desktop()})
-            .write(accessibility, source, image);
+    // The writer's error is caught inside a coroutine and thrown again here: an exception that
+    // leaves a task would never end the loop that waits for it.
+    CaptureBundle write(std::optional<QImage> image = std::nullopt) {
+        CaptureBundleWriter writer(clock, defaults, vocabulary, {home + "/cache", desktop()});
+        const auto attempt = [&]() -> QCoro::Task<std::variant<CaptureBundle, PlatformError>> {
+            try {
+                const CaptureBundle bundle = co_await writer.write(accessibility, image);
+                co_return bundle;
+            } catch (const PlatformError& error) {
+                co_return error;
+            }
+        };
+        const auto result = runSync(attempt());
+        if (const auto* error = std::get_if<PlatformError>(&result))
+            throw *error;
+        return std::get<CaptureBundle>(result);
     }
 
-    // The failure's description; it must be a file error and leave both links where they were.
+    // The failure's description; it must be a file error, leave both links where they were, and
+    // leave no folder under a capture-folder name and no draft.
     QString failure(const QString& linkedBefore = {}) {
         QString description;
         try {
@@ -67,6 +83,14 @@ class CaptureBundleWriterTest : public ::testing::Test {
         }
         EXPECT_EQ(QFile::symLinkTarget(latest()), linkedBefore);
         EXPECT_EQ(QFile::symLinkTarget(desktopLink()), linkedBefore);
+        const QStringList inCaptures =
+            QFileInfo(captures()).isSymLink() ? QStringList() : entries(captures());
+        for (const QString& name : inCaptures) {
+            EXPECT_FALSE(name.startsWith(u'.')) << name.toStdString();
+            if (CaptureFolders::isCaptureFolderName(name)) {
+                EXPECT_EQ(captures() + u'/' + name, linkedBefore);
+            }
+        }
         return description;
     }
 
@@ -91,41 +115,45 @@ class CaptureBundleWriterTest : public ::testing::Test {
     CapturedAccessibility accessibility;
 };
 
-TEST_F(CaptureBundleWriterTest, WritesAPrivateFolderNamedByTheClock) {
+TEST_F(CaptureBundleWriterTest, WritesAPrivateFolderNamedByTheClockAndNothingElse) {
     const QString folder = write().directory.toLocalFile();
     EXPECT_EQ(folder, captures() + u'/' + folderName());
     EXPECT_EQ(readBytes(folder + "/accessibility.json"), QByteArray(R"({"role": "AXButton"})"));
     for (const QString& path : {vantrel(), captures(), folder})
         EXPECT_EQ(modeOf(path), 0700u) << path.toStdString();
+    EXPECT_EQ(entries(captures()), QStringList{folderName()});
 }
 
-TEST_F(CaptureBundleWriterTest, ScreenshotComesFromTheFileOrTheImageOrNowhere) {
-    const QByteArray jpeg("\xff\xd8\xff\xe0 not re-encoded");
-    const QString source = temporary.path() + "/shots/shot.jpg";
-    writeBytes(source, jpeg);
-    QImage image(4, 3, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    const QUrl present = QUrl::fromLocalFile(source), gone = QUrl::fromLocalFile(source + ".gone");
-    enum class Expect { copy, png, none };
-    const std::tuple<std::optional<QUrl>, std::optional<QImage>, Expect> cases[] = {
-        {present, image, Expect::copy},         {gone, image, Expect::png},
-        {std::nullopt, image, Expect::png},     {gone, std::nullopt, Expect::none},
-        {std::nullopt, QImage(), Expect::none},
-    };
-    for (const auto& [url, picture, expect] : cases) {
-        const CaptureBundle bundle = write(url, picture);
-        const QString stored = bundle.directory.toLocalFile() + "/screenshot.png";
-        const QByteArray bytes = readBytes(stored);
+// The stored screenshot is a real PNG of the very pixels, whatever their format.
+TEST_F(CaptureBundleWriterTest, ScreenshotIsALosslessPngOfThePixelsOrAbsent) {
+    QImage opaque(5, 3, QImage::Format_RGB32);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            opaque.setPixel(x, y, qRgb(40 * x, 80 * y, 7 * x + y));
+    QImage translucent = opaque.convertToFormat(QImage::Format_ARGB32);
+    translucent.setPixel(1, 1, qRgba(10, 20, 30, 40));
+    const QImage indexed = opaque.convertToFormat(QImage::Format_Indexed8);
+    const std::optional<QImage> cases[] = {opaque, translucent, indexed, QImage(), std::nullopt};
+    for (const auto& picture : cases) {
+        const bool stored = picture && !picture->isNull();
+        SCOPED_TRACE(stored ? int(picture->format()) : -1);
+        const CaptureBundle bundle = write(picture);
+        const QString path = bundle.directory.toLocalFile() + "/screenshot.png";
         EXPECT_EQ(bundle.screenshotURL,
-                  expect == Expect::none ? std::optional<QUrl>() : QUrl::fromLocalFile(stored));
+                  stored ? std::optional(QUrl::fromLocalFile(path)) : std::nullopt);
         EXPECT_EQ(readBytes(bundle.stableCaptureURL.toLocalFile()).contains("screenshot.png —"),
-                  expect != Expect::none);
-        EXPECT_EQ(QFileInfo::exists(stored), expect != Expect::none);
-        if (expect == Expect::png) {
-            EXPECT_EQ(QImage::fromData(bytes, "PNG").size(), QSize(4, 3));
-        } else {
-            EXPECT_EQ(bytes, expect == Expect::copy ? jpeg : QByteArray());
+                  stored);
+        if (!stored) {
+            EXPECT_FALSE(QFileInfo::exists(path));
+            continue;
         }
+        const QByteArray bytes = readBytes(path);
+        EXPECT_TRUE(bytes.startsWith("\x89PNG\r\n\x1a\n"));
+        const QImage decoded = QImage::fromData(bytes, "PNG");
+        const QImage::Format format =
+            picture->hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+        EXPECT_EQ(decoded.convertToFormat(format), picture->convertToFormat(format));
+        clock.advance(1ms);
     }
 }
 
@@ -153,34 +181,42 @@ TEST_F(CaptureBundleWriterTest, TakenFolderNameGetsANumberedSuffix) {
     }
 }
 
-// The old folders all look newer than the one being written, which must survive all the same.
-TEST_F(CaptureBundleWriterTest, RotationKeepsTheNewest25AndNeverTouchesOtherEntries) {
+// The old folders all look newer than the one being written, which must survive all the same;
+// their names sort against their ages, so only the modification time can pick the right ones.
+TEST_F(CaptureBundleWriterTest, RotationKeepsTheNewest25CaptureFoldersAndNothingElseGoes) {
     const QString outside = temporary.path() + "/outside";
     writeBytes(outside + "/precious.txt", "keep me");
     const QDateTime future = QDateTime::currentDateTimeUtc().addDays(1);
     QStringList expected;
-    for (int age = 0; age < 25; ++age) {
-        const QString name = QStringLiteral("old-%1").arg(age, 2, 10, QLatin1Char('0'));
+    for (int age = 0; age < 26; ++age) {
+        const QString name =
+            QStringLiteral("2020-01-01_00-00-%1-000").arg(age, 2, 10, QLatin1Char('0'));
         QDir().mkpath(captures() + u'/' + name);
-        if (age == 24) // The oldest holds a link out of the captures folder: never followed.
-            QFile::link(outside, captures() + "/old-24/escape");
-        setModified(captures() + u'/' + name, future.addSecs(-3600 * age));
-        if (age < 24)
+        if (age == 0) // The oldest holds a link out of the captures folder: never followed.
+            QFile::link(outside, captures() + u'/' + name + "/escape");
+        setModified(captures() + u'/' + name, future.addSecs(-3600 * (25 - age)));
+        if (age > 1)
             expected << name;
     }
+    const QDateTime ancient = QDateTime::currentDateTimeUtc().addYears(-5);
+    for (const char* mine : {"my-stuff", "2020-01-01_00-00-00", ".hidden"}) {
+        writeBytes(captures() + u'/' + mine + "/inside.txt", "the user's");
+        setModified(captures() + u'/' + mine, ancient);
+    }
     writeBytes(captures() + "/notes.txt", "plain file");
-    writeBytes(captures() + "/.hidden/inside.txt", "hidden folder");
-    QFile::link(outside, captures() + "/linked");
+    QFile::link(outside, captures() + "/2020-01-01_00-00-99-000");
 
     const CaptureBundle bundle = write();
-    expected << bundle.directory.fileName();
+    expected << bundle.directory.fileName() << "2020-01-01_00-00-00"
+             << "my-stuff";
     expected.sort();
 
     EXPECT_EQ(captureDirectories(), expected);
     EXPECT_TRUE(QFileInfo::exists(bundle.stableCaptureURL.toLocalFile()));
-    EXPECT_TRUE(QFileInfo::exists(captures() + "/notes.txt"));
-    EXPECT_TRUE(QFileInfo::exists(captures() + "/.hidden/inside.txt"));
-    EXPECT_TRUE(QFileInfo(captures() + "/linked").isSymLink());
+    for (const char* kept : {"notes.txt", "my-stuff/inside.txt", ".hidden/inside.txt",
+                             "2020-01-01_00-00-00/inside.txt"})
+        EXPECT_TRUE(QFileInfo::exists(captures() + u'/' + kept)) << kept;
+    EXPECT_TRUE(QFileInfo(captures() + "/2020-01-01_00-00-99-000").isSymLink());
     EXPECT_EQ(readBytes(outside + "/precious.txt"), QByteArray("keep me"));
 }
 
@@ -225,25 +261,61 @@ TEST_F(CaptureBundleWriterTest, DesktopLinkReplacesOnlyALink) {
     }
 }
 
-TEST_F(CaptureBundleWriterTest, FailedCopyKeepsThePartialFolderAndBothLinks) {
-    const QString first = write().directory.toLocalFile();
-    clock.advance(1ms);
-    QFile::remove(accessibility.fileURL.toLocalFile());
-    EXPECT_TRUE(failure(first).contains(accessibility.fileURL.toLocalFile()));
-    EXPECT_TRUE(QFileInfo(captures() + u'/' + folderName()).isDir());
-    EXPECT_FALSE(QFileInfo::exists(captures() + u'/' + folderName() + "/capture.md"));
-}
-
-TEST_F(CaptureBundleWriterTest, BlockedCapturesFolderFailsTheWrite) {
-    writeBytes(captures(), "a plain file where the folder belongs");
-    EXPECT_TRUE(failure().contains(captures()));
-}
-
-TEST_F(CaptureBundleWriterTest, LatestThatCannotBeReplacedFailsTheWrite) {
-    QDir().mkpath(latest() + "/occupied");
-    EXPECT_TRUE(failure().contains(latest()));
-    EXPECT_TRUE(QFileInfo::exists(captures() + u'/' + folderName() + "/capture1.md"));
-    EXPECT_EQ(entries(vantrel()), (QStringList{"captures", "latest"}));
+// Whatever stops a write, nothing appears under a capture-folder name, no draft is left, the
+// links stay, and the error names the path.
+TEST_F(CaptureBundleWriterTest, AFailedWriteLeavesNoFolderAndMovesNoLink) {
+    const QString outside = temporary.path() + "/elsewhere";
+    enum class Fault {
+        snapshotGone,
+        capturesIsAFile,
+        capturesIsALink,
+        latestIsAFile,
+        latestIsAFolder
+    };
+    const std::pair<Fault, const char*> cases[] = {
+        {Fault::snapshotGone, "snapshot"},    {Fault::capturesIsAFile, "captures"},
+        {Fault::capturesIsALink, "captures"}, {Fault::latestIsAFile, "latest"},
+        {Fault::latestIsAFolder, "latest"},
+    };
+    for (const auto& [fault, named] : cases) {
+        SCOPED_TRACE(named);
+        fresh();
+        QString first;
+        if (fault == Fault::snapshotGone) {
+            first = write().directory.toLocalFile();
+            clock.advance(1ms);
+        }
+        QString path = captures();
+        switch (fault) {
+        case Fault::snapshotGone:
+            path = accessibility.fileURL.toLocalFile();
+            QFile::remove(path);
+            break;
+        case Fault::capturesIsAFile:
+            writeBytes(captures(), "a plain file where the folder belongs");
+            break;
+        case Fault::capturesIsALink:
+            QDir().mkpath(outside + "/2000-01-01_00-00-00-000");
+            QDir().mkpath(vantrel());
+            QFile::link(outside, captures());
+            break;
+        case Fault::latestIsAFile:
+        case Fault::latestIsAFolder:
+            path = latest();
+            if (fault == Fault::latestIsAFile)
+                writeBytes(latest(), "the user's");
+            else
+                QDir().mkpath(latest() + "/occupied");
+            break;
+        }
+        EXPECT_TRUE(failure(first).contains(path)) << path.toStdString();
+        if (fault == Fault::capturesIsALink) {
+            EXPECT_EQ(entries(outside), QStringList{"2000-01-01_00-00-00-000"});
+        }
+        if (fault == Fault::latestIsAFile) {
+            EXPECT_EQ(readBytes(latest()), QByteArray("the user's"));
+        }
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "OutputTestSupport.h"
 #include "output/AgentPasteTargetSettings.h"
 #include "output/CaptureModeSettings.h"
+#include "output/SnapshotJsonText.h"
 #include "platform/MemoryUserDefaults.h"
 #include "platform/VirtualClock.h"
 
@@ -28,8 +29,9 @@ class CaptureDocumentsTest : public ::testing::Test {
     QStringList lines(bool stable, bool withScreenshot = true) const {
         const CaptureDocuments documents(clock, defaults);
         const auto paths = bundleIn<CaptureDocumentPaths>(folder, withScreenshot);
-        return (stable ? documents.stableCaptureText(accessibility, paths)
-                       : documents.experimentalCaptureText(accessibility, paths))
+        const auto text = SnapshotJsonText::read(paths.accessibilityURL);
+        return (stable ? documents.stableCaptureText(accessibility, paths, text)
+                       : documents.experimentalCaptureText(accessibility, paths, text))
             .split(u'\n');
     }
 

@@ -62,9 +62,10 @@ class PasteboardWriterTest : public ::testing::Test {
 
     PasteboardWriter writer() { return PasteboardWriter(pasteboard, defaults, vocabulary); }
 
-    QStringList writeBundle(F format, bool withScreenshot, const std::optional<QImage>& picture) {
+    QStringList writeBundle(F format, bool withScreenshot, const std::optional<QImage>& picture,
+                            ScreenshotSubject subject = ScreenshotSubject::frontmostWindow) {
         writer().writeBundle(bundleIn<CaptureBundle>(folder, withScreenshot), accessibility,
-                             picture, format);
+                             picture, subject, format);
         return textLines(pasteboard);
     }
 
@@ -115,19 +116,21 @@ TEST_F(PasteboardWriterTest, StandardTextNamesTheChosenDocument) {
     EXPECT_EQ(layout(pasteboard).first(), "file:capture.md+text");
 }
 
-// The "attached" line stays for Claude even without an image: agents key on it.
+// An agent told that a picture is attached goes looking for it: the line is there only when one
+// is, and names what it shows.
 TEST_F(PasteboardWriterTest, RichTextListsSummaryAndFiles) {
     const auto rich = [&](const QString& heading, const QString& second, bool withScreenshot) {
-        QStringList lines{heading,
-                          second,
-                          "Target: Button \"Send\" · Inbox",
-                          "",
-                          "## Accessibility summary",
-                          "Target: Button \"Send\" · Inbox",
-                          "Path: Window \"Inbox\" → Button \"Send\"",
-                          "",
-                          "## Files on disk",
-                          folder + "/capture1.md"};
+        QStringList lines{heading};
+        if (!second.isEmpty())
+            lines << second;
+        lines << QStringList{"Target: Button \"Send\" · Inbox",
+                             "",
+                             "## Accessibility summary",
+                             "Target: Button \"Send\" · Inbox",
+                             "Path: Window \"Inbox\" → Button \"Send\"",
+                             "",
+                             "## Files on disk",
+                             folder + "/capture1.md"};
         if (withScreenshot)
             lines << folder + "/screenshot.png";
         return lines << folder + "/accessibility.json"
@@ -137,8 +140,23 @@ TEST_F(PasteboardWriterTest, RichTextListsSummaryAndFiles) {
     EXPECT_EQ(
         writeBundle(F::cursorV2, true, image),
         rich("# Vantrel · bundle (Cursor: file + text)", "@" + folder + "/capture1.md", true));
-    EXPECT_EQ(writeBundle(F::claudeCodeV2, false, image), rich(claude, attached, false));
-    EXPECT_EQ(writeBundle(F::claudeCodeV2, false, std::nullopt), rich(claude, attached, false));
+    const QString shows = "Screenshot attached on this pasteboard (%1).";
+    const struct {
+        std::optional<QImage> picture;
+        ScreenshotSubject subject;
+        QString second;
+    } cases[] = {
+        {image, ScreenshotSubject::frontmostWindow, shows.arg("frontmost window")},
+        {image, ScreenshotSubject::area, shows.arg("selected area")},
+        {image, ScreenshotSubject::display, shows.arg("whole display")},
+        {std::nullopt, ScreenshotSubject::frontmostWindow, {}},
+        {QImage(), ScreenshotSubject::area, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.second.toStdString());
+        EXPECT_EQ(writeBundle(F::claudeCodeV2, false, c.picture, c.subject),
+                  rich(claude, c.second, false));
+    }
 }
 
 TEST_F(PasteboardWriterTest, ScreenshotPayload) {
@@ -148,7 +166,7 @@ TEST_F(PasteboardWriterTest, ScreenshotPayload) {
                     lines + QStringList{"File: /shots/one.jpg"}},
           std::pair{std::optional<QUrl>(), lines}}) {
         restart();
-        writer().writeScreenshot(image, fileURL);
+        writer().writeScreenshot(image, fileURL, ScreenshotSubject::frontmostWindow);
         EXPECT_EQ(layout(pasteboard), QStringList{"image+text"});
         EXPECT_EQ(textLines(pasteboard), expected);
     }

@@ -315,13 +315,18 @@ TEST_F(ScreenCaptureServiceTest, ASecondShotInTheSameSecondKeepsTheFirst) {
     EXPECT_EQ(shotFiles().size(), 3);
 }
 
+// The error says which file and why, so the user can act on it.
 TEST_F(ScreenCaptureServiceTest, UnwritableFolderFailsWithWriteFailedAndLeavesNothing) {
     QFile blocker(dir.filePath(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     load(windowScene, blocker.fileName() + QStringLiteral("/shots"));
-    EXPECT_EQ(captureWindow().screenError, ScreenCaptureError::writeFailed());
-    EXPECT_EQ(captureRegion({10, 10, 100, 100}).screenError, ScreenCaptureError::writeFailed());
+    const QString reason = blocker.fileName() + QStringLiteral(": Not a directory");
+    EXPECT_EQ(captureWindow().screenError, ScreenCaptureError::writeFailed(reason));
+    EXPECT_EQ(captureRegion({10, 10, 100, 100}).screenError,
+              ScreenCaptureError::writeFailed(reason));
+    EXPECT_EQ(ScreenCaptureError::writeFailed(reason).localizedDescription(),
+              "Could not write screenshot to disk. " + reason);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("blocker")});
 }

@@ -30,6 +30,19 @@ class VantrelProcess {
 
     Result run(const QStringList& arguments) const {
         QProcess process;
+        start(process, QStringLiteral(VANTREL_BINARY), arguments);
+        return finish(process);
+    }
+
+    // Runs a bash script in the same home; $VANTREL is the binary.
+    Result runScript(const QString& script) const {
+        QProcess process;
+        start(process, QStringLiteral("bash"), {QStringLiteral("-c"), script});
+        return finish(process);
+    }
+
+    // Starts the binary without waiting, for runs side by side.
+    void start(QProcess& process, const QString& program, const QStringList& arguments) const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         const QString root = m_home.path();
         environment.insert("HOME", root);
@@ -38,8 +51,12 @@ class VantrelProcess {
         environment.insert("XDG_DATA_HOME", root + "/.local/share");
         environment.insert("XDG_RUNTIME_DIR", root + "/.run");
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("VANTREL", QStringLiteral(VANTREL_BINARY));
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(VANTREL_BINARY), arguments);
+        process.start(program, arguments);
+    }
+
+    static Result finish(QProcess& process) {
         process.waitForFinished(60000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()),

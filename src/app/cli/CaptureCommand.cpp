@@ -10,6 +10,7 @@
 
 #include <QCoro/QCoroTask>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QSaveFile>
 
 namespace vantrel {
@@ -25,12 +26,14 @@ std::optional<CaptureOutcome> runToEnd(AppDelegate& delegate, bool fromMenu, boo
     return *QCoro::waitFor(perform(delegate, fromMenu, useRegion));
 }
 
-bool writePasteboard(const QString& path, const QJsonArray& pasteboard) {
+// The reason when the file could not be written whole.
+std::optional<QString> writePasteboard(const QString& path, const QJsonArray& pasteboard) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QJsonDocument(pasteboard).toJson(QJsonDocument::Indented));
-    return file.commit();
+    const QByteArray bytes = QJsonDocument(pasteboard).toJson(QJsonDocument::Indented);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() &&
+        file.commit())
+        return std::nullopt;
+    return file.errorString();
 }
 
 } // namespace
@@ -77,20 +80,28 @@ int CaptureCommand::run(const CaptureOptions& options, QTextStream& out, QTextSt
     return this->report(report, options, out, err);
 }
 
+// The capture has happened whether or not the pasteboard file can be written, so the report
+// still goes out in full; a failed file only turns the exit code into a failure.
 int CaptureCommand::report(const CaptureReport& report, const CaptureOptions& options,
                            QTextStream& out, QTextStream& err) {
-    if (options.pasteboardOut && !writePasteboard(*options.pasteboardOut, report.pasteboard)) {
+    std::optional<QString> pasteboardOutError;
+    if (options.pasteboardOut)
+        pasteboardOutError = writePasteboard(*options.pasteboardOut, report.pasteboard);
+    if (pasteboardOutError)
         err << "vantrel capture: could not write the pasteboard to " << *options.pasteboardOut
-            << "\n";
-        return 1;
-    }
-    if (options.json)
-        out << QJsonDocument(report.toJson()).toJson(QJsonDocument::Indented);
-    else if (report.ok)
+            << ": " << *pasteboardOutError << "\n";
+    if (options.json) {
+        QJsonObject object = report.toJson();
+        if (options.pasteboardOut)
+            object.insert(QStringLiteral("pasteboardOutError"),
+                          pasteboardOutError ? QJsonValue(*pasteboardOutError) : QJsonValue());
+        out << QJsonDocument(object).toJson(QJsonDocument::Indented);
+    } else if (report.ok) {
         out << report.status << "\n";
-    else
+    } else {
         err << (report.error ? *report.error : report.status) << "\n";
-    return report.ok ? 0 : 1;
+    }
+    return report.ok && !pasteboardOutError ? 0 : 1;
 }
 
 } // namespace vantrel

@@ -36,11 +36,11 @@ class CaptureSession final {
       public:
         BundleRecorder(BundleWriting& writer, std::optional<CaptureBundle>& last)
             : m_writer(writer), m_last(last) {}
-        CaptureBundle write(const CapturedAccessibility& accessibility,
-                            const std::optional<QUrl>& screenshotSourceURL,
-                            const std::optional<QImage>& screenshotImage) override {
-            m_last = m_writer.write(accessibility, screenshotSourceURL, screenshotImage);
-            return *m_last;
+        QCoro::Task<CaptureBundle> write(const CapturedAccessibility& accessibility,
+                                         const std::optional<QImage>& screenshotImage) override {
+            const CaptureBundle bundle = co_await m_writer.write(accessibility, screenshotImage);
+            m_last = bundle;
+            co_return bundle;
         }
 
       private:

@@ -9,7 +9,11 @@ class GivenRegionSelection final : public RegionSelecting {
   public:
     explicit GivenRegionSelection(std::optional<QRectF> region) : m_region(region) {}
 
-    QCoro::Task<std::optional<QRectF>> selectRegion() override { co_return m_region; }
+    QCoro::Task<std::optional<QRectF>> selectRegion() override {
+        // A copy: GCC 12 moves from a member named in co_return.
+        const std::optional<QRectF> region = m_region;
+        co_return region;
+    }
 
   private:
     std::optional<QRectF> m_region;
