@@ -4,6 +4,7 @@
 #include <QDateTime>
 
 #include <chrono>
+#include <stop_token>
 
 namespace vantrel {
 
@@ -13,8 +14,9 @@ class Clock {
     virtual ~Clock() = default;
 
     virtual QDateTime now() const = 0;
-    // Suspends the calling coroutine; the main thread stays free.
-    virtual QCoro::Task<> sleep(std::chrono::milliseconds duration) = 0;
+    // Suspends the calling coroutine; the main thread stays free. A stop request resumes it at
+    // once, inside request_stop(), so a loop can end even when no event loop runs again.
+    virtual QCoro::Task<> sleep(std::chrono::milliseconds duration, std::stop_token stop = {}) = 0;
     // Blocks the calling thread.
     virtual void sleepBlocking(std::chrono::milliseconds duration) = 0;
 };

@@ -1,14 +1,38 @@
 #include "VirtualClock.h"
 
+#include <optional>
+
 namespace vantrel {
 
+namespace {
+
+using Sleepers = std::multimap<std::chrono::milliseconds, std::coroutine_handle<>>;
+
+struct Wake {
+    Sleepers* sleepers;
+    Sleepers::iterator entry;
+    void operator()() const {
+        const auto handle = entry->second;
+        sleepers->erase(entry);
+        handle.resume();
+    }
+};
+
+} // namespace
+
+// Holds pointers only: GCC copies an awaiter named in co_await, and the stop callback must stay
+// where it registered.
 struct VirtualClock::SleepAwaiter {
     VirtualClock* clock;
     std::chrono::milliseconds deadline;
+    const std::stop_token* stop;
+    std::optional<std::stop_callback<Wake>>* wake;
 
-    bool await_ready() const noexcept { return deadline <= clock->m_elapsed; }
-    void await_suspend(std::coroutine_handle<> handle) {
-        clock->m_sleepers.emplace(deadline, handle);
+    bool await_ready() const noexcept {
+        return deadline <= clock->m_elapsed || stop->stop_requested();
+    }
+    void await_suspend(std::coroutine_handle<> handle) const {
+        wake->emplace(*stop, Wake{&clock->m_sleepers, clock->m_sleepers.emplace(deadline, handle)});
     }
     void await_resume() const noexcept {}
 };
@@ -19,9 +43,11 @@ QDateTime VirtualClock::now() const {
     return m_start.addMSecs(m_elapsed.count());
 }
 
-QCoro::Task<> VirtualClock::sleep(std::chrono::milliseconds duration) {
+QCoro::Task<> VirtualClock::sleep(std::chrono::milliseconds duration, std::stop_token stop) {
     m_requested.append(duration);
-    co_await SleepAwaiter{this, m_elapsed + duration};
+    std::optional<std::stop_callback<Wake>> wake;
+    const SleepAwaiter awaiter{this, m_elapsed + duration, &stop, &wake};
+    co_await awaiter;
 }
 
 void VirtualClock::sleepBlocking(std::chrono::milliseconds duration) {

@@ -17,7 +17,7 @@ class VirtualClock final : public Clock {
                                                       Qt::UTC));
 
     QDateTime now() const override;
-    QCoro::Task<> sleep(std::chrono::milliseconds duration) override;
+    QCoro::Task<> sleep(std::chrono::milliseconds duration, std::stop_token stop = {}) override;
     void sleepBlocking(std::chrono::milliseconds duration) override;
 
     void advance(std::chrono::milliseconds duration);

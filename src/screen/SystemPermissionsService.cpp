@@ -19,7 +19,7 @@ SystemPermissionsService::SystemPermissionsService(const Platform& platform,
     : m_platform(platform), m_center(center), m_clock(clock) {}
 
 SystemPermissionsService::~SystemPermissionsService() {
-    *m_alive = false;
+    m_stopMonitoring.request_stop();
 }
 
 QString SystemPermissionsService::appName() const {
@@ -32,14 +32,15 @@ void SystemPermissionsService::startMonitoring() {
     if (m_monitoring)
         return;
     m_monitoring = true;
-    monitorLoop(m_alive); // runs on by itself; nothing awaits it
+    monitorLoop(m_stopMonitoring.get_token()); // runs on by itself; nothing awaits it
 }
 
-QCoro::Task<> SystemPermissionsService::monitorLoop(std::shared_ptr<bool> alive) {
-    while (*alive) {
+// Touches no member once stopped: the service is gone by then.
+QCoro::Task<> SystemPermissionsService::monitorLoop(std::stop_token stop) {
+    while (!stop.stop_requested()) {
         const bool accessibility = m_platform.accessibility.isProcessTrusted();
         const bool screenRecording = co_await screenRecordingGranted();
-        if (!*alive)
+        if (stop.stop_requested())
             co_return;
         const State observed{accessibility, screenRecording};
         if (observed != m_state) {
@@ -47,7 +48,7 @@ QCoro::Task<> SystemPermissionsService::monitorLoop(std::shared_ptr<bool> alive)
             m_center.post(didChangeNotification);
         }
         const auto interval = m_state.accessibility && m_state.screenRecording ? 3s : 1s;
-        co_await m_clock.sleep(interval);
+        co_await m_clock.sleep(interval, stop);
     }
 }
 

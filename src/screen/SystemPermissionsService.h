@@ -5,7 +5,7 @@
 #include <QCoro/QCoroTask>
 #include <QString>
 
-#include <memory>
+#include <stop_token>
 
 namespace vantrel {
 
@@ -46,7 +46,7 @@ class SystemPermissionsService final {
     void resetPromptFlags();
 
   private:
-    QCoro::Task<> monitorLoop(std::shared_ptr<bool> alive);
+    QCoro::Task<> monitorLoop(std::stop_token stop);
     QCoro::Task<bool> screenRecordingGranted();
     void openPrivacySettings(const QString& anchor);
 
@@ -59,7 +59,8 @@ class SystemPermissionsService final {
     bool m_hasPromptedScreenRecordingThisSession = false;
     bool m_didRequestScreenRecording = false;
     bool m_monitoring = false;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    // Ends the monitor when the service goes, even in the middle of a sleep.
+    std::stop_source m_stopMonitoring;
 };
 
 } // namespace vantrel

@@ -24,8 +24,8 @@ namespace vantrel::test {
 class PausingClock final : public Clock {
   public:
     QDateTime now() const override { return m_clock.now(); }
-    QCoro::Task<> sleep(std::chrono::milliseconds duration) override {
-        return m_clock.sleep(duration);
+    QCoro::Task<> sleep(std::chrono::milliseconds duration, std::stop_token stop = {}) override {
+        return m_clock.sleep(duration, std::move(stop));
     }
     void sleepBlocking(std::chrono::milliseconds duration) override {
         m_clock.sleepBlocking(duration);

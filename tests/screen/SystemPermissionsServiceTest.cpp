@@ -28,10 +28,6 @@ class SystemPermissionsServiceTest : public ::testing::Test {
         center.addObserver(SystemPermissionsService::didChangeNotification,
                            [this] { ++notifications; });
     }
-    ~SystemPermissionsServiceTest() override {
-        service.reset();
-        clock.advance(1h); // lets a monitor left asleep see it is gone
-    }
 
     void load(bool accessibility, bool screenRecording, const char* extra = "") {
         service.reset();
@@ -76,6 +72,21 @@ TEST_F(SystemPermissionsServiceTest, MonitorPollsAtOnceThenEverySecondOrEveryThr
                   QList<std::chrono::milliseconds>(4, testCase.interval));
         EXPECT_EQ(notifications, testCase.notificationsAtLaunch);
     }
+}
+
+// A monitor left asleep would outlive the service and be leaked at exit.
+TEST_F(SystemPermissionsServiceTest, DestroyingTheServiceEndsItsMonitorMidSleep) {
+    load(true, true);
+    service->startMonitoring();
+    ASSERT_EQ(clock.pendingSleepers(), 1);
+    const qsizetype polls = clock.requestedSleeps().size();
+
+    service.reset();
+    EXPECT_EQ(clock.pendingSleepers(), 0);
+    desktop->setAccessibilityTrusted(false);
+    clock.advance(1h);
+    EXPECT_EQ(clock.requestedSleeps().size(), polls);
+    EXPECT_EQ(notifications, 1);
 }
 
 TEST_F(SystemPermissionsServiceTest, EveryChangeIsAnnouncedOnceAtTheNextPoll) {
