@@ -107,6 +107,14 @@ TEST(AccessibilityRegionRootResolver, PicksTheFrontmostUsableWindowOfAnotherAppl
          {window(23, 503, notesBounds), notesWithoutAX},
          area(200, 200, 100, 100),
          "unavailable 503 pid 503"},
+        {"an empty title matches no AX window",
+         {window(40, 504, mailBounds, axWindow("docsA", mailBounds, ""), 0, ""), docsBack},
+         area(850, 650, 100, 100),
+         "docsB 504 Browser 10000"},
+        {"an AX window away from the area is not chosen",
+         {window(21, 502, notesBounds, axWindow("notes", {100, 100, 100, 100}))},
+         area(300, 300, 100, 100),
+         "unavailable 502 Notes"},
         {"an empty desktop area", {mailWindow}, area(1000, 750, 100, 100), "not found"},
     };
     for (const auto& c : cases) {
@@ -119,12 +127,30 @@ TEST(AccessibilityRegionRootResolver, PicksTheFrontmostUsableWindowOfAnotherAppl
 
 // What the region note reports, and the tree kept, for each way a root is found.
 TEST(AccessibilityRegionCapture, NotesAndTreesFollowHowTheRootWasFound) {
-    QJsonObject mail = axWindow("mail", mailBounds);
-    mail.insert(
-        "children",
-        QJsonArray{QJsonObject{{"role", "AXButton"}, {"frame", QJsonArray{120, 110, 80, 30}}},
-                   QJsonObject{{"role", "AXButton"}, {"frame", QJsonArray{600, 400, 80, 30}}},
-                   QJsonObject{{"role", "AXStaticText"}}});
+    const auto mailWith = [](const QJsonArray& children) {
+        QJsonObject root = axWindow("mail", mailBounds);
+        root.insert("children", children);
+        return window(11, 501, mailBounds, root);
+    };
+    const QJsonArray mail{
+        QJsonObject{{"role", "AXButton"}, {"frame", QJsonArray{120, 110, 80, 30}}},
+        QJsonObject{{"role", "AXButton"}, {"frame", QJsonArray{600, 400, 80, 30}}},
+        QJsonObject{{"role", "AXStaticText"}}};
+    const QJsonArray edges{QJsonObject{{"frame", QJsonArray{302, 250, 9, 9}}},
+                           QJsonObject{{"frame", QJsonArray{250, 302, 9, 9}}},
+                           QJsonObject{{"frame", QJsonArray{303, 250, 9, 9}}},
+                           QJsonObject{{"frame", QJsonArray{250, 303, 9, 9}}}};
+    // Inside the area: a chain nine levels deep, and 301 elements.
+    QJsonObject deep{{"frame", QJsonArray{210, 210, 5, 5}}};
+    for (int level = 0; level < 8; ++level)
+        deep = {{"frame", QJsonArray{200, 200, 50, 50}}, {"children", QJsonArray{deep}}};
+    QJsonArray groups;
+    for (int group = 0; group < 12; ++group) {
+        QJsonArray leaves;
+        for (int leaf = 0; leaf < 24; ++leaf)
+            leaves.append(QJsonObject{{"frame", QJsonArray{210, 210, 5, 5}}});
+        groups.append(QJsonObject{{"frame", QJsonArray{200, 200, 50, 50}}, {"children", leaves}});
+    }
     // A floating panel is skipped by the resolver but found by the hit-test.
     const QJsonObject panel{{"role", "AXGroup"},
                             {"children", QJsonArray{QJsonObject{{"role", "AXStaticText"}},
@@ -138,10 +164,30 @@ TEST(AccessibilityRegionCapture, NotesAndTreesFollowHowTheRootWasFound) {
         QString rootRole;
     } cases[] = {
         {"pruned to the area",
-         {window(11, 501, mailBounds, mail)},
+         {mailWith(mail)},
          area(110, 100, 120.7, 60),
          "region root: Mail (pid 501); region: 120×60 ax, kept 2 nodes",
          2,
+         "AXWindow"},
+        // The area grows by 2 points: children whose corner lies on its right or bottom edge
+        // stay, one a point further does not.
+        {"edges of the area",
+         {mailWith(edges)},
+         area(200, 200, 100, 100),
+         "region root: Mail (pid 501); region: 100×100 ax, kept 3 nodes",
+         3,
+         "AXWindow"},
+        {"two levels deeper than at the cursor",
+         {mailWith({deep})},
+         area(200, 200, 100, 100),
+         "region root: Mail (pid 501); region: 100×100 ax, kept 7 nodes",
+         7,
+         "AXWindow"},
+        {"twice the nodes of the cursor",
+         {mailWith(groups)},
+         area(200, 200, 100, 100),
+         "region root: Mail (pid 501); region: 100×100 ax, kept 240 nodes",
+         240,
          "AXWindow"},
         {"hit-test fallback",
          {window(5, 502, {100, 100, 400, 300}, panel, 3)},

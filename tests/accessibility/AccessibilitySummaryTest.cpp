@@ -61,6 +61,25 @@ TEST(AccessibilitySummary, SummariesNameRoleTitleOrIdentifierAndWindow) {
         EXPECT_EQ(AccessibilitySummary::summary(ax, element), expected);
 }
 
+// The element first, then its parents, up to the limit or the top, whichever comes first.
+TEST(AccessibilitySummary, AncestorChainsStopAtTheLimitOrTheTop) {
+    FakeAccessibility ax;
+    const AXElement deep = buttonBelowWindow(ax, 4, "Deep");
+    const AXElement shallow = buttonBelowWindow(ax, 0, "Shallow");
+    const std::tuple<AXElement, int, QString> cases[] = {
+        {deep, 4, "AXButton Save, AXGroup , AXGroup , AXGroup "},
+        {deep, 1, "AXButton Save"},
+        {deep, 0, ""},
+        {shallow, 4, "AXButton Save, AXWindow Shallow"},
+    };
+    for (const auto& [element, limit, expected] : cases) {
+        QStringList entries;
+        for (const AncestorEntry& entry : AccessibilitySummary::ancestorChain(ax, element, limit))
+            entries.append(entry.value("role") + u' ' + entry.value("title"));
+        EXPECT_EQ(entries.join(", "), expected) << limit;
+    }
+}
+
 TEST(AccessibilitySummary, PreviewListsTargetThenPathOutermostFirstThenTree) {
     FakeAccessibility ax;
     const AXElement window = ax.add("AXWindow", QString("Mail"));
@@ -123,6 +142,8 @@ TEST(AccessibilitySummary, GraphemeCutCountsClustersNotCodeUnits) {
         {"a pair one unit over, at the limit in clusters", "ab" + face, 3, std::nullopt},
         {"over in units and clusters", "ab" + accent + "d", 3, "ab" + accent},
         {"no clusters allowed", "a", 0, ""},
+        {"CR LF is one cluster", "a\r\nbc", 2, "a\r\n"},
+        {"U+0300 is the first combining mark", "ae\u0300b", 2, "ae\u0300"},
     };
     for (const auto& c : cases) {
         QString text = c.text;

@@ -9,38 +9,6 @@ using namespace vantrel;
 using vantrel::test::FakeAccessibility;
 using Service = AccessibilityCaptureService;
 
-namespace {
-
-struct ValueCase {
-    const char* name;
-    std::optional<AXValue> value; // none: the read fails
-    std::optional<QString> expected;
-};
-
-} // namespace
-
-TEST(AttributeReaders, ValueDescriptionCoversEveryKindOfValue) {
-    const QList<ValueCase> cases{
-        {"failed read", std::nullopt, std::nullopt},
-        {"string", AXValue(QStringLiteral("hello")), QStringLiteral("hello")},
-        {"empty string stays", AXValue(QString()), QString("")},
-        {"number", AXValue(0.5), QStringLiteral("0.5")},
-        {"attributed", AXValue(AXAttributedString{"rich"}), QStringLiteral("rich")},
-        {"no value", AXValue(AXNoValue{}), QStringLiteral("nil")},
-        {"other kind", AXValue(AXOtherValue{"<AXTextMarker 0x6000>"}),
-         QStringLiteral("Optional(<AXTextMarker 0x6000>)")},
-    };
-    for (const ValueCase& c : cases) {
-        FakeAccessibility ax;
-        const AXElement element = ax.add("AXTextField");
-        if (c.value)
-            ax.set(element, "AXValue", *c.value);
-        else
-            ax.fail(element, "AXValue", -25212);
-        EXPECT_EQ(Service::axValueDescription(ax, element), c.expected) << c.name;
-    }
-}
-
 // Plain decimals from 1e-7 up to (not including) 1e21, the shortest digits that read back.
 TEST(AttributeReaders, NumbersReadAsTheirShortestDecimalText) {
     const std::pair<double, const char*> cases[] = {
@@ -69,5 +37,81 @@ TEST(AttributeReaders, NumbersReadAsTheirShortestDecimalText) {
         ax.set(element, "AXValue", number);
         EXPECT_EQ(Service::axValueDescription(ax, element), QString::fromLatin1(expected))
             << expected;
+    }
+}
+
+// Each reader takes only its own kind of value; any other kind, and a failed read, is absent (no
+// children). A value is described whatever its kind.
+TEST(AttributeReaders, EachReaderTakesItsOwnKind) {
+    enum Reader { text, boolean, point, size, children, element, description };
+    FakeAccessibility ax;
+    const AXElement target = ax.add("AXGroup");
+    const AXElement other = ax.add("AXButton");
+    const auto read = [&](Reader reader) -> QString {
+        const QString thing = QStringLiteral("AXThing");
+        const auto pair = [](double a, double b) { return QStringLiteral("%1,%2").arg(a).arg(b); };
+        switch (reader) {
+        case text:
+            return Service::axString(ax, target, thing).value_or("absent");
+        case boolean: {
+            const auto value = Service::axBool(ax, target, thing);
+            return value ? (*value ? "true" : "false") : "absent";
+        }
+        case point: {
+            const auto value = Service::axPoint(ax, target, thing);
+            return value ? pair(value->x(), value->y()) : "absent";
+        }
+        case size: {
+            const auto value = Service::axSize(ax, target);
+            return value ? pair(value->width(), value->height()) : "absent";
+        }
+        case children:
+            return QString::number(Service::axChildren(ax, target).size()) + " children";
+        case element:
+            return Service::axElement(ax, target, thing) == other ? "other" : "absent";
+        case description:
+            return Service::axValueDescription(ax, target).value_or("absent");
+        }
+        return {};
+    };
+    const struct {
+        Reader reader;
+        AXValue value;
+        const char* expected;
+    } cases[] = {
+        {text, AXValue(QStringLiteral("plain")), "plain"},
+        {text, AXValue(AXAttributedString{"rich"}), "rich"},
+        {text, AXValue(1.0), "absent"},
+        {boolean, AXValue(2.0), "true"},
+        {boolean, AXValue(0.0), "false"},
+        {boolean, AXValue(QStringLiteral("true")), "absent"},
+        {point, AXValue(AXPointValue{{1, 2}}), "1,2"},
+        {point, AXValue(AXSizeValue{{1, 2}}), "absent"},
+        {size, AXValue(AXSizeValue{{3, 4}}), "3,4"},
+        {size, AXValue(AXPointValue{{3, 4}}), "absent"},
+        {children, AXValue(QList<AXElement>{other, target}), "2 children"},
+        {children, AXValue(other), "0 children"},
+        {children, AXValue(QStringLiteral("list")), "0 children"},
+        {element, AXValue(other), "other"},
+        {element, AXValue(AXElement{}), "absent"},
+        {element, AXValue(QList<AXElement>{other}), "absent"},
+        {description, AXValue(QStringLiteral("hello")), "hello"},
+        {description, AXValue(QString()), ""},
+        {description, AXValue(0.5), "0.5"},
+        {description, AXValue(AXAttributedString{"rich"}), "rich"},
+        {description, AXValue(AXNoValue{}), "nil"},
+        {description, AXValue(AXOtherValue{"<AXTextMarker 0x6000>"}),
+         "Optional(<AXTextMarker 0x6000>)"},
+        {description, AXValue(AXPointValue{{1, 2.5}}), "Optional((1, 2.5))"},
+        {description, AXValue(AXSizeValue{{3, 4}}), "Optional((3, 4))"},
+        {description, AXValue(QList<AXElement>{other, target}), "Optional(<2 elements>)"},
+    };
+    for (const auto& c : cases) {
+        for (const char* attribute : {"AXThing", "AXSize", "AXChildren", "AXValue"})
+            ax.set(target, attribute, c.value);
+        EXPECT_EQ(read(c.reader), c.expected) << c.reader << " " << c.expected;
+        for (const char* attribute : {"AXThing", "AXSize", "AXChildren", "AXValue"})
+            ax.fail(target, attribute, FakeAccessibility::unsupported);
+        EXPECT_EQ(read(c.reader), c.reader == children ? "0 children" : "absent") << c.reader;
     }
 }

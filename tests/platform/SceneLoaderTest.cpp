@@ -48,6 +48,10 @@ TEST(SceneLoader, MalformedScenesNameThePathAndTheExpectation) {
         {R"({"windows": [{"id": 1, "pid": 10, "bounds": [0, 0, -5, 1]}]})",
          "windows[0].bounds: " + fourNumbers + " with a width and height of at least 0"},
         {R"({"apps": [{"pid": 1.5}]})", "apps[0].pid: expected an integer from 0 to 2147483647"},
+        {R"({"apps": [{"pid": 2147483648}]})",
+         "apps[0].pid: expected an integer from 0 to 2147483647"},
+        {R"({"windows": [{"id": 1, "pid": 1, "bounds": [0, 0, 1, 1], "layer": 9007199254740994}]})",
+         "windows[0].layer: expected an integer from -9007199254740992 to 9007199254740992"},
         {R"({"apps": [{"pid": 7}, {"pid": 8}, {"pid": 7}]})",
          "apps[2].pid: the pid 7 is already used by apps[0]"},
         {R"({"windows": [{"id": 3, "pid": 1, "bounds": [0, 0, 1, 1]},
@@ -143,6 +147,18 @@ TEST(SceneLoader, ScreenNumbersDisplayIDsAndVisibleFrames) {
         ids.append({screen.number, screen.displayID});
     EXPECT_EQ(ids, (decltype(ids){{1, 1}, {std::nullopt, 2}, {7, 7}, {4, 70}}));
     EXPECT_EQ(scene.screens[0].visibleFrame, QRectF(0, 0, 800, 600)) << "defaults to the frame";
+}
+
+// Each limit itself loads; one past it fails in the table above.
+TEST(SceneLoader, IntegersAtTheirLimitsLoad) {
+    const Scene scene = SceneLoader::fromJson(R"({"apps": [{"pid": 0}], "windows": [
+        {"id": 0, "pid": 0, "bounds": [0, 0, 1, 1], "layer": -9007199254740992},
+        {"id": 4294967295, "pid": 2147483647, "bounds": [0, 0, 0, 0], "layer": 9007199254740992}]})");
+    ASSERT_EQ(scene.windows.size(), 2);
+    EXPECT_EQ(scene.apps[0].pid, 0);
+    EXPECT_EQ(scene.windows[0].layer, -9007199254740992LL);
+    EXPECT_EQ(scene.windows[1].id, 4294967295u);
+    EXPECT_EQ(scene.windows[1].layer, 9007199254740992LL);
 }
 
 TEST(SceneLoader, SelfTakesThePidAfterEveryOtherFromAThousandUp) {

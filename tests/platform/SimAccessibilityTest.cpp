@@ -162,7 +162,6 @@ TEST(SimAccessibility, RefusedHitTestsAndUntrustedReadsFindNothing) {
     desktop->setAccessibilityTrusted(false);
     EXPECT_EQ(hit(ax, 30, 60), "nothing");
     EXPECT_EQ(read(ax, "button", "AXPosition"), "error -25211");
-    EXPECT_EQ(ax.hitTestCount(), 3);
     desktop->setAccessibilityTrusted(true);
     EXPECT_EQ(hit(ax, 30, 60), "button");
 }
@@ -179,18 +178,6 @@ TEST(SimAccessibility, ReferencesShareElementsAndCyclesTerminate) {
     EXPECT_EQ(read(ax, "a", "AXChildren"), "[root later a]");
     EXPECT_EQ(read(ax, "root", "AXParent"), "app:10");
     EXPECT_EQ(read(ax, "later", "AXParent"), "root");
-}
-
-TEST(SimAccessibility, CountsReadsPerElement) {
-    auto desktop = test::desktopFromJson(scene);
-    auto& ax = desktop->accessibility();
-    for (const char* attribute : {"AXRole", "AXTitle", "AXFrame"})
-        read(ax, "button", attribute);
-    read(ax, "group", "AXRole");
-    EXPECT_EQ(ax.readCount(ax.element("button")), 3);
-    EXPECT_EQ(ax.readCount(), 4);
-    ax.resetCounts();
-    EXPECT_EQ(ax.readCount() + ax.readCount(ax.element("button")), 0);
 }
 
 TEST(SimAccessibility, InjectedFaultsHitOnlyWhatTheyName) {

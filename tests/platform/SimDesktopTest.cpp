@@ -82,24 +82,6 @@ TEST(SimDesktop, IdentityAndScreenshotsFollowTheScene) {
     EXPECT_EQ(desktop->screenshot(0).size(), QSize(151, 76)) << "points times scale, truncated";
 }
 
-TEST(SimInput, HotKeysReachTheHandlerWithTheirId) {
-    auto desktop = test::desktopFromFile("empty.json");
-    auto& input = desktop->input();
-    QList<quint32> pressed;
-    EXPECT_TRUE(input.installHandler([&](quint32 id) { pressed.append(id); }));
-    EXPECT_TRUE(input.registerHotKey(1, 8, 0x1800));
-    EXPECT_TRUE(input.registerHotKey(2, 15, 0x1800));
-    EXPECT_FALSE(input.registerHotKey(3, 8, 0x1800)) << "the combination is taken";
-    EXPECT_TRUE(desktop->pressHotKey(2));
-    EXPECT_TRUE(desktop->pressHotKey(1));
-    EXPECT_FALSE(desktop->pressHotKey(3));
-    input.unregisterHotKey(2);
-    EXPECT_FALSE(desktop->pressHotKey(2));
-    input.removeHandler();
-    EXPECT_FALSE(desktop->pressHotKey(1));
-    EXPECT_EQ(pressed, (QList<quint32>{2, 1}));
-}
-
 TEST(SimInput, MouseMonitorsHearOnlyTheirEvents) {
     auto desktop = test::desktopFromFile("empty.json");
     auto& input = desktop->input();
@@ -116,18 +98,6 @@ TEST(SimInput, MouseMonitorsHearOnlyTheirEvents) {
     input.removeMonitor(*moveToken);
     desktop->moveMouse(QPointF(1, 1));
     EXPECT_EQ(moves, 1);
-}
-
-TEST(SimLoginItem, StartsFromTheSceneAndAnErrorKeepsTheStatus) {
-    auto desktop = test::desktopFromJson(R"({"loginItem": "requiresApproval"})");
-    SimLoginItem& item = desktop->loginItem();
-    EXPECT_EQ(item.status(), LoginItemService::Status::requiresApproval);
-    item.registerItem();
-    EXPECT_EQ(item.status(), LoginItemService::Status::enabled);
-    item.setError(PlatformError{"SMAppServiceErrorDomain", 1, "Operation not permitted"});
-    EXPECT_THROW(item.unregisterItem(), PlatformError);
-    EXPECT_EQ(item.status(), LoginItemService::Status::enabled);
-    EXPECT_EQ(item.unregisterCount(), 1);
 }
 
 } // namespace

@@ -46,7 +46,6 @@ AXElement SimAccessibility::systemWideElement() const {
 
 std::optional<AXElement> SimAccessibility::elementAtPosition(AXElement systemWide, float x,
                                                              float y) {
-    ++m_hitTests;
     if (m_hitTestFails || !isProcessTrusted() || systemWide != systemWideElement())
         return std::nullopt;
     return hitTest(QPointF(x, y));
@@ -57,8 +56,6 @@ AXElement SimAccessibility::applicationElement(qint32 pid) {
 }
 
 AXReadResult SimAccessibility::copyAttributeValue(AXElement element, const QString& attribute) {
-    ++m_reads;
-    ++m_readsPerElement[element];
     if (!isProcessTrusted())
         return failure(apiDisabled);
     if (const auto code = fault(element, attribute))
@@ -90,13 +87,6 @@ AXElement SimAccessibility::windowElement(quint32 windowId) const {
 const SceneElement* SimAccessibility::sceneElement(AXElement element) const {
     const auto index = elementIndex(element);
     return index ? &m_scene.elements[*index] : nullptr;
-}
-
-void SimAccessibility::resetCounts() {
-    m_trustPrompts = 0;
-    m_hitTests = 0;
-    m_reads = 0;
-    m_readsPerElement.clear();
 }
 
 void SimAccessibility::failReads(AXElement element, const QString& attribute, int code) {

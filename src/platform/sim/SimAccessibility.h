@@ -3,13 +3,12 @@
 #include "../AccessibilityPlatform.h"
 #include "Scene.h"
 
-#include <QHash>
 #include <QList>
 
 namespace vantrel {
 
-// The accessibility API over a scene's element trees. Every read is counted, so tests can bound
-// how much a walk asks, and reads can be made to fail on purpose.
+// The accessibility API over a scene's element trees; reads and hit-tests can be made to fail on
+// purpose.
 class SimAccessibility final : public AccessibilityPlatform {
   public:
     // The codes the macOS API uses for the same situations.
@@ -36,10 +35,6 @@ class SimAccessibility final : public AccessibilityPlatform {
     const SceneElement* sceneElement(AXElement element) const;
 
     int trustPromptCount() const { return m_trustPrompts; }
-    int hitTestCount() const { return m_hitTests; }
-    int readCount() const { return m_reads; }
-    int readCount(AXElement element) const { return m_readsPerElement.value(element); }
-    void resetCounts();
 
     // Reads matching element and attribute fail with code; a null element or an empty attribute
     // matches any.
@@ -66,9 +61,6 @@ class SimAccessibility final : public AccessibilityPlatform {
 
     const Scene& m_scene;
     int m_trustPrompts = 0;
-    int m_hitTests = 0;
-    int m_reads = 0;
-    QHash<AXElement, int> m_readsPerElement;
     QList<Fault> m_faults;
     bool m_hitTestFails = false;
 };

@@ -9,7 +9,6 @@ namespace vantrel {
 
 namespace {
 
-const QColor outlineColor(0x1f, 0x6f, 0xeb);
 const QColor textColor(0x1d, 0x1d, 0x1f);
 const QColor borderColor(0x8e, 0x8e, 0x93);
 
@@ -82,7 +81,7 @@ void paintElement(QPainter& painter, const Scene& scene, const SceneElement& ele
     if (!element.frame || !isFinite(*element.frame) || element.frame->isEmpty())
         return;
     const QRectF frame = *element.frame;
-    painter.setPen(QPen(outlineColor, 1));
+    painter.setPen(QPen(SimPainter::outlineColor(), 1));
     painter.drawRect(frame.adjusted(0.5, 0.5, -0.5, -0.5));
     if (!showsLabel(scene, element))
         return;
@@ -153,6 +152,10 @@ QImage SimPainter::paintWindow(const Scene& scene, qsizetype windowIndex, QSize 
 
 QColor SimPainter::desktopColor() {
     return QColor(0x2c, 0x3e, 0x63);
+}
+
+QColor SimPainter::outlineColor() {
+    return QColor(0x1f, 0x6f, 0xeb);
 }
 
 QColor SimPainter::windowColor(const SceneWindow& window) {

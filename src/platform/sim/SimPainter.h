@@ -22,6 +22,8 @@ struct SimPainter {
     static QImage paintWindow(const Scene& scene, qsizetype windowIndex, QSize pixels);
 
     static QColor desktopColor();
+    // The outline of every element with a finite, non-empty frame.
+    static QColor outlineColor();
     // The colour of a window's body, where neither the title bar nor an element is drawn.
     static QColor windowColor(const SceneWindow& window);
 };

@@ -22,11 +22,8 @@ std::optional<qsizetype> screenIndex(const Scene& scene, quint32 displayID) {
 }
 
 std::optional<qsizetype> windowIndex(const Scene& scene, quint32 windowID) {
-    for (qsizetype index = 0; index < scene.windows.size(); ++index) {
-        if (scene.windows[index].id == windowID)
-            return index;
-    }
-    return std::nullopt;
+    const SceneWindow* window = scene.window(windowID);
+    return window ? std::optional(window - scene.windows.constData()) : std::nullopt;
 }
 
 std::optional<OwningApplication> owner(const Scene& scene, qint32 pid) {
