@@ -3,7 +3,6 @@
 #include <QSysInfo>
 
 #include <png.h>
-#include <zlib.h>
 
 namespace vantrel {
 
@@ -37,8 +36,7 @@ bool encodeRows(png_structp png, png_infop info, const QImage& image, QByteArray
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, compressionLevel);
-    png_set_compression_strategy(png, Z_RLE);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_write_info(png, info);
     if (QSysInfo::ByteOrder == QSysInfo::LittleEndian)
         png_set_bgr(png);

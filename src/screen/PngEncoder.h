@@ -5,8 +5,9 @@
 
 namespace vantrel {
 
-// Encodes a picture as a lossless PNG, tuned for screenshots: flat interface colours compress
-// well with the Sub filter and run-length deflate, at a fraction of the default settings' time.
+// Encodes a picture as a lossless PNG, tuned for screenshots: interface pictures repeat whole runs
+// of pixels, which the fastest deflate level finds without row filters, at about a quarter of
+// the default settings' time and within twice their size.
 struct PngEncoder {
     // Empty when the picture cannot be encoded.
     static QByteArray encode(const QImage& image);

@@ -205,6 +205,11 @@ TEST_F(CaptureBundleWriterTest, RotationKeepsTheNewest25CaptureFoldersAndNothing
     }
     writeBytes(captures() + "/notes.txt", "plain file");
     QFile::link(outside, captures() + "/2020-01-01_00-00-99-000");
+    // Drafts a crashed run left: one long abandoned, one perhaps still being written.
+    writeBytes(captures() + "/.incomplete-old/capture.md", "half");
+    setModified(captures() + "/.incomplete-old", QDateTime::currentDateTimeUtc().addSecs(-3700));
+    writeBytes(captures() + "/.incomplete-new/capture.md", "half");
+    setModified(captures() + "/.incomplete-new", QDateTime::currentDateTimeUtc().addSecs(-3500));
 
     const CaptureBundle bundle = write();
     expected << bundle.directory.fileName() << "2020-01-01_00-00-00"
@@ -217,6 +222,8 @@ TEST_F(CaptureBundleWriterTest, RotationKeepsTheNewest25CaptureFoldersAndNothing
                              "2020-01-01_00-00-00/inside.txt"})
         EXPECT_TRUE(QFileInfo::exists(captures() + u'/' + kept)) << kept;
     EXPECT_TRUE(QFileInfo(captures() + "/2020-01-01_00-00-99-000").isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(captures() + "/.incomplete-old"));
+    EXPECT_TRUE(QFileInfo::exists(captures() + "/.incomplete-new/capture.md"));
     EXPECT_EQ(readBytes(outside + "/precious.txt"), QByteArray("keep me"));
 }
 

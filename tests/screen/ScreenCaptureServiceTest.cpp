@@ -332,3 +332,38 @@ TEST_F(ScreenCaptureServiceTest, UnwritableFolderFailsWithWriteFailedAndLeavesNo
 }
 
 } // namespace
+
+namespace {
+
+// Pictures beyond what an image may hold are asked for smaller, keeping their shape; the record
+// carries exactly the pixels its file was encoded from.
+TEST_F(ScreenCaptureServiceTest, HugePicturesAreAskedForWithinTheLimits) {
+    const struct {
+        int width;     // points, of the display and of the window filling it
+        QSize window;  // the window picture, one pixel per point up to the limit
+        QRectF region; // bottom-left space, on the display
+        QSize area;    // its picture, scaled down with the display
+    } cases[] = {
+        {16384, {16384, 500}, {0, 0, 8192, 250}, {8192, 250}},
+        {16385, {16384, 499}, {0, 0, 16385, 500}, {16384, 499}},
+        {32768, {16384, 250}, {16384, 0, 2000, 500}, {1000, 250}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        load(QStringLiteral(R"({"screens": [{"frame": [0, 0, %1, 500], "scale": 1, "number": 1}],
+            "frontmost": 501, "apps": [{"pid": 501, "name": "Wide"}],
+            "windows": [{"id": 11, "pid": 501, "title": "Wide", "bounds": [0, 0, %1, 500]}]})")
+                 .arg(c.width)
+                 .toUtf8());
+        const auto window = captureWindow();
+        ASSERT_TRUE(window.value);
+        EXPECT_EQ(window.value->first().image.size(), c.window);
+        EXPECT_EQ(QImageReader(window.value->first().fileURL.toLocalFile()).size(), c.window);
+        const auto area = captureRegion(c.region);
+        ASSERT_TRUE(area.value);
+        EXPECT_EQ(area.value->image.size(), c.area);
+        EXPECT_EQ(area.value->subject, ScreenshotSubject::area);
+    }
+}
+
+} // namespace
