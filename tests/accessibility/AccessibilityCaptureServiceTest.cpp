@@ -183,6 +183,11 @@ TEST(AccessibilityCaptureService, FailuresThrowTheirTypedErrorAndLeaveNoFile) {
             ADD_FAILURE() << c.name << ": no error";
         } catch (const AccessibilityCaptureError& error) {
             EXPECT_EQ(error.code, c.code) << c.name;
+            if (c.code == Code::writeFailed) { // which file, and why
+                EXPECT_EQ(error.localizedDescription(),
+                          "Could not write accessibility snapshot to disk. " + blocker +
+                              ": Not a directory");
+            }
         }
         EXPECT_EQ(harness.files(), QStringList{}) << c.name;
         EXPECT_EQ(
