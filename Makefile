@@ -1,18 +1,30 @@
 # The two set-up commands: `make run` and `make test`. Each installs the Debian packages it needs.
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qcoro-qt6-dev libgtest-dev libgmock-dev \
             libturbojpeg0-dev libpng-dev zlib1g-dev fonts-dejavu-core
+# Only `make fuzz` needs clang and its libFuzzer runtime.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := scene_loader region_filter grapheme_cut capture_documents
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test deps build-release build-test bench format
+.PHONY: run test test-sanitized fuzz deps fuzz-deps build-release build-test bench format
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
+# Installs whichever of the listed Debian packages are missing.
+define install-missing
+	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
 	    | grep -q 'install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	    echo "Installing: $$missing"; \
 	    $(SUDO) apt-get update -qq && \
 	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call install-missing,$(PACKAGES))
+
+fuzz-deps: deps
+	$(call install-missing,$(FUZZ_PACKAGES))
 
 build-release: deps
 	cmake --preset default
@@ -25,8 +37,29 @@ build-test: deps
 run: build-release
 	QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} ./build/release/src/vantrel demo
 
+# The suite again under AddressSanitizer (leak check on) and UndefinedBehaviorSanitizer.
 test: build-test
 	ctest --preset test
+	$(MAKE) test-sanitized
+
+test-sanitized: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+# Runs every fuzz target for FUZZ_SECONDS; what it learns stays in build/fuzz/corpus.
+fuzz: fuzz-deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	@for target in $(FUZZ_TARGETS); do \
+	    seeds=fuzz/seeds/$$target; \
+	    [ $$target = scene_loader ] && seeds="examples/scenes tests/accessibility/scenes"; \
+	    echo "Fuzzing $$target for $(FUZZ_SECONDS) s"; \
+	    mkdir -p build/fuzz/corpus/$$target build/fuzz/crashes/$$target && \
+	    ./build/fuzz/fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        -artifact_prefix=build/fuzz/crashes/$$target/ build/fuzz/corpus/$$target $$seeds \
+	        || exit 1; \
+	done
 
 bench: build-release
 	cmake --build --preset default --target capture_bench

@@ -39,8 +39,9 @@ std::optional<qsizetype> cutPositionByFinder(const QString& text, int maxCluster
 } // namespace
 
 std::optional<qsizetype> GraphemeText::cutPosition(const QString& text, int maxClusters) {
-    // A cluster holds at least one code unit, so a text no longer than the limit is never cut.
-    if (text.size() <= maxClusters)
+    // A cluster holds at least one code unit, so a text no longer than the limit is never cut;
+    // nor is an empty text, whatever the limit.
+    if (text.size() <= std::max(maxClusters, 0))
         return std::nullopt;
     if (maxClusters <= 0)
         return 0;

@@ -7,6 +7,8 @@ namespace vantrel {
 namespace {
 
 template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+// Clang 14 does not deduce aggregate template arguments by itself.
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 QJsonValue dumpRepresentation(const Pasteboard::Representation& representation) {
     return std::visit(
