@@ -142,12 +142,14 @@ TEST(SimScreenCapture, ElementsAreClippedToTheirWindow) {
     EXPECT_EQ(image.pixelColor(150, 50), SimPainter::desktopColor()) << "past its edge";
 }
 
-// Text shows as dark pixels whatever the font: a leaf is labelled, while a window's root and a
-// container on its parent's frame are not, so nothing prints over the title bar's left end.
-TEST(SimScreenCapture, LabelsOnlyWhereNothingElseIsNamed) {
+// Text shows as dark pixels whatever the font. A leaf is labelled; a window's root, a container on
+// its parent's frame and one with only empty names are not.
+TEST(SimScreenCapture, LabelsOnlyLeavesAndNamedContainers) {
     auto desktop = test::desktopFromJson(test::sceneWithAx(R"({"role": "AXWindow",
         "frame": [0, 0, 100, 100], "children": [{"role": "AXGroup", "title": "Same",
-          "frame": [0, 0, 100, 100], "children": [{"title": "Leaf", "frame": [10, 50, 80, 30]}]}]})"));
+          "frame": [0, 0, 100, 100], "children": [{"role": "AXGroup", "title": {"attributed": ""},
+            "description": "", "frame": [10, 30, 80, 60],
+            "children": [{"title": "Leaf", "frame": [10, 60, 80, 30]}]}]}]})"));
     const QImage image = captured(*desktop, WindowFilter{1}, 100, 100);
     const auto darkPixels = [&](QRect area) {
         int count = 0;
@@ -157,7 +159,8 @@ TEST(SimScreenCapture, LabelsOnlyWhereNothingElseIsNamed) {
         return count;
     };
     EXPECT_EQ(darkPixels(QRect(2, 2, 60, 26)), 0) << "the title bar's left end";
-    EXPECT_GT(darkPixels(QRect(12, 52, 76, 26)), 0) << "inside the leaf";
+    EXPECT_EQ(darkPixels(QRect(12, 32, 76, 26)), 0) << "the group with empty names";
+    EXPECT_GT(darkPixels(QRect(12, 62, 76, 26)), 0) << "inside the leaf";
 }
 
 TEST(SimScreenCapture, TitleBarsAndElementsArePainted) {
@@ -167,7 +170,7 @@ TEST(SimScreenCapture, TitleBarsAndElementsArePainted) {
     EXPECT_NE(image.pixelColor(520, 10), body) << "title bar";
     // The left edge of the Send button's outline, at (180, 100) on screen.
     EXPECT_EQ(image.pixelColor(20, 50), SimPainter::outlineColor());
-    EXPECT_EQ(image.pixelColor(5, 620), body) << "inside the message list, away from any text";
+    EXPECT_EQ(image.pixelColor(1, 620), body) << "inside the one-pixel edge, away from any text";
 }
 
 } // namespace
