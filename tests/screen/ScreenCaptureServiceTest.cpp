@@ -230,6 +230,8 @@ TEST_F(ScreenCaptureServiceTest, AreaSidesAreCheckedBeforeAndAfterClipping) {
     } cases[] = {
         {"4 points wide", {100, 100, 4, 50}, "Region 4×50", 1, 1},
         {"3.9 points wide", {100, 100, 3.9, 50}, nullptr, 0, 0},
+        {"4 points tall", {100, 100, 50, 4}, "Region 50×4", 1, 1},
+        {"3.9 points tall", {100, 100, 50, 3.9}, nullptr, 0, 0},
         {"clipped to 4 points", {-96, 100, 100, 50}, "Region 4×50", 1, 1},
         {"clipped to 3.9 points", {-96.1, 100, 100, 50}, nullptr, 1, 0},
         {"mostly on the right display", {1400, 100, 200, 50}, "Region 160×50", 1, 2},
