@@ -1,13 +1,18 @@
 # The two set-up commands: `make run` and `make test`. Each installs the Debian packages it needs.
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qcoro-qt6-dev libgtest-dev libgmock-dev \
-            libturbojpeg0-dev libpng-dev zlib1g-dev fonts-dejavu-core
+            libturbojpeg0-dev libpng-dev zlib1g-dev fonts-dejavu-core \
+            libatspi2.0-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xinput-dev \
+            libxcb-xkb-dev libxcb-keysyms1-dev
+# The private headless desktop the desktop tests start: X server, buses, window manager, test apps.
+DESKTOP_PACKAGES := xvfb xauth dbus dbus-x11 at-spi2-core openbox python3-gi gir1.2-gtk-3.0 \
+            gir1.2-atspi-2.0 xclip xdotool x11-utils qt6-qpa-plugins
 # Only `make fuzz` needs clang and its libFuzzer runtime.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := scene_loader region_filter grapheme_cut capture_documents
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: run test test-sanitized fuzz deps fuzz-deps build-release build-test bench format
+.PHONY: run test test-sanitized fuzz deps desktop-deps fuzz-deps build-release build-test bench format
 
 # Installs whichever of the listed Debian packages are missing.
 define install-missing
@@ -23,6 +28,9 @@ endef
 deps:
 	$(call install-missing,$(PACKAGES))
 
+desktop-deps: deps
+	$(call install-missing,$(DESKTOP_PACKAGES))
+
 fuzz-deps: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
 
@@ -30,7 +38,7 @@ build-release: deps
 	cmake --preset default
 	cmake --build --preset default --target vantrel
 
-build-test: deps
+build-test: desktop-deps
 	cmake --preset test
 	cmake --build --preset test
 
@@ -42,7 +50,7 @@ test: build-test
 	ctest --preset test
 	$(MAKE) test-sanitized
 
-test-sanitized: deps
+test-sanitized: desktop-deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
