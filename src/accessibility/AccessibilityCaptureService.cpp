@@ -33,6 +33,7 @@ constexpr int ancestorLimit = 4;
 constexpr int areaExtraDepth = 2;
 constexpr int areaNodeFactor = 2;
 constexpr double areaMargin = 2.0;
+const QString secureTextFieldRole = QStringLiteral("AXSecureTextField");
 const QString noAXWindowsNote = QStringLiteral("exposes no AX windows");
 
 const QString children = QStringLiteral("children");
@@ -271,8 +272,9 @@ SnapshotNode AccessibilityCaptureService::serialize(AXElement element, int depth
     auto& accessibility = m_platform.accessibility;
 
     SnapshotNode node;
-    node.insert(QStringLiteral("role"), axString(accessibility, element, QStringLiteral("AXRole"))
-                                            .value_or(QStringLiteral("unknown")));
+    const QString role = axString(accessibility, element, QStringLiteral("AXRole"))
+                             .value_or(QStringLiteral("unknown"));
+    node.insert(QStringLiteral("role"), role);
     const auto insertText = [&](const QString& key, const QString& attribute) {
         const QString text = axString(accessibility, element, attribute).value_or(QString());
         if (!text.isEmpty())
@@ -280,8 +282,11 @@ SnapshotNode AccessibilityCaptureService::serialize(AXElement element, int depth
     };
     insertText(QStringLiteral("title"), QStringLiteral("AXTitle"));
     insertText(QStringLiteral("description"), QStringLiteral("AXDescription"));
-    if (const auto value = axValueDescription(accessibility, element))
-        node.insert(QStringLiteral("value"), *value);
+    // A password is never read, so it cannot reach a file, the clipboard or a log.
+    if (role != secureTextFieldRole) {
+        if (const auto value = axValueDescription(accessibility, element))
+            node.insert(QStringLiteral("value"), *value);
+    }
     insertText(QStringLiteral("identifier"), QStringLiteral("AXIdentifier"));
     const auto position = axPoint(accessibility, element, QStringLiteral("AXPosition"));
     const auto size = axSize(accessibility, element);

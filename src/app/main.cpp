@@ -2,6 +2,7 @@
 #include "app/cli/CommandLineInterface.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsUserDefaults.h"
+#include "platform/linux/ClipboardServer.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -28,6 +29,13 @@ void dropRuntimeFolderNotices(QtMsgType type, const QMessageLogContext& context,
 } // namespace
 
 int main(int argc, char** argv) {
+    // A clipboard server left behind by a command: it must reach the X server, whatever the
+    // command ran on.
+    if (argc == 3 && vantrel::ClipboardServer::argument == QLatin1String(argv[1])) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        QGuiApplication app(argc, argv);
+        return vantrel::ClipboardServer::serve(QString::fromLocal8Bit(argv[2]));
+    }
     // Commands need no display: they paint the simulated desktop off screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,6 +1,7 @@
 #include "support/VantrelProcess.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <gtest/gtest.h>
@@ -119,4 +120,56 @@ TEST(CaptureCommand, DemoWritesACaptureFolder) {
     const QDir folder(folderLine.mid(QString("Capture folder: ").size()));
     for (const char* file : {"accessibility.json", "capture.md", "capture1.md"})
         EXPECT_TRUE(folder.exists(file)) << file;
+}
+
+namespace {
+
+QString everythingUnder(const QString& folder) {
+    QString text;
+    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (file.open(QIODevice::ReadOnly))
+            text += QString::fromUtf8(file.readAll());
+    }
+    return text;
+}
+
+} // namespace
+
+// Whatever the mode or the way the element is reached, a password's text goes nowhere.
+TEST(CaptureCommand, APasswordFieldsTextReachesNoFileReportOrPasteboard) {
+    const QByteArray secret = "hunter2-secret-pass";
+    const struct {
+        QStringList run;
+        bool readsTheTree;
+    } cases[] = {
+        {{"--mode", "bundle"}, true},
+        {{"--mode", "tree"}, true},
+        {{"--mode", "screenshot"}, false},
+        {{"--mode", "bundle", "--region", "100,400,400,200"}, true},
+        {{"--mode", "bundle", "--front-window"}, true},
+    };
+    for (const auto& [run, readsTheTree] : cases) {
+        SCOPED_TRACE(run.join(' ').toStdString());
+        VantrelProcess vantrel;
+        const QString scene = writeScene(vantrel, "login.json", R"({
+          "screens": [{"frame": [0, 0, 1440, 900], "scale": 1, "number": 1}],
+          "mouse": [220, 560], "frontmost": 7,
+          "apps": [{"pid": 7, "name": "Login", "bundleId": "com.example.login"}],
+          "windows": [{"id": 1, "pid": 7, "title": "Sign in", "bounds": [100, 100, 600, 400],
+            "ax": {"role": "AXWindow", "title": "Sign in", "frame": [100, 100, 600, 400], "children": [
+              {"role": "AXTextField", "value": "ada", "frame": [120, 300, 200, 24]},
+              {"role": "AXSecureTextField", "title": "Password", "value": "hunter2-secret-pass",
+               "frame": [120, 330, 200, 24]}]}}]
+        })");
+        const auto result = vantrel.run(QStringList{"capture", "--scene", scene, "--json"} + run);
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_FALSE(result.out.contains(secret));
+        EXPECT_FALSE(result.err.contains(secret));
+        const QString files = everythingUnder(vantrel.cacheDir());
+        // The field itself is still described; only its text is left out.
+        EXPECT_EQ(files.contains("AXSecureTextField"), readsTheTree);
+        EXPECT_FALSE(files.contains(secret));
+    }
 }

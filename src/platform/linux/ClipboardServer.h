@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace vantrel {
+
+// The hidden mode of the executable that keeps a payload on the X11 clipboard after the command
+// that made it has exited, as xclip does: it owns the CLIPBOARD selection until another program
+// takes it, then exits.
+struct ClipboardServer {
+    static inline const QString argument = QStringLiteral("--serve-clipboard");
+
+    // Runs the server on a payload file (removed once the selection is ours). Needs a
+    // QGuiApplication on the xcb platform. Returns the exit code.
+    static int serve(const QString& payloadPath);
+    // Where a server that could not take the payload leaves its reason.
+    static QString errorPath(const QString& payloadPath) {
+        return payloadPath + QStringLiteral(".error");
+    }
+};
+
+} // namespace vantrel

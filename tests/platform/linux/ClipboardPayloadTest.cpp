@@ -1,0 +1,67 @@
+#include "platform/linux/ClipboardPayload.h"
+#include "platform/Pasteboard.h"
+
+#include <QMimeData>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+namespace {
+
+QImage pattern() {
+    QImage image(7, 5, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgba(x * 30, y * 50, 200, 100 + x));
+    }
+    return image;
+}
+
+} // namespace
+
+// The flattening: URLs keep their order across items, the first image and text win, text is
+// offered as the very bytes the pasteboard holds.
+TEST(ClipboardPayload, FlattensThePasteboardAsTheClipboardOffersIt) {
+    Pasteboard pasteboard;
+    const QUrl first = QUrl::fromLocalFile("/tmp/a b/capture.md");
+    const QUrl second = QUrl::fromLocalFile("/tmp/screenshot.png");
+    pasteboard.writeObjects({first, pattern(), second, QImage(2, 2, QImage::Format_RGB32)});
+    pasteboard.setString("Ünïcode text", Pasteboard::plainTextType);
+    pasteboard.setData("{\"a\":1}", Pasteboard::jsonType);
+
+    const ClipboardPayload payload = ClipboardPayload::fromPasteboard(pasteboard);
+    EXPECT_EQ(payload.urls, (QList<QUrl>{first, second}));
+    ASSERT_TRUE(payload.image);
+    EXPECT_EQ(payload.image->size(), QSize(7, 5));
+    EXPECT_EQ(payload.text, QString("Ünïcode text").toUtf8());
+    EXPECT_EQ(payload.json, QByteArray("{\"a\":1}"));
+
+    std::unique_ptr<QMimeData> mime(payload.toMimeData());
+    EXPECT_EQ(mime->data("text/plain;charset=utf-8"), QString("Ünïcode text").toUtf8());
+    EXPECT_EQ(mime->data("application/json"), QByteArray("{\"a\":1}"));
+    EXPECT_EQ(mime->urls(), (QList<QUrl>{first, second}));
+    EXPECT_TRUE(mime->hasImage());
+    EXPECT_TRUE(ClipboardPayload::fromPasteboard(Pasteboard()).isEmpty());
+}
+
+// What the clipboard server reads is exactly what the command wrote, and nothing else passes.
+TEST(ClipboardPayload, TheHandOffFileRoundTripsAndRejectsDamage) {
+    ClipboardPayload payload;
+    payload.urls = {QUrl::fromLocalFile("/tmp/x.md")};
+    payload.text = QByteArray("text\0with nul", 13);
+    payload.image = pattern();
+    const QByteArray bytes = payload.encoded();
+
+    const auto back = ClipboardPayload::decode(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->urls, payload.urls);
+    EXPECT_EQ(back->text, payload.text);
+    EXPECT_FALSE(back->json);
+    ASSERT_TRUE(back->image);
+    EXPECT_EQ(*back->image, *payload.image);
+
+    for (const QByteArray& damaged : {bytes.left(bytes.size() - 1), bytes + "x", QByteArray("VCLP"),
+                                      QByteArray(), QByteArray(bytes).replace(0, 1, "X")}) {
+        EXPECT_FALSE(ClipboardPayload::decode(damaged)) << damaged.size();
+    }
+}

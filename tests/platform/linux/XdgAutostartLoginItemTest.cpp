@@ -1,0 +1,70 @@
+#include "platform/linux/XdgAutostartLoginItem.h"
+#include "platform/PlatformError.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using Status = LoginItemService::Status;
+
+namespace {
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(XdgAutostartLoginItem, RegistersAnEntryTheDesktopStartsAndRemovesIt) {
+    QTemporaryDir config;
+    XdgAutostartLoginItem item("/opt/My \"Apps\"/vantrel", config.path() + "/autostart");
+    EXPECT_EQ(item.status(), Status::notRegistered);
+    item.unregisterItem(); // nothing to remove is not a failure
+
+    item.registerItem();
+    EXPECT_EQ(item.status(), Status::enabled);
+    QSettings entry(item.entryPath(), QSettings::IniFormat);
+    EXPECT_EQ(entry.value("Desktop Entry/Type").toString(), "Application");
+    EXPECT_TRUE(contents(item.entryPath()).contains("Exec=\"/opt/My \\\"Apps\\\"/vantrel\"\n"));
+    EXPECT_EQ(QFile(item.entryPath()).permissions() & (QFile::WriteGroup | QFile::WriteOther), 0);
+
+    item.registerItem(); // again: still one whole entry
+    EXPECT_EQ(item.status(), Status::enabled);
+    item.unregisterItem();
+    EXPECT_EQ(item.status(), Status::notRegistered);
+    EXPECT_FALSE(QFile::exists(item.entryPath()));
+}
+
+// An entry the user switched off in the desktop's own settings does not start Vantrel.
+TEST(XdgAutostartLoginItem, AnEntrySwitchedOffElsewhereIsNotRegistered) {
+    for (const QByteArray& line :
+         {QByteArray("Hidden=true"), QByteArray("X-GNOME-Autostart-enabled=false")}) {
+        QTemporaryDir config;
+        XdgAutostartLoginItem item("/usr/bin/vantrel", config.path());
+        item.registerItem();
+        QFile file(item.entryPath());
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(line + "\n");
+        file.close();
+        EXPECT_EQ(item.status(), Status::notRegistered) << line.constData();
+    }
+}
+
+TEST(XdgAutostartLoginItem, AFolderThatCannotBeMadeFailsWithTheSystemsReason) {
+    QTemporaryDir config;
+    QFile blocker(config.path() + "/autostart");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    XdgAutostartLoginItem item("/usr/bin/vantrel", blocker.fileName());
+    try {
+        item.registerItem();
+        FAIL() << "registered into a file";
+    } catch (const PlatformError& error) {
+        EXPECT_TRUE(error.description.contains(blocker.fileName()))
+            << error.description.toStdString();
+    }
+    EXPECT_EQ(item.status(), Status::notRegistered);
+}
