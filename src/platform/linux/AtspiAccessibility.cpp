@@ -28,7 +28,7 @@ constexpr quint64 firstObjectId = 3;
 
 // A hung application costs one timeout per capture, not one per element.
 constexpr auto callTimeout = 1000ms;
-constexpr auto startupTimeout = 5000ms;
+constexpr auto startupTimeout = 2000ms;
 constexpr auto stallQuarantine = 10s;
 // get_accessible_at_point answers one level at a time; this bounds a tree that loops.
 constexpr int maxHitTestDepth = 64;
@@ -52,6 +52,11 @@ QString takeString(gchar* text) {
 
 AXReadResult failure(int code) {
     return {code, AXNoValue{}};
+}
+
+// Applications have no states of their own; only what can be on screen is enabled or focused.
+bool isOnScreenKind(AtspiAccessible* object) {
+    return GRef<AtspiComponent>(atspi_accessible_get_component_iface(object)) != nullptr;
 }
 
 AXReadResult success(AXValue value) {
@@ -415,11 +420,15 @@ AXReadResult AtspiAccessibility::readSize(AtspiAccessible* object) {
 }
 
 AXReadResult AtspiAccessibility::readEnabled(AtspiAccessible* object) {
+    if (!isOnScreenKind(object))
+        return failure(attributeUnsupported);
     const auto enabled = hasState(object, ATSPI_STATE_ENABLED);
     return enabled ? success(*enabled ? 1.0 : 0.0) : failure(cannotComplete);
 }
 
 AXReadResult AtspiAccessibility::readFocused(AtspiAccessible* object) {
+    if (!isOnScreenKind(object))
+        return failure(attributeUnsupported);
     const auto focused = hasState(object, ATSPI_STATE_FOCUSED);
     return focused ? success(*focused ? 1.0 : 0.0) : failure(cannotComplete);
 }
