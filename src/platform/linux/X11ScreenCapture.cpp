@@ -1,13 +1,11 @@
 #include "X11ScreenCapture.h"
 
 #include "X11Screens.h"
+#include "X11ShmPool.h"
 #include "X11WindowServer.h"
 #include "XcbConnection.h"
 
 #include <xcb/shm.h>
-
-#include <sys/ipc.h>
-#include <sys/shm.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -26,10 +24,6 @@ PlatformError error(int code, const QString& description) {
     return {X11ScreenCapture::errorDomain, code, description};
 }
 
-void detachSegment(void* address) {
-    shmdt(address);
-}
-
 QRect monitorsBounds(const QList<X11Monitor>& monitors) {
     QRect bounds;
     for (const X11Monitor& monitor : monitors)
@@ -43,7 +37,12 @@ const QString X11ScreenCapture::errorDomain = QStringLiteral("X11ScreenCapture")
 
 X11ScreenCapture::X11ScreenCapture(XcbConnection& connection, const X11WindowServer& windowServer,
                                    const X11Screens& screens)
-    : m_connection(connection), m_windowServer(windowServer), m_screens(screens) {}
+    : m_connection(connection), m_windowServer(windowServer), m_screens(screens),
+      m_pool(std::make_shared<X11ShmPool>(connection.get())) {}
+
+X11ScreenCapture::~X11ScreenCapture() {
+    m_pool->close();
+}
 
 QCoro::Task<ShareableContent> X11ScreenCapture::shareableContent(bool excludeDesktopWindows,
                                                                  bool onScreenWindowsOnly) {
@@ -170,8 +169,8 @@ QImage X11ScreenCapture::grab(const QRect& rootPixels) {
     return grabPlain(rootPixels);
 }
 
-// One System V segment per picture: the server writes the pixels into it and the image keeps it
-// until the last copy of the image goes, so the pixels are never copied.
+// The server writes the pixels into a shared segment and the image is built over it: the pixels
+// are never copied. The segment goes back to the pool when the image's last copy goes.
 std::optional<QImage> X11ScreenCapture::grabShared(const QRect& rect) {
     xcb_connection_t* connection = m_connection.get();
     if (!usesSharedMemory()) {
@@ -179,48 +178,30 @@ std::optional<QImage> X11ScreenCapture::grabShared(const QRect& rect) {
         return std::nullopt;
     }
     const size_t bytes = size_t(rect.width()) * size_t(rect.height()) * 4;
-    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (id < 0) {
-        m_sharedMemory = false;
-        return std::nullopt;
-    }
-    void* address = shmat(id, nullptr, 0);
-    if (address == reinterpret_cast<void*>(-1)) {
-        shmctl(id, IPC_RMID, nullptr);
-        m_sharedMemory = false;
-        return std::nullopt;
-    }
-    const xcb_shm_seg_t segment = xcb_generate_id(connection);
-    xcb_generic_error_t* attachError =
-        xcb_request_check(connection, xcb_shm_attach_checked(connection, segment, id, 0));
-    // Both sides hold it now (or the server never will): it goes when the last one lets go.
-    shmctl(id, IPC_RMID, nullptr);
-    if (attachError != nullptr) {
+    const auto segment = m_pool->take(bytes);
+    if (!segment) {
         // A server on another host or in another IPC namespace: plain reads from now on.
-        std::free(attachError);
-        shmdt(address);
         m_sharedMemory = false;
         return std::nullopt;
     }
+    // Until it is wrapped, a failure hands the segment straight back.
     xcb_generic_error_t* getError = nullptr;
     auto image = reply(xcb_shm_get_image_reply(
         connection,
         xcb_shm_get_image(connection, m_connection.root(), static_cast<int16_t>(rect.x()),
                           static_cast<int16_t>(rect.y()), static_cast<uint16_t>(rect.width()),
                           static_cast<uint16_t>(rect.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                          segment, 0),
+                          segment->id, 0),
         &getError));
-    xcb_shm_detach(connection, segment);
-    xcb_flush(connection);
     if (!image || getError != nullptr || image->size < bytes) {
         std::free(getError);
-        shmdt(address);
+        m_pool->giveBack(*segment);
         throw error(readFailedCode, QStringLiteral("The X server did not hand out the screen's "
                                                    "pixels."));
     }
     m_sharedMemory = true;
-    return QImage(static_cast<uchar*>(address), rect.width(), rect.height(), rect.width() * 4,
-                  QImage::Format_RGB32, &detachSegment, address);
+    return X11ShmPool::wrap(m_pool, *segment, rect.size(), qsizetype(rect.width()) * 4,
+                            QImage::Format_RGB32);
 }
 
 QImage X11ScreenCapture::grabPlain(const QRect& rect) {

@@ -5,16 +5,19 @@
 
 #include <QRect>
 
+#include <memory>
 #include <optional>
 
 namespace vantrel {
 
 class XcbConnection;
+class X11ShmPool;
 class X11WindowServer;
 class X11Screens;
 
-// Pictures read from the root window: MIT-SHM when the server offers it (one shared segment per
-// picture, handed out as the image's memory), plain GetImage otherwise. X11 lets every client
+// Pictures read from the root window: MIT-SHM when the server offers it (the image is built over
+// the shared segment, which goes back to a small pool when the image goes), plain GetImage
+// otherwise. X11 lets every client
 // read the screen, so the permission is always granted. A picture of a display cannot leave out
 // windows (the root holds what is on screen) and a picture of a window is its rectangle on
 // screen, overlapping windows included; docs/linux-x11.md says more.
@@ -29,6 +32,9 @@ class X11ScreenCapture final : public ScreenCapturePlatform {
 
     X11ScreenCapture(XcbConnection& connection, const X11WindowServer& windowServer,
                      const X11Screens& screens);
+    ~X11ScreenCapture() override;
+    X11ScreenCapture(const X11ScreenCapture&) = delete;
+    X11ScreenCapture& operator=(const X11ScreenCapture&) = delete;
 
     QCoro::Task<ShareableContent> shareableContent(bool excludeDesktopWindows,
                                                    bool onScreenWindowsOnly) override;
@@ -53,6 +59,7 @@ class X11ScreenCapture final : public ScreenCapturePlatform {
     const X11WindowServer& m_windowServer;
     [[maybe_unused]] const X11Screens& m_screens; // the seam’s screens; monitors come from the connection
     std::optional<bool> m_sharedMemory; // none until probed
+    std::shared_ptr<X11ShmPool> m_pool;
 };
 
 } // namespace vantrel

@@ -53,9 +53,19 @@ std::optional<QString> nonEmpty(const std::optional<XcbConnection::Property>& pr
 
 X11WindowServer::X11WindowServer(XcbConnection& connection) : m_connection(connection) {}
 
-QList<quint32> X11WindowServer::stackingFrontToBack() const {
+bool X11WindowServer::windowManagerRuns() const {
+    // EWMH's check: the root names a window that names itself. A window manager that quit leaves
+    // its root properties behind, but its check window goes with it.
+    const auto check = m_connection.cardinal(m_connection.root(), "_NET_SUPPORTING_WM_CHECK");
+    return check && *check != 0 &&
+           m_connection.cardinal(*check, "_NET_SUPPORTING_WM_CHECK") == check;
+}
+
+QList<quint32> X11WindowServer::stackingFrontToBack(bool ewmh) const {
     const xcb_window_t root = m_connection.root();
-    if (const auto stacking = m_connection.cardinals(root, "_NET_CLIENT_LIST_STACKING")) {
+    const auto stacking =
+        ewmh ? m_connection.cardinals(root, "_NET_CLIENT_LIST_STACKING") : std::nullopt;
+    if (stacking) {
         QList<quint32> ids = *stacking; // bottom to top
         std::reverse(ids.begin(), ids.end());
         return ids;
@@ -72,7 +82,8 @@ QList<quint32> X11WindowServer::stackingFrontToBack() const {
     return ids;
 }
 
-QList<std::optional<X11Window>> X11WindowServer::describe(const QList<quint32>& ids) const {
+QList<std::optional<X11Window>> X11WindowServer::describe(const QList<quint32>& ids,
+                                                          bool ewmh) const {
     xcb_connection_t* connection = m_connection.get();
     const xcb_window_t root = m_connection.root();
     const xcb_atom_t desktopAtom = m_connection.atom("_NET_WM_DESKTOP");
@@ -130,7 +141,7 @@ QList<std::optional<X11Window>> X11WindowServer::describe(const QList<quint32>& 
         X11WindowKind kind;
         kind.overrideRedirect = attributes->override_redirect != 0;
         bool hidden = false;
-        if (state) {
+        if (state && ewmh) {
             for (const quint32 atom : state->values32()) {
                 hidden = hidden || atom == hiddenAtom;
                 kind.above = kind.above || atom == aboveAtom;
@@ -148,13 +159,13 @@ QList<std::optional<X11Window>> X11WindowServer::describe(const QList<quint32>& 
         std::optional<quint32> windowDesktop;
         if (desktop && !desktop->values32().isEmpty())
             windowDesktop = desktop->values32().first();
-        const bool otherDesktop = currentDesktop && windowDesktop &&
+        const bool otherDesktop = ewmh && currentDesktop && windowDesktop &&
                                   *windowDesktop != allDesktops && *windowDesktop != *currentDesktop;
         window.onScreen =
             attributes->map_state == XCB_MAP_STATE_VIEWABLE && !otherDesktop && !hidden;
 
         std::optional<X11FrameExtents> frame;
-        if (extents && extents->values32().size() >= 4) {
+        if (ewmh && extents && extents->values32().size() >= 4) {
             const QList<quint32> v = extents->values32();
             frame = X11FrameExtents{static_cast<int>(v[0]), static_cast<int>(v[1]),
                                     static_cast<int>(v[2]), static_cast<int>(v[3])};
@@ -186,8 +197,9 @@ QList<std::optional<X11Window>> X11WindowServer::describe(const QList<quint32>& 
 std::optional<QList<X11Window>> X11WindowServer::windows(bool includeOffScreen) const {
     if (m_connection.hasError())
         return std::nullopt;
+    const bool ewmh = windowManagerRuns();
     QList<X11Window> listed;
-    for (const auto& window : describe(stackingFrontToBack())) {
+    for (const auto& window : describe(stackingFrontToBack(ewmh), ewmh)) {
         if (window && (includeOffScreen || window->onScreen))
             listed.append(*window);
     }
@@ -197,14 +209,33 @@ std::optional<QList<X11Window>> X11WindowServer::windows(bool includeOffScreen) 
 std::optional<X11Window> X11WindowServer::window(quint32 id) const {
     if (m_connection.hasError())
         return std::nullopt;
-    return describe({id}).first();
+    return describe({id}, windowManagerRuns()).first();
 }
 
 std::optional<quint32> X11WindowServer::activeWindow() const {
-    const auto active = m_connection.cardinal(m_connection.root(), "_NET_ACTIVE_WINDOW");
-    if (!active || *active == 0)
+    const xcb_window_t root = m_connection.root();
+    if (windowManagerRuns()) {
+        const auto active = m_connection.cardinal(root, "_NET_ACTIVE_WINDOW");
+        if (!active || *active == 0)
+            return std::nullopt;
+        return active;
+    }
+    // No window manager: the top-level window that holds the keyboard focus.
+    xcb_connection_t* connection = m_connection.get();
+    auto focus = take(connection, xcb_get_input_focus_reply, xcb_get_input_focus(connection));
+    if (!focus || focus->focus == XCB_NONE || focus->focus == root ||
+        focus->focus == xcb_window_t(XCB_INPUT_FOCUS_POINTER_ROOT))
         return std::nullopt;
-    return active;
+    xcb_window_t window = focus->focus;
+    for (int depth = 0; depth < 64; ++depth) {
+        auto tree = take(connection, xcb_query_tree_reply, xcb_query_tree(connection, window));
+        if (!tree)
+            return std::nullopt;
+        if (tree->parent == root || tree->parent == XCB_NONE)
+            return window;
+        window = tree->parent;
+    }
+    return std::nullopt;
 }
 
 std::optional<QList<WindowListEntry>> X11WindowServer::onScreenWindows() const {
@@ -244,7 +275,7 @@ std::optional<RunningApplication> X11WindowServer::frontmostApplication() const 
     const auto active = activeWindow();
     if (!active)
         return std::nullopt;
-    const auto window = describe({*active}).first();
+    const auto window = this->window(*active);
     if (!window || !window->pid)
         return std::nullopt;
     RunningApplication application;

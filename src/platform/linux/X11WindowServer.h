@@ -38,12 +38,16 @@ class X11WindowServer final : public WindowServer {
     std::optional<QList<X11Window>> windows(bool includeOffScreen) const;
     // The one window, as windows() would list it; none when it is gone or a helper.
     std::optional<X11Window> window(quint32 id) const;
-    // _NET_ACTIVE_WINDOW; none without one.
+    // _NET_ACTIVE_WINDOW; without a window manager the top-level window with the keyboard
+    // focus; none without one.
     std::optional<quint32> activeWindow() const;
 
   private:
-    QList<quint32> stackingFrontToBack() const;
-    QList<std::optional<X11Window>> describe(const QList<quint32>& ids) const;
+    // Whether an EWMH window manager runs now (its root properties may outlive it).
+    bool windowManagerRuns() const;
+    QList<quint32> stackingFrontToBack(bool ewmh) const;
+    // Without a window manager, its properties (frame extents, desktops, states) are stale.
+    QList<std::optional<X11Window>> describe(const QList<quint32>& ids, bool ewmh) const;
 
     XcbConnection& m_connection;
 };
