@@ -47,12 +47,21 @@ double medianMs(int runs, const std::function<void()>& work) {
     return times[times.size() / 2];
 }
 
-QImage capture(X11ScreenCapture& capture, ContentFilter filter, QSize size) {
-    auto task = [](X11ScreenCapture& capture, ContentFilter filter,
-                   QSize size) -> QCoro::Task<std::optional<QImage>> {
-        co_return co_await capture.captureImage(filter, {size.width(), size.height(), true, false});
-    };
-    return *QCoro::waitFor(task(capture, filter, size));
+QCoro::Task<std::optional<QImage>> captureTask(X11ScreenCapture& capture, ContentFilter filter,
+                                               StreamConfiguration configuration) {
+    // An exception must not leave a task awaited by waitFor: it would hang the loop.
+    try {
+        QImage image = co_await capture.captureImage(filter, configuration);
+        co_return image;
+    } catch (const PlatformError& error) {
+        std::printf("capture failed: %s\n", qPrintable(error.description));
+    }
+    co_return std::nullopt;
+}
+
+std::optional<QImage> capture(X11ScreenCapture& capture, ContentFilter filter, QSize size) {
+    const StreamConfiguration configuration{size.width(), size.height(), true, false};
+    return QCoro::waitFor(captureTask(capture, filter, configuration));
 }
 
 // The floor: one segment, attached once; each run is one ShmGetImage round trip.
@@ -94,8 +103,9 @@ void compare(const char* label, int runs, XcbConnection& connection, X11ScreenCa
     BareGrab bare(connection, rect);
     const double ours = medianMs(runs, [&] { capture(capturer, filter, rect.size()); });
     const double floor = medianMs(runs, [&] { bare.grab(); });
-    std::printf("%-8s %5d×%-5d  X11ScreenCapture %7.2f ms   bare ShmGetImage %7.2f ms   ratio %.2f\n",
-                label, rect.width(), rect.height(), ours, floor, ours / floor);
+    std::printf(
+        "%-8s %5d×%-5d  X11ScreenCapture %7.2f ms   bare ShmGetImage %7.2f ms   ratio %.2f\n",
+        label, rect.width(), rect.height(), ours, floor, ours / floor);
 }
 
 } // namespace
@@ -135,7 +145,13 @@ int main(int argc, char** argv) {
         std::printf("window   no ordinary window on screen; skipped\n");
         return 0;
     }
-    const QRect rect = capturer.sourceRect(WindowFilter{pick->id});
+    QRect rect;
+    try {
+        rect = capturer.sourceRect(WindowFilter{pick->id});
+    } catch (const PlatformError& error) {
+        std::printf("window   %s\n", qPrintable(error.description));
+        return 0;
+    }
     compare("window", runs, *connection, capturer, WindowFilter{pick->id}, rect);
     return 0;
 }

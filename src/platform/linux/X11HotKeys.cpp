@@ -9,8 +9,8 @@
 namespace vantrel {
 
 X11HotKeys::X11HotKeys(XcbConnection& connection) : m_connection(connection) {
-    m_listener = m_connection.addEventListener(
-        [this](const xcb_generic_event_t* event) { handle(event); });
+    m_listener =
+        m_connection.addEventListener([this](const xcb_generic_event_t* event) { handle(event); });
 }
 
 X11HotKeys::~X11HotKeys() {
@@ -47,8 +47,7 @@ bool X11HotKeys::registerHotKey(quint32 id, quint32 keyCode, quint32 modifiers) 
     QList<xcb_void_cookie_t> cookies;
     for (const quint16 variant : variants) {
         cookies.append(xcb_grab_key_checked(connection, 1, m_connection.root(), variant,
-                                            key.keycode, XCB_GRAB_MODE_ASYNC,
-                                            XCB_GRAB_MODE_ASYNC));
+                                            key.keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     }
     bool refused = false;
     for (const xcb_void_cookie_t cookie : cookies) {

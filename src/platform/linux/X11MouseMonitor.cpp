@@ -30,7 +30,8 @@ bool X11MouseMonitor::ensureXInput() {
         return m_opcode.has_value();
     m_probed = true;
     xcb_connection_t* connection = m_connection.get();
-    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_input_id);
+    const xcb_query_extension_reply_t* extension =
+        xcb_get_extension_data(connection, &xcb_input_id);
     if (extension == nullptr || !extension->present)
         return false;
     // The server only sends XInput 2 events to a client that said which version it speaks.
@@ -41,8 +42,8 @@ bool X11MouseMonitor::ensureXInput() {
     if (!version || version->major_version < 2)
         return false;
     m_opcode = extension->major_opcode;
-    m_listener = m_connection.addEventListener(
-        [this](const xcb_generic_event_t* event) { handle(event); });
+    m_listener =
+        m_connection.addEventListener([this](const xcb_generic_event_t* event) { handle(event); });
     return true;
 }
 
@@ -59,8 +60,8 @@ void X11MouseMonitor::select(bool events) {
     m_selected = events;
 }
 
-std::optional<MouseMonitor::Token> X11MouseMonitor::addGlobalMonitor(quint64 mask,
-                                                                     std::function<void()> handler) {
+std::optional<MouseMonitor::Token>
+X11MouseMonitor::addGlobalMonitor(quint64 mask, std::function<void()> handler) {
     if (!ensureXInput())
         return std::nullopt;
     const Token token = m_nextToken++;

@@ -73,10 +73,9 @@ QCoro::Task<ShareableContent> X11ScreenCapture::shareableContent(bool excludeDes
 QCoro::Task<QImage> X11ScreenCapture::captureImage(ContentFilter filter,
                                                    StreamConfiguration configuration) {
     if (configuration.width <= 0 || configuration.height <= 0) {
-        throw error(invalidParameterCode,
-                    QStringLiteral("The picture size %1×%2 is invalid.")
-                        .arg(configuration.width)
-                        .arg(configuration.height));
+        throw error(invalidParameterCode, QStringLiteral("The picture size %1×%2 is invalid.")
+                                              .arg(configuration.width)
+                                              .arg(configuration.height));
     }
     QImage image = grab(sourceRect(filter));
     const QSize wanted(configuration.width, configuration.height);
@@ -108,8 +107,7 @@ QRect X11ScreenCapture::sourceRect(const ContentFilter& filter) const {
     const quint32 id = std::get<WindowFilter>(filter).windowID;
     const auto window = m_windowServer.window(id);
     if (!window) {
-        throw error(noSuchWindowCode,
-                    QStringLiteral("The window 0x%1 has closed.").arg(id, 0, 16));
+        throw error(noSuchWindowCode, QStringLiteral("The window 0x%1 has closed.").arg(id, 0, 16));
     }
     const QRect root(0, 0, m_connection.screen()->width_in_pixels,
                      m_connection.screen()->height_in_pixels);
@@ -124,7 +122,8 @@ QRect X11ScreenCapture::sourceRect(const ContentFilter& filter) const {
 bool X11ScreenCapture::usesSharedMemory() const {
     if (m_sharedMemory)
         return *m_sharedMemory;
-    const xcb_query_extension_reply_t* shm = xcb_get_extension_data(m_connection.get(), &xcb_shm_id);
+    const xcb_query_extension_reply_t* shm =
+        xcb_get_extension_data(m_connection.get(), &xcb_shm_id);
     return shm != nullptr && shm->present;
 }
 
@@ -132,22 +131,23 @@ void X11ScreenCapture::checkPixelFormat() const {
     const xcb_setup_t* setup = xcb_get_setup(m_connection.get());
     const xcb_screen_t* screen = m_connection.screen();
     int bitsPerPixel = 0;
-    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem > 0;
-         xcb_format_next(&it)) {
+    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem > 0; xcb_format_next(&it)) {
         if (it.data->depth == screen->root_depth)
             bitsPerPixel = it.data->bits_per_pixel;
     }
     const xcb_visualtype_t* visual = nullptr;
     for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem > 0 && !visual;
          xcb_depth_next(&depths)) {
-        for (auto it = xcb_depth_visuals_iterator(depths.data); it.rem > 0; xcb_visualtype_next(&it)) {
+        for (auto it = xcb_depth_visuals_iterator(depths.data); it.rem > 0;
+             xcb_visualtype_next(&it)) {
             if (it.data->visual_id == screen->root_visual) {
                 visual = it.data;
                 break;
             }
         }
     }
-    const bool supported = bitsPerPixel == 32 && setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST &&
+    const bool supported = bitsPerPixel == 32 &&
+                           setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST &&
                            visual != nullptr && visual->red_mask == 0xff0000 &&
                            visual->green_mask == 0xff00 && visual->blue_mask == 0xff;
     if (!supported) {

@@ -57,7 +57,8 @@ class X11ScreenCapture final : public ScreenCapturePlatform {
 
     XcbConnection& m_connection;
     const X11WindowServer& m_windowServer;
-    [[maybe_unused]] const X11Screens& m_screens; // the seam’s screens; monitors come from the connection
+    [[maybe_unused]] const X11Screens&
+        m_screens;                      // the seam’s screens; monitors come from the connection
     std::optional<bool> m_sharedMemory; // none until probed
     std::shared_ptr<X11ShmPool> m_pool;
 };

@@ -74,8 +74,8 @@ QPointF X11Screens::mouseLocation() const {
         return {};
     const QList<X11Monitor> monitors = m_connection.monitors();
     const double scale = m_connection.scale();
-    const QPointF topLeft = X11Translation::space(monitors, scale)
-                                .toPoints(QPointF(pointer->root_x, pointer->root_y));
+    const QPointF topLeft =
+        X11Translation::space(monitors, scale).toPoints(QPointF(pointer->root_x, pointer->root_y));
     return X11Translation::bottomLeft(monitors, scale, topLeft);
 }
 

@@ -67,8 +67,8 @@ std::optional<X11ShmPool::Segment> X11ShmPool::take(size_t bytes) {
     return Segment{id, address, size};
 }
 
-QImage X11ShmPool::wrap(const std::shared_ptr<X11ShmPool>& pool, const Segment& segment,
-                        QSize size, qsizetype bytesPerLine, QImage::Format format) {
+QImage X11ShmPool::wrap(const std::shared_ptr<X11ShmPool>& pool, const Segment& segment, QSize size,
+                        qsizetype bytesPerLine, QImage::Format format) {
     return QImage(static_cast<uchar*>(segment.address), size.width(), size.height(), bytesPerLine,
                   format, &returnLoan, new Loan{pool, segment});
 }

@@ -2,12 +2,12 @@
 
 #include <QImage>
 
-#include <xcb/xcb.h>
-
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
+
+struct xcb_connection_t;
 
 namespace vantrel {
 
@@ -31,8 +31,8 @@ class X11ShmPool final {
     // attach one (no MIT-SHM, another host, another IPC namespace) or the system refuses memory.
     std::optional<Segment> take(size_t bytes);
     // An image over the segment, which comes back to the pool when the image's last copy goes.
-    static QImage wrap(const std::shared_ptr<X11ShmPool>& pool, const Segment& segment,
-                       QSize size, qsizetype bytesPerLine, QImage::Format format);
+    static QImage wrap(const std::shared_ptr<X11ShmPool>& pool, const Segment& segment, QSize size,
+                       qsizetype bytesPerLine, QImage::Format format);
     // Back to the pool (or released, beyond the few kept).
     void giveBack(const Segment& segment);
     // Releases the kept segments; segments given back later are only unmapped here (the server

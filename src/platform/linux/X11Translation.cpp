@@ -169,9 +169,10 @@ double X11Translation::scaleFromResources(const QByteArray& resourceManager) {
 }
 
 QList<X11Monitor> X11Translation::orderedMonitors(QList<X11Monitor> monitors) {
-    std::stable_sort(monitors.begin(), monitors.end(), [](const X11Monitor& a, const X11Monitor& b) {
-        return std::pair(a.pixels.x(), a.pixels.y()) < std::pair(b.pixels.x(), b.pixels.y());
-    });
+    std::stable_sort(
+        monitors.begin(), monitors.end(), [](const X11Monitor& a, const X11Monitor& b) {
+            return std::pair(a.pixels.x(), a.pixels.y()) < std::pair(b.pixels.x(), b.pixels.y());
+        });
     auto primary = std::find_if(monitors.begin(), monitors.end(),
                                 [](const X11Monitor& monitor) { return monitor.primary; });
     if (primary == monitors.end()) {
@@ -213,8 +214,8 @@ QList<ScreenInfo> X11Translation::screens(const QList<X11Monitor>& orderedMonito
             if (!inside.isEmpty())
                 visible = inside;
         }
-        screens.append({toBottomLeft(monitor.pixels), toBottomLeft(visible), scale, 0.0,
-                        monitor.id});
+        screens.append(
+            {toBottomLeft(monitor.pixels), toBottomLeft(visible), scale, 0.0, monitor.id});
     }
     return screens;
 }

@@ -64,12 +64,13 @@ struct X11KeyGrab {
 struct X11Translation {
     // Layer values, after the macOS window levels the core was written against.
     static constexpr qint64 normalLayer = 0;
-    static constexpr qint64 floatingLayer = 3;      // keep-above, utility, toolbar, torn-off menu, splash
-    static constexpr qint64 dockLayer = 20;         // panels and docks
-    static constexpr qint64 notificationLayer = 25; // notification bubbles
-    static constexpr qint64 popupLayer = 101;       // menus, combo lists, unmanaged windows
-    static constexpr qint64 tooltipLayer = 200;     // tooltips
-    static constexpr qint64 dragLayer = 500;        // drag-and-drop icons
+    static constexpr qint64 floatingLayer =
+        3;                                  // keep-above, utility, toolbar, torn-off menu, splash
+    static constexpr qint64 dockLayer = 20; // panels and docks
+    static constexpr qint64 notificationLayer = 25;     // notification bubbles
+    static constexpr qint64 popupLayer = 101;           // menus, combo lists, unmanaged windows
+    static constexpr qint64 tooltipLayer = 200;         // tooltips
+    static constexpr qint64 dragLayer = 500;            // drag-and-drop icons
     static constexpr qint64 desktopLayer = -2147483623; // the desktop (only ever listed by capture)
 
     static X11WindowKind::Type windowType(const QList<QByteArray>& typeAtomNames);

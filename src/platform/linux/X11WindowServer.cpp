@@ -118,8 +118,7 @@ QList<std::optional<X11Window>> X11WindowServer::describe(const QList<quint32>& 
     for (qsizetype index = 0; index < ids.size(); ++index) {
         const Requests& request = requests[index];
         // Every reply is taken, even of a window already known to be gone.
-        auto attributes =
-            take(connection, xcb_get_window_attributes_reply, request.attributes);
+        auto attributes = take(connection, xcb_get_window_attributes_reply, request.attributes);
         auto geometry = take(connection, xcb_get_geometry_reply, request.geometry);
         auto position = take(connection, xcb_translate_coordinates_reply, request.position);
         const auto desktop = m_connection.takeProperty(request.desktop);
@@ -160,7 +159,8 @@ QList<std::optional<X11Window>> X11WindowServer::describe(const QList<quint32>& 
         if (desktop && !desktop->values32().isEmpty())
             windowDesktop = desktop->values32().first();
         const bool otherDesktop = ewmh && currentDesktop && windowDesktop &&
-                                  *windowDesktop != allDesktops && *windowDesktop != *currentDesktop;
+                                  *windowDesktop != allDesktops &&
+                                  *windowDesktop != *currentDesktop;
         window.onScreen =
             attributes->map_state == XCB_MAP_STATE_VIEWABLE && !otherDesktop && !hidden;
 
@@ -175,9 +175,9 @@ QList<std::optional<X11Window>> X11WindowServer::describe(const QList<quint32>& 
             windows.append(std::nullopt);
             continue;
         }
-        window.frame = X11Translation::frameRect(
-            QRect(QPoint(position->dst_x, position->dst_y), clientSize), geometry->border_width,
-            frame);
+        window.frame =
+            X11Translation::frameRect(QRect(QPoint(position->dst_x, position->dst_y), clientSize),
+                                      geometry->border_width, frame);
 
         if (pid && !pid->values32().isEmpty())
             window.pid = pid->values32().first();
@@ -247,8 +247,8 @@ std::optional<QList<WindowListEntry>> X11WindowServer::onScreenWindows() const {
     for (const X11Window& window : *listed) {
         if (window.desktop)
             continue;
-        entries.append({window.layer, window.pid, space.toPoints(QRectF(window.frame)),
-                        window.name, static_cast<qint64>(window.id)});
+        entries.append({window.layer, window.pid, space.toPoints(QRectF(window.frame)), window.name,
+                        static_cast<qint64>(window.id)});
     }
     return entries;
 }

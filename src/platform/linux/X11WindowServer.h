@@ -11,15 +11,15 @@ class XcbConnection;
 
 // One top-level window as the X server and the window manager describe it.
 struct X11Window {
-    quint32 id = 0;          // the client window (the X window id)
-    QRect frame;             // root pixels, window manager decoration included
-    qint64 layer = 0;        // X11Translation's layers
+    quint32 id = 0;            // the client window (the X window id)
+    QRect frame;               // root pixels, window manager decoration included
+    qint64 layer = 0;          // X11Translation's layers
     std::optional<qint64> pid; // _NET_WM_PID
     std::optional<QString> name;
-    QByteArray instance;     // WM_CLASS instance name: the application identifier
-    QByteArray className;    // WM_CLASS class name: the application's display name
-    bool desktop = false;    // _NET_WM_WINDOW_TYPE_DESKTOP
-    bool onScreen = true;    // mapped, on the current desktop, not minimised
+    QByteArray instance;  // WM_CLASS instance name: the application identifier
+    QByteArray className; // WM_CLASS class name: the application's display name
+    bool desktop = false; // _NET_WM_WINDOW_TYPE_DESKTOP
+    bool onScreen = true; // mapped, on the current desktop, not minimised
 };
 
 // The window list from EWMH (_NET_CLIENT_LIST_STACKING), or from the root's children when no

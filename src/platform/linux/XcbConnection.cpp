@@ -124,17 +124,17 @@ QByteArray XcbConnection::atomName(xcb_atom_t atom) const {
         if (known == atom)
             return name;
     }
-    auto named =
-        reply(xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, atom), nullptr));
+    auto named = reply(
+        xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, atom), nullptr));
     if (!named)
         return {};
-    QByteArray name(xcb_get_atom_name_name(named.get()), xcb_get_atom_name_name_length(named.get()));
+    QByteArray name(xcb_get_atom_name_name(named.get()),
+                    xcb_get_atom_name_name_length(named.get()));
     m_atoms.emplace(name, atom);
     return name;
 }
 
-xcb_get_property_cookie_t XcbConnection::requestProperty(xcb_window_t window,
-                                                         xcb_atom_t property,
+xcb_get_property_cookie_t XcbConnection::requestProperty(xcb_window_t window, xcb_atom_t property,
                                                          quint32 maxLongs) const {
     return xcb_get_property(m_connection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0,
                             maxLongs);
@@ -148,9 +148,9 @@ XcbConnection::takeProperty(xcb_get_property_cookie_t cookie) const {
     if (!answer || answer->type == XCB_ATOM_NONE)
         return std::nullopt;
     const int length = xcb_get_property_value_length(answer.get());
-    return Property{answer->type, answer->format,
-                    QByteArray(static_cast<const char*>(xcb_get_property_value(answer.get())),
-                               length)};
+    return Property{
+        answer->type, answer->format,
+        QByteArray(static_cast<const char*>(xcb_get_property_value(answer.get())), length)};
 }
 
 std::optional<XcbConnection::Property> XcbConnection::property(xcb_window_t window,
@@ -209,8 +209,8 @@ QList<X11Monitor> XcbConnection::monitors() const {
         }
     }
     if (monitors.isEmpty())
-        monitors.append({1, QRect(0, 0, m_screen->width_in_pixels, m_screen->height_in_pixels),
-                         true});
+        monitors.append(
+            {1, QRect(0, 0, m_screen->width_in_pixels, m_screen->height_in_pixels), true});
     return X11Translation::orderedMonitors(monitors);
 }
 
@@ -243,13 +243,12 @@ void XcbConnection::ensurePump() {
                      [this] { dispatchPending(); });
     // Events read while a reply was awaited sit in xcb's queue, where the socket does not tell.
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
-        m_aboutToBlock = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
-                                          m_notifier.get(), [this] {
-                                              while (xcb_generic_event_t* event =
-                                                         xcb_poll_for_queued_event(m_connection))
-                                                  dispatch(event);
-                                              xcb_flush(m_connection);
-                                          });
+        m_aboutToBlock = QObject::connect(
+            dispatcher, &QAbstractEventDispatcher::aboutToBlock, m_notifier.get(), [this] {
+                while (xcb_generic_event_t* event = xcb_poll_for_queued_event(m_connection))
+                    dispatch(event);
+                xcb_flush(m_connection);
+            });
     }
 }
 

@@ -33,8 +33,8 @@ class XcbConnection final {
         quint8 format = 0;
         QByteArray data;
 
-        QList<quint32> values32() const; // empty unless the format is 32
-        QString text() const;            // UTF8_STRING as UTF-8, anything else as Latin-1
+        QList<quint32> values32() const;   // empty unless the format is 32
+        QString text() const;              // UTF8_STRING as UTF-8, anything else as Latin-1
         QList<QByteArray> strings() const; // NUL-separated list (WM_CLASS)
     };
 

@@ -124,12 +124,12 @@ TEST(X11Translation, KeyCodesAreEvdevPlusEight) {
         std::optional<quint8> x;
     };
     const Row rows[] = {
-        {0x08, 54},        // C: evdev 46
-        {0x0F, 27},        // R: evdev 19
-        {0x00, 38},        // A: evdev 30
-        {0x12, 10},        // 1: evdev 2
-        {0x1D, 19},        // 0: evdev 11
-        {0x31, 65},        // Space: evdev 57
+        {0x08, 54},           // C: evdev 46
+        {0x0F, 27},           // R: evdev 19
+        {0x00, 38},           // A: evdev 30
+        {0x12, 10},           // 1: evdev 2
+        {0x1D, 19},           // 0: evdev 11
+        {0x31, 65},           // Space: evdev 57
         {0x0A, std::nullopt}, // ISO section key: not in the ANSI table
         {0x7A, std::nullopt}, // F1: not in the table
     };
