@@ -22,6 +22,11 @@ X11HotKeys::~X11HotKeys() {
 }
 
 bool X11HotKeys::installHandler(Handler handler) {
+    // Listening starts here rather than at construction, when the event loop may not exist yet.
+    if (!m_listener) {
+        m_listener = m_connection.addEventListener(
+            [this](const xcb_generic_event_t* event) { handle(event); });
+    }
     m_handler = std::move(handler);
     return true;
 }

@@ -184,27 +184,31 @@ std::optional<QString> XcbConnection::text(xcb_window_t window, const char* name
 
 QList<X11Monitor> XcbConnection::monitors() const {
     QList<X11Monitor> monitors;
-    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(m_connection, &xcb_randr_id);
-    if (randr != nullptr && randr->present) {
-        auto version = reply(xcb_randr_query_version_reply(
-            m_connection, xcb_randr_query_version(m_connection, 1, 5), nullptr));
-        if (version && (version->major_version > 1 || version->minor_version >= 5)) {
-            auto list = reply(xcb_randr_get_monitors_reply(
-                m_connection, xcb_randr_get_monitors(m_connection, m_root, 1), nullptr));
-            if (list) {
-                quint32 position = 0;
-                for (auto it = xcb_randr_get_monitors_monitors_iterator(list.get()); it.rem > 0;
-                     xcb_randr_monitor_info_next(&it)) {
-                    ++position;
-                    const xcb_randr_monitor_info_t* info = it.data;
-                    if (info->width == 0 || info->height == 0)
-                        continue;
-                    const int outputs = xcb_randr_monitor_info_outputs_length(info);
-                    const quint32 id =
-                        outputs > 0 ? xcb_randr_monitor_info_outputs(info)[0] : position;
-                    monitors.append({id, QRect(info->x, info->y, info->width, info->height),
-                                     info->primary != 0});
-                }
+    if (!m_hasMonitors) {
+        const xcb_query_extension_reply_t* randr =
+            xcb_get_extension_data(m_connection, &xcb_randr_id);
+        m_hasMonitors = false;
+        if (randr != nullptr && randr->present) {
+            auto version = reply(xcb_randr_query_version_reply(
+                m_connection, xcb_randr_query_version(m_connection, 1, 5), nullptr));
+            m_hasMonitors = version && (version->major_version > 1 || version->minor_version >= 5);
+        }
+    }
+    if (*m_hasMonitors) {
+        auto list = reply(xcb_randr_get_monitors_reply(
+            m_connection, xcb_randr_get_monitors(m_connection, m_root, 1), nullptr));
+        if (list) {
+            quint32 position = 0;
+            for (auto it = xcb_randr_get_monitors_monitors_iterator(list.get()); it.rem > 0;
+                 xcb_randr_monitor_info_next(&it)) {
+                ++position;
+                const xcb_randr_monitor_info_t* info = it.data;
+                if (info->width == 0 || info->height == 0)
+                    continue;
+                const int outputs = xcb_randr_monitor_info_outputs_length(info);
+                const quint32 id = outputs > 0 ? xcb_randr_monitor_info_outputs(info)[0] : position;
+                monitors.append(
+                    {id, QRect(info->x, info->y, info->width, info->height), info->primary != 0});
             }
         }
     }

@@ -87,6 +87,7 @@ class XcbConnection final {
     const xcb_screen_t* m_screen = nullptr;
     xcb_window_t m_root = 0;
     mutable std::map<QByteArray, xcb_atom_t> m_atoms;
+    mutable std::optional<bool> m_hasMonitors; // RandR 1.5, once asked
     std::map<ListenerToken, Listener> m_listeners;
     ListenerToken m_nextToken = 1;
     std::unique_ptr<QSocketNotifier> m_notifier;
