@@ -1,0 +1,151 @@
+#include "platform/linux/X11Translation.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using Type = X11WindowKind::Type;
+
+// Each window kind lands on the layer docs/linux-x11.md lists; keep-above lifts a normal window
+// to the floating layer and leaves higher ones where they are.
+TEST(X11Translation, LayerFollowsWindowTypeAndState) {
+    struct Row {
+        QList<QByteArray> types;
+        bool above;
+        bool overrideRedirect;
+        qint64 layer;
+    };
+    const Row rows[] = {
+        {{}, false, false, 0},
+        {{"_NET_WM_WINDOW_TYPE_NORMAL"}, false, false, 0},
+        {{"_NET_WM_WINDOW_TYPE_DIALOG"}, false, false, 0},
+        {{"_NET_WM_WINDOW_TYPE_NORMAL"}, true, false, 3},
+        {{"_NET_WM_WINDOW_TYPE_UTILITY"}, false, false, 3},
+        {{"_NET_WM_WINDOW_TYPE_DOCK"}, false, false, 20},
+        {{"_NET_WM_WINDOW_TYPE_DOCK"}, true, false, 20},
+        {{"_NET_WM_WINDOW_TYPE_NOTIFICATION"}, false, false, 25},
+        {{"_NET_WM_WINDOW_TYPE_POPUP_MENU"}, false, true, 101},
+        {{}, false, true, 101},
+        {{"_NET_WM_WINDOW_TYPE_TOOLTIP"}, false, true, 200},
+        {{"_NET_WM_WINDOW_TYPE_DND"}, false, true, 500},
+        {{"_NET_WM_WINDOW_TYPE_DESKTOP"}, false, false, X11Translation::desktopLayer},
+        // The first type the server knows wins; unknown ones are skipped.
+        {{"_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", "_NET_WM_WINDOW_TYPE_DOCK"}, false, false, 20},
+        {{"_NET_WM_WINDOW_TYPE_DIALOG", "_NET_WM_WINDOW_TYPE_DOCK"}, false, false, 0},
+    };
+    for (const Row& row : rows) {
+        const X11WindowKind kind{X11Translation::windowType(row.types), row.above,
+                                 row.overrideRedirect};
+        EXPECT_EQ(X11Translation::layer(kind), row.layer)
+            << row.types.value(0).constData() << " above=" << row.above;
+    }
+}
+
+TEST(X11Translation, FrameRectAddsBorderAndFrameExtents) {
+    struct Row {
+        QRect client;
+        int border;
+        std::optional<X11FrameExtents> extents;
+        QRect frame;
+    };
+    const Row rows[] = {
+        {QRect(100, 50, 400, 300), 0, std::nullopt, QRect(100, 50, 400, 300)},
+        {QRect(100, 50, 400, 300), 0, X11FrameExtents{1, 2, 25, 4}, QRect(99, 25, 403, 329)},
+        {QRect(100, 50, 400, 300), 2, std::nullopt, QRect(98, 48, 404, 304)},
+        {QRect(0, 0, 10, 10), 1, X11FrameExtents{5, 5, 5, 5}, QRect(-6, -6, 22, 22)},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(X11Translation::frameRect(row.client, row.border, row.extents), row.frame);
+}
+
+TEST(X11Translation, HelperWindowsAreTheTinyOnes) {
+    EXPECT_TRUE(X11Translation::isHelperSize(QSize(1, 1)));
+    EXPECT_TRUE(X11Translation::isHelperSize(QSize(10, 10)));
+    EXPECT_FALSE(X11Translation::isHelperSize(QSize(11, 10)));
+    EXPECT_FALSE(X11Translation::isHelperSize(QSize(200, 1)));
+}
+
+TEST(X11Translation, ScaleComesFromXftDpi) {
+    EXPECT_EQ(X11Translation::scaleFromResources(""), 1.0);
+    EXPECT_EQ(X11Translation::scaleFromResources("Xft.antialias:\t1\nXft.dpi:\t192\n"), 2.0);
+    EXPECT_EQ(X11Translation::scaleFromResources("Xft.dpi: 144"), 1.5);
+    EXPECT_EQ(X11Translation::scaleFromResources("Xft.dpi:\tnonsense\n"), 1.0);
+    EXPECT_EQ(X11Translation::scaleFromResources("Xft.dpi:\t0\n"), 1.0);
+}
+
+// Two monitors, the primary on the right and lower: it comes first, the global origin is its
+// top-left corner, and frames flip around its top edge.
+TEST(X11Translation, MonitorsBecomeBottomLeftScreensPrimaryFirst) {
+    const QList<X11Monitor> monitors = X11Translation::orderedMonitors({
+        {70, QRect(0, 0, 1280, 1024), false},
+        {71, QRect(1280, 124, 1920, 900), true},
+    });
+    ASSERT_EQ(monitors.size(), 2);
+    EXPECT_EQ(monitors[0].id, 71u);
+    EXPECT_EQ(monitors[1].id, 70u);
+
+    const DesktopSpace space = X11Translation::space(monitors, 1.0);
+    EXPECT_EQ(space.primaryOrigin, QPointF(1280, 124));
+
+    const auto screens = X11Translation::screens(monitors, 1.0, QRect(0, 0, 3200, 1000));
+    ASSERT_EQ(screens.size(), 2);
+    EXPECT_EQ(screens[0].frame, QRectF(0, 0, 1920, 900));
+    // The work area ends at root y 1000: the primary loses its bottom 24 pixels.
+    EXPECT_EQ(screens[0].visibleFrame, QRectF(0, 24, 1920, 876));
+    EXPECT_EQ(screens[0].number, 71u);
+    // Left monitor: top-left (-1280, -124) points, 1024 high; bottom edge at -124+1024 = 900.
+    EXPECT_EQ(screens[1].frame, QRectF(-1280, 0, 1280, 1024));
+    EXPECT_EQ(screens[1].visibleFrame, QRectF(-1280, 24, 1280, 1000));
+    EXPECT_EQ(screens[1].backingScale, 1.0);
+    EXPECT_EQ(screens[1].safeAreaTop, 0.0);
+}
+
+TEST(X11Translation, ScaledMonitorsAndFallbackOrder) {
+    // No primary: the monitor at the root origin leads.
+    const QList<X11Monitor> monitors = X11Translation::orderedMonitors({
+        {2, QRect(2880, 0, 2880, 1800), false},
+        {1, QRect(0, 0, 2880, 1800), false},
+    });
+    EXPECT_EQ(monitors[0].id, 1u);
+    const auto screens = X11Translation::screens(monitors, 2.0, std::nullopt);
+    EXPECT_EQ(screens[0].frame, QRectF(0, 0, 1440, 900));
+    EXPECT_EQ(screens[0].visibleFrame, screens[0].frame);
+    EXPECT_EQ(screens[1].frame, QRectF(1440, 0, 1440, 900));
+    EXPECT_EQ(screens[1].backingScale, 2.0);
+    // The pointer at root pixel (100, 200) is 50 points right, 100 down: 800 up in bottom-left.
+    EXPECT_EQ(X11Translation::bottomLeft(
+                  monitors, 2.0, X11Translation::space(monitors, 2.0).toPoints(QPointF(100, 200))),
+              QPointF(50, 800));
+    EXPECT_TRUE(X11Translation::screens({}, 1.0, std::nullopt).isEmpty());
+}
+
+TEST(X11Translation, KeyCodesAreEvdevPlusEight) {
+    struct Row {
+        quint32 mac;
+        std::optional<quint8> x;
+    };
+    const Row rows[] = {
+        {0x08, 54},           // C: evdev 46
+        {0x0F, 27},           // R: evdev 19
+        {0x00, 38},           // A: evdev 30
+        {0x12, 10},           // 1: evdev 2
+        {0x1D, 19},           // 0: evdev 11
+        {0x31, 65},           // Space: evdev 57
+        {0x0A, std::nullopt}, // ISO section key: not in the ANSI table
+        {0x7A, std::nullopt}, // F1: not in the table
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(X11Translation::keycode(row.mac), row.x) << "mac key " << row.mac;
+}
+
+TEST(X11Translation, ModifierBitsAndLockVariants) {
+    EXPECT_EQ(X11Translation::modifierMask(0x1000 | 0x0800), quint16(0x4 | 0x8));
+    EXPECT_EQ(X11Translation::modifierMask(0x0200), quint16(0x1));
+    EXPECT_EQ(X11Translation::modifierMask(0x0100), quint16(0x40));
+    EXPECT_EQ(X11Translation::modifierMask(0), quint16(0));
+    EXPECT_EQ(X11Translation::modifierMask(0x1000 | 0x0001), std::nullopt);
+
+    const QList<quint16> variants = X11Translation::grabModifierVariants(0x4 | 0x8);
+    EXPECT_EQ(variants, (QList<quint16>{0xC, 0xE, 0x1C, 0x1E}));
+    // Caps Lock, Num Lock and the pointer buttons do not count when a press is matched.
+    EXPECT_EQ(X11Translation::significantModifiers(0x1E | 0x100), quint16(0xC));
+}
