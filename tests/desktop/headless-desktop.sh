@@ -47,8 +47,9 @@ descendants() {
     done
 }
 
+# PID and the name its process runs under once exec'd (a just-forked child still says bash).
 record() {
-    echo "$1 $(cat "/proc/$1/comm")" >>"$STATE/pids"
+    echo "$1 ${2:0:15}" >>"$STATE/pids"
 }
 
 # Recorded pids whose process still has the recorded name, so a recycled pid is never killed.
@@ -70,11 +71,37 @@ all_gone() {
     return 0
 }
 
+# Services the buses started (the AT-SPI registry, dconf) are nobody's children: ask each bus
+# who owns its well-known names.
+bus_service_pids() {
+    local name
+    for name in $(gdbus call --address "$1" --dest org.freedesktop.DBus --object-path / \
+        --method org.freedesktop.DBus.ListNames 2>/dev/null | tr -d "[](),'" | tr ' ' '\n' |
+        grep -v '^:'); do
+        gdbus call --address "$1" --dest org.freedesktop.DBus --object-path / \
+            --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null |
+            grep -o '[0-9]\+,' | tr -d ,
+    done
+}
+
+desktop_service_pids() {
+    [[ -f $STATE/dbus.out ]] || return 0
+    local session accessibility
+    session=$(sed -n 1p "$STATE/dbus.out")
+    accessibility=$(DISPLAY=:$(cat "$STATE/display-number" 2>/dev/null) xprop -root AT_SPI_BUS \
+        2>/dev/null | sed -n 's/^AT_SPI_BUS(STRING) = "\(.*\)"$/\1/p')
+    [[ -z $session ]] || bus_service_pids "$session"
+    [[ -z $accessibility ]] || bus_service_pids "$accessibility"
+}
+
 terminate() {
     local pids=() pid
     for pid in $(recorded_alive); do
         pids+=("$pid" $(descendants "$pid"))
     done
+    if ((${#pids[@]})); then
+        pids+=($(desktop_service_pids | sort -u))
+    fi
     ((${#pids[@]})) || return 0
     kill -TERM "${pids[@]}" 2>/dev/null || true
     if ! DEADLINE_SECONDS=10 wait_for "the desktop to exit" all_gone "${pids[@]}" 2>/dev/null; then
@@ -155,7 +182,7 @@ isolate_environment() {
 start_x_server() {
     Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp -noreset \
         3>"$STATE/display-number" </dev/null >"$STATE/xvfb.log" 2>&1 &
-    record $!
+    record $! Xvfb
     local xvfb=$!
     wait_for "Xvfb to pick a display (see $STATE/xvfb.log)" display_number_written
     alive "$xvfb" || {
@@ -169,12 +196,12 @@ start_session_bus() {
     dbus-daemon --session --fork --address="unix:path=$XDG_RUNTIME_DIR/bus" \
         --print-address=1 --print-pid=1 </dev/null >"$STATE/dbus.out" 2>"$STATE/dbus.log"
     export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$STATE/dbus.out")
-    record "$(sed -n 2p "$STATE/dbus.out")"
+    record "$(sed -n 2p "$STATE/dbus.out")" dbus-daemon
 }
 
 start_accessibility_bus() {
     /usr/libexec/at-spi-bus-launcher --launch-immediately </dev/null >"$STATE/at-spi.log" 2>&1 &
-    record $!
+    record $! at-spi-bus-launcher
     # Asking for the name itself would let D-Bus activate a second launcher.
     wait_for "the AT-SPI bus launcher to own org.a11y.Bus" bus_has_owner org.a11y.Bus
     gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
@@ -184,7 +211,7 @@ start_accessibility_bus() {
 
 start_window_manager() {
     openbox --sm-disable </dev/null >"$STATE/openbox.log" 2>&1 &
-    record $!
+    record $! openbox
     wait_for "openbox to manage the screen (see $STATE/openbox.log)" window_manager_running
 }
 
