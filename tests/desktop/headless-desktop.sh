@@ -184,7 +184,7 @@ start_x_server() {
         3>"$STATE/display-number" </dev/null >"$STATE/xvfb.log" 2>&1 &
     record $! Xvfb
     local xvfb=$!
-    wait_for "Xvfb to pick a display (see $STATE/xvfb.log)" display_number_written
+    wait_for "Xvfb to pick a display" display_number_written
     alive "$xvfb" || {
         say "Xvfb exited: $(cat "$STATE/xvfb.log")"
         return 1
@@ -212,7 +212,7 @@ start_accessibility_bus() {
 start_window_manager() {
     openbox --sm-disable </dev/null >"$STATE/openbox.log" 2>&1 &
     record $! openbox
-    wait_for "openbox to manage the screen (see $STATE/openbox.log)" window_manager_running
+    wait_for "openbox to manage the screen" window_manager_running
 }
 
 write_env() {
@@ -226,6 +226,15 @@ write_env() {
     } >"$STATE/env.new"
     # The env file appears only once the desktop is whole.
     mv "$STATE/env.new" "$STATE/env"
+}
+
+# The state dir goes with a failed start, so its logs are shown first.
+show_logs() {
+    local log
+    for log in "$STATE"/*.log; do
+        [[ -s $log ]] && { echo "--- $(basename "$log")"; tail -n 20 "$log"; } >&2
+    done
+    return 0
 }
 
 start() {
@@ -245,7 +254,7 @@ start() {
         exit 1
     fi
     touch "$STATE/$MARKER"
-    trap 'say "start failed; stopping what it started"; stop "$STATE"; exit 1' ERR
+    trap 'say "start failed; stopping what it started"; show_logs; stop "$STATE"; exit 1' ERR
     isolate_environment
     start_x_server
     start_session_bus
