@@ -1,0 +1,272 @@
+#!/usr/bin/env bash
+# Starts and stops a private headless X11 desktop for the desktop tests: Xvfb, a session D-Bus,
+# the AT-SPI bus and openbox, all in STATE_DIR, so nothing reaches the user's display or home.
+#
+#   headless-desktop.sh start STATE_DIR   # then: . STATE_DIR/env
+#   headless-desktop.sh stop STATE_DIR
+set -Eeuo pipefail
+
+DEADLINE_SECONDS=${HEADLESS_DESKTOP_DEADLINE:-30}
+readonly MARKER=.headless-desktop
+
+say() { echo "headless-desktop: $*" >&2; }
+
+usage() {
+    echo "usage: $0 start|stop STATE_DIR" >&2
+    exit 2
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# Polls COMMAND until it succeeds; the deadline only bounds a start that would never finish.
+wait_for() {
+    local what=$1
+    shift
+    local end=$(($(now_ms) + DEADLINE_SECONDS * 1000))
+    until "$@" >/dev/null 2>&1; do
+        if (($(now_ms) > end)); then
+            say "gave up after ${DEADLINE_SECONDS} s waiting for $what"
+            return 1
+        fi
+        sleep 0.02
+    done
+}
+
+# A zombie has exited; only its parent's reaping is missing.
+alive() {
+    local state
+    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
+    [[ $state != Z ]]
+}
+
+descendants() {
+    local child
+    for child in $(pgrep -P "$1" 2>/dev/null || true); do
+        echo "$child"
+        descendants "$child"
+    done
+}
+
+# PID and the name its process runs under once exec'd (a just-forked child still says bash).
+record() {
+    echo "$1 ${2:0:15}" >>"$STATE/pids"
+}
+
+# Recorded pids whose process still has the recorded name, so a recycled pid is never killed.
+recorded_alive() {
+    local pid comm
+    [[ -f $STATE/pids ]] || return 0
+    while read -r pid comm; do
+        if alive "$pid" && [[ $(cat "/proc/$pid/comm" 2>/dev/null) == "$comm" ]]; then
+            echo "$pid"
+        fi
+    done <"$STATE/pids"
+}
+
+all_gone() {
+    local pid
+    for pid in "$@"; do
+        alive "$pid" && return 1
+    done
+    return 0
+}
+
+# Services the buses started (the AT-SPI registry, dconf) are nobody's children: ask each bus
+# who owns its well-known names.
+bus_service_pids() {
+    local name
+    for name in $(gdbus call --address "$1" --dest org.freedesktop.DBus --object-path / \
+        --method org.freedesktop.DBus.ListNames 2>/dev/null | tr -d "[](),'" | tr ' ' '\n' |
+        grep -v '^:'); do
+        gdbus call --address "$1" --dest org.freedesktop.DBus --object-path / \
+            --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null |
+            grep -o '[0-9]\+,' | tr -d ,
+    done
+}
+
+desktop_service_pids() {
+    [[ -f $STATE/dbus.out ]] || return 0
+    local session accessibility
+    session=$(sed -n 1p "$STATE/dbus.out")
+    accessibility=$(DISPLAY=:$(cat "$STATE/display-number" 2>/dev/null) xprop -root AT_SPI_BUS \
+        2>/dev/null | sed -n 's/^AT_SPI_BUS(STRING) = "\(.*\)"$/\1/p')
+    [[ -z $session ]] || bus_service_pids "$session"
+    [[ -z $accessibility ]] || bus_service_pids "$accessibility"
+}
+
+terminate() {
+    local pids=() pid
+    for pid in $(recorded_alive); do
+        pids+=("$pid" $(descendants "$pid"))
+    done
+    if ((${#pids[@]})); then
+        pids+=($(desktop_service_pids | sort -u))
+    fi
+    ((${#pids[@]})) || return 0
+    kill -TERM "${pids[@]}" 2>/dev/null || true
+    if ! DEADLINE_SECONDS=10 wait_for "the desktop to exit" all_gone "${pids[@]}" 2>/dev/null; then
+        say "killing what did not exit on TERM"
+        kill -KILL "${pids[@]}" 2>/dev/null || true
+        wait_for "killed processes to go" all_gone "${pids[@]}"
+    fi
+}
+
+resolve_state() {
+    [[ -n ${1:-} ]] || usage
+    mkdir -p "$1"
+    STATE=$(cd "$1" && pwd -P)
+    if [[ $STATE == *"'"* || $STATE == *$'\n'* ]]; then
+        say "STATE_DIR must not contain quotes or newlines: $STATE"
+        exit 2
+    fi
+}
+
+stop() {
+    if [[ ! -d $1 ]]; then
+        return 0
+    fi
+    resolve_state "$1"
+    if [[ ! -e $STATE/$MARKER ]]; then
+        if [[ -z $(ls -A "$STATE") ]]; then
+            rmdir "$STATE"
+            return 0
+        fi
+        say "$STATE is not a headless desktop's state dir; leaving it alone"
+        exit 1
+    fi
+    terminate
+    rm -rf "$STATE"
+}
+
+# The display answers and the session bus still has its pid.
+running() {
+    [[ -f $STATE/env ]] || return 1
+    local display
+    display=$(sed -n "s/^export DISPLAY='\(.*\)'$/\1/p" "$STATE/env")
+    [[ -n $(recorded_alive) ]] && DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1
+}
+
+bus_has_owner() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+        org.freedesktop.DBus.NameHasOwner "string:$1" | grep -q 'boolean true'
+}
+
+accessibility_enabled() {
+    gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+        --method org.freedesktop.DBus.Properties.Get org.a11y.Status IsEnabled | grep -q true
+}
+
+window_manager_running() {
+    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+}
+
+display_number_written() {
+    [[ $(cat "$STATE/display-number" 2>/dev/null) =~ ^[0-9]+$ ]]
+}
+
+# Only the private desktop's variables reach what this script starts.
+isolate_environment() {
+    unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS GTK_A11Y
+    unset SESSION_MANAGER XAUTHORITY
+    export XDG_RUNTIME_DIR=$STATE/runtime
+    export HOME=$STATE/home
+    export XDG_CONFIG_HOME=$HOME/.config
+    export XDG_CACHE_HOME=$HOME/.cache
+    export XDG_DATA_HOME=$HOME/.local/share
+    export NO_AT_BRIDGE=0
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+    chmod 0700 "$XDG_RUNTIME_DIR"
+}
+
+start_x_server() {
+    Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp -noreset \
+        3>"$STATE/display-number" </dev/null >"$STATE/xvfb.log" 2>&1 &
+    record $! Xvfb
+    local xvfb=$!
+    wait_for "Xvfb to pick a display" display_number_written
+    alive "$xvfb" || {
+        say "Xvfb exited: $(cat "$STATE/xvfb.log")"
+        return 1
+    }
+    export DISPLAY=:$(cat "$STATE/display-number")
+}
+
+start_session_bus() {
+    dbus-daemon --session --fork --address="unix:path=$XDG_RUNTIME_DIR/bus" \
+        --print-address=1 --print-pid=1 </dev/null >"$STATE/dbus.out" 2>"$STATE/dbus.log"
+    export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$STATE/dbus.out")
+    record "$(sed -n 2p "$STATE/dbus.out")" dbus-daemon
+}
+
+start_accessibility_bus() {
+    /usr/libexec/at-spi-bus-launcher --launch-immediately </dev/null >"$STATE/at-spi.log" 2>&1 &
+    record $! at-spi-bus-launcher
+    # Asking for the name itself would let D-Bus activate a second launcher.
+    wait_for "the AT-SPI bus launcher to own org.a11y.Bus" bus_has_owner org.a11y.Bus
+    gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+        --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled '<true>' >/dev/null
+    wait_for "org.a11y.Status.IsEnabled to read back true" accessibility_enabled
+}
+
+start_window_manager() {
+    openbox --sm-disable </dev/null >"$STATE/openbox.log" 2>&1 &
+    record $! openbox
+    wait_for "openbox to manage the screen" window_manager_running
+}
+
+write_env() {
+    local name
+    {
+        for name in DISPLAY DBUS_SESSION_BUS_ADDRESS XDG_RUNTIME_DIR HOME XDG_CONFIG_HOME \
+            XDG_CACHE_HOME XDG_DATA_HOME NO_AT_BRIDGE QT_LINUX_ACCESSIBILITY_ALWAYS_ON; do
+            echo "export $name='${!name}'"
+        done
+        echo "unset GTK_A11Y WAYLAND_DISPLAY AT_SPI_BUS_ADDRESS XAUTHORITY"
+    } >"$STATE/env.new"
+    # The env file appears only once the desktop is whole.
+    mv "$STATE/env.new" "$STATE/env"
+}
+
+# The state dir goes with a failed start, so its logs are shown first.
+show_logs() {
+    local log
+    for log in "$STATE"/*.log; do
+        [[ -s $log ]] && { echo "--- $(basename "$log")"; tail -n 20 "$log"; } >&2
+    done
+    return 0
+}
+
+start() {
+    local began
+    began=$(now_ms)
+    resolve_state "$1"
+    if [[ -e $STATE/$MARKER ]]; then
+        if running; then
+            say "already running in $STATE"
+            return 0
+        fi
+        say "cleaning up a desktop that is no longer whole"
+        terminate
+        find "$STATE" -mindepth 1 -delete
+    elif [[ -n $(ls -A "$STATE") ]]; then
+        say "$STATE is not empty; give a new or empty STATE_DIR"
+        exit 1
+    fi
+    touch "$STATE/$MARKER"
+    trap 'say "start failed; stopping what it started"; show_logs; stop "$STATE"; exit 1' ERR
+    isolate_environment
+    start_x_server
+    start_session_bus
+    start_accessibility_bus
+    start_window_manager
+    write_env
+    trap - ERR
+    echo "headless desktop on $DISPLAY up in $(($(now_ms) - began)) ms; state in $STATE"
+}
+
+case ${1:-} in
+start) start "${2:-}" ;;
+stop) stop "${2:-}" ;;
+*) usage ;;
+esac

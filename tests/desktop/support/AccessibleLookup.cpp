@@ -1,0 +1,86 @@
+#include "AccessibleLookup.h"
+
+#include <atspi/atspi.h>
+
+#include <memory>
+
+namespace vantrel::testing {
+
+namespace {
+
+// Bounds a walk through a tree that changes or loops while it is read.
+constexpr int kMaxDepth = 64;
+constexpr int kMaxNodes = 20000;
+
+struct Unref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+using AccessiblePtr = std::unique_ptr<AtspiAccessible, Unref>;
+
+QString takeString(gchar* text) {
+    const QString result = QString::fromUtf8(text);
+    g_free(text);
+    return result;
+}
+
+AccessiblePtr childAt(AtspiAccessible* parent, int index) {
+    return AccessiblePtr(atspi_accessible_get_child_at_index(parent, index, nullptr));
+}
+
+AccessibleLookup::Node describe(AtspiAccessible* accessible, const QString& name,
+                                const QString& role) {
+    AccessibleLookup::Node node{name, role, {}, false};
+    if (AtspiComponent* component = atspi_accessible_get_component_iface(accessible)) {
+        if (AtspiRect* rect =
+                atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr)) {
+            node.extents = QRect(rect->x, rect->y, rect->width, rect->height);
+            g_free(rect);
+        }
+        g_object_unref(component);
+    }
+    if (AtspiStateSet* states = atspi_accessible_get_state_set(accessible)) {
+        node.showing = atspi_state_set_contains(states, ATSPI_STATE_SHOWING);
+        g_object_unref(states);
+    }
+    return node;
+}
+
+std::optional<AccessibleLookup::Node> search(AtspiAccessible* accessible, const QString& name,
+                                             const QString& role, int depth, int& budget) {
+    if (depth > kMaxDepth || --budget < 0)
+        return std::nullopt;
+    const QString nodeRole = takeString(atspi_accessible_get_role_name(accessible, nullptr));
+    const QString nodeName = takeString(atspi_accessible_get_name(accessible, nullptr));
+    if (nodeRole == role && (name.isEmpty() || nodeName == name))
+        return describe(accessible, nodeName, nodeRole);
+    const int children = atspi_accessible_get_child_count(accessible, nullptr);
+    for (int index = 0; index < children; ++index) {
+        if (AccessiblePtr child = childAt(accessible, index)) {
+            if (auto found = search(child.get(), name, role, depth + 1, budget))
+                return found;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<AccessibleLookup::Node> AccessibleLookup::find(qint64 pid, const QString& name,
+                                                             const QString& role) {
+    atspi_init();
+    AccessiblePtr desktop(atspi_get_desktop(0));
+    // Applications come and go between polls; a cached child list would miss them.
+    atspi_accessible_clear_cache(desktop.get());
+    const int applications = atspi_accessible_get_child_count(desktop.get(), nullptr);
+    for (int index = 0; index < applications; ++index) {
+        AccessiblePtr application = childAt(desktop.get(), index);
+        if (!application ||
+            qint64(atspi_accessible_get_process_id(application.get(), nullptr)) != pid)
+            continue;
+        int budget = kMaxNodes;
+        return search(application.get(), name, role, 0, budget);
+    }
+    return std::nullopt;
+}
+
+} // namespace vantrel::testing

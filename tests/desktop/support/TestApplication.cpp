@@ -1,0 +1,121 @@
+#include "TestApplication.h"
+
+#include "WaitUntil.h"
+#include "XcbDesktop.h"
+
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+
+#include <stdexcept>
+
+namespace vantrel::testing {
+
+namespace {
+
+QString optionValue(const QStringList& arguments, const QString& option, const QString& fallback) {
+    const qsizetype index = arguments.indexOf(option);
+    return index >= 0 && index + 1 < arguments.size() ? arguments[index + 1] : fallback;
+}
+
+// "ready paint=1,2,3,4 window=5,6,7,8" -> {paint: QRect(1,2,3,4), window: ...}
+QMap<QString, QRect> parseReadyLine(const QString& line) {
+    static const QRegularExpression field("(\\w+)=(-?\\d+),(-?\\d+),(\\d+),(\\d+)");
+    QMap<QString, QRect> rects;
+    for (const auto& match : field.globalMatch(line)) {
+        rects.insert(match.captured(1),
+                     QRect(match.captured(2).toInt(), match.captured(3).toInt(),
+                           match.captured(4).toInt(), match.captured(5).toInt()));
+    }
+    return rects;
+}
+
+} // namespace
+
+TestApplication TestApplication::gtk(const QStringList& arguments) {
+    return TestApplication("/usr/bin/python3",
+                           QStringList{VANTREL_SOURCE_DIR "/tests/desktop/apps/gtk_probe.py"} +
+                               arguments,
+                           optionValue(arguments, "--title", "Vantrel Probe"));
+}
+
+TestApplication TestApplication::qt(const QStringList& arguments) {
+    return TestApplication(VANTREL_QT_PROBE, arguments,
+                           optionValue(arguments, "--title", "Vantrel Qt Probe"));
+}
+
+TestApplication::TestApplication(const QString& program, const QStringList& arguments,
+                                 QString title)
+    : m_process(std::make_unique<QProcess>()), m_title(std::move(title)) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+    environment.insert("PYTHONDONTWRITEBYTECODE", "1");
+    m_process->setProcessEnvironment(environment);
+    m_process->start(program, arguments);
+    if (!m_process->waitForStarted())
+        fail("cannot start " + program + ": " + m_process->errorString());
+    waitForReadyLine();
+    waitForWindow();
+}
+
+TestApplication::TestApplication(TestApplication&&) noexcept = default;
+TestApplication& TestApplication::operator=(TestApplication&&) noexcept = default;
+
+TestApplication::~TestApplication() {
+    if (!m_process || m_process->state() == QProcess::NotRunning)
+        return;
+    // A closed stdin makes the probes quit on their own; TERM and KILL are for when they hang.
+    m_process->closeWriteChannel();
+    m_process->terminate();
+    if (!m_process->waitForFinished(10000)) {
+        m_process->kill();
+        m_process->waitForFinished();
+    }
+}
+
+qint64 TestApplication::pid() const {
+    return m_process ? m_process->processId() : 0;
+}
+
+void TestApplication::fail(const QString& what) const {
+    QString message = m_title + ": " + what;
+    if (m_process) {
+        message += "\nits stderr: " + QString::fromUtf8(m_process->readAllStandardError());
+    }
+    throw std::runtime_error(message.toStdString());
+}
+
+void TestApplication::waitForReadyLine() {
+    waitUntil(
+        [this] { return m_process->canReadLine() || m_process->state() == QProcess::NotRunning; });
+    const QString line = QString::fromUtf8(m_process->readLine()).trimmed();
+    if (!line.startsWith("ready "))
+        fail("no ready line; it said \"" + line + "\"");
+    m_reported = parseReadyLine(line);
+    if (!m_reported.contains("window"))
+        fail("no window in its ready line \"" + line + "\"");
+}
+
+void TestApplication::waitForWindow() {
+    const XcbDesktop desktop;
+    const bool mapped = waitUntil([&] {
+        for (const XcbDesktop::Window& window : desktop.clientWindows()) {
+            if (window.pid == pid() && window.title == m_title && window.viewable) {
+                m_windowId = window.id;
+                return true;
+            }
+        }
+        return false;
+    });
+    if (!mapped)
+        fail("its window was never mapped and managed");
+}
+
+std::optional<AccessibleLookup::Node>
+TestApplication::waitForAccessible(const QString& name, const QString& role) const {
+    std::optional<AccessibleLookup::Node> node;
+    waitUntil([&] { return (node = AccessibleLookup::find(pid(), name, role)).has_value(); });
+    return node;
+}
+
+} // namespace vantrel::testing

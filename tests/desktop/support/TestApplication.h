@@ -1,0 +1,57 @@
+#pragma once
+
+#include "AccessibleLookup.h"
+
+#include <QMap>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace vantrel::testing {
+
+// A probe application on the private desktop, started by pid and killed by pid when this goes.
+// The factories return once it has said "ready" and its window is mapped where it said; they
+// throw std::runtime_error (gtest reports it) when it does not get there.
+class TestApplication {
+  public:
+    // tests/desktop/apps/gtk_probe.py: "Vantrel Probe", a "Paint" button, a list, two entries.
+    static TestApplication gtk(const QStringList& arguments = {});
+    // vantrel_qt_probe: "Vantrel Qt Probe", a "Qt Button", a line edit, a list.
+    static TestApplication qt(const QStringList& arguments = {});
+
+    TestApplication(TestApplication&&) noexcept;
+    TestApplication& operator=(TestApplication&&) noexcept;
+    ~TestApplication();
+
+    qint64 pid() const;
+    quint32 windowId() const { return m_windowId; }
+    const QString& title() const { return m_title; }
+    // The client area, root coordinates, as the probe reported it.
+    QRect window() const { return reported("window"); }
+    // The GTK probe's solid-coloured "Paint" button, root coordinates.
+    QRect paintButton() const { return reported("paint"); }
+    // The Qt probe's "Qt Button", root coordinates.
+    QRect qtButton() const { return reported("button"); }
+    QRect reported(const QString& key) const { return m_reported.value(key); }
+
+    // Waits until the probe's AT-SPI tree holds a node with this name and role name.
+    std::optional<AccessibleLookup::Node> waitForAccessible(const QString& name,
+                                                            const QString& role) const;
+
+  private:
+    TestApplication(const QString& program, const QStringList& arguments, QString title);
+    void waitForReadyLine();
+    void waitForWindow();
+    [[noreturn]] void fail(const QString& what) const;
+
+    std::unique_ptr<QProcess> m_process;
+    QString m_title;
+    QMap<QString, QRect> m_reported;
+    quint32 m_windowId = 0;
+};
+
+} // namespace vantrel::testing
