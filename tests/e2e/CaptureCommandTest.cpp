@@ -53,11 +53,25 @@ TEST(CaptureCommand, BadInputIsAUsageErrorAndTouchesNothing) {
     EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
 }
 
-TEST(CaptureCommand, WithoutASceneItSaysThereIsNoDesktopBackend) {
+// Without a scene the real desktop is captured; where there is none to reach, one line says why.
+TEST(CaptureCommand, WithoutASceneOrADisplayItFailsWithTheReason) {
     VantrelProcess vantrel;
-    const auto result = vantrel.run({"capture", "--json"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains("no desktop backend")) << result.err.toStdString();
+    const struct {
+        QString environment;
+        QString reason;
+    } cases[] = {
+        {"env -u DISPLAY -u WAYLAND_DISPLAY", "DISPLAY is not set"},
+        {"env -u DISPLAY WAYLAND_DISPLAY=wayland-9", "X11 applications only"},
+        {"env -u WAYLAND_DISPLAY DISPLAY=:9876", ":9876"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.environment.toStdString());
+        const auto result = vantrel.runScript(c.environment + " \"$VANTREL\" capture --json");
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains(c.reason)) << result.err.toStdString();
+        EXPECT_EQ(result.err.count('\n'), 1) << result.err.toStdString();
+        EXPECT_TRUE(result.out.isEmpty());
+    }
 }
 
 TEST(CaptureCommand, TreeModeForOneRunLeavesTheStoredModeAlone) {

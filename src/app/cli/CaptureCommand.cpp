@@ -5,9 +5,11 @@
 #include "OverridingUserDefaults.h"
 #include "output/CaptureModeSettings.h"
 #include "platform/SystemClock.h"
+#include "platform/linux/LinuxDesktop.h"
 #include "platform/sim/SceneError.h"
 #include "platform/sim/SimDesktop.h"
 
+#include <QCoreApplication>
 #include <QCoro/QCoroTask>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,26 +44,59 @@ CaptureCommand::CaptureCommand(UserDefaults& defaults, NotificationCenter& cente
     : m_defaults(defaults), m_center(center) {}
 
 int CaptureCommand::run(const CaptureOptions& options, QTextStream& out, QTextStream& err) {
-    if (!options.scenePath) {
-        err << "vantrel capture: this system has no desktop backend yet; pass --scene FILE to "
-               "capture a simulated desktop\n";
-        return 1;
-    }
+    if (options.scenePath)
+        return runOnScene(*options.scenePath, options, out, err);
+    return runOnDesktop(options, out, err);
+}
+
+int CaptureCommand::runOnScene(const QString& scenePath, const CaptureOptions& options,
+                               QTextStream& out, QTextStream& err) {
     std::unique_ptr<SimDesktop> desktop;
     try {
-        desktop = SimDesktop::fromFile(*options.scenePath);
+        desktop = SimDesktop::fromFile(scenePath);
     } catch (const SceneError& error) {
         err << error.message() << "\n";
         return 2;
     }
+    const CaptureReport report = capture(*desktop, options);
+    return this->report(report, options, std::nullopt, out, err);
+}
 
+int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out,
+                                 QTextStream& err) {
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        err << (wayland ? "vantrel capture: this Wayland session has no X11 (Xwayland) display; "
+                          "Vantrel captures X11 applications only for now\n"
+                        : "vantrel capture: no display to capture (DISPLAY is not set); pass "
+                          "--scene FILE to capture a simulated desktop\n");
+        return 1;
+    }
+    if (wayland)
+        err << "vantrel capture: on Wayland only X11 applications (running through Xwayland) "
+               "can be captured\n";
+    QString reason;
+    const auto desktop = LinuxDesktop::open({QCoreApplication::applicationFilePath()}, reason);
+    if (!desktop) {
+        err << "vantrel capture: " << reason << "\n";
+        return 1;
+    }
+    const CaptureReport report = capture(*desktop, options);
+    // A payload that cannot outlive the command is a capture the user cannot paste.
+    const std::optional<QString> clipboardError =
+        report.ok ? desktop->handOffClipboard() : std::nullopt;
+    return this->report(report, options, clipboardError, out, err);
+}
+
+template <class Desktop>
+CaptureReport CaptureCommand::capture(Desktop& desktop, const CaptureOptions& options) {
     OverridingUserDefaults defaults(m_defaults);
     if (options.mode)
         defaults.overrideString(CaptureModeSettings::defaultsKey, rawValue(*options.mode));
     SystemClock clock;
-    CaptureSession session(desktop->platform(), defaults, m_center, clock, options.region);
+    CaptureSession session(desktop.platform(), defaults, m_center, clock, options.region);
     if (options.at)
-        desktop->moveMouse(*options.at);
+        desktop.moveMouse(*options.at);
 
     const bool fromMenu = options.frontWindow;
     const bool useRegion = options.region.has_value();
@@ -74,24 +109,30 @@ int CaptureCommand::run(const CaptureOptions& options, QTextStream& out, QTextSt
     if (outcome && !outcome->isSuccess())
         report.error = localizedDescription(outcome->error());
     report.bundle = report.ok ? session.lastBundle() : std::nullopt;
-    report.pasteboard = desktop->pasteboard().dump();
-    report.openedURLs = desktop->openedURLs();
+    report.pasteboard = desktop.pasteboard().dump();
+    report.openedURLs = desktop.openedURLs();
     m_lastReport = report;
-    return this->report(report, options, out, err);
+    return report;
 }
 
 // The capture has happened whether or not the pasteboard file can be written, so the report
 // still goes out in full; a failed file only turns the exit code into a failure.
 int CaptureCommand::report(const CaptureReport& report, const CaptureOptions& options,
-                           QTextStream& out, QTextStream& err) {
+                           const std::optional<QString>& clipboardError, QTextStream& out,
+                           QTextStream& err) {
     std::optional<QString> pasteboardOutError;
     if (options.pasteboardOut)
         pasteboardOutError = writePasteboard(*options.pasteboardOut, report.pasteboard);
     if (pasteboardOutError)
         err << "vantrel capture: could not write the pasteboard to " << *options.pasteboardOut
             << ": " << *pasteboardOutError << "\n";
+    if (clipboardError)
+        err << "vantrel capture: the payload could not be left on the clipboard: "
+            << *clipboardError << "\n";
     if (options.json) {
         QJsonObject object = report.toJson();
+        if (clipboardError)
+            object.insert(QStringLiteral("clipboardError"), *clipboardError);
         if (options.pasteboardOut)
             object.insert(QStringLiteral("pasteboardOutError"),
                           pasteboardOutError ? QJsonValue(*pasteboardOutError) : QJsonValue());
@@ -101,7 +142,7 @@ int CaptureCommand::report(const CaptureReport& report, const CaptureOptions& op
     } else {
         err << (report.error ? *report.error : report.status) << "\n";
     }
-    return report.ok && !pasteboardOutError ? 0 : 1;
+    return report.ok && !pasteboardOutError && !clipboardError ? 0 : 1;
 }
 
 } // namespace vantrel

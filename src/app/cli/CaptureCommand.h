@@ -21,8 +21,12 @@ class CaptureCommand final {
     const std::optional<CaptureReport>& lastReport() const { return m_lastReport; }
 
   private:
-    int report(const CaptureReport& report, const CaptureOptions& options, QTextStream& out,
-               QTextStream& err);
+    int runOnScene(const QString& scenePath, const CaptureOptions& options, QTextStream& out,
+                   QTextStream& err);
+    int runOnDesktop(const CaptureOptions& options, QTextStream& out, QTextStream& err);
+    template <class Desktop> CaptureReport capture(Desktop& desktop, const CaptureOptions& options);
+    int report(const CaptureReport& report, const CaptureOptions& options,
+               const std::optional<QString>& clipboardError, QTextStream& out, QTextStream& err);
 
     UserDefaults& m_defaults;
     NotificationCenter& m_center;

@@ -298,10 +298,9 @@ std::optional<QList<AtspiAccessible*>> AtspiAccessibility::childObjects(AtspiAcc
 
 QList<AtspiAccessible*> AtspiAccessibility::windowObjects(AtspiAccessible* application) {
     QList<AtspiAccessible*> windows;
-    for (AtspiAccessible* child : childObjects(application).value_or(QList<AtspiAccessible*>())) {
-        if (AtspiRoleMap::isWindowRole(roleName(child).value_or(QString())))
-            windows.append(child);
-    }
+    // Every top-level child is a window, whatever role its toolkit reports.
+    for (AtspiAccessible* child : childObjects(application).value_or(QList<AtspiAccessible*>()))
+        windows.append(child);
     return windows;
 }
 
@@ -354,7 +353,17 @@ AXReadResult AtspiAccessibility::readRole(AtspiAccessible* object) {
     const QString multi = AtspiRoleMap::axRole(*role, true);
     if (single != multi && hasState(object, ATSPI_STATE_MULTI_LINE).value_or(false))
         return success(multi);
+    if (single != u"AXWindow" && isTopLevel(object))
+        return success(QStringLiteral("AXWindow"));
     return success(single);
+}
+
+// Whatever role a toolkit gives it (Qt says "filler" for a plain top-level widget), a direct
+// child of an application is one of its windows.
+bool AtspiAccessibility::isTopLevel(AtspiAccessible* object) {
+    const auto parent =
+        ask(object, [&](GError** error) { return atspi_accessible_get_parent(object, error); });
+    return parent && *parent && roleName(adopt(*parent)) == u"application";
 }
 
 AXReadResult AtspiAccessibility::readRoleDescription(AtspiAccessible* object) {

@@ -75,6 +75,7 @@ class AtspiAccessibility final : public AccessibilityPlatform {
     AXReadResult readFocused(AtspiAccessible* object);
     AXReadResult readChildren(AtspiAccessible* object);
     AXReadResult readParent(AtspiAccessible* object);
+    bool isTopLevel(AtspiAccessible* object);
     AXReadResult readWindows(AtspiAccessible* object);
     AXReadResult readFocusedWindow(AtspiAccessible* object);
 

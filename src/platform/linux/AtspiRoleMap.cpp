@@ -94,10 +94,6 @@ QString AtspiRoleMap::axRole(const QString& atspiRole, bool multiLine) {
     return roleTable().value(atspiRole, camelCaseRole(atspiRole));
 }
 
-bool AtspiRoleMap::isWindowRole(const QString& atspiRole) {
-    return roleTable().value(atspiRole) == u"AXWindow";
-}
-
 bool AtspiRoleMap::isProtectedText(const QString& atspiRole) {
     return atspiRole == u"password text";
 }

@@ -11,8 +11,6 @@ namespace vantrel {
 struct AtspiRoleMap {
     // multiLine: the element has the MULTI_LINE state (a text area rather than a field).
     static QString axRole(const QString& atspiRole, bool multiLine);
-    // Roles an application's top-level children have when they are windows.
-    static bool isWindowRole(const QString& atspiRole);
     // Roles whose text must never be read.
     static bool isProtectedText(const QString& atspiRole);
 };

@@ -41,12 +41,13 @@ void take(ClipboardPayload& payload, const QString& type,
     }
 }
 
+// Rows go out at the tightest stride, so a view into a larger picture travels as its own pixels.
 void writeImage(QDataStream& stream, const QImage& image) {
-    const QImage pixels = image.format() == QImage::Format_Invalid ? QImage() : image;
-    stream << qint32(pixels.width()) << qint32(pixels.height()) << qint32(pixels.format())
-           << qint64(pixels.bytesPerLine());
-    stream.writeRawData(reinterpret_cast<const char*>(pixels.constBits()),
-                        static_cast<int>(pixels.sizeInBytes()));
+    const qint64 stride = (qint64(image.width()) * image.depth() + 31) / 32 * 4;
+    stream << qint32(image.width()) << qint32(image.height()) << qint32(image.format()) << stride;
+    for (int y = 0; y < image.height(); ++y)
+        stream.writeRawData(reinterpret_cast<const char*>(image.constScanLine(y)),
+                            static_cast<int>(stride));
 }
 
 std::optional<QImage> readImage(QDataStream& stream) {

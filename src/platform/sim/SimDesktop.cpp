@@ -31,6 +31,16 @@ Platform SimDesktop::platform() {
                     AppIdentity{m_scene.bundleName, m_scene.bundleIdentifier}};
 }
 
+void SimDesktop::raiseWindow(quint32 id) {
+    for (qsizetype i = 0; i < m_scene.windows.size(); ++i) {
+        if (m_scene.windows[i].id == id) {
+            m_scene.frontmost = m_scene.windows[i].pid;
+            m_scene.windows.move(i, 0);
+            return;
+        }
+    }
+}
+
 void SimDesktop::setShareableContentError(std::optional<PlatformError> error) {
     m_screenCapture.setShareableContentError(std::move(error));
 }

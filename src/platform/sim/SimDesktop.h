@@ -51,6 +51,8 @@ class SimDesktop final {
     void setCaptureImageError(std::optional<PlatformError> error);
     bool pressHotKey(quint32 id) { return m_input.pressHotKey(id); }
     void moveMouse(QPointF location) { m_input.moveMouse(location); }
+    // Brings the window to the front and makes its application the frontmost one.
+    void raiseWindow(quint32 id);
 
     // A screen as it looks, at its backing scale.
     QImage screenshot(qsizetype screenIndex) const;

@@ -42,12 +42,5 @@ TEST(AtspiRoleMap, ProtectsPasswordTextOnly) {
     EXPECT_FALSE(AtspiRoleMap::isProtectedText(QStringLiteral("text")));
 }
 
-TEST(AtspiRoleMap, CountsOnlyTopLevelKindsAsWindows) {
-    for (const char* role : {"frame", "window", "dialog", "alert"})
-        EXPECT_TRUE(AtspiRoleMap::isWindowRole(QString::fromUtf8(role))) << role;
-    for (const char* role : {"panel", "internal frame", "application", ""})
-        EXPECT_FALSE(AtspiRoleMap::isWindowRole(QString::fromUtf8(role))) << role;
-}
-
 } // namespace
 } // namespace vantrel

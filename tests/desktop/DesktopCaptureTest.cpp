@@ -1,0 +1,185 @@
+// Whole captures of real applications on the private desktop, as a user runs them from a shell:
+// the folder, the pixels, and a clipboard that other programs can still paste from once the
+// command has gone.
+#include "support/AccessibleLookup.h"
+#include "support/TestApplication.h"
+#include "support/VantrelProcess.h"
+#include "support/XcbDesktop.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace vantrel::testing {
+namespace {
+
+constexpr int screenHeight = 900; // the fixture's screen; --at and --region count y from its bottom
+const QColor paintColour(0x1e, 0x90, 0xff);
+const QByteArray secret = "hunter2-secret-pass";
+
+QString bottomLeft(QPoint point) {
+    return QString("%1,%2").arg(point.x()).arg(screenHeight - point.y());
+}
+
+QString bottomLeft(QRect rect) {
+    return QString("%1,%2,%3,%4")
+        .arg(rect.x())
+        .arg(screenHeight - rect.y() - rect.height())
+        .arg(rect.width())
+        .arg(rect.height());
+}
+
+QByteArray clipboard(const QString& target) {
+    QProcess xclip;
+    xclip.start("xclip", {"-selection", "clipboard", "-t", target, "-o"});
+    xclip.waitForFinished();
+    return xclip.readAllStandardOutput();
+}
+
+QJsonObject readJson(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+// Every node of a snapshot tree, depth first.
+void collect(const QJsonObject& node, QList<QJsonObject>& into) {
+    into.append(node);
+    for (const QJsonValue child : node["children"].toArray())
+        collect(child.toObject(), into);
+}
+
+QList<QJsonObject> nodesOf(const QJsonObject& report) {
+    QList<QJsonObject> nodes;
+    collect(readJson(report["bundle"]["accessibilityURL"].toString())["tree"].toObject(), nodes);
+    return nodes;
+}
+
+QRect frameOf(const QJsonObject& node) {
+    const QJsonObject frame = node["frame"].toObject();
+    return QRect(frame["x"].toInt(), frame["y"].toInt(), frame["width"].toInt(),
+                 frame["height"].toInt());
+}
+
+QStringList titlesMatching(const QList<QJsonObject>& nodes, const QRegularExpression& pattern) {
+    QStringList titles;
+    for (const QJsonObject& node : nodes) {
+        if (pattern.match(node["title"].toString()).hasMatch())
+            titles.append(node["title"].toString());
+    }
+    return titles;
+}
+
+QString everythingUnder(const QString& folder) {
+    QString text;
+    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (file.open(QIODevice::ReadOnly))
+            text += QString::fromUtf8(file.readAll());
+    }
+    return text;
+}
+
+int pixelsOfColour(const QImage& image, const QColor& colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == colour;
+    }
+    return count;
+}
+
+TEST(DesktopCapture, ABundleOverAGtkButtonIsWholeAndPastesAfterTheCommandExits) {
+    const TestApplication app = TestApplication::gtk();
+    ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
+    const QRect paint = app.paintButton();
+    VantrelProcess vantrel;
+    const auto result = vantrel.run({"capture", "--at", bottomLeft(paint.center()), "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QJsonObject report = result.json();
+
+    const QList<QJsonObject> nodes = nodesOf(report);
+    ASSERT_FALSE(nodes.isEmpty());
+    EXPECT_EQ(nodes.first()["role"].toString(), "AXButton");
+    EXPECT_EQ(nodes.first()["title"].toString(), "Paint");
+    const QRect frame = frameOf(nodes.first());
+    EXPECT_LE((frame.topLeft() - paint.topLeft()).manhattanLength(), 2);
+    EXPECT_LE(qAbs(frame.width() - paint.width()) + qAbs(frame.height() - paint.height()), 2);
+
+    // The window's picture, frame included, showing the button's own colour over its whole area.
+    const QImage screenshot(report["bundle"]["screenshotURL"].toString());
+    ASSERT_FALSE(screenshot.isNull());
+    EXPECT_GE(screenshot.width(), app.window().width());
+    EXPECT_LE(screenshot.width(), app.window().width() + 40);
+    EXPECT_GE(screenshot.height(), app.window().height());
+    EXPECT_NEAR(pixelsOfColour(screenshot, paintColour), paint.width() * paint.height(),
+                paint.width() * paint.height() / 10);
+
+    const QByteArray targets = clipboard("TARGETS");
+    for (const char* target : {"image/png", "UTF8_STRING", "text/plain;charset=utf-8"})
+        EXPECT_TRUE(targets.contains(target)) << target << "\n" << targets.constData();
+    EXPECT_EQ(QImage::fromData(clipboard("image/png"), "PNG").size(), screenshot.size());
+    EXPECT_EQ(QString::fromUtf8(clipboard("text/plain;charset=utf-8")),
+              report["pasteboard"][0]["public.utf8-plain-text"].toString());
+}
+
+TEST(DesktopCapture, AnAreaOverTheListKeepsOnlyTheRowsInIt) {
+    const TestApplication app = TestApplication::gtk();
+    const auto third = app.waitForAccessible("Row 3", "label");
+    const auto sixth = AccessibleLookup::find(app.pid(), "Row 6", "label");
+    ASSERT_TRUE(third && sixth);
+    const QRect area(third->extents.left() + 10, third->extents.top(), 200,
+                     sixth->extents.bottom() - third->extents.top() + 1);
+    VantrelProcess vantrel;
+    const auto result = vantrel.run({"capture", "--region", bottomLeft(area), "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QJsonObject report = result.json();
+    EXPECT_EQ(titlesMatching(nodesOf(report), QRegularExpression("^Row \\d+$")),
+              (QStringList{"Row 3", "Row 4", "Row 5", "Row 6"}));
+    EXPECT_EQ(QImage(report["bundle"]["screenshotURL"].toString()).size(), area.size());
+}
+
+// A Qt application, in tree mode: the JSON is on the clipboard as its own type.
+TEST(DesktopCapture, TreeModeOverAQtButtonPutsTheJsonOnTheClipboard) {
+    const TestApplication app = TestApplication::qt();
+    ASSERT_TRUE(app.waitForAccessible("Qt Button", "push button"));
+    VantrelProcess vantrel;
+    const auto result = vantrel.run(
+        {"capture", "--mode", "tree", "--at", bottomLeft(app.qtButton().center()), "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QJsonObject tree = QJsonDocument::fromJson(clipboard("application/json")).object();
+    EXPECT_EQ(tree["tree"]["role"].toString(), "AXButton");
+    EXPECT_EQ(tree["tree"]["title"].toString(), "Qt Button");
+    EXPECT_TRUE(clipboard("TARGETS").contains("UTF8_STRING"));
+    EXPECT_FALSE(clipboard("TARGETS").contains("image/png"));
+}
+
+TEST(DesktopCapture, APasswordsTextGoesNowhere) {
+    const TestApplication app = TestApplication::gtk();
+    const auto password = app.waitForAccessible("", "password text");
+    ASSERT_TRUE(password);
+    const QStringList runs[] = {
+        {"--at", bottomLeft(password->extents.center())},
+        {"--mode", "tree", "--at", bottomLeft(password->extents.center())},
+        {"--region", bottomLeft(app.window())},
+    };
+    for (const QStringList& run : runs) {
+        SCOPED_TRACE(run.join(' ').toStdString());
+        VantrelProcess vantrel;
+        const auto result = vantrel.run(QStringList{"capture", "--json"} + run);
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_TRUE(result.out.contains("AXSecureTextField"));
+        EXPECT_FALSE(result.out.contains(secret));
+        EXPECT_FALSE(everythingUnder(vantrel.home()).contains(secret));
+        EXPECT_FALSE(clipboard("UTF8_STRING").contains(secret));
+        EXPECT_FALSE(clipboard("application/json").contains(secret));
+    }
+}
+
+} // namespace
+} // namespace vantrel::testing
