@@ -1,0 +1,232 @@
+// What every backend must do, written once and run against the simulated desktop and against the
+// X11 backend on the private desktop: the same calls, the same answers.
+#include "platform/AccessibilityPlatform.h"
+#include "platform/ScreenCapturePlatform.h"
+#include "platform/ScreenList.h"
+#include "platform/WindowServer.h"
+#include "platform/linux/LinuxDesktop.h"
+#include "platform/sim/SceneLoader.h"
+#include "platform/sim/SimDesktop.h"
+#include "support/TestApplication.h"
+#include "support/WaitUntil.h"
+
+#include <QCoro/QCoroTask>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace vantrel::testing {
+namespace {
+
+// A window of the desktop under test with one known button, in top-left global points.
+struct KnownWindow {
+    qint64 pid = 0;
+    QString title;
+    QString buttonTitle;
+    QRectF button;
+};
+
+class SimContract {
+  public:
+    SimContract()
+        : m_desktop(SceneLoader::fromJson(R"({
+            "screens": [{"frame": [0, 0, 1440, 900], "scale": 2, "number": 7}],
+            "mouse": [10, 10], "frontmost": 41,
+            "apps": [{"pid": 41, "name": "Front"}, {"pid": 42, "name": "Back"}],
+            "windows": [
+              {"id": 1, "pid": 41, "title": "Vantrel Probe", "bounds": [120, 90, 800, 600],
+               "ax": {"role": "AXWindow", "title": "Vantrel Probe", "frame": [120, 90, 800, 600],
+                      "children": [{"role": "AXGroup", "frame": [120, 130, 800, 560], "children": [
+                        {"role": "AXButton", "title": "Paint", "frame": [132, 144, 160, 60]}]}]}},
+              {"id": 2, "pid": 42, "title": "Back Probe", "bounds": [960, 100, 400, 300],
+               "ax": {"role": "AXWindow", "title": "Back Probe", "frame": [960, 100, 400, 300],
+                      "children": [{"role": "AXButton", "title": "Paint", "frame": [972, 154, 160, 60]}]}}
+            ]})")) {}
+
+    Platform platform() { return m_desktop.platform(); }
+    KnownWindow front() const { return {41, "Vantrel Probe", "Paint", {132, 144, 160, 60}}; }
+    KnownWindow back() const { return {42, "Back Probe", "Paint", {972, 154, 160, 60}}; }
+    void raise(const KnownWindow& window) { m_desktop.raiseWindow(window.pid == 41 ? 1 : 2); }
+    std::optional<QString> publishPasteboard() { return std::nullopt; }
+    QString readBack(const QString& type) const {
+        const QJsonObject item = m_desktop.pasteboard().dump().first().toObject();
+        return item[type == "text/uri-list" ? Pasteboard::fileURLType : Pasteboard::plainTextType]
+            .toString();
+    }
+
+  private:
+    SimDesktop m_desktop;
+};
+
+class LinuxContract {
+  public:
+    LinuxContract()
+        : m_back(TestApplication::gtk(
+              {"--title", "Back Probe", "--x", "960", "--y", "100", "--size", "400x300"})),
+          m_front(TestApplication::gtk()) {
+        QString reason;
+        m_desktop = LinuxDesktop::open({QStringLiteral(VANTREL_BINARY)}, reason);
+        if (!m_desktop)
+            throw std::runtime_error(reason.toStdString());
+        m_front.waitForAccessible("Paint", "push button");
+        m_back.waitForAccessible("Paint", "push button");
+    }
+
+    Platform platform() { return m_desktop->platform(); }
+    KnownWindow front() const { return known(m_front); }
+    KnownWindow back() const { return known(m_back); }
+    // Raised the way a user does it, through the window manager.
+    void raise(const KnownWindow& window) {
+        const TestApplication& app = window.pid == m_front.pid() ? m_front : m_back;
+        QProcess::execute("xdotool", {"windowactivate", "--sync", QString::number(app.windowId())});
+        auto& windows = m_desktop->platform().windowServer;
+        waitUntil([&] {
+            const auto list = windows.onScreenWindows();
+            return list && !list->isEmpty() && list->first().name == window.title;
+        });
+    }
+    std::optional<QString> publishPasteboard() { return m_desktop->handOffClipboard(); }
+    QString readBack(const QString& type) const {
+        QProcess xclip;
+        xclip.start("xclip", {"-selection", "clipboard", "-t", type, "-o"});
+        xclip.waitForFinished();
+        return QString::fromUtf8(xclip.readAllStandardOutput());
+    }
+
+  private:
+    static KnownWindow known(const TestApplication& app) {
+        return {app.pid(), app.title(), "Paint", QRectF(app.paintButton())};
+    }
+
+    TestApplication m_back;
+    TestApplication m_front;
+    std::unique_ptr<LinuxDesktop> m_desktop;
+};
+
+template <class Desktop> class BackendContract : public ::testing::Test {
+  protected:
+    BackendContract() { desktop.raise(desktop.front()); }
+
+    AXReadResult read(AXElement element, const char* attribute) {
+        return platform.accessibility.copyAttributeValue(element, attribute);
+    }
+    QString text(AXElement element, const char* attribute) {
+        const AXReadResult result = read(element, attribute);
+        const auto* value = std::get_if<QString>(&result.value);
+        return result.succeeded() && value ? *value : QString();
+    }
+    QRectF frame(AXElement element) {
+        const auto position = unpackPoint(read(element, "AXPosition").value);
+        const auto size = unpackSize(read(element, "AXSize").value);
+        return position && size ? QRectF(*position, *size) : QRectF();
+    }
+    std::optional<quint32> windowID(const QString& title) {
+        const ShareableContent content =
+            QCoro::waitFor(platform.screenCapture.shareableContent(true, true));
+        for (const ShareableWindow& window : content.windows) {
+            if (window.title == title)
+                return window.windowID;
+        }
+        return std::nullopt;
+    }
+
+    Desktop desktop;
+    Platform platform = desktop.platform();
+};
+
+bool near(const QRectF& actual, const QRectF& expected) {
+    const QPointF offset = actual.topLeft() - expected.topLeft();
+    return qAbs(offset.x()) <= 2 && qAbs(offset.y()) <= 2 &&
+           qAbs(actual.width() - expected.width()) <= 2 &&
+           qAbs(actual.height() - expected.height()) <= 2;
+}
+
+using Backends = ::testing::Types<SimContract, LinuxContract>;
+class BackendNames {
+  public:
+    template <class T> static std::string GetName(int) {
+        return std::is_same_v<T, SimContract> ? "Sim" : "X11";
+    }
+};
+TYPED_TEST_SUITE(BackendContract, Backends, BackendNames);
+
+TYPED_TEST(BackendContract, TheDeepestElementAtAPointIsTheButtonAtItsFrame) {
+    const KnownWindow front = this->desktop.front();
+    auto& accessibility = this->platform.accessibility;
+    const QPointF centre = front.button.center();
+    const auto element =
+        accessibility.elementAtPosition(accessibility.systemWideElement(), centre.x(), centre.y());
+    ASSERT_TRUE(element);
+    EXPECT_EQ(this->text(*element, "AXRole"), "AXButton");
+    EXPECT_EQ(this->text(*element, "AXTitle"), front.buttonTitle);
+    EXPECT_TRUE(near(this->frame(*element), front.button))
+        << qPrintable(QString("%1,%2 %3×%4")
+                          .arg(this->frame(*element).x())
+                          .arg(this->frame(*element).y())
+                          .arg(this->frame(*element).width())
+                          .arg(this->frame(*element).height()));
+
+    // Up through the parents to its window, which its application lists.
+    AXElement window = *element;
+    for (int hops = 0; hops < 10 && this->text(window, "AXRole") != "AXWindow"; ++hops)
+        window = std::get<AXElement>(this->read(window, "AXParent").value);
+    EXPECT_EQ(this->text(window, "AXTitle"), front.title);
+    const auto windows = this->read(accessibility.applicationElement(front.pid), "AXWindows");
+    EXPECT_TRUE(std::get<QList<AXElement>>(windows.value).contains(window));
+}
+
+TYPED_TEST(BackendContract, TheWindowListRunsFrontToBackAndFollowsARaise) {
+    const auto order = [&] {
+        QStringList titles;
+        const auto windows = this->platform.windowServer.onScreenWindows();
+        for (const WindowListEntry& entry : windows.value())
+            titles.append(entry.name.value_or(QString()));
+        return titles;
+    };
+    const KnownWindow front = this->desktop.front(), back = this->desktop.back();
+    EXPECT_LT(order().indexOf(front.title), order().indexOf(back.title))
+        << qPrintable(order().join(", "));
+    this->desktop.raise(back);
+    EXPECT_LT(order().indexOf(back.title), order().indexOf(front.title))
+        << qPrintable(order().join(", "));
+    EXPECT_EQ(this->platform.windowServer.frontmostApplication().value().pid, back.pid);
+
+    const WindowListEntry entry = this->platform.windowServer.onScreenWindows()->first();
+    EXPECT_EQ(entry.ownerPid, back.pid);
+    EXPECT_EQ(entry.layer, 0);
+    EXPECT_TRUE(entry.bounds->contains(back.button));
+}
+
+TYPED_TEST(BackendContract, PicturesAreThePointsOfWhatTheyShowTimesTheScale) {
+    const QList<ScreenInfo> screens = this->platform.screens.screens();
+    ASSERT_FALSE(screens.isEmpty());
+    const ScreenInfo primary = screens.first();
+    EXPECT_EQ(primary.frame.topLeft(), QPointF(0, 0)) << "the first screen holds the origin";
+    const double scale = primary.backingScale;
+    const auto picture = [&](ContentFilter filter, QSizeF points) {
+        const int width = qRound(points.width() * scale), height = qRound(points.height() * scale);
+        return QCoro::waitFor(this->platform.screenCapture.captureImage(
+            filter, StreamConfiguration{width, height, true, false}));
+    };
+    EXPECT_EQ(picture(DisplayFilter{primary.number.value(), {}}, primary.frame.size()).size(),
+              (primary.frame.size() * scale).toSize());
+
+    const KnownWindow front = this->desktop.front();
+    const auto id = this->windowID(front.title);
+    ASSERT_TRUE(id);
+    const QRectF bounds = this->platform.windowServer.onScreenWindows()->first().bounds.value();
+    EXPECT_EQ(picture(WindowFilter{*id}, bounds.size()).size(), (bounds.size() * scale).toSize());
+}
+
+TYPED_TEST(BackendContract, AnotherProgramReadsThePasteboardBack) {
+    Pasteboard& pasteboard = this->platform.pasteboard;
+    const QUrl file = QUrl::fromLocalFile("/tmp/contract ü/capture.md");
+    pasteboard.clearContents();
+    pasteboard.writeObjects({file});
+    pasteboard.setString("contract · ünïcode", Pasteboard::plainTextType);
+    ASSERT_EQ(this->desktop.publishPasteboard(), std::nullopt);
+    EXPECT_EQ(this->desktop.readBack("UTF8_STRING"), "contract · ünïcode");
+    EXPECT_EQ(QUrl(this->desktop.readBack("text/uri-list").trimmed()), file);
+}
+
+} // namespace
+} // namespace vantrel::testing
