@@ -69,9 +69,13 @@ fuzz: fuzz-deps
 	        || exit 1; \
 	done
 
-bench: build-release
-	cmake --build --preset default --target capture_bench
+# The desktop half runs on a private headless desktop; maim is only its yardstick.
+bench: build-release desktop-deps
+	$(call install-missing,maim)
+	cmake --build --preset default --target capture_bench desktop_floor_bench atspi_walk_bench \
+	    x11_capture_bench
 	./build/release/bench/capture_bench
+	bench/desktop_bench.sh build/release
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
