@@ -6,6 +6,7 @@
 #include "support/VantrelProcess.h"
 #include "support/XcbDesktop.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
@@ -167,6 +168,7 @@ TEST(DesktopCapture, APasswordsTextGoesNowhere) {
         {"--at", bottomLeft(password->extents.center())},
         {"--mode", "tree", "--at", bottomLeft(password->extents.center())},
         {"--region", bottomLeft(app.window())},
+        {"--front-window"},
     };
     for (const QStringList& run : runs) {
         SCOPED_TRACE(run.join(' ').toStdString());
@@ -178,6 +180,42 @@ TEST(DesktopCapture, APasswordsTextGoesNowhere) {
         EXPECT_FALSE(everythingUnder(vantrel.home()).contains(secret));
         EXPECT_FALSE(clipboard("UTF8_STRING").contains(secret));
         EXPECT_FALSE(clipboard("application/json").contains(secret));
+    }
+}
+
+void setAccessibilityEnabled(bool enabled) {
+    QProcess gdbus;
+    gdbus.setStandardOutputFile(QProcess::nullDevice());
+    gdbus.start("gdbus", {"call", "--session", "--dest", "org.a11y.Bus", "--object-path",
+                          "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
+                          "org.a11y.Status", "IsEnabled", enabled ? "<true>" : "<false>"});
+    gdbus.waitForFinished();
+}
+
+// Without assistive technologies switched on, or without a session bus to ask, the capture fails
+// with the permission error in the desktop's words and leaves the clipboard as it was.
+TEST(DesktopCapture, WithoutAccessibilityItFailsCleanly) {
+    const TestApplication app = TestApplication::gtk();
+    ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
+    const QString at = bottomLeft(app.paintButton().center());
+    const QString runs[] = {
+        "\"$VANTREL\" capture --at " + at,
+        "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent \"$VANTREL\" capture --at " + at,
+    };
+    for (const QString& run : runs) {
+        SCOPED_TRACE(run.toStdString());
+        QProcess::execute("bash",
+                          {"-c", "echo before | xclip -selection clipboard >/dev/null 2>&1"});
+        setAccessibilityEnabled(run.startsWith("DBUS") ? true : false);
+        VantrelProcess vantrel;
+        const auto result = vantrel.runScript(run);
+        setAccessibilityEnabled(true);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains("needs Accessibility access. Enable it in your desktop's "
+                                        "accessibility settings"))
+            << result.err.toStdString();
+        EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
+        EXPECT_EQ(clipboard("UTF8_STRING"), "before\n");
     }
 }
 
