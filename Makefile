@@ -5,7 +5,7 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qcoro-qt6-dev libgtest
             libxcb-xkb-dev libxcb-keysyms1-dev
 # The private headless desktop the desktop tests start: X server, buses, window manager, test apps.
 DESKTOP_PACKAGES := xvfb xauth dbus dbus-x11 at-spi2-core openbox python3-gi gir1.2-gtk-3.0 \
-            gir1.2-atspi-2.0 xclip xdotool x11-utils qt6-qpa-plugins
+            gir1.2-atspi-2.0 xclip xdotool x11-utils qt6-qpa-plugins libglib2.0-bin procps
 # Only `make fuzz` needs clang and its libFuzzer runtime.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
