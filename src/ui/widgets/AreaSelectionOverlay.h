@@ -1,0 +1,43 @@
+#pragma once
+
+#include "input/RegionSelecting.h"
+#include "input/RegionSelectionController.h"
+#include "input/RegionSelectionSurfaces.h"
+
+#include <QHash>
+#include <QImage>
+#include <QPointer>
+
+namespace vantrel {
+
+class RegionSelectionWindow;
+class ScreenCapturePlatform;
+class ScreenList;
+
+// The drag overlay behind the area command, one window per screen. Where windows cannot be
+// translucent (X11 without a compositor) it freezes each screen first and dims the picture.
+class AreaSelectionOverlay final : public RegionSelecting, private RegionSelectionSurfaces {
+  public:
+    enum class Backdrop { Translucent, FrozenScreens };
+
+    AreaSelectionOverlay(const ScreenList& screens, ScreenCapturePlatform& screenCapture,
+                         Backdrop backdrop);
+    ~AreaSelectionOverlay() override;
+
+    QCoro::Task<std::optional<QRectF>> selectRegion() override;
+
+  private:
+    QCoro::Task<> freezeScreens();
+    void presentPanel(std::shared_ptr<RegionSelectionView> view, const ScreenInfo& screen) override;
+    void removePanels() override;
+
+    const ScreenList& m_screens;
+    ScreenCapturePlatform& m_screenCapture;
+    Backdrop m_backdrop;
+    RegionSelectionController m_controller;
+    QHash<quint32, QImage> m_frozenScreens;
+    QList<QPointer<RegionSelectionWindow>> m_windows;
+    quint64 m_latestRequest = 0;
+};
+
+} // namespace vantrel
