@@ -1,6 +1,6 @@
 // Runs every test inside a private HOME and XDG tree, on Qt's offscreen platform, so nothing
 // touches the real home folder or needs a display.
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_DATA_HOME", root + "/.local/share");
     qputenv("XDG_DESKTOP_DIR", root + "/Desktop");
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

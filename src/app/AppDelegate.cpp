@@ -4,15 +4,20 @@
 #include "input/RegionSelecting.h"
 #include "input/ToastShowing.h"
 #include "output/AgentPasteTargetSettings.h"
+#include "output/BundlePasteboardFormatSettings.h"
 #include "output/CaptureModeSettings.h"
 #include "platform/AccessibilityPlatform.h"
 #include "platform/Clock.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
 #include "platform/ScreenCapturePlatform.h"
 #include "platform/ScreenList.h"
 #include "platform/StandardLocations.h"
+#include "platform/Updater.h"
+#include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "screen/SystemPermissionsService.h"
+#include "ui/StatusMenuBuilder.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -36,7 +41,7 @@ QCoro::Task<> runCopy(QPointer<AppDelegate> delegate, bool fromMenu, bool useReg
 } // namespace
 
 AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
-    : QObject(parent), m_deps(dependencies),
+    : QObject(parent), m_deps(dependencies), m_hotKeys(m_deps.platform.hotKeys),
       m_lastCaptureMouseLocation(m_deps.platform.screens.mouseLocation()),
       m_lastStatus(QStringLiteral("Ready. Set mode in menu, then press ") +
                    m_deps.platform.vocabulary.copyHotKey + QStringLiteral(".")) {}
@@ -65,6 +70,11 @@ void AppDelegate::copyRegionFromHotKey() {
 }
 
 void AppDelegate::startCopy(bool fromMenu, bool useRegion) {
+    if (useRegion && m_areaCaptureUnavailable) {
+        setLastStatus(*m_areaCaptureUnavailable);
+        m_deps.toast.show(*m_areaCaptureUnavailable);
+        return;
+    }
     runCopy(QPointer<AppDelegate>(this), fromMenu, useRegion);
 }
 
@@ -174,6 +184,213 @@ void AppDelegate::openLatestBundle() {
         return;
     }
     m_deps.platform.workspace.openURL(QUrl::fromLocalFile(latest + QStringLiteral("/")));
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    startMouseTracking();
+    refreshStatusItemPresentation();
+    rebuildStatusMenu();
+    const SystemPermissionsService::State shownPermissions = m_deps.permissions.state();
+    m_deps.permissions.startMonitoring();
+    // The flag is written but never consulted: the assistant opens whenever a permission is
+    // missing.
+    if (m_deps.platform.accessibility.isProcessTrusted() && isScreenRecordingGranted())
+        m_deps.defaults.setBool(onboardingCompletedKey, true);
+    else
+        showOnboarding();
+    installObservers();
+    // The monitor's first poll can finish before the observers exist; its news must not be lost.
+    if (m_deps.permissions.state() != shownPermissions)
+        onPermissionsChanged();
+    m_deps.platform.updater.start();
+
+    QPointer<AppDelegate> weakSelf(this);
+    m_hotKeys.onCopy = [weakSelf] {
+        if (weakSelf)
+            weakSelf->copyFromHotKey();
+    };
+    m_hotKeys.onRegionCopy = [weakSelf] {
+        if (weakSelf)
+            weakSelf->copyRegionFromHotKey();
+    };
+    m_hotKeys.registerHotKeys();
+}
+
+void AppDelegate::applicationWillTerminate() {
+    m_hotKeys.unregisterHotKeys();
+    if (m_mouseMonitor)
+        m_deps.platform.mouseMonitor.removeMonitor(*m_mouseMonitor);
+    m_mouseMonitor.reset();
+}
+
+void AppDelegate::applicationDidBecomeActive() {
+    m_deps.permissions.resetPromptFlags();
+    updatePermissionStatus();
+    rebuildStatusMenu();
+}
+
+void AppDelegate::rebuildStatusMenu() {
+    const SystemPermissionsService::State permissions = m_deps.permissions.state();
+    const StatusMenuBuilder::State state{permissions.accessibility, permissions.screenRecording,
+                                         CaptureModeSettings::primaryMode(m_deps.defaults),
+                                         AgentPasteTargetSettings::target(m_deps.defaults)};
+    m_statusMenu = StatusMenuBuilder::build(state, m_deps.platform.vocabulary);
+    Q_EMIT statusMenuChanged();
+}
+
+void AppDelegate::refreshStatusItemPresentation() {
+    m_toolTip = StatusMenuBuilder::toolTip(AgentPasteTargetSettings::target(m_deps.defaults),
+                                           m_deps.platform.vocabulary);
+    Q_EMIT toolTipChanged();
+}
+
+void AppDelegate::perform(const StatusMenuItem& item) {
+    switch (item.action) {
+    case StatusMenuAction::none:
+        return;
+    case StatusMenuAction::setCaptureMode:
+        return setCaptureMode(item.argument);
+    case StatusMenuAction::setAgentPasteTarget:
+        return setAgentPasteTarget(item.argument);
+    case StatusMenuAction::copyNow:
+        return copyNowFromMenu();
+    case StatusMenuAction::copyRegion:
+        return copyRegionFromMenu();
+    case StatusMenuAction::openLatestBundle:
+        return openLatestBundle();
+    case StatusMenuAction::showAbout:
+        return showAboutPanel();
+    case StatusMenuAction::showOnboarding:
+        return showOnboarding();
+    case StatusMenuAction::openSettings:
+        return openSettings();
+    case StatusMenuAction::openProductPage:
+        return openWebPage(QStringLiteral("/vantrel/"));
+    case StatusMenuAction::openDocumentation:
+        return openWebPage(QStringLiteral("/vantrel/documentation/"));
+    case StatusMenuAction::openFeedbackPage:
+        return openWebPage(QStringLiteral("/contact-us/"));
+    case StatusMenuAction::checkForUpdates:
+        return checkForUpdatesFromMenu();
+    case StatusMenuAction::openMoreApps:
+        return openWebPage(QStringLiteral("/"));
+    case StatusMenuAction::quit:
+        Q_EMIT quitRequested();
+        return;
+    }
+}
+
+void AppDelegate::setCaptureMode(const QString& rawMode) {
+    const std::optional<CaptureMode> mode = captureModeFromRaw(rawMode);
+    if (!mode)
+        return;
+    CaptureModeSettings::setPrimaryMode(m_deps.defaults, m_deps.center, *mode);
+    rebuildStatusMenu();
+    refreshStatusItemPresentation();
+    setLastStatus(QStringLiteral("Mode set to ") + menuTitle(*mode) + QStringLiteral(". Press ") +
+                  m_deps.platform.vocabulary.copyHotKey + QStringLiteral(" over the target UI."));
+}
+
+void AppDelegate::setAgentPasteTarget(const QString& rawAgent) {
+    const std::optional<AgentPasteTarget> agent = agentPasteTargetFromRaw(rawAgent);
+    if (!agent)
+        return;
+    AgentPasteTargetSettings::setTarget(m_deps.defaults, m_deps.center, *agent);
+    rebuildStatusMenu();
+    refreshStatusItemPresentation();
+    const PlatformVocabulary& words = m_deps.platform.vocabulary;
+    setLastStatus(QStringLiteral("Paste to ") + title(*agent) + QStringLiteral(". Press ") +
+                  words.copyHotKey + QStringLiteral(", then ") + words.pasteKey +
+                  QStringLiteral("."));
+}
+
+void AppDelegate::updatePermissionStatus() {
+    const bool trusted = m_deps.platform.accessibility.isProcessTrusted();
+    const bool recording = isScreenRecordingGranted();
+    const QString accessibility =
+        trusted ? QStringLiteral("Accessibility ✓") : QStringLiteral("Accessibility ✗");
+    const QString screen =
+        recording ? QStringLiteral("Screen Recording ✓") : QStringLiteral("Screen Recording ✗");
+    const QString mode = menuTitle(CaptureModeSettings::primaryMode(m_deps.defaults));
+    // Ready is tested again, as the permissions may have changed in between.
+    if (m_deps.platform.accessibility.isProcessTrusted() && isScreenRecordingGranted()) {
+        setLastStatus(QStringLiteral("Ready. ") + accessibility + QStringLiteral(", ") + screen +
+                      QStringLiteral(". Mode: ") + mode + QStringLiteral(". Press ") +
+                      m_deps.platform.vocabulary.copyHotKey + QStringLiteral("."));
+    } else {
+        setLastStatus(accessibility + QStringLiteral(", ") + screen +
+                      QStringLiteral(". Grant missing access in System Settings — Vantrel "
+                                     "picks it up on its own."));
+    }
+}
+
+bool AppDelegate::isScreenRecordingGranted() const {
+    return m_deps.permissions.state().screenRecording ||
+           m_deps.platform.screenCapture.preflightScreenCaptureAccess();
+}
+
+void AppDelegate::installObservers() {
+    observe(SystemPermissionsService::didChangeNotification, &AppDelegate::onPermissionsChanged);
+    observe(CaptureModeSettings::modeDidChangeNotification, &AppDelegate::onCaptureModeChanged);
+    observe(BundlePasteboardFormatSettings::formatDidChangeNotification,
+            &AppDelegate::rebuildStatusMenu);
+    observe(AgentPasteTargetSettings::targetDidChangeNotification,
+            &AppDelegate::onAgentPasteTargetChanged);
+}
+
+void AppDelegate::observe(const QString& notification, void (AppDelegate::*handler)()) {
+    QPointer<AppDelegate> weakSelf(this);
+    m_deps.center.addObserver(notification, [weakSelf, handler] {
+        if (weakSelf)
+            (weakSelf.data()->*handler)();
+    });
+}
+
+void AppDelegate::onPermissionsChanged() {
+    updatePermissionStatus();
+    rebuildStatusMenu();
+}
+
+void AppDelegate::onCaptureModeChanged() {
+    rebuildStatusMenu();
+    refreshStatusItemPresentation();
+}
+
+void AppDelegate::onAgentPasteTargetChanged() {
+    rebuildStatusMenu();
+    refreshStatusItemPresentation();
+}
+
+void AppDelegate::openSettings() {
+    Q_EMIT messageRequested(QStringLiteral("Vantrel Settings"), settingsWhereabouts());
+}
+
+void AppDelegate::showOnboarding() {
+    Q_EMIT messageRequested(QStringLiteral("Vantrel Setup"), settingsWhereabouts());
+}
+
+void AppDelegate::showAboutPanel() {
+    Q_EMIT aboutRequested();
+}
+
+void AppDelegate::checkForUpdatesFromMenu() {
+    m_deps.platform.updater.checkForUpdates();
+}
+
+void AppDelegate::openWebPage(const QString& path) {
+    m_deps.platform.workspace.openURL(QUrl(website + path));
+}
+
+QString AppDelegate::settingsWhereabouts() const {
+    const PlatformVocabulary& words = m_deps.platform.vocabulary;
+    return QStringLiteral("This version has no settings window yet. Choose the capture mode and "
+                          "the agent in the Vantrel menu, or in a terminal:\n"
+                          "  vantrel settings              shows every setting\n"
+                          "  vantrel settings NAME VALUE   changes one (mode, agent, "
+                          "pasteboard-format, bundle-format)\n"
+                          "Vantrel reads the screen and the interface of other applications; "
+                          "if a capture says access is missing, turn it on in ") +
+           words.accessibilitySettingsPath + QStringLiteral(".");
 }
 
 } // namespace vantrel

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "CaptureOutcome.h"
+#include "input/HotKeyManager.h"
 #include "output/CaptureMode.h"
 #include "platform/MouseMonitor.h"
+#include "ui/StatusMenu.h"
 
 #include <QCoro/QCoroTask>
 #include <QObject>
@@ -15,6 +17,7 @@ namespace vantrel {
 
 class ClipCoordinator;
 class Clock;
+class NotificationCenter;
 class RegionSelecting;
 class SystemPermissionsService;
 class ToastShowing;
@@ -22,9 +25,11 @@ class UserDefaults;
 struct Platform;
 struct PlatformVocabulary;
 
-// The capture side of the application: the four ways to start a capture, the one command that
-// runs it, the status line that reports every step, the toast, the jump to the privacy pane after
-// a permission failure, and the remembered cursor position menu commands capture at.
+// The application: its start-up and shutdown, the status menu and tooltip as data, the mode and
+// agent choices, the permission status line, and the capture side: the four ways to start a
+// capture, the one command that runs it, the status line that reports every step, the toast, the
+// jump to the privacy pane after a permission failure, and the remembered cursor position menu
+// commands capture at. Windows and dialogs are asked for through signals; views show them.
 class AppDelegate final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString lastStatus READ lastStatus NOTIFY lastStatusChanged)
@@ -35,7 +40,8 @@ class AppDelegate final : public QObject {
     struct Dependencies {
         const Platform& platform;
         ClipCoordinator& coordinator;
-        const UserDefaults& defaults;
+        UserDefaults& defaults;
+        NotificationCenter& center;
         Clock& clock;
         RegionSelecting& regionSelection;
         ToastShowing& toast;
@@ -55,6 +61,37 @@ class AppDelegate final : public QObject {
     void copyFromHotKey();
     void copyRegionFromHotKey();
 
+    // Start-up, in order: mouse tracking, the status menu and tooltip, the permission monitor,
+    // the setup assistant when a permission is missing, the observers, the updater, the hotkeys.
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+    void applicationDidBecomeActive();
+
+    HotKeyManager& hotKeys() { return m_hotKeys; }
+    const StatusMenu& statusMenu() const { return m_statusMenu; }
+    const QString& toolTip() const { return m_toolTip; }
+    void rebuildStatusMenu();
+    void refreshStatusItemPresentation();
+    // Runs what a chosen status-menu item stands for.
+    void perform(const StatusMenuItem& item);
+    void setCaptureMode(const QString& rawMode);
+    void setAgentPasteTarget(const QString& rawAgent);
+    void updatePermissionStatus();
+
+    // While set, the area commands say this instead of starting a selection.
+    void setAreaCaptureUnavailable(const QString& reason) { m_areaCaptureUnavailable = reason; }
+
+    void openSettings();
+    void showOnboarding();
+    void showAboutPanel();
+    void checkForUpdatesFromMenu();
+    void openWebPage(const QString& path);
+    // Where settings are changed while this build has no settings window.
+    QString settingsWhereabouts() const;
+
+    static inline const QString onboardingCompletedKey = QStringLiteral("hasCompletedOnboardingV1");
+    static inline const QString website = QStringLiteral("https://www.quendale.com");
+
     // Runs one capture and reports it through the status line, the toast and the privacy panes.
     // The outcome is also handed back (none when the area selection was cancelled) for callers
     // such as the command line that report it themselves.
@@ -69,12 +106,28 @@ class AppDelegate final : public QObject {
   Q_SIGNALS:
     void lastStatusChanged();
     void lastCaptureMouseLocationChanged();
+    void statusMenuChanged();
+    void toolTipChanged();
+    // The views' part: a message box, the About box, leaving the application.
+    void messageRequested(const QString& title, const QString& text);
+    void aboutRequested();
+    void quitRequested();
 
   private:
     void startCopy(bool fromMenu, bool useRegion);
     void rememberMouseLocation();
+    bool isScreenRecordingGranted() const;
+    void installObservers();
+    void observe(const QString& notification, void (AppDelegate::*handler)());
+    void onCaptureModeChanged();
+    void onAgentPasteTargetChanged();
+    void onPermissionsChanged();
 
     Dependencies m_deps;
+    HotKeyManager m_hotKeys;
+    StatusMenu m_statusMenu;
+    QString m_toolTip;
+    std::optional<QString> m_areaCaptureUnavailable;
     std::optional<MouseMonitor::Token> m_mouseMonitor;
     QPointF m_lastCaptureMouseLocation;
     QString m_lastStatus;

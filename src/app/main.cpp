@@ -1,9 +1,15 @@
-// The vantrel executable: one command-line run, or (later) the menu-bar app.
+// The vantrel executable: the tray app without arguments, otherwise one command-line run.
 #include "app/cli/CommandLineInterface.h"
+#include "app/tray/SingleInstance.h"
+#include "app/tray/TrayApplication.h"
+#include "input/UnavailableRegionSelection.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsUserDefaults.h"
+#include "platform/SystemClock.h"
 #include "platform/linux/ClipboardServer.h"
+#include "platform/linux/LinuxDesktop.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QTextStream>
 
@@ -26,6 +32,61 @@ void dropRuntimeFolderNotices(QtMsgType type, const QMessageLogContext& context,
         std::fputs(qPrintable(qFormatLogMessage(type, context, message) + u'\n'), stderr);
 }
 
+// The tray app on the X11 desktop, until it is quit.
+int runTrayApp(int argc, char** argv) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        err << "vantrel: the app needs an X11 desktop, and DISPLAY is not set.\n";
+        return 1;
+    }
+    // The app talks to the X server itself, whatever platform commands use.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    using Outcome = vantrel::SingleInstance::Claim::Outcome;
+    const auto claim = vantrel::SingleInstance::claim(vantrel::SingleInstance::defaultFolder());
+    if (claim.outcome == Outcome::alreadyRunning) {
+        out << claim.message << "\n";
+        return 0;
+    }
+    if (claim.outcome == Outcome::failed) {
+        err << "vantrel: " << claim.message << "\n";
+        return 1;
+    }
+
+    QString reason;
+    const auto desktop = vantrel::LinuxDesktop::open(
+        {QCoreApplication::applicationFilePath(), vantrel::X11Pasteboard::Mirroring::everyChange},
+        reason);
+    if (!desktop) {
+        err << "vantrel: " << reason << "\n";
+        return 1;
+    }
+    vantrel::SettingsUserDefaults defaults;
+    vantrel::NotificationCenter center;
+    vantrel::SystemClock clock;
+    const vantrel::Platform platform = desktop->platform();
+    vantrel::UnavailableRegionSelection regionSelection(platform.vocabulary);
+    vantrel::TrayApplication tray(platform, defaults, center, clock, regionSelection);
+    QObject::connect(&tray.delegate(), &vantrel::AppDelegate::quitRequested, &app,
+                     &QCoreApplication::quit);
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray.delegate(),
+                     [&tray](Qt::ApplicationState state) {
+                         if (state == Qt::ApplicationActive)
+                             tray.delegate().applicationDidBecomeActive();
+                     });
+    for (const QString& notice : tray.start())
+        err << "vantrel: " << notice << "\n";
+    err.flush();
+    const int status = app.exec();
+    tray.shutdown();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -36,6 +97,8 @@ int main(int argc, char** argv) {
         QGuiApplication app(argc, argv);
         return vantrel::ClipboardServer::serve(QString::fromLocal8Bit(argv[2]));
     }
+    if (argc == 1)
+        return runTrayApp(argc, argv);
     // Commands need no display: they paint the simulated desktop off screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -46,11 +109,6 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments.isEmpty()) {
-        err << "vantrel: the menu-bar app is not available in this build yet; use a command.\n"
-            << vantrel::CommandLineInterface::usage();
-        return 1;
-    }
     vantrel::SettingsUserDefaults defaults;
     vantrel::NotificationCenter center;
     vantrel::CommandLineInterface cli(defaults, center, QStringLiteral(":/scenes/demo.json"));

@@ -13,6 +13,8 @@ struct PlatformVocabulary {
     QString accessibilitySettingsPath; // "System Settings → Privacy & Security → Accessibility"
     QString screenRecordingSettingsPath;
     QString accessibilitySnapshotName; // "macOS accessibility snapshot"
+    QString startsAtLogin;             // "starts with macOS"
+    QString loginItemsSettingsPath;    // "System Settings › General › Login Items"
 
     static PlatformVocabulary macOS();
 };
@@ -25,6 +27,8 @@ inline PlatformVocabulary PlatformVocabulary::macOS() {
         QStringLiteral("System Settings → Privacy & Security → Accessibility"),
         QStringLiteral("System Settings → Privacy & Security → Screen Recording"),
         QStringLiteral("macOS accessibility snapshot"),
+        QStringLiteral("starts with macOS"),
+        QStringLiteral("System Settings › General › Login Items"),
     };
 }
 

@@ -86,7 +86,7 @@ class AppDelegateTest : public ::testing::Test {
     RecordingToast toast;
     SystemPermissionsService permissions{platform, center, clock};
     AppDelegate delegate{
-        {platform, coordinator, defaults, clock, regionSelection, toast, permissions}};
+        {platform, coordinator, defaults, center, clock, regionSelection, toast, permissions}};
     QStringList statuses;
 };
 
@@ -277,8 +277,8 @@ TEST_F(AppDelegateTest, PermissionFollowUp) {
         simPermissions.startMonitoring(); // the first poll runs at once
         sim.setScreenRecordingGranted(c.preflight);
         sim.setAccessibilityTrusted(c.trusted);
-        AppDelegate subject{
-            {simPlatform, coordinator, defaults, simClock, regionSelection, toast, simPermissions}};
+        AppDelegate subject{{simPlatform, coordinator, defaults, center, simClock, regionSelection,
+                             toast, simPermissions}};
 
         subject.openSettingsIfPermissionDenied(c.error, c.mode);
         QStringList opened;

@@ -13,7 +13,7 @@ CaptureSession::CaptureSession(const Platform& platform, UserDefaults& defaults,
       m_pasteboardWriter(m_platform.pasteboard, defaults, m_platform.vocabulary),
       m_coordinator({m_accessibilityCapture, m_screenCapture, m_bundleRecorder, m_pasteboardWriter,
                      defaults}),
-      m_regionSelection(region), m_delegate({m_platform, m_coordinator, defaults, clock,
+      m_regionSelection(region), m_delegate({m_platform, m_coordinator, defaults, center, clock,
                                              m_regionSelection, m_toast, m_permissions}) {
     // The permission state a capture consults is what the monitor saw at launch.
     m_permissions.startMonitoring();

@@ -16,6 +16,8 @@ PlatformVocabulary LinuxVocabulary::words() {
         QStringLiteral("your desktop's screen-sharing settings (X11 itself grants it to every "
                        "application)"),
         QStringLiteral("Linux accessibility snapshot (AT-SPI)"),
+        QStringLiteral("starts when you log in"),
+        QStringLiteral("your desktop's startup applications settings"),
     };
 }
 

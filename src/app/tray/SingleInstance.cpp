@@ -1,0 +1,73 @@
+#include "SingleInstance.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+namespace vantrel {
+
+namespace {
+
+const QString lockName = QStringLiteral("vantrel.lock");
+const QString socketName = QStringLiteral("vantrel.socket");
+
+bool answers(const QString& socketPath) {
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    return socket.waitForConnected(1000);
+}
+
+} // namespace
+
+QString SingleInstance::defaultFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+}
+
+SingleInstance::SingleInstance(const QString& folder)
+    : m_folder(folder), m_lock(folder + u'/' + lockName) {
+    // Only a dead owner makes a lock stale, never its age: an app runs for days.
+    m_lock.setStaleLockTime(0);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+SingleInstance::Claim SingleInstance::claim(const QString& folder) {
+    using Outcome = Claim::Outcome;
+    QDir().mkpath(folder);
+    std::unique_ptr<SingleInstance> instance(new SingleInstance(folder));
+    if (!instance->m_lock.tryLock(0)) {
+        if (instance->m_lock.error() == QLockFile::LockFailedError ||
+            answers(instance->socketPath()))
+            return {Outcome::alreadyRunning, nullptr,
+                    QStringLiteral("Vantrel is already running.")};
+        return {Outcome::failed, nullptr,
+                QStringLiteral("Cannot start Vantrel: %1 is not writable.").arg(folder)};
+    }
+    if (!instance->listen()) {
+        return {Outcome::failed, nullptr,
+                QStringLiteral("Cannot start Vantrel: cannot listen at %1.")
+                    .arg(instance->socketPath())};
+    }
+    return {Outcome::claimed, std::move(instance), {}};
+}
+
+QString SingleInstance::socketPath() const {
+    return m_folder + u'/' + socketName;
+}
+
+bool SingleInstance::listen() {
+    // Holding the lock means any socket file left here belongs to a crashed instance.
+    QLocalServer::removeServer(socketPath());
+    m_server = std::make_unique<QLocalServer>();
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(socketPath()))
+        return false;
+    QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection())
+            socket->deleteLater();
+    });
+    return true;
+}
+
+} // namespace vantrel

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+
+namespace vantrel {
+
+// Keeps a second app from starting beside the first. The first holds a lock and listens on a
+// local socket in the runtime folder; a lock or socket left by a crashed instance is taken over.
+class SingleInstance final {
+  public:
+    // The runtime folder: $XDG_RUNTIME_DIR, or Qt's fallback for it.
+    static QString defaultFolder();
+
+    struct Claim {
+        enum class Outcome { claimed, alreadyRunning, failed };
+        Outcome outcome = Outcome::failed;
+        std::unique_ptr<SingleInstance> instance; // only when claimed
+        QString message;                          // what to tell the user otherwise
+    };
+
+    static Claim claim(const QString& folder);
+    ~SingleInstance();
+
+    QString socketPath() const;
+
+  private:
+    SingleInstance(const QString& folder);
+    bool listen();
+
+    QString m_folder;
+    QLockFile m_lock;
+    std::unique_ptr<QLocalServer> m_server;
+};
+
+} // namespace vantrel

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "accessibility/AccessibilityCaptureService.h"
+#include "app/AppDelegate.h"
+#include "app/ClipCoordinator.h"
+#include "input/CopyToast.h"
+#include "output/CaptureBundleWriter.h"
+#include "output/PasteboardWriter.h"
+#include "platform/Platform.h"
+#include "screen/ScreenCaptureService.h"
+#include "screen/SystemPermissionsService.h"
+#include "ui/widgets/DialogPresenter.h"
+#include "ui/widgets/ToastWindow.h"
+#include "ui/widgets/TrayIcon.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace vantrel {
+
+class Clock;
+class NotificationCenter;
+class RegionSelecting;
+class UserDefaults;
+
+// The tray app wired by hand: the capture services, the pipeline, the delegate and the views,
+// all living as long as the process, on whatever platform it is given.
+class TrayApplication final {
+  public:
+    TrayApplication(const Platform& platform, UserDefaults& defaults, NotificationCenter& center,
+                    Clock& clock, RegionSelecting& regionSelection);
+    ~TrayApplication();
+
+    // Starts the delegate and shows the tray; returns what the user must be told once, such as
+    // a shortcut held by another program or a desktop without a tray.
+    QStringList start();
+    void shutdown();
+
+    AppDelegate& delegate() { return m_delegate; }
+    CopyToast& toast() { return m_toast; }
+    ToastWindow& toastWindow() { return m_toastWindow; }
+    DialogPresenter& dialogs() { return m_dialogs; }
+    // None on a desktop without a tray.
+    TrayIcon* trayIcon() const { return m_trayIcon.get(); }
+
+  private:
+    QStringList hotKeyNotices();
+    QString trayMissingNotice() const;
+
+    Platform m_platform;
+    SystemPermissionsService m_permissions;
+    AccessibilityCaptureService m_accessibilityCapture;
+    ScreenCaptureService m_screenCapture;
+    CaptureBundleWriter m_bundleWriter;
+    PasteboardWriter m_pasteboardWriter;
+    ClipCoordinator m_coordinator;
+    ToastWindow m_toastWindow;
+    CopyToast m_toast;
+    AppDelegate m_delegate;
+    DialogPresenter m_dialogs;
+    std::unique_ptr<TrayIcon> m_trayIcon;
+};
+
+} // namespace vantrel

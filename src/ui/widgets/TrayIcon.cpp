@@ -1,0 +1,89 @@
+#include "TrayIcon.h"
+
+#include "StatusIconPainter.h"
+#include "app/AppDelegate.h"
+#include "ui/StatusMenu.h"
+
+#include <QActionGroup>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+namespace vantrel {
+
+namespace {
+
+// The menu names symbols; the desktop's icon theme has its own names for them.
+QIcon themeIcon(const QString& symbol) {
+    static const QHash<QString, QString> themeNames = {
+        {QStringLiteral("info.circle"), QStringLiteral("help-about")},
+        {QStringLiteral("wand.and.rays"), QStringLiteral("tools-wizard")},
+        {QStringLiteral("globe"), QStringLiteral("applications-internet")},
+        {QStringLiteral("book"), QStringLiteral("help-contents")},
+        {QStringLiteral("envelope"), QStringLiteral("mail-send")},
+        {QStringLiteral("arrow.down.circle"), QStringLiteral("system-software-update")},
+        {QStringLiteral("square.grid.2x2"), QStringLiteral("view-grid")},
+    };
+    const QString name = themeNames.value(symbol);
+    return name.isEmpty() ? QIcon() : QIcon::fromTheme(name);
+}
+
+} // namespace
+
+TrayIcon::TrayIcon(AppDelegate& delegate, QObject* parent)
+    : QObject(parent), m_delegate(delegate), m_tray(std::make_unique<QSystemTrayIcon>()),
+      m_menu(std::make_unique<QMenu>()) {
+    m_tray->setIcon(StatusIconPainter::icon());
+    m_tray->setContextMenu(m_menu.get());
+    connect(&m_delegate, &AppDelegate::statusMenuChanged, this, &TrayIcon::showMenu);
+    connect(&m_delegate, &AppDelegate::toolTipChanged, this, &TrayIcon::showToolTip);
+    // A left click opens the same menu as a right click.
+    connect(m_tray.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    m_menu->popup(m_tray->geometry().center());
+            });
+    showMenu();
+    showToolTip();
+    m_tray->show();
+}
+
+TrayIcon::~TrayIcon() = default;
+
+bool TrayIcon::isTrayAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayIcon::showMenu() {
+    // Rebuilt from scratch, as the model is.
+    m_menu->clear();
+    addItems(*m_menu, m_delegate.statusMenu().items);
+}
+
+void TrayIcon::showToolTip() {
+    m_tray->setToolTip(m_delegate.toolTip());
+}
+
+void TrayIcon::addItems(QMenu& menu, const QList<StatusMenuItem>& items) {
+    for (const StatusMenuItem& item : items) {
+        if (item.isSeparator()) {
+            menu.addSeparator();
+            continue;
+        }
+        if (!item.submenu.isEmpty()) {
+            QMenu* submenu = menu.addMenu(item.title);
+            addItems(*submenu, item.submenu);
+            continue;
+        }
+        QAction* action = menu.addAction(themeIcon(item.iconName), item.title);
+        action->setEnabled(item.enabled);
+        if (item.checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+        if (!item.key.isEmpty())
+            action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + item.key.toUpper()));
+        connect(action, &QAction::triggered, this, [this, item] { m_delegate.perform(item); });
+    }
+}
+
+} // namespace vantrel

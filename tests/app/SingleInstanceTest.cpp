@@ -1,0 +1,52 @@
+#include "app/tray/SingleInstance.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using Outcome = SingleInstance::Claim::Outcome;
+
+namespace {
+
+TEST(SingleInstance, TheSecondClaimFindsTheFirstUntilItGoes) {
+    QTemporaryDir runtime;
+    auto first = SingleInstance::claim(runtime.path());
+    ASSERT_EQ(first.outcome, Outcome::claimed) << first.message.toStdString();
+    EXPECT_TRUE(QFile::exists(first.instance->socketPath()));
+
+    const auto second = SingleInstance::claim(runtime.path());
+    EXPECT_EQ(second.outcome, Outcome::alreadyRunning);
+    EXPECT_EQ(second.message, "Vantrel is already running.");
+    EXPECT_FALSE(second.instance);
+
+    first.instance.reset();
+    EXPECT_EQ(SingleInstance::claim(runtime.path()).outcome, Outcome::claimed);
+}
+
+// What a killed instance leaves: a lock naming a dead process and a socket nobody listens on.
+TEST(SingleInstance, LeftoversOfACrashedInstanceDoNotBlockAStart) {
+    QTemporaryDir runtime;
+    QFile lock(runtime.path() + "/vantrel.lock");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write("2147483646\nvantrel\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+    QFile socket(runtime.path() + "/vantrel.socket");
+    ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
+    socket.close();
+
+    const auto claim = SingleInstance::claim(runtime.path());
+    EXPECT_EQ(claim.outcome, Outcome::claimed) << claim.message.toStdString();
+}
+
+TEST(SingleInstance, AnUnwritableFolderFailsWithItsName) {
+    QTemporaryDir parent;
+    QFile plain(parent.path() + "/file");
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const auto claim = SingleInstance::claim(plain.fileName());
+    EXPECT_EQ(claim.outcome, Outcome::failed);
+    EXPECT_TRUE(claim.message.contains(plain.fileName())) << claim.message.toStdString();
+}
+
+} // namespace

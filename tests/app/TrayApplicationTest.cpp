@@ -1,0 +1,98 @@
+// The tray app wired as it ships, on the simulated desktop: a hotkey runs a whole capture, the
+// toast window shows the outcome, and a desktop without a tray is told how to go on.
+#include "app/tray/TrayApplication.h"
+#include "input/UnavailableRegionSelection.h"
+#include "platform/MemoryUserDefaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/StandardLocations.h"
+#include "platform/VirtualClock.h"
+#include "platform/sim/SimDesktop.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace std::chrono_literals;
+
+namespace {
+
+class TrayApplicationTest : public ::testing::Test {
+  protected:
+    // Runs queued presses, the capture's waits and its work on other threads until the status
+    // line settles on something other than the capturing line; the deadline only bounds a hang.
+    bool settle() {
+        const QDeadlineTimer deadline(30s);
+        const auto settled = [this] {
+            return !app.delegate().lastStatus().startsWith("Capturing");
+        };
+        do {
+            QCoreApplication::processEvents();
+            clock.advance(10ms);
+            QThread::yieldCurrentThread();
+        } while (!settled() && !deadline.hasExpired());
+        return settled();
+    }
+
+    std::unique_ptr<SimDesktop> desktop =
+        SimDesktop::fromFile(VANTREL_SOURCE_DIR "/examples/scenes/demo.json");
+    Platform platform = desktop->platform();
+    MemoryUserDefaults defaults;
+    NotificationCenter center;
+    VirtualClock clock;
+    UnavailableRegionSelection regionSelection{platform.vocabulary};
+    TrayApplication app{platform, defaults, center, clock, regionSelection};
+};
+
+TEST_F(TrayApplicationTest, WithoutATrayItSaysOnceHowToGoOnAndKeepsTheHotKeys) {
+    const QStringList notices = app.start();
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices.first().contains("no menu here")) << notices.first().toStdString();
+    EXPECT_TRUE(notices.first().contains("vantrel settings"));
+    EXPECT_FALSE(app.trayIcon());
+    ASSERT_TRUE(app.dialogs().lastDialog());
+    EXPECT_EQ(app.dialogs().lastDialog()->windowTitle(), "Vantrel is running");
+    EXPECT_EQ(desktop->input().hotKeys().size(), 2);
+}
+
+TEST_F(TrayApplicationTest, AHeldShortcutIsNamed) {
+    desktop->input().registerHotKey(99, 8, 0x1800);
+    const QStringList notices = app.start();
+    ASSERT_EQ(notices.size(), 2);
+    EXPECT_TRUE(notices.first().startsWith("⌃⌥C is held by another program"));
+}
+
+TEST_F(TrayApplicationTest, TheCopyHotKeyRunsAWholeCaptureAndShowsTheToast) {
+    app.start();
+    const QString captures = StandardLocations::cachesDirectory() + "/Vantrel/captures";
+    const qsizetype before = QDir(captures).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+    ASSERT_TRUE(desktop->pressHotKey(HotKeyManager::copyId));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(app.delegate().lastStatus().startsWith("Copied for Claude Code: "))
+        << app.delegate().lastStatus().toStdString();
+    EXPECT_EQ(QDir(captures).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before + 1);
+    EXPECT_FALSE(desktop->pasteboard().items().isEmpty());
+    EXPECT_TRUE(app.toastWindow().isVisible());
+    EXPECT_EQ(app.toastWindow().text(), "Copied — press ⌘V in Claude Code");
+    EXPECT_EQ(app.toastWindow().windowTitle(), app.toastWindow().text());
+    // Centred on the screen, 96 points above the bottom of its visible frame (875 high).
+    const QRect toast = app.toastWindow().geometry();
+    EXPECT_EQ(toast.bottom() + 1, 900 - 96);
+    EXPECT_EQ(toast.height(), 44);
+    EXPECT_NEAR(toast.center().x(), 720, 1);
+}
+
+TEST_F(TrayApplicationTest, TheAreaHotKeySaysItIsUnavailableAndLeavesThePasteboard) {
+    app.start();
+    desktop->pasteboard().clearContents();
+    desktop->pressHotKey(HotKeyManager::regionCopyId);
+    settle();
+    EXPECT_EQ(app.delegate().lastStatus(), regionSelection.reason());
+    EXPECT_EQ(app.toastWindow().text(), regionSelection.reason());
+    EXPECT_TRUE(desktop->pasteboard().items().isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,108 @@
+#include "ui/StatusMenuBuilder.h"
+#include "platform/linux/LinuxVocabulary.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+namespace {
+
+QStringList titles(const QList<StatusMenuItem>& items) {
+    QStringList shown;
+    for (const StatusMenuItem& item : items)
+        shown.append(item.isSeparator() ? "---" : item.title);
+    return shown;
+}
+
+const QStringList everyPermissionMenu = {"Capture Mode",
+                                         "Paste To ▸ Claude Code",
+                                         "---",
+                                         "Copy Window (⌃⌥C)",
+                                         "Copy Area (⌃⌥R)",
+                                         "---",
+                                         "Open Latest Bundle",
+                                         "---",
+                                         "About Vantrel",
+                                         "Setup Assistant…",
+                                         "Settings…",
+                                         "---",
+                                         "Vantrel Website",
+                                         "Documentation",
+                                         "Send Feedback",
+                                         "Check for Updates…",
+                                         "More by Quendale Software",
+                                         "---",
+                                         "Quit Vantrel"};
+
+TEST(StatusMenuBuilder, TheWarningBlockNamesEachMissingPermission) {
+    const struct {
+        const char* name;
+        bool accessibility;
+        bool screenRecording;
+        QStringList head;
+    } cases[] = {
+        {"both granted", true, true, {}},
+        {"accessibility missing",
+         false,
+         true,
+         {"⚠︎ Accessibility not granted", "Open Setup Assistant…", "---"}},
+        {"screen recording missing",
+         true,
+         false,
+         {"⚠︎ Screen Recording not granted", "Open Setup Assistant…", "---"}},
+        {"both missing",
+         false,
+         false,
+         {"⚠︎ Accessibility not granted", "⚠︎ Screen Recording not granted",
+          "Open Setup Assistant…", "---"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const StatusMenu menu = StatusMenuBuilder::build(
+            {c.accessibility, c.screenRecording, CaptureMode::bundle, AgentPasteTarget::claudeCode},
+            PlatformVocabulary::macOS());
+        EXPECT_EQ(titles(menu.items), c.head + everyPermissionMenu);
+        for (qsizetype index = 0; index + 2 < c.head.size(); ++index) {
+            EXPECT_FALSE(menu.items[index].enabled);
+            EXPECT_EQ(menu.items[index].action, StatusMenuAction::none);
+        }
+        if (!c.head.isEmpty()) {
+            EXPECT_EQ(menu.items[c.head.size() - 2].action, StatusMenuAction::showOnboarding);
+        }
+    }
+}
+
+TEST(StatusMenuBuilder, SubmenusCarryRawValuesAndCheckTheCurrentChoice) {
+    const StatusMenu menu =
+        StatusMenuBuilder::build({true, true, CaptureMode::screenshot, AgentPasteTarget::codex},
+                                 PlatformVocabulary::macOS());
+    const StatusMenuItem& modes = menu.items[0];
+    const StatusMenuItem& agents = menu.items[1];
+    EXPECT_EQ(titles(modes.submenu), (QStringList{"Full capture (for agents)", "Screenshot only",
+                                                  "Text tree (cloud chat)"}));
+    EXPECT_EQ(agents.title, "Paste To ▸ Codex");
+    EXPECT_EQ(titles(agents.submenu), (QStringList{"Cursor", "Claude Code", "Codex"}));
+    QStringList checked, arguments;
+    for (const auto& item : modes.submenu + agents.submenu) {
+        arguments.append(item.argument);
+        if (item.checked)
+            checked.append(item.argument);
+    }
+    EXPECT_EQ(checked, (QStringList{"screenshot", "codex"}));
+    EXPECT_EQ(arguments,
+              (QStringList{"bundle", "screenshot", "tree", "cursor", "claudeCode", "codex"}));
+}
+
+TEST(StatusMenuBuilder, KeysAndToolTipUseThePlatformsWords) {
+    const PlatformVocabulary words = LinuxVocabulary::words();
+    const StatusMenu menu = StatusMenuBuilder::build(
+        {true, true, CaptureMode::bundle, AgentPasteTarget::cursor}, words);
+    EXPECT_EQ(menu.items[3].title, "Copy Window (Ctrl+Alt+C)");
+    EXPECT_EQ(menu.items[4].title, "Copy Area (Ctrl+Alt+R)");
+    EXPECT_EQ(StatusMenuBuilder::toolTip(AgentPasteTarget::cursor, words),
+              "Vantrel — Ctrl+Alt+C window · Ctrl+Alt+R area · Paste to Cursor");
+    EXPECT_EQ(StatusMenuBuilder::toolTip(AgentPasteTarget::codex, PlatformVocabulary::macOS()),
+              "Vantrel — ⌃⌥C window · ⌃⌥R area · Paste to Codex");
+}
+
+} // namespace
