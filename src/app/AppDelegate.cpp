@@ -70,11 +70,6 @@ void AppDelegate::copyRegionFromHotKey() {
 }
 
 void AppDelegate::startCopy(bool fromMenu, bool useRegion) {
-    if (useRegion && m_areaCaptureUnavailable) {
-        setLastStatus(*m_areaCaptureUnavailable);
-        m_deps.toast.show(*m_areaCaptureUnavailable);
-        return;
-    }
     runCopy(QPointer<AppDelegate>(this), fromMenu, useRegion);
 }
 

@@ -78,9 +78,6 @@ class AppDelegate final : public QObject {
     void setAgentPasteTarget(const QString& rawAgent);
     void updatePermissionStatus();
 
-    // While set, the area commands say this instead of starting a selection.
-    void setAreaCaptureUnavailable(const QString& reason) { m_areaCaptureUnavailable = reason; }
-
     void openSettings();
     void showOnboarding();
     void showAboutPanel();
@@ -127,7 +124,6 @@ class AppDelegate final : public QObject {
     HotKeyManager m_hotKeys;
     StatusMenu m_statusMenu;
     QString m_toolTip;
-    std::optional<QString> m_areaCaptureUnavailable;
     std::optional<MouseMonitor::Token> m_mouseMonitor;
     QPointF m_lastCaptureMouseLocation;
     QString m_lastStatus;

@@ -2,12 +2,12 @@
 #include "app/cli/CommandLineInterface.h"
 #include "app/tray/SingleInstance.h"
 #include "app/tray/TrayApplication.h"
-#include "input/UnavailableRegionSelection.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsUserDefaults.h"
 #include "platform/SystemClock.h"
 #include "platform/linux/ClipboardServer.h"
 #include "platform/linux/LinuxDesktop.h"
+#include "ui/widgets/AreaSelectionOverlay.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -70,7 +70,10 @@ int runTrayApp(int argc, char** argv) {
     vantrel::NotificationCenter center;
     vantrel::SystemClock clock;
     const vantrel::Platform platform = desktop->platform();
-    vantrel::UnavailableRegionSelection regionSelection(platform.vocabulary);
+    using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
+    vantrel::AreaSelectionOverlay regionSelection(
+        platform.screens, platform.screenCapture,
+        desktop->hasCompositor() ? Backdrop::Translucent : Backdrop::FrozenScreens);
     vantrel::TrayApplication tray(platform, defaults, center, clock, regionSelection);
     QObject::connect(&tray.delegate(), &vantrel::AppDelegate::quitRequested, &app,
                      &QCoreApplication::quit);

@@ -175,19 +175,6 @@ TEST_F(AppDelegateLifecycleTest, HotKeysReachTheCaptureAndShutdownLetsGo) {
     EXPECT_FALSE(desktop.pressHotKey(HotKeyManager::copyId));
 }
 
-TEST_F(AppDelegateLifecycleTest, AnUnavailableAreaCaptureSaysSoAndCapturesNothing) {
-    delegate.setAreaCaptureUnavailable("Area capture is not available.");
-    delegate.applicationDidFinishLaunching();
-    desktop.pressHotKey(HotKeyManager::regionCopyId);
-    QCoreApplication::processEvents();
-    choose("Copy Area (⌃⌥R)");
-    clock.advance(1s);
-    EXPECT_EQ(delegate.lastStatus(), "Area capture is not available.");
-    EXPECT_EQ(toast.shown, QStringList(2, "Area capture is not available."));
-    EXPECT_EQ(regionSelection.calls, 0);
-    EXPECT_TRUE(accessibility.calls.isEmpty());
-}
-
 TEST_F(AppDelegateLifecycleTest, LinksUpdatesAndQuit) {
     bool quit = false;
     QObject::connect(&delegate, &AppDelegate::quitRequested, [&] { quit = true; });

@@ -1,7 +1,7 @@
 // The tray app wired as it ships, on the simulated desktop: a hotkey runs a whole capture, the
 // toast window shows the outcome, and a desktop without a tray is told how to go on.
 #include "app/tray/TrayApplication.h"
-#include "input/UnavailableRegionSelection.h"
+#include "app/cli/GivenRegionSelection.h"
 #include "platform/MemoryUserDefaults.h"
 #include "platform/NotificationCenter.h"
 #include "platform/StandardLocations.h"
@@ -22,11 +22,12 @@ namespace {
 class TrayApplicationTest : public ::testing::Test {
   protected:
     // Runs queued presses, the capture's waits and its work on other threads until the status
-    // line settles on something other than the capturing line; the deadline only bounds a hang.
+    // line settles past the capturing (or dragging) line; the deadline only bounds a hang.
     bool settle() {
         const QDeadlineTimer deadline(30s);
         const auto settled = [this] {
-            return !app.delegate().lastStatus().startsWith("Capturing");
+            const QString status = app.delegate().lastStatus();
+            return !status.startsWith("Capturing") && !status.startsWith("Drag an area");
         };
         do {
             QCoreApplication::processEvents();
@@ -42,7 +43,7 @@ class TrayApplicationTest : public ::testing::Test {
     MemoryUserDefaults defaults;
     NotificationCenter center;
     VirtualClock clock;
-    UnavailableRegionSelection regionSelection{platform.vocabulary};
+    GivenRegionSelection regionSelection{QRectF(300, 300, 400, 200)};
     TrayApplication app{platform, defaults, center, clock, regionSelection};
 };
 
@@ -85,14 +86,16 @@ TEST_F(TrayApplicationTest, TheCopyHotKeyRunsAWholeCaptureAndShowsTheToast) {
     EXPECT_NEAR(toast.center().x(), 720, 1);
 }
 
-TEST_F(TrayApplicationTest, TheAreaHotKeySaysItIsUnavailableAndLeavesThePasteboard) {
+// The area shortcut reaches the area selection the app was given and captures what it returns.
+TEST_F(TrayApplicationTest, TheAreaHotKeyCapturesTheSelectedArea) {
     app.start();
     desktop->pasteboard().clearContents();
-    desktop->pressHotKey(HotKeyManager::regionCopyId);
-    settle();
-    EXPECT_EQ(app.delegate().lastStatus(), regionSelection.reason());
-    EXPECT_EQ(app.toastWindow().text(), regionSelection.reason());
-    EXPECT_TRUE(desktop->pasteboard().items().isEmpty());
+    ASSERT_TRUE(desktop->pressHotKey(HotKeyManager::regionCopyId));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(app.delegate().lastStatus().contains("region: 400×200 ax"))
+        << app.delegate().lastStatus().toStdString();
+    EXPECT_FALSE(desktop->pasteboard().items().isEmpty());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "support/TestApplication.h"
 #include "support/VantrelProcess.h"
 #include "support/WaitUntil.h"
+#include "support/XcbDesktop.h"
 
 #include <QDir>
 #include <QFile>
@@ -144,6 +145,8 @@ TEST(TrayApp, CtrlAltCOverTheGtkProbeCapturesItServesTheClipboardAndShowsTheToas
 }
 
 TEST(TrayApp, AShortcutHeldByAnotherProgramLeavesTheOtherWorking) {
+    const TestApplication probe = TestApplication::gtk();
+    ASSERT_TRUE(probe.waitForAccessible("Paint", "push button"));
     const KeyGrab other('c');
     ASSERT_TRUE(other.isHeld());
     VantrelProcess home;
@@ -154,15 +157,28 @@ TEST(TrayApp, AShortcutHeldByAnotherProgramLeavesTheOtherWorking) {
     })) << app.errors().toStdString();
     EXPECT_FALSE(app.errors().contains("Ctrl+Alt+R is held"));
 
-    // Ctrl+Alt+C goes to the other program; until the area overlay exists, Ctrl+Alt+R answers
-    // that it is not available. Neither captures.
+    // Ctrl+Alt+C goes to the other program; Ctrl+Alt+R opens the overlay, and the area dragged
+    // over the probe is captured.
     run("xdotool", {"key", "ctrl+alt+c"});
+    const XcbDesktop x;
+    const QPoint paint = probe.paintButton().center();
+    const auto before = x.pixel(paint);
     run("xdotool", {"key", "ctrl+alt+r"});
-    EXPECT_TRUE(waitUntil([] {
-        return windowShown("Area capture is not available in this version yet. Ctrl+Alt+C "
-                           "captures the window under the mouse.");
-    }));
-    EXPECT_TRUE(captureFolders(home).isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return x.pixel(paint) != before; }))
+        << "the overlay dims the screen";
+    const QRect area = probe.window().adjusted(20, 20, -20, -20);
+    run("xdotool", {"mousemove", QString::number(area.left()), QString::number(area.top()),
+                    "mousedown", "1", "mousemove", QString::number(area.center().x()),
+                    QString::number(area.center().y()), "mousemove", QString::number(area.right()),
+                    QString::number(area.bottom()), "mouseup", "1"});
+    ASSERT_TRUE(waitUntil([&] { return captureFolders(home).size() == 1; }))
+        << app.errors().toStdString();
+    const QString screenshot =
+        home.cacheDir() + "/Vantrel/captures/" + captureFolders(home).first() + "/screenshot.png";
+    ASSERT_TRUE(waitUntil([&] { return !QImage(screenshot).isNull(); }));
+    const QSize size = QImage(screenshot).size();
+    EXPECT_LE(qAbs(size.width() - area.width()) + qAbs(size.height() - area.height()), 2)
+        << size.width() << "×" << size.height();
 }
 
 TEST(TrayApp, ASecondStartFindsTheFirstAndACrashedOneDoesNotBlock) {

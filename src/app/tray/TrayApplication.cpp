@@ -1,7 +1,5 @@
 #include "TrayApplication.h"
 
-#include "input/UnavailableRegionSelection.h"
-
 namespace vantrel {
 
 TrayApplication::TrayApplication(const Platform& platform, UserDefaults& defaults,
@@ -17,11 +15,7 @@ TrayApplication::TrayApplication(const Platform& platform, UserDefaults& default
       m_toast(m_toastWindow, m_platform.screens, clock),
       m_delegate({m_platform, m_coordinator, defaults, center, clock, regionSelection, m_toast,
                   m_permissions}),
-      m_dialogs(m_delegate) {
-    // Until a real area selection is plugged in, the area commands say so rather than pretend.
-    if (const auto* unavailable = dynamic_cast<const UnavailableRegionSelection*>(&regionSelection))
-        m_delegate.setAreaCaptureUnavailable(unavailable->reason());
-}
+      m_dialogs(m_delegate) {}
 
 TrayApplication::~TrayApplication() = default;
 

@@ -3,6 +3,7 @@
 #include "ClipboardHandoff.h"
 #include "ClipboardPayload.h"
 #include "LinuxVocabulary.h"
+#include "X11Compositor.h"
 
 namespace vantrel {
 
@@ -35,6 +36,10 @@ Platform LinuxDesktop::platform() {
             m_pasteboard,
             LinuxVocabulary::words(),
             {QStringLiteral("Vantrel"), QStringLiteral("com.vantrel.Vantrel")}};
+}
+
+bool LinuxDesktop::hasCompositor() const {
+    return X11Compositor::isRunning(*m_connection);
 }
 
 std::optional<QString> LinuxDesktop::handOffClipboard() {

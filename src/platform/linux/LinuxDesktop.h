@@ -41,6 +41,8 @@ class LinuxDesktop final {
     void moveMouse(QPointF bottomLeftPoint) { m_capturePoint.setPoint(bottomLeftPoint); }
     Pasteboard& pasteboard() { return m_pasteboard; }
     const QList<QUrl>& openedURLs() const { return m_workspace.openedURLs(); }
+    // Whether windows can be translucent: a compositing manager is running.
+    bool hasCompositor() const;
     // Leaves the pasteboard on the X11 clipboard after this process exits; the reason when not.
     std::optional<QString> handOffClipboard();
 
