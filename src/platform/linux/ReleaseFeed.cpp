@@ -102,15 +102,19 @@ QString text(QXmlStreamReader& reader) {
     return reader.readElementText(QXmlStreamReader::SkipChildElements).trimmed();
 }
 
+void keepIfGiven(QString& field, QStringView value) {
+    if (!value.trimmed().isEmpty())
+        field = value.trimmed().toString();
+}
+
+// The enclosure's attributes win over elements of the same meaning, wherever those stand.
 void readEnclosure(QXmlStreamReader& reader, ItemFields& item) {
     const QXmlStreamAttributes attributes = reader.attributes();
-    item.enclosureUrl = attributes.value(QLatin1String("url")).toString();
-    item.shortVersion = attributes.value(sparkleNamespace, QLatin1String("shortVersionString"))
-                            .toString()
-                            .trimmed();
-    item.version =
-        attributes.value(sparkleNamespace, QLatin1String("version")).toString().trimmed();
-    item.os = attributes.value(sparkleNamespace, QLatin1String("os")).toString().trimmed();
+    keepIfGiven(item.enclosureUrl, attributes.value(QLatin1String("url")));
+    keepIfGiven(item.shortVersion,
+                attributes.value(sparkleNamespace, QLatin1String("shortVersionString")));
+    keepIfGiven(item.version, attributes.value(sparkleNamespace, QLatin1String("version")));
+    keepIfGiven(item.os, attributes.value(sparkleNamespace, QLatin1String("os")));
     reader.skipCurrentElement();
 }
 

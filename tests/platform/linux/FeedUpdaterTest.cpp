@@ -156,6 +156,18 @@ TEST(FeedUpdater, ASilentServerTimesOutOnTheClockAndOneCheckRunsAtATime) {
     EXPECT_EQ(check.clock.requestedSleeps(), QList{std::chrono::milliseconds(10s)});
 }
 
+TEST(FeedUpdater, AnUpdaterGoneMidCheckLeavesNothingBehind) {
+    CannedHttpServer server(std::nullopt);
+    Check check(server.url());
+    check.updater->checkForUpdates();
+    ASSERT_TRUE(waitUntil([&] { return server.connections() == 1; }));
+    check.updater.reset();
+    EXPECT_EQ(check.clock.pendingSleepers(), 0);
+    check.clock.advance(10s);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(check.results.isEmpty());
+}
+
 TEST(FeedUpdater, AddressesThatAreNotAFeedAreAnsweredWithoutTheNetwork) {
     const struct {
         const char* address;
