@@ -71,10 +71,10 @@ void FeedUpdater::checkForUpdates() {
                       QStringLiteral("Vantrel/%1").arg(m_runningVersion));
     m_body.clear();
     m_abortResult.reset();
+    m_stopTimer = std::stop_source();
     m_reply = m_network.get(request);
     QObject::connect(m_reply, &QNetworkReply::readyRead, &m_context, [this] { readChunk(); });
     QObject::connect(m_reply, &QNetworkReply::finished, &m_context, [this] { finish(); });
-    m_stopTimer = std::stop_source();
     abortWhenLate(m_stopTimer.get_token()); // runs on by itself; finish() stops it
 }
 

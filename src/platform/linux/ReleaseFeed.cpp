@@ -85,6 +85,13 @@ QString versionInTitle(const QString& title) {
     return token.match(title).captured();
 }
 
+// The reason goes inside a sentence of ours.
+QString withoutFinalStop(QString text) {
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
 struct ItemFields {
     QString title, link, notesLink, enclosureUrl, shortVersion, version, os;
     bool onChannel = false;
@@ -188,7 +195,7 @@ ReleaseFeed ReleaseFeed::parse(const QByteArray& xml) {
         feed.m_error = QStringLiteral("line %1, column %2: %3")
                            .arg(reader.lineNumber())
                            .arg(reader.columnNumber())
-                           .arg(reader.errorString());
+                           .arg(withoutFinalStop(reader.errorString()));
     else if (!sawElement)
         feed.m_error = QStringLiteral("the document is empty");
     if (!feed.m_error.isEmpty())

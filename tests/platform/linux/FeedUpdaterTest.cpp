@@ -2,6 +2,7 @@
 #include "platform/MemoryUserDefaults.h"
 #include "platform/VirtualClock.h"
 #include "platform/linux/PackageManagerUpdater.h"
+#include "support/QtPrinters.h"
 
 #include <QCoreApplication>
 #include <QTcpServer>
@@ -11,9 +12,16 @@
 
 #include <memory>
 
+namespace vantrel {
+inline void PrintTo(const UpdateCheckResult& result, std::ostream* out) {
+    *out << int(result.kind) << " \"" << result.message.toStdString() << "\" "
+         << result.notesUrl.toString().toStdString() << " "
+         << result.downloadUrl.toString().toStdString();
+}
+} // namespace vantrel
+
 using namespace vantrel;
 using namespace std::chrono_literals;
-using Kind = UpdateCheckResult::Kind;
 
 namespace {
 
@@ -108,6 +116,9 @@ TEST(FeedUpdater, ReportsWhatTheFeedOffers) {
          UpdateCheckResult::upToDate("1.2.0")},
         {"not found", http("404 Not Found", "<html>gone</html>"),
          failed("the server answered HTTP 404 Not Found.")},
+        {"malformed", http("200 OK", "<rss><channel><item></channel></rss>"),
+         failed("the update feed is not valid XML (line 1, column 30: Opening and ending tag "
+                "mismatch).")},
         {"no usable item", http("200 OK", feedOffering("soon")),
          failed("the update feed offers no release for this system.")},
         {"too large", http("200 OK", feedOffering("9") + QByteArray(4096, ' ')),
@@ -119,23 +130,11 @@ TEST(FeedUpdater, ReportsWhatTheFeedOffers) {
         Check check(server.url(), {.maxFeedBytes = 2048, .maxRedirects = 3});
         check.updater->checkForUpdates();
         ASSERT_TRUE(waitUntil([&] { return !check.results.isEmpty(); })) << row.what;
-        EXPECT_EQ(check.results.front().message, row.expected.message) << row.what;
         EXPECT_EQ(check.results, QList{row.expected}) << row.what;
         EXPECT_EQ(check.clock.pendingSleepers(), 0)
             << row.what << ": the timeout outlived the check";
         EXPECT_FALSE(check.updater->isChecking()) << row.what;
     }
-}
-
-TEST(FeedUpdater, MalformedFeedSaysWhereItBreaks) {
-    CannedHttpServer server(http("200 OK", "<rss><channel><item></channel></rss>"));
-    Check check(server.url());
-    check.updater->checkForUpdates();
-    ASSERT_TRUE(waitUntil([&] { return !check.results.isEmpty(); }));
-    EXPECT_EQ(check.results.front().kind, Kind::failed);
-    EXPECT_TRUE(check.results.front().message.startsWith(
-        "Could not check for updates: the update feed is not valid XML (line 1, column "))
-        << check.results.front().message.toStdString();
 }
 
 TEST(FeedUpdater, ASilentServerTimesOutOnTheClockAndOneCheckRunsAtATime) {
