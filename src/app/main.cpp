@@ -6,6 +6,7 @@
 #include "platform/SettingsUserDefaults.h"
 #include "platform/SystemClock.h"
 #include "platform/linux/ClipboardServer.h"
+#include "platform/linux/FeedUpdater.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "ui/widgets/AreaSelectionOverlay.h"
 
@@ -33,6 +34,23 @@ void dropRuntimeFolderNotices(QtMsgType type, const QMessageLogContext& context,
 }
 
 // The tray app on the X11 desktop, until it is quit.
+// The message, and where to read about and fetch a newer version.
+QString updateText(const vantrel::UpdateCheckResult& result) {
+    QString text = result.message;
+    if (result.notesUrl.isValid())
+        text += QStringLiteral("\n\nRelease notes: ") + result.notesUrl.toString();
+    if (result.downloadUrl.isValid())
+        text += QStringLiteral("\nDownload: ") + result.downloadUrl.toString();
+    return text;
+}
+
+vantrel::Platform withUpdater(const vantrel::Platform& platform, vantrel::Updater& updater) {
+    return {platform.accessibility, platform.windowServer, platform.screens,
+            platform.screenCapture, platform.hotKeys,      platform.mouseMonitor,
+            platform.workspace,     platform.loginItem,    updater,
+            platform.pasteboard,    platform.vocabulary,   platform.identity};
+}
+
 int runTrayApp(int argc, char** argv) {
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -69,12 +87,21 @@ int runTrayApp(int argc, char** argv) {
     vantrel::SettingsUserDefaults defaults;
     vantrel::NotificationCenter center;
     vantrel::SystemClock clock;
-    const vantrel::Platform platform = desktop->platform();
+    // The tray shows what a check found; the updater exists before it.
+    vantrel::TrayApplication* dialogsOwner = nullptr;
+    vantrel::FeedUpdater updater(defaults, clock, QStringLiteral(VANTREL_VERSION),
+                                 [&dialogsOwner](const vantrel::UpdateCheckResult& result) {
+                                     if (dialogsOwner)
+                                         dialogsOwner->dialogs().showMessage(
+                                             QStringLiteral("Software Update"), updateText(result));
+                                 });
+    const vantrel::Platform platform = withUpdater(desktop->platform(), updater);
     using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
     vantrel::AreaSelectionOverlay regionSelection(
         platform.screens, platform.screenCapture,
         desktop->hasCompositor() ? Backdrop::Translucent : Backdrop::FrozenScreens);
     vantrel::TrayApplication tray(platform, defaults, center, clock, regionSelection);
+    dialogsOwner = &tray;
     QObject::connect(&tray.delegate(), &vantrel::AppDelegate::quitRequested, &app,
                      &QCoreApplication::quit);
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray.delegate(),

@@ -33,7 +33,8 @@ class FeedUpdater final : public Updater {
     };
 
     static inline const QString feedUrlKey = QStringLiteral("SUFeedURL");
-    static inline const QString defaultFeedUrl = QStringLiteral("https://vantrel.app/appcast.xml");
+    static inline const QString defaultFeedUrl =
+        QStringLiteral("https://www.quendale.com/vantrel/appcast.xml");
 
     FeedUpdater(const UserDefaults& defaults, Clock& clock, QString runningVersion, Report report);
     FeedUpdater(const UserDefaults& defaults, Clock& clock, QString runningVersion, Report report,
