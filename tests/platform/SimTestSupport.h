@@ -60,15 +60,6 @@ inline const char* const windowScene = R"({
       {"id": 6, "pid": 10, "bounds": [0, 0, 600, 500], "layer": -2147483603, "desktop": true}
     ]})";
 
-// "x,y wxh", for comparing lists of records as text.
-inline QString rectText(const QRectF& rect) {
-    return QStringLiteral("%1,%2 %3x%4")
-        .arg(rect.x())
-        .arg(rect.y())
-        .arg(rect.width())
-        .arg(rect.height());
-}
-
 inline std::unique_ptr<SimDesktop> desktopFromJson(const std::string& json) {
     return std::make_unique<SimDesktop>(SceneLoader::fromJson(QByteArray::fromStdString(json)));
 }

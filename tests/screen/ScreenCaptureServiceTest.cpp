@@ -225,23 +225,21 @@ TEST_F(ScreenCaptureServiceTest, AreaSidesAreCheckedBeforeAndAfterClipping) {
         const char* name;
         QRectF region;     // bottom-left space; the left display spans x 0 to 1440, y 0 to 900
         const char* label; // null: captureFailed
-        int contentQueries;
         quint32 displayID;
     } cases[] = {
-        {"4 points wide", {100, 100, 4, 50}, "Region 4×50", 1, 1},
-        {"3.9 points wide", {100, 100, 3.9, 50}, nullptr, 0, 0},
-        {"4 points tall", {100, 100, 50, 4}, "Region 50×4", 1, 1},
-        {"3.9 points tall", {100, 100, 50, 3.9}, nullptr, 0, 0},
-        {"clipped to 4 points", {-96, 100, 100, 50}, "Region 4×50", 1, 1},
-        {"clipped to 3.9 points", {-96.1, 100, 100, 50}, nullptr, 1, 0},
-        {"mostly on the right display", {1400, 100, 200, 50}, "Region 160×50", 1, 2},
-        {"even overlap keeps the first display", {1390, 100, 100, 50}, "Region 50×50", 1, 1},
+        {"4 points wide", {100, 100, 4, 50}, "Region 4×50", 1},
+        {"3.9 points wide", {100, 100, 3.9, 50}, nullptr, 0},
+        {"4 points tall", {100, 100, 50, 4}, "Region 50×4", 1},
+        {"3.9 points tall", {100, 100, 50, 3.9}, nullptr, 0},
+        {"clipped to 4 points", {-96, 100, 100, 50}, "Region 4×50", 1},
+        {"clipped to 3.9 points", {-96.1, 100, 100, 50}, nullptr, 0},
+        {"mostly on the right display", {1400, 100, 200, 50}, "Region 160×50", 2},
+        {"even overlap keeps the first display", {1390, 100, 100, 50}, "Region 50×50", 1},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
         load(regionScene);
         const auto result = captureRegion(testCase.region);
-        EXPECT_EQ(contentQueries(), testCase.contentQueries);
         if (testCase.label == nullptr) {
             EXPECT_EQ(result.screenError, ScreenCaptureError::captureFailed());
             EXPECT_TRUE(shotFiles().isEmpty());
