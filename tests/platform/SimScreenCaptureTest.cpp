@@ -38,5 +38,26 @@ TEST(SimScreenCapture, PicturesShowWindowsFrontToBackLessTheExcluded) {
               windowColor(*desktop, 2));
 }
 
+// Text shows as dark pixels whatever the font. A leaf is labelled; a window's root, a container on
+// its parent's frame and one with only empty names are not.
+TEST(SimScreenCapture, LabelsOnlyLeavesAndNamedContainers) {
+    auto desktop = test::desktopFromJson(test::sceneWithAx(R"({"role": "AXWindow",
+        "frame": [0, 0, 100, 100], "children": [{"role": "AXGroup", "title": "Same",
+          "frame": [0, 0, 100, 100], "children": [{"role": "AXGroup", "title": {"attributed": ""},
+            "description": "", "frame": [10, 30, 80, 60],
+            "children": [{"title": "Leaf", "frame": [10, 60, 80, 30]}]}]}]})"));
+    const QImage image = captured(*desktop, WindowFilter{1}, 100, 100);
+    const auto darkPixels = [&](QRect area) {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                count += qGray(image.pixel(x, y)) < 100;
+        return count;
+    };
+    EXPECT_EQ(darkPixels(QRect(2, 2, 60, 26)), 0) << "the title bar's left end";
+    EXPECT_EQ(darkPixels(QRect(12, 32, 76, 26)), 0) << "the group with empty names";
+    EXPECT_GT(darkPixels(QRect(12, 62, 76, 26)), 0) << "inside the leaf";
+}
+
 } // namespace
 } // namespace vantrel
