@@ -125,30 +125,3 @@ TEST(AccessibilitySummary, PreviewCutsTheTreeAtFourThousandUserPerceivedCharacte
         EXPECT_EQ(json, kept + marker) << c.total;
     }
 }
-
-// Texts near the limit in code units: only the cluster count decides.
-TEST(AccessibilitySummary, GraphemeCutCountsClustersNotCodeUnits) {
-    const QString accent = QStringLiteral("e\u0301");
-    const QString face = QStringLiteral("😀");
-    const struct {
-        const char* name;
-        QString text;
-        int limit;
-        std::optional<QString> kept; // none: not cut
-    } cases[] = {
-        {"at the limit", "abc", 3, std::nullopt},
-        {"one unit and one cluster over", "abcd", 3, "abc"},
-        {"one unit over, at the limit in clusters", "ab" + accent, 3, std::nullopt},
-        {"a pair one unit over, at the limit in clusters", "ab" + face, 3, std::nullopt},
-        {"over in units and clusters", "ab" + accent + "d", 3, "ab" + accent},
-        {"no clusters allowed", "a", 0, ""},
-        {"CR LF is one cluster", "a\r\nbc", 2, "a\r\n"},
-        {"U+0300 is the first combining mark", "ae\u0300b", 2, "ae\u0300"},
-    };
-    for (const auto& c : cases) {
-        QString text = c.text;
-        EXPECT_EQ(AccessibilitySummary::truncateToGraphemes(text, c.limit), c.kept.has_value())
-            << c.name;
-        EXPECT_EQ(text, c.kept.value_or(c.text)) << c.name;
-    }
-}

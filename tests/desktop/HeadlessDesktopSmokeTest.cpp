@@ -1,6 +1,5 @@
-// Proves the fixture: what the probes report is where the X server, AT-SPI and the screen's
-// pixels say it is, and the probes go when their handles do.
-#include "support/AccessibleLookup.h"
+// Proves what no other desktop test does: the fixture reports a probe where tools apart from its
+// own xcb code find it, and the probe goes when its handle does.
 #include "support/TestApplication.h"
 #include "support/WaitUntil.h"
 #include "support/XcbDesktop.h"
@@ -10,7 +9,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <ostream>
 
 namespace vantrel::testing {
 namespace {
@@ -38,85 +36,11 @@ QRect windowFoundByXdotool(qint64 pid, const QString& title) {
             field("Height:")};
 }
 
-struct Placement {
-    const char* name;
-    QStringList arguments;
-    QRect window;
-};
-
-void PrintTo(const Placement& placement, std::ostream* out) {
-    *out << placement.name;
-}
-
-class GtkProbePlacement : public ::testing::TestWithParam<Placement> {};
-
-TEST_P(GtkProbePlacement, WindowIsWhereItSaysAndWhereItWasAsked) {
-    const TestApplication app = TestApplication::gtk(GetParam().arguments);
-    EXPECT_EQ(app.window(), GetParam().window);
-    EXPECT_EQ(windowFoundByXdotool(app.pid(), app.title()), GetParam().window);
-    EXPECT_TRUE(app.window().contains(app.paintButton()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Placements, GtkProbePlacement,
-                         ::testing::Values(Placement{"Default", {}, QRect(120, 90, 800, 600)},
-                                           Placement{"MovedAndResized",
-                                                     {"--x", "300", "--y", "200", "--size",
-                                                      "640x480", "--title", "Moved Probe"},
-                                                     QRect(300, 200, 640, 480)}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-struct Accessible {
-    const char* testName;
-    QString name;
-    QString role;
-    bool showing;
-};
-
-void PrintTo(const Accessible& accessible, std::ostream* out) {
-    *out << accessible.testName;
-}
-
-class GtkProbeAccessibility : public ::testing::TestWithParam<Accessible> {};
-
-TEST_P(GtkProbeAccessibility, TreeHoldsTheNode) {
-    const TestApplication app = TestApplication::gtk();
-    const auto node = app.waitForAccessible(GetParam().name, GetParam().role);
-    ASSERT_TRUE(node);
-    EXPECT_EQ(node->showing, GetParam().showing);
-    // Scrolled-out nodes sit at G_MININT, where QRect's own intersection arithmetic overflows.
-    EXPECT_EQ(app.window().contains(node->extents.topLeft()), GetParam().showing);
-}
-
-INSTANTIATE_TEST_SUITE_P(Nodes, GtkProbeAccessibility,
-                         ::testing::Values(Accessible{"Paint", "Paint", "push button", true},
-                                           Accessible{"Save", "Save", "push button", true},
-                                           Accessible{"Password", "", "password text", true},
-                                           Accessible{"FirstRow", "Row 1", "label", true},
-                                           Accessible{"ScrolledOutRow", "Row 40", "label", false}),
-                         [](const auto& info) { return std::string(info.param.testName); });
-
-TEST(GtkProbe, PaintButtonAccessibleExtentsAreItsReportedRect) {
-    const TestApplication app = TestApplication::gtk();
-    const auto paint = app.waitForAccessible("Paint", "push button");
-    ASSERT_TRUE(paint);
-    EXPECT_EQ(paint->extents, app.paintButton());
-}
-
-TEST(GtkProbe, PaintButtonCentreHasItsColourAndTheDesktopDoesNot) {
-    const TestApplication app = TestApplication::gtk();
-    const XcbDesktop desktop;
-    const QColor paint(0x1e, 0x90, 0xff);
-    EXPECT_TRUE(waitUntil([&] { return desktop.pixel(app.paintButton().center()) == paint; }))
-        << desktop.pixel(app.paintButton().center()).value_or(QColor()).name().toStdString();
-    EXPECT_NE(desktop.pixel(app.window().bottomRight() + QPoint(40, 40)), paint);
-}
-
-TEST(QtProbe, WindowAndButtonAreWhereItSays) {
-    const TestApplication app = TestApplication::qt();
+TEST(GtkProbe, AMovedAndResizedWindowIsWhereItSaysAndWhereItWasAsked) {
+    const TestApplication app = TestApplication::gtk(
+        {"--x", "300", "--y", "200", "--size", "640x480", "--title", "Moved Probe"});
+    EXPECT_EQ(app.window(), QRect(300, 200, 640, 480));
     EXPECT_EQ(windowFoundByXdotool(app.pid(), app.title()), app.window());
-    const auto button = app.waitForAccessible("Qt Button", "push button");
-    ASSERT_TRUE(button);
-    EXPECT_EQ(button->extents, app.qtButton());
 }
 
 TEST(TestApplicationLifetime, ProbeAndItsWindowGoWithTheHandle) {

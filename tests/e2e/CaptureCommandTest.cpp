@@ -6,6 +6,8 @@
 #include <QJsonArray>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace vantrel::testing;
 
 namespace {
@@ -186,4 +188,66 @@ TEST(CaptureCommand, APasswordFieldsTextReachesNoFileReportOrPasteboard) {
         EXPECT_EQ(files.contains("AXSecureTextField"), readsTheTree);
         EXPECT_FALSE(files.contains(secret));
     }
+}
+
+namespace {
+
+QJsonObject node(const char* role, int x, int y, int side, const QJsonArray& children = {}) {
+    QJsonObject result{{"role", role}, {"frame", QJsonArray{x, y, side, side}}};
+    if (!children.isEmpty())
+        result.insert("children", children);
+    return result;
+}
+
+int deepestLevel(const QJsonObject& tree) {
+    int deepest = 0;
+    for (const QJsonValue& child : tree["children"].toArray())
+        deepest = std::max(deepest, 1 + deepestLevel(child.toObject()));
+    return deepest;
+}
+
+} // namespace
+
+// What a command writes is bounded however large the window: 24 children a node, four levels
+// below the window, 120 nodes in all. A wide group comes first, then a chain six levels deep,
+// then more groups than the budget holds.
+TEST(CaptureCommand, ASnapshotOfAHugeWindowStopsAtItsLimits) {
+    const auto leaves = [](int count) {
+        QJsonArray list;
+        while (list.size() < count)
+            list.append(node("AXButton", 20, 20, 5));
+        return list;
+    };
+    QJsonObject chain = node("AXButton", 300, 20, 5);
+    for (int level = 0; level < 5; ++level)
+        chain = node("AXGroup", 300, 20, 50, {chain});
+    QJsonArray children{node("AXGroup", 10, 10, 200, leaves(30)), chain};
+    for (int group = 0; group < 30; ++group)
+        children.append(node("AXGroup", 400, 20, 100, leaves(5)));
+    QJsonObject window = node("AXWindow", 0, 0, 800, children);
+    window.insert("title", "Huge");
+    const QJsonObject scene{
+        {"screens", QJsonArray{QJsonObject{{"frame", QJsonArray{0, 0, 1440, 900}}}}},
+        {"mouse", QJsonArray{100, 500}},
+        {"frontmost", 7},
+        {"apps", QJsonArray{QJsonObject{{"pid", 7}, {"name", "Huge"}}}},
+        {"windows", QJsonArray{QJsonObject{{"id", 1},
+                                           {"pid", 7},
+                                           {"title", "Huge"},
+                                           {"bounds", QJsonArray{0, 0, 800, 800}},
+                                           {"ax", window}}}}};
+    VantrelProcess vantrel;
+    const QString path = writeScene(vantrel, "huge.json", QJsonDocument(scene).toJson());
+    const auto result = vantrel.run({"capture", "--scene", path, "--front-window", "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QJsonObject report = result.json();
+    EXPECT_TRUE(report["status"].toString().endsWith(" · 120 AX nodes"))
+        << report["status"].toString().toStdString();
+    QFile file(report["bundle"].toObject()["accessibilityURL"].toString());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject tree = QJsonDocument::fromJson(file.readAll()).object()["tree"].toObject();
+    const QJsonArray kept = tree["children"].toArray();
+    ASSERT_GE(kept.size(), 2);
+    EXPECT_EQ(kept[0].toObject()["children"].toArray().size(), 24);
+    EXPECT_EQ(deepestLevel(tree), 4);
 }

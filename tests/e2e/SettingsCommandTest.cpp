@@ -8,7 +8,9 @@ TEST(SettingsCommand, RoundTripsThroughTheUsersDefaults) {
     VantrelProcess vantrel;
     const QString fresh = "mode: bundle\nagent: claudeCode\npasteboard-format: claudeCodeV2\n"
                           "bundle-format: experimental\n";
-    EXPECT_EQ(vantrel.run({"settings"}).out, fresh);
+    const auto listed = vantrel.run({"settings"});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out, fresh);
 
     const auto chosen = vantrel.run({"settings", "agent", "codex"});
     EXPECT_EQ(chosen.exitCode, 0);
@@ -17,7 +19,9 @@ TEST(SettingsCommand, RoundTripsThroughTheUsersDefaults) {
 
     // A format chosen afterwards keeps the agent.
     EXPECT_EQ(vantrel.run({"settings", "pasteboard-format", "claudeCodeV1"}).exitCode, 0);
-    EXPECT_EQ(vantrel.run({"settings", "agent"}).out, "codex\n");
+    const auto agent = vantrel.run({"settings", "agent"});
+    EXPECT_EQ(agent.exitCode, 0);
+    EXPECT_EQ(agent.out, "codex\n");
     EXPECT_EQ(vantrel.run({"settings", "pasteboard-format"}).out, "claudeCodeV1\n");
     EXPECT_EQ(vantrel.run({"settings", "mode", "tree"}).exitCode, 0);
     EXPECT_EQ(vantrel.run({"settings", "mode"}).out, "tree\n");

@@ -194,16 +194,3 @@ TEST(CaptureSettings, ValuesPersistAcrossLaunches) {
     EXPECT_EQ(BundlePasteboardFormatSettings::activeFormat(relaunched),
               BundlePasteboardFormat::cursorV2);
 }
-
-TEST(CaptureSettings, DisplayTextsAndRawValuesRoundTrip) {
-    for (CaptureMode mode : allCaptureModes())
-        EXPECT_EQ(captureModeFromRaw(rawValue(mode)), mode);
-    for (BundlePasteboardFormat format : allBundlePasteboardFormats())
-        EXPECT_EQ(bundlePasteboardFormatFromRaw(rawValue(format)), format);
-    EXPECT_EQ(allBundlePasteboardFormats().size(), 7);
-    EXPECT_EQ(title(BundlePasteboardFormat::cursorV2), QString("Cursor v2 (1 file + rich text)"));
-    EXPECT_EQ(menuTitle(CaptureMode::tree), QString("Text tree (cloud chat)"));
-    EXPECT_EQ(detail(AgentPasteTarget::codex, PlatformVocabulary::macOS()),
-              QString("Paste with ⌘V in Codex (same as Cursor)."));
-    EXPECT_EQ(fileName(CaptureBundleFormat::stable), QString("capture.md"));
-}

@@ -68,6 +68,8 @@ TEST(SnapshotJsonText, CutCountsClustersNotCodeUnits) {
         {"over in units and clusters", "ab" + accent + "d", 3, "ab" + accent + marker},
         {"empty, no clusters allowed", "", 0, marker},
         {"no clusters allowed", "a", 0, marker},
+        {"CR LF is one cluster", "a\r\nbc", 2, "a\r\n" + marker},
+        {"U+0300 is the first combining mark", "ae\u0300b", 2, "ae\u0300" + marker},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SnapshotJsonText::truncated(c.text, c.limit), c.expected) << c.name;

@@ -38,43 +38,20 @@ inline std::string sceneWithAx(std::string_view ax) {
            std::string(ax) + "}]}";
 }
 
-// Three screens: the menu-bar screen at scale 2, one to its left and one above it. Front to back:
-// a titled window over an untitled one at layer 3 (they overlap around (350, 250)), an off-screen
-// window, a window of a process that is no application, one of ours and a desktop window. Pid 30
-// is an application without a name; pid 10 is frontmost.
+// One screen at scale 2. Front to back: a window over another at layer 3 (they overlap around
+// (350, 250)), an off-screen window and a desktop window under them all.
 inline const char* const windowScene = R"({
-    "screens": [{"frame": [0, 0, 1000, 800], "visibleFrame": [0, 0, 1000, 775], "scale": 2,
-                 "safeAreaTop": 32},
-                {"frame": [-1920, -180, 1920, 1080], "displayID": 7},
-                {"frame": [0, 800, 1280, 800], "number": null}],
-    "mouse": [-960, 400],
-    "apps": [{"pid": 10, "name": "Named", "bundleId": "com.example.named"},
-             {"pid": 20, "name": "Anonymous", "bundleId": null}, {"pid": 30}],
-    "self": {"pid": 99}, "bundleIdentifier": "com.example.self", "frontmost": 10,
+    "screens": [{"frame": [0, 0, 1000, 800], "scale": 2}],
+    "apps": [{"pid": 10, "name": "Named"}, {"pid": 20, "name": "Anonymous"}],
     "windows": [
       {"id": 1, "pid": 10, "title": "Front", "bounds": [100, 100, 300, 200]},
       {"id": 2, "pid": 20, "bounds": [200, 150, 400, 300], "layer": 3},
       {"id": 3, "pid": 10, "title": "Hidden", "bounds": [0, 0, 50, 50], "onScreen": false},
-      {"id": 4, "pid": 77, "title": "Stranger", "bounds": [700, 500, 200, 200]},
-      {"id": 5, "pid": 99, "title": "Ours", "bounds": [0, 600, 100, 100]},
       {"id": 6, "pid": 10, "bounds": [0, 0, 600, 500], "layer": -2147483603, "desktop": true}
     ]})";
 
-// "x,y wxh", for comparing lists of records as text.
-inline QString rectText(const QRectF& rect) {
-    return QStringLiteral("%1,%2 %3x%4")
-        .arg(rect.x())
-        .arg(rect.y())
-        .arg(rect.width())
-        .arg(rect.height());
-}
-
 inline std::unique_ptr<SimDesktop> desktopFromJson(const std::string& json) {
     return std::make_unique<SimDesktop>(SceneLoader::fromJson(QByteArray::fromStdString(json)));
-}
-
-inline std::unique_ptr<SimDesktop> desktopFromFile(const QString& name) {
-    return SimDesktop::fromFile(scenePath(name));
 }
 
 } // namespace vantrel::test

@@ -1,6 +1,7 @@
 #include "screen/JpegEncoder.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -74,6 +75,23 @@ TEST(JpegEncoder, DecodesToTheSourceSizeAndColours) {
             EXPECT_TRUE(near(pixel, quadrantColours[quadrant]))
                 << c.name << ", quadrant " << quadrant << ": " << pixel.name().toStdString();
         }
+    }
+}
+
+// Any resolution, in either unit and past one byte, lands in the file as Qt's own writer puts it.
+TEST(JpegEncoder, WritesTheBytesOfQtsWriterAtEveryResolution) {
+    const std::pair<int, int> dotsPerMetre[] = {
+        {3780, 3780}, {11811, 11811}, {10000, 10000}, {3780, 11811}};
+    for (const auto& [x, y] : dotsPerMetre) {
+        QImage image = quadrants(QImage::Format_RGB32);
+        image.setDotsPerMeterX(x);
+        image.setDotsPerMeterY(y);
+        QBuffer qt;
+        qt.open(QIODevice::WriteOnly);
+        QImageWriter writer(&qt, "jpeg");
+        writer.setQuality(quality);
+        ASSERT_TRUE(writer.write(image));
+        EXPECT_EQ(encoded(image), qt.data()) << x << " × " << y << " dots per metre";
     }
 }
 
