@@ -75,17 +75,6 @@ QStringList titlesMatching(const QList<QJsonObject>& nodes, const QRegularExpres
     return titles;
 }
 
-QString everythingUnder(const QString& folder) {
-    QString text;
-    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        if (file.open(QIODevice::ReadOnly))
-            text += QString::fromUtf8(file.readAll());
-    }
-    return text;
-}
-
 int pixelsOfColour(const QImage& image, const QColor& colour) {
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -177,7 +166,7 @@ TEST(DesktopCapture, APasswordsTextGoesNowhere) {
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         EXPECT_TRUE(result.out.contains("AXSecureTextField"));
         EXPECT_FALSE(result.out.contains(secret));
-        EXPECT_FALSE(everythingUnder(vantrel.home()).contains(secret));
+        EXPECT_FALSE(VantrelProcess::everyFileText(vantrel.home()).contains(secret));
         EXPECT_FALSE(clipboard("UTF8_STRING").contains(secret));
         EXPECT_FALSE(clipboard("application/json").contains(secret));
     }

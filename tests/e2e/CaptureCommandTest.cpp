@@ -138,21 +138,6 @@ TEST(CaptureCommand, DemoWritesACaptureFolder) {
         EXPECT_TRUE(folder.exists(file)) << file;
 }
 
-namespace {
-
-QString everythingUnder(const QString& folder) {
-    QString text;
-    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        if (file.open(QIODevice::ReadOnly))
-            text += QString::fromUtf8(file.readAll());
-    }
-    return text;
-}
-
-} // namespace
-
 // Whatever the mode or the way the element is reached, a password's text goes nowhere.
 TEST(CaptureCommand, APasswordFieldsTextReachesNoFileReportOrPasteboard) {
     const QByteArray secret = "hunter2-secret-pass";
@@ -183,7 +168,7 @@ TEST(CaptureCommand, APasswordFieldsTextReachesNoFileReportOrPasteboard) {
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         EXPECT_FALSE(result.out.contains(secret));
         EXPECT_FALSE(result.err.contains(secret));
-        const QString files = everythingUnder(vantrel.cacheDir());
+        const QString files = VantrelProcess::everyFileText(vantrel.cacheDir());
         // The field itself is still described; only its text is left out.
         EXPECT_EQ(files.contains("AXSecureTextField"), readsTheTree);
         EXPECT_FALSE(files.contains(secret));

@@ -2,6 +2,8 @@
 
 #include "QtPrinters.h"
 
+#include <QDirIterator>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -61,6 +63,18 @@ class VantrelProcess {
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // The text of every file under folder, hidden ones included: to prove something is nowhere.
+    static QString everyFileText(const QString& folder) {
+        QString text;
+        QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (file.open(QIODevice::ReadOnly))
+                text += QString::fromUtf8(file.readAll());
+        }
+        return text;
     }
 
     static QString scene(const QString& name) {
