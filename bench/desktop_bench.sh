@@ -25,6 +25,7 @@ export QT_QPA_PLATFORM=offscreen
 # Starts a probe; prints its pid once its "ready" line is out.
 start_probe() {
     local out="$state/probe-$RANDOM"
+    : >"$out"
     exec {keep}< <(tail -f /dev/null)
     /usr/bin/python3 "$here/tests/desktop/apps/gtk_probe.py" "$@" <&$keep >"$out" 2>&1 &
     probes+=($!)
