@@ -14,6 +14,7 @@
 #include "screen/SystemPermissionsService.h"
 #include "support/RunSync.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -103,25 +104,32 @@ TEST_F(AppDelegateTest, TheFourTriggers) {
     const QString drag = "Drag an area · release mouse to capture · Esc cancels";
     const struct {
         const char* name;
-        bool fromMenu;
-        bool useRegion;
+        void (AppDelegate::*trigger)();
         QList<std::chrono::milliseconds> delays;
         std::optional<QPointF> point;
         bool preferFront;
         QStringList statuses;
     } cases[] = {
-        {"hotkey window", false, false, {}, std::nullopt, false, {capturing, success}},
-        {"hotkey area",
+        {"hotkey window",
+         &AppDelegate::copyFromHotKey,
+         {},
+         std::nullopt,
          false,
-         true,
+         {capturing, success}},
+        {"hotkey area",
+         &AppDelegate::copyRegionFromHotKey,
          {150ms},
          QPointF(120, 210),
          false,
          {drag, capturing, success + " · region capture"}},
-        {"menu window", true, false, {200ms}, QPointF(700, 50), true, {capturing, success}},
+        {"menu window",
+         &AppDelegate::copyNowFromMenu,
+         {200ms},
+         QPointF(700, 50),
+         true,
+         {capturing, success}},
         {"menu area",
-         true,
-         true,
+         &AppDelegate::copyRegionFromMenu,
          {200ms, 150ms},
          QPointF(120, 210),
          false,
@@ -136,8 +144,13 @@ TEST_F(AppDelegateTest, TheFourTriggers) {
         toast.shown.clear();
         const auto before = clock.requestedSleeps().size();
 
-        const auto outcome = perform(c.fromMenu, c.useRegion);
-        ASSERT_TRUE(outcome && outcome->isSuccess());
+        // Each trigger starts its own run and returns at once; the run ends on the event loop.
+        (delegate.*c.trigger)();
+        const QDeadlineTimer deadline(10s);
+        while (statuses.size() < c.statuses.size() && !deadline.hasExpired()) {
+            clock.advance(50ms);
+            QCoreApplication::processEvents();
+        }
         EXPECT_EQ(clock.requestedSleeps().mid(before), c.delays);
         ASSERT_EQ(accessibility.calls.size(), 1);
         EXPECT_EQ(accessibility.calls[0].point, c.point);
