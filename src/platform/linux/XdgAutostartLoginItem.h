@@ -6,7 +6,7 @@
 
 namespace vantrel {
 
-// Launch at login as the freedesktop autostart specification has it: a desktop entry in the user's
+// Launch at login the freedesktop way: a desktop entry in the user's
 // autostart folder. Only notRegistered and enabled occur; failures throw PlatformError with the
 // system's reason.
 class XdgAutostartLoginItem final : public LoginItemService {
