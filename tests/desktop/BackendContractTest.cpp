@@ -7,6 +7,7 @@
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/sim/SceneLoader.h"
 #include "platform/sim/SimDesktop.h"
+#include "support/DesktopTools.h"
 #include "support/TestApplication.h"
 #include "support/WaitUntil.h"
 
@@ -85,12 +86,7 @@ class LinuxContract {
         });
     }
     std::optional<QString> publishPasteboard() { return m_desktop->handOffClipboard(); }
-    QString readBack(const QString& type) const {
-        QProcess xclip;
-        xclip.start("xclip", {"-selection", "clipboard", "-t", type, "-o"});
-        xclip.waitForFinished();
-        return QString::fromUtf8(xclip.readAllStandardOutput());
-    }
+    QString readBack(const QString& type) const { return QString::fromUtf8(clipboard(type)); }
 
   private:
     static KnownWindow known(const TestApplication& app) {

@@ -2,6 +2,7 @@
 // the folder, the pixels, and a clipboard that other programs can still paste from once the
 // command has gone.
 #include "support/AccessibleLookup.h"
+#include "support/DesktopTools.h"
 #include "support/TestApplication.h"
 #include "support/VantrelProcess.h"
 #include "support/XcbDesktop.h"
@@ -32,13 +33,6 @@ QString bottomLeft(QRect rect) {
         .arg(screenHeight - rect.y() - rect.height())
         .arg(rect.width())
         .arg(rect.height());
-}
-
-QByteArray clipboard(const QString& target) {
-    QProcess xclip;
-    xclip.start("xclip", {"-selection", "clipboard", "-t", target, "-o"});
-    xclip.waitForFinished();
-    return xclip.readAllStandardOutput();
 }
 
 QJsonObject readJson(const QString& path) {

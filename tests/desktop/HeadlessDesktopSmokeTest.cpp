@@ -1,5 +1,6 @@
 // Proves what no other desktop test does: the fixture reports a probe where tools apart from its
 // own xcb code find it, and the probe goes when its handle does.
+#include "support/DesktopTools.h"
 #include "support/TestApplication.h"
 #include "support/WaitUntil.h"
 #include "support/XcbDesktop.h"
@@ -14,10 +15,7 @@ namespace vantrel::testing {
 namespace {
 
 QString run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished();
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return QString::fromUtf8(toolOutput(program, arguments));
 }
 
 // Found by xdotool, measured by xwininfo: tools apart from the fixture's own xcb code.

@@ -1,6 +1,7 @@
 // The tray app as a user runs it on the private desktop: its global shortcuts, driven by real key
 // presses, capture what is under the pointer, serve the clipboard and show the toast; a shortcut
 // another program holds leaves the other working; a second start finds the first.
+#include "support/DesktopTools.h"
 #include "support/TestApplication.h"
 #include "support/VantrelProcess.h"
 #include "support/WaitUntil.h"
@@ -22,10 +23,7 @@ namespace vantrel::testing {
 namespace {
 
 QString run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished();
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return QString::fromUtf8(toolOutput(program, arguments));
 }
 
 // Compared whole, not as a pattern: the titles hold characters regular expressions treat apart.
@@ -71,13 +69,6 @@ class TrayApp {
 
 QStringList captureFolders(const VantrelProcess& home) {
     return QDir(home.cacheDir() + "/Vantrel/captures").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-}
-
-QByteArray clipboard(const QString& target) {
-    QProcess xclip;
-    xclip.start("xclip", {"-selection", "clipboard", "-t", target, "-o"});
-    xclip.waitForFinished();
-    return xclip.readAllStandardOutput();
 }
 
 // Another program holding Ctrl+Alt+<key> on the root window, as a second hotkey tool would.
