@@ -15,6 +15,12 @@ struct PlatformVocabulary {
     QString accessibilitySnapshotName; // "macOS accessibility snapshot"
     QString startsAtLogin;             // "starts with macOS"
     QString loginItemsSettingsPath;    // "System Settings › General › Login Items"
+    // The setup assistant's words for the system's side of a permission.
+    QString permissionsAheadNote;  // "macOS will ask for two permissions next."
+    QString accessibilitySteps;    // what to do beyond the prompt; empty where nothing is
+    QString screenRecordingReason; // "macOS asks for Screen Recording to let Vantrel take it."
+    QString waitingForSettings;    // "Waiting for you to allow it in System Settings…"
+    QString openSystemSettings;    // "Open System Settings"
 
     static PlatformVocabulary macOS();
 };
@@ -29,6 +35,11 @@ inline PlatformVocabulary PlatformVocabulary::macOS() {
         QStringLiteral("macOS accessibility snapshot"),
         QStringLiteral("starts with macOS"),
         QStringLiteral("System Settings › General › Login Items"),
+        QStringLiteral("macOS will ask for two permissions next."),
+        QString(),
+        QStringLiteral("macOS asks for Screen Recording to let Vantrel take it."),
+        QStringLiteral("Waiting for you to allow it in System Settings…"),
+        QStringLiteral("Open System Settings"),
     };
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-// Compares a rendering with its checked-in picture in tests/input/golden/. Run the tests with
+// Compares a rendering with its checked-in picture in a golden folder under tests/ (input/golden
+// unless another is named). Run the tests with
 // VANTREL_UPDATE_GOLDENS=1 to write the pictures instead, then review the diff.
 
 #include <QDir>
@@ -14,15 +15,17 @@
 
 namespace vantrel::testing {
 
-inline QString goldenPath(const QString& name) {
-    return QStringLiteral(VANTREL_SOURCE_DIR "/tests/input/golden/") + name +
+inline QString goldenPath(const QString& name, const QString& folder) {
+    return QStringLiteral(VANTREL_SOURCE_DIR "/tests/") + folder + QStringLiteral("/") + name +
            QStringLiteral(".png");
 }
 
 // Font rasterisers differ a little between versions: a few pixels may differ by more than a few
 // levels, but not a word's worth.
-inline ::testing::AssertionResult matchesGolden(const QImage& actual, const QString& name) {
-    const QString path = goldenPath(name);
+inline ::testing::AssertionResult
+matchesGolden(const QImage& actual, const QString& name,
+              const QString& folder = QStringLiteral("input/golden")) {
+    const QString path = goldenPath(name, folder);
     const QImage picture = actual.convertToFormat(QImage::Format_ARGB32);
     if (qEnvironmentVariableIntValue("VANTREL_UPDATE_GOLDENS") == 1) {
         if (!picture.save(path))

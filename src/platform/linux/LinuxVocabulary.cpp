@@ -18,6 +18,16 @@ PlatformVocabulary LinuxVocabulary::words() {
         QStringLiteral("Linux accessibility snapshot (AT-SPI)"),
         QStringLiteral("starts when you log in"),
         QStringLiteral("your desktop's startup applications settings"),
+        QStringLiteral("Next: the two kinds of access Vantrel needs, and how to turn them on."),
+        // Request Access switches the accessibility bus on; what it cannot do is restart the
+        // applications that looked for it before.
+        QStringLiteral("Request Access turns on your desktop's assistive technologies. Restart the "
+                       "applications you want to capture afterwards; Qt applications also need "
+                       "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 in their environment."),
+        QStringLiteral("On X11 every application may read the screen, so this is usually granted "
+                       "already."),
+        QStringLiteral("Waiting for you to turn it on in your desktop's settings…"),
+        QStringLiteral("Open Desktop Settings"),
     };
 }
 
