@@ -68,7 +68,10 @@ int runTrayApp(int argc, char** argv) {
     using Outcome = vantrel::SingleInstance::Claim::Outcome;
     const auto claim = vantrel::SingleInstance::claim(vantrel::SingleInstance::defaultFolder());
     if (claim.outcome == Outcome::alreadyRunning) {
-        out << claim.message << "\n";
+        // Starting the app again is how a user without a tray reaches its settings.
+        const bool shown =
+            vantrel::SingleInstance::activateRunning(vantrel::SingleInstance::defaultFolder());
+        out << claim.message << (shown ? " Its settings window is in front now." : "") << "\n";
         return 0;
     }
     if (claim.outcome == Outcome::failed) {
@@ -102,6 +105,7 @@ int runTrayApp(int argc, char** argv) {
         desktop->hasCompositor() ? Backdrop::Translucent : Backdrop::FrozenScreens);
     vantrel::TrayApplication tray(platform, defaults, center, clock, regionSelection);
     dialogsOwner = &tray;
+    claim.instance->onActivationRequest([&tray] { tray.delegate().openSettings(); });
     QObject::connect(&tray.delegate(), &vantrel::AppDelegate::quitRequested, &app,
                      &QCoreApplication::quit);
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray.delegate(),

@@ -1,6 +1,8 @@
 #include "app/tray/SingleInstance.h"
+#include "support/WaitUntil.h"
 
 #include <QFile>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -37,6 +39,28 @@ TEST(SingleInstance, LeftoversOfACrashedInstanceDoNotBlockAStart) {
 
     const auto claim = SingleInstance::claim(runtime.path());
     EXPECT_EQ(claim.outcome, Outcome::claimed) << claim.message.toStdString();
+}
+
+// A later launch brings the running instance forward instead of only being refused.
+TEST(SingleInstance, ALaterLaunchAsksTheRunningOneToShowItself) {
+    QTemporaryDir runtime;
+    EXPECT_FALSE(SingleInstance::activateRunning(runtime.path())) << "nothing runs yet";
+    auto first = SingleInstance::claim(runtime.path());
+    ASSERT_EQ(first.outcome, Outcome::claimed);
+    int requests = 0;
+    first.instance->onActivationRequest([&requests] { ++requests; });
+
+    EXPECT_TRUE(SingleInstance::activateRunning(runtime.path()));
+    EXPECT_TRUE(vantrel::testing::waitUntil([&] { return requests == 1; }));
+
+    QLocalSocket stranger;
+    stranger.connectToServer(first.instance->socketPath());
+    ASSERT_TRUE(stranger.waitForConnected(1000));
+    stranger.write("shutdown\n");
+    stranger.waitForBytesWritten(1000);
+    EXPECT_TRUE(vantrel::testing::waitUntil(
+        [&] { return stranger.state() != QLocalSocket::ConnectedState; }));
+    EXPECT_EQ(requests, 1);
 }
 
 TEST(SingleInstance, AnUnwritableFolderFailsWithItsName) {

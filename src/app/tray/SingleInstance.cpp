@@ -11,11 +11,13 @@ namespace {
 
 const QString lockName = QStringLiteral("vantrel.lock");
 const QString socketName = QStringLiteral("vantrel.socket");
+const QByteArray activationRequest = QByteArrayLiteral("activate\n");
+constexpr int answerWaitMs = 1000;
 
 bool answers(const QString& socketPath) {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
-    return socket.waitForConnected(1000);
+    return socket.waitForConnected(answerWaitMs);
 }
 
 } // namespace
@@ -52,6 +54,15 @@ SingleInstance::Claim SingleInstance::claim(const QString& folder) {
     return {Outcome::claimed, std::move(instance), {}};
 }
 
+bool SingleInstance::activateRunning(const QString& folder) {
+    QLocalSocket socket;
+    socket.connectToServer(folder + u'/' + socketName);
+    if (!socket.waitForConnected(answerWaitMs))
+        return false;
+    socket.write(activationRequest);
+    return socket.waitForBytesWritten(answerWaitMs);
+}
+
 QString SingleInstance::socketPath() const {
     return m_folder + u'/' + socketName;
 }
@@ -64,10 +75,23 @@ bool SingleInstance::listen() {
     if (!m_server->listen(socketPath()))
         return false;
     QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] {
-        while (QLocalSocket* socket = m_server->nextPendingConnection())
-            socket->deleteLater();
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::readyRead, socket,
+                             [this, socket] { readRequest(socket); });
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        }
     });
     return true;
+}
+
+void SingleInstance::readRequest(QLocalSocket* socket) {
+    // Anything but the one request, or a peer that keeps talking, is dropped.
+    if (socket->bytesAvailable() < activationRequest.size())
+        return;
+    const QByteArray request = socket->read(activationRequest.size());
+    socket->disconnectFromServer();
+    if (request == activationRequest && m_onActivation)
+        m_onActivation();
 }
 
 } // namespace vantrel

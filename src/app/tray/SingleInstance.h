@@ -3,9 +3,11 @@
 #include <QLockFile>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace vantrel {
 
@@ -24,17 +26,23 @@ class SingleInstance final {
     };
 
     static Claim claim(const QString& folder);
+    // Asks the instance running from that folder to show itself; false when none answered.
+    static bool activateRunning(const QString& folder);
     ~SingleInstance();
 
     QString socketPath() const;
+    // Runs whenever a later launch asks this instance to show itself.
+    void onActivationRequest(std::function<void()> handler) { m_onActivation = std::move(handler); }
 
   private:
     SingleInstance(const QString& folder);
     bool listen();
+    void readRequest(QLocalSocket* socket);
 
     QString m_folder;
     QLockFile m_lock;
     std::unique_ptr<QLocalServer> m_server;
+    std::function<void()> m_onActivation;
 };
 
 } // namespace vantrel

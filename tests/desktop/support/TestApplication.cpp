@@ -1,6 +1,6 @@
 #include "TestApplication.h"
 
-#include "WaitUntil.h"
+#include "support/WaitUntil.h"
 #include "XcbDesktop.h"
 
 #include <QProcessEnvironment>
