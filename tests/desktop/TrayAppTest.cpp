@@ -172,13 +172,14 @@ TEST(TrayApp, AShortcutHeldByAnotherProgramLeavesTheOtherWorking) {
         << size.width() << "×" << size.height();
 }
 
-TEST(TrayApp, ASecondStartFindsTheFirstAndACrashedOneDoesNotBlock) {
+TEST(TrayApp, ASecondStartBringsTheFirstForwardAndACrashedOneDoesNotBlock) {
     VantrelProcess home;
     auto first = std::make_unique<TrayApp>(home);
     ASSERT_TRUE(first->waitUntilRunning());
     const auto second = home.run({});
     EXPECT_EQ(second.exitCode, 0);
-    EXPECT_EQ(second.out, "Vantrel is already running.\n");
+    EXPECT_EQ(second.out, "Vantrel is already running. Its settings window is in front now.\n");
+    EXPECT_TRUE(waitUntil([] { return windowShown("Vantrel Settings"); }));
 
     first->kill();
     ASSERT_TRUE(waitUntil([] { return !windowShown("Vantrel is running"); }));

@@ -2,6 +2,7 @@
 
 #include <atspi/atspi.h>
 
+#include <functional>
 #include <memory>
 
 namespace vantrel::testing {
@@ -45,28 +46,27 @@ AccessibleLookup::Node describe(AtspiAccessible* accessible, const QString& name
     return node;
 }
 
-std::optional<AccessibleLookup::Node> search(AtspiAccessible* accessible, const QString& name,
-                                             const QString& role, int depth, int& budget) {
+// Visits the tree depth first until the visitor returns true; returns whether it did.
+using Visitor = std::function<bool(AtspiAccessible*, const QString& name, const QString& role)>;
+
+bool walk(AtspiAccessible* accessible, const Visitor& visit, int depth, int& budget) {
     if (depth > kMaxDepth || --budget < 0)
-        return std::nullopt;
-    const QString nodeRole = takeString(atspi_accessible_get_role_name(accessible, nullptr));
-    const QString nodeName = takeString(atspi_accessible_get_name(accessible, nullptr));
-    if (nodeRole == role && (name.isEmpty() || nodeName == name))
-        return describe(accessible, nodeName, nodeRole);
+        return false;
+    const QString role = takeString(atspi_accessible_get_role_name(accessible, nullptr));
+    const QString name = takeString(atspi_accessible_get_name(accessible, nullptr));
+    if (visit(accessible, name, role))
+        return true;
     const int children = atspi_accessible_get_child_count(accessible, nullptr);
     for (int index = 0; index < children; ++index) {
         if (AccessiblePtr child = childAt(accessible, index)) {
-            if (auto found = search(child.get(), name, role, depth + 1, budget))
-                return found;
+            if (walk(child.get(), visit, depth + 1, budget))
+                return true;
         }
     }
-    return std::nullopt;
+    return false;
 }
 
-} // namespace
-
-std::optional<AccessibleLookup::Node> AccessibleLookup::find(qint64 pid, const QString& name,
-                                                             const QString& role) {
+void walkApplication(qint64 pid, const Visitor& visit) {
     atspi_init();
     AccessiblePtr desktop(atspi_get_desktop(0));
     // Applications come and go between polls; a cached child list would miss them.
@@ -78,9 +78,35 @@ std::optional<AccessibleLookup::Node> AccessibleLookup::find(qint64 pid, const Q
             qint64(atspi_accessible_get_process_id(application.get(), nullptr)) != pid)
             continue;
         int budget = kMaxNodes;
-        return search(application.get(), name, role, 0, budget);
+        walk(application.get(), visit, 0, budget);
+        return;
     }
-    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<AccessibleLookup::Node> AccessibleLookup::find(qint64 pid, const QString& name,
+                                                             const QString& role) {
+    std::optional<Node> found;
+    walkApplication(
+        pid, [&](AtspiAccessible* accessible, const QString& nodeName, const QString& nodeRole) {
+            if (nodeRole == role && (name.isEmpty() || nodeName == name))
+                found = describe(accessible, nodeName, nodeRole);
+            return found.has_value();
+        });
+    return found;
+}
+
+QList<AccessibleLookup::Node> AccessibleLookup::showing(qint64 pid) {
+    QList<Node> nodes;
+    walkApplication(pid,
+                    [&](AtspiAccessible* accessible, const QString& name, const QString& role) {
+                        Node node = describe(accessible, name, role);
+                        if (node.showing)
+                            nodes.append(node);
+                        return false;
+                    });
+    return nodes;
 }
 
 } // namespace vantrel::testing
