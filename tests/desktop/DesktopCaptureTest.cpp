@@ -19,21 +19,8 @@
 namespace vantrel::testing {
 namespace {
 
-constexpr int screenHeight = 900; // the fixture's screen; --at and --region count y from its bottom
 const QColor paintColour(0x1e, 0x90, 0xff);
 const QByteArray secret = "hunter2-secret-pass";
-
-QString bottomLeft(QPoint point) {
-    return QString("%1,%2").arg(point.x()).arg(screenHeight - point.y());
-}
-
-QString bottomLeft(QRect rect) {
-    return QString("%1,%2,%3,%4")
-        .arg(rect.x())
-        .arg(screenHeight - rect.y() - rect.height())
-        .arg(rect.width())
-        .arg(rect.height());
-}
 
 QJsonObject readJson(const QString& path) {
     QFile file(path);

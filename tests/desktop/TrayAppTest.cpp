@@ -1,6 +1,7 @@
 // The tray app as a user runs it on the private desktop: its global shortcuts, driven by real key
 // presses, capture what is under the pointer, serve the clipboard and show the toast; a shortcut
 // another program holds leaves the other working; a second start finds the first.
+#include "support/AccessibleLookup.h"
 #include "support/DesktopTools.h"
 #include "support/TestApplication.h"
 #include "support/VantrelProcess.h"
@@ -61,6 +62,7 @@ class TrayApp {
         m_process.waitForFinished();
     }
     QString errors() { return m_errors += QString::fromUtf8(m_process.readAllStandardError()); }
+    qint64 pid() const { return m_process.processId(); }
 
   private:
     QProcess m_process;
@@ -185,6 +187,36 @@ TEST(TrayApp, ASecondStartBringsTheFirstForwardAndACrashedOneDoesNotBlock) {
     ASSERT_TRUE(waitUntil([] { return !windowShown("Vantrel is running"); }));
     TrayApp third(home);
     EXPECT_TRUE(third.waitUntilRunning()) << third.errors().toStdString();
+}
+
+// Our own windows must be as readable as the applications we capture: every control a screen
+// reader or our capture meets has a name, and the capture over a control names it.
+TEST(TrayApp, TheSettingsWindowIsReadableThroughTheAccessibilityBus) {
+    VantrelProcess home;
+    TrayApp app(home);
+    ASSERT_TRUE(app.waitUntilRunning());
+    ASSERT_EQ(home.run({}).exitCode, 0);
+    ASSERT_TRUE(waitUntil([&] {
+        return AccessibleLookup::find(app.pid(), "Launch at login", "check box").has_value();
+    })) << app.errors().toStdString();
+
+    const QStringList controls = {"push button", "check box", "combo box",   "toggle button",
+                                  "list item",   "link",      "radio button"};
+    int named = 0;
+    for (const AccessibleLookup::Node& node : AccessibleLookup::showing(app.pid())) {
+        if (!controls.contains(node.role))
+            continue;
+        EXPECT_FALSE(node.name.trimmed().isEmpty())
+            << node.role.toStdString() << " at " << node.extents.x() << "," << node.extents.y();
+        ++named;
+    }
+    EXPECT_GE(named, 5) << "the sidebar's four sections and the switch";
+
+    const auto toggle = AccessibleLookup::find(app.pid(), "Launch at login", "check box");
+    const QPoint centre = toggle->extents.center();
+    const auto capture = home.run({"capture", "--mode", "tree", "--at", bottomLeft(centre)});
+    EXPECT_EQ(capture.exitCode, 0) << capture.err.toStdString();
+    EXPECT_TRUE(clipboard("application/json").contains("Launch at login"));
 }
 
 } // namespace

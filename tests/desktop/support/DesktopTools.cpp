@@ -15,4 +15,20 @@ QByteArray clipboard(const QString& target) {
     return toolOutput("xclip", {"-selection", "clipboard", "-t", target, "-o"});
 }
 
+namespace {
+constexpr int screenHeight = 900; // the fixture's screen
+}
+
+QString bottomLeft(QPoint point) {
+    return QString("%1,%2").arg(point.x()).arg(screenHeight - point.y());
+}
+
+QString bottomLeft(QRect rect) {
+    return QString("%1,%2,%3,%4")
+        .arg(rect.x())
+        .arg(screenHeight - rect.y() - rect.height())
+        .arg(rect.width())
+        .arg(rect.height());
+}
+
 } // namespace vantrel::testing

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -11,5 +13,9 @@ QByteArray toolOutput(const QString& program, const QStringList& arguments);
 
 // The CLIPBOARD selection in one target, as another program (xclip) reads it.
 QByteArray clipboard(const QString& target);
+
+// A point or rectangle of the fixture's screen as --at and --region take it: y from the bottom.
+QString bottomLeft(QPoint point);
+QString bottomLeft(QRect rect);
 
 } // namespace vantrel::testing

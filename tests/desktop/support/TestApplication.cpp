@@ -1,7 +1,7 @@
 #include "TestApplication.h"
 
-#include "support/WaitUntil.h"
 #include "XcbDesktop.h"
+#include "support/WaitUntil.h"
 
 #include <QProcessEnvironment>
 #include <QRegularExpression>
