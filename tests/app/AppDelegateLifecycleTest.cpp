@@ -111,6 +111,9 @@ TEST_F(AppDelegateLifecycleTest, StartingWithBothPermissionsEndsReadyWithoutWarn
     EXPECT_EQ(delegate.toolTip(), "Vantrel — ⌃⌥C window · ⌃⌥R area · Paste to Claude Code");
     EXPECT_EQ(desktop.input().hotKeys().size(), 2);
     EXPECT_EQ(desktop.input().monitorCount(), 1);
+    // "Copy Window" before the mouse moves captures where the pointer already is.
+    EXPECT_EQ(delegate.lastCaptureMouseLocation(), platform.screens.mouseLocation());
+    EXPECT_NE(delegate.lastCaptureMouseLocation(), QPointF());
 }
 
 TEST_F(AppDelegateLifecycleTest, AMissingPermissionOpensTheSetupEvenWhenItWasCompletedBefore) {
