@@ -6,6 +6,7 @@
 #include "output/CaptureModeSettings.h"
 #include "platform/SettingsUserDefaults.h"
 #include "platform/linux/LinuxVocabulary.h"
+#include "support/QtPrinters.h"
 
 #include <QTemporaryDir>
 #include <QtCore/qtestsupport_core.h>
@@ -216,6 +217,7 @@ TEST(SettingsViewModel, TextsSpeakTheDesktopsWords) {
 
 TEST(SettingsViewModel, LastActionIsTheStatusLineOrADash) {
     SettingsHarness h;
+    h.tray.delegate().setLastStatus("");
     EXPECT_EQ(h.model->lastAction(), "—");
     const auto changed = countOf(h.model.get(), &SettingsViewModel::changed);
     h.tray.delegate().setLastStatus("Copied for Cursor: Send · 3 AX nodes");

@@ -20,6 +20,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vantrel {
 
 namespace {
@@ -41,7 +43,8 @@ template <class T> QComboBox* picker(const QList<T>& cases, int width) {
     auto* combo = new QComboBox;
     for (const T value : cases)
         combo->addItem(title(value));
-    combo->setFixedWidth(width);
+    // The design's width, unless this desktop's font needs more for the longest title.
+    combo->setFixedWidth(std::max(width, combo->sizeHint().width()));
     return combo;
 }
 
@@ -79,14 +82,18 @@ SettingsWindow::SettingsWindow(SettingsViewModel& model, QWidget* parent)
     setMinimumSize(680, 460);
 
     m_sidebar->setFixedWidth(sidebarWidth);
+    m_sidebar->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_sidebar->setIconSize(QSize(symbolSize, symbolSize));
     m_sidebar->setAccessibleName(QStringLiteral("Sections"));
     for (const SettingsSection section : allSettingsSections()) {
         const SettingsSectionInfo info = settingsSectionInfo(section);
-        // Drawn at twice the size, so the symbol stays sharp on a scaled screen.
-        auto* item = new QListWidgetItem(
-            QIcon(SymbolIcon::drawn(info.symbol, info.tint, 2 * symbolSize)), info.title);
-        item->setSizeHint(QSize(sidebarWidth, 28));
+        // Drawn at twice the size, so the symbol stays sharp on a scaled screen; the same
+        // drawing when selected, so the tint is not washed out.
+        const QPixmap symbol = SymbolIcon::drawn(info.symbol, info.tint, 2 * symbolSize);
+        QIcon icon(symbol);
+        icon.addPixmap(symbol, QIcon::Selected);
+        auto* item = new QListWidgetItem(icon, info.title);
+        item->setSizeHint(QSize(0, 28));
         m_sidebar->addItem(item);
     }
     connect(m_sidebar, &QListWidget::currentRowChanged, &m_model, [this](int row) {
@@ -205,11 +212,11 @@ void SettingsWindow::buildAgents() {
     m_advancedToggle = new QToolButton;
     m_advancedToggle->setText(QStringLiteral("Advanced"));
     m_advancedToggle->setAccessibleName(QStringLiteral("Advanced"));
-    m_advancedToggle->setCheckable(true);
     m_advancedToggle->setAutoRaise(true);
     m_advancedToggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     SettingsTextStyle::callout(*m_advancedToggle);
-    connect(m_advancedToggle, &QToolButton::toggled, &m_model, &SettingsViewModel::setShowAdvanced);
+    connect(m_advancedToggle, &QToolButton::clicked, &m_model,
+            [this] { m_model.setShowAdvanced(!m_model.showAdvanced()); });
     content->addWidget(m_advancedToggle, 0, Qt::AlignLeft);
 
     m_advanced = new QWidget;
@@ -287,10 +294,6 @@ void SettingsWindow::showModel() {
 
     select(*m_agentPicker, allAgentPasteTargets(), m_model.activeAgent());
     m_agentRow->setNote(m_model.agentNote());
-    {
-        const QSignalBlocker quiet(m_advancedToggle);
-        m_advancedToggle->setChecked(m_model.showAdvanced());
-    }
     m_advancedToggle->setArrowType(m_model.showAdvanced() ? Qt::DownArrow : Qt::RightArrow);
     m_advanced->setVisible(m_model.showAdvanced());
     select(*m_pasteboardPicker, allBundlePasteboardFormats(), m_model.activePasteboardFormat());
