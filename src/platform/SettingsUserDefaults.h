@@ -18,6 +18,10 @@ class SettingsUserDefaults final : public UserDefaults {
     bool boolValue(const QString& key) const override;
     void setBool(const QString& key, bool value) override;
 
+    QString fileName() const { return m_settings.fileName(); }
+    // Takes in what another process wrote to the file since the last read.
+    void reload() { m_settings.sync(); }
+
   private:
     mutable QSettings m_settings;
 };

@@ -27,6 +27,11 @@ void LaunchAtLoginSwitch::setOn(bool wanted) {
     Q_EMIT changed();
 }
 
+void LaunchAtLoginSwitch::refresh() {
+    readStatus();
+    Q_EMIT changed();
+}
+
 void LaunchAtLoginSwitch::readStatus() {
     m_on = m_loginItem.status() == LoginItemService::Status::enabled;
 }

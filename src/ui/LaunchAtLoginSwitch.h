@@ -22,6 +22,8 @@ class LaunchAtLoginSwitch final : public QObject {
     bool isOn() const { return m_on; }
     QString note() const;
     void setOn(bool wanted);
+    // Reads the status again, for changes made outside the application; keeps a failure's note.
+    void refresh();
 
   Q_SIGNALS:
     void changed();
