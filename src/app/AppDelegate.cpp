@@ -17,6 +17,8 @@
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "screen/SystemPermissionsService.h"
+#include "ui/OnboardingCoordinator.h"
+#include "ui/OnboardingViewModel.h"
 #include "ui/StatusMenuBuilder.h"
 
 #include <QFileInfo>
@@ -357,11 +359,46 @@ void AppDelegate::onAgentPasteTargetChanged() {
 }
 
 void AppDelegate::openSettings() {
-    Q_EMIT messageRequested(QStringLiteral("Vantrel Settings"), settingsWhereabouts());
+    Q_EMIT settingsRequested();
 }
 
 void AppDelegate::showOnboarding() {
-    Q_EMIT messageRequested(QStringLiteral("Vantrel Setup"), settingsWhereabouts());
+    if (!m_onboarding) {
+        QPointer<AppDelegate> weakSelf(this);
+        UserDefaults* defaults = &m_deps.defaults;
+        auto* coordinator = new OnboardingCoordinator(
+            [weakSelf, defaults] {
+                defaults->setBool(onboardingCompletedKey, true);
+                if (weakSelf)
+                    weakSelf->closeOnboarding();
+            },
+            this);
+        m_onboardingModel = new OnboardingViewModel(*coordinator, m_deps.permissions, m_deps.center,
+                                                    m_deps.platform.vocabulary, coordinator);
+        m_onboarding = coordinator;
+    }
+    if (!m_onboarding->window())
+        Q_EMIT onboardingRequested(m_onboardingModel);
+    if (OnboardingWindowControl* window = m_onboarding->window())
+        window->bringToFront();
+}
+
+OnboardingCoordinator* AppDelegate::onboarding() const {
+    return m_onboarding;
+}
+
+void AppDelegate::closeOnboarding() {
+    if (m_onboarding) {
+        m_onboarding->forgetWindow();
+        Q_EMIT onboardingClosed();
+        // Completion runs inside the coordinator's own advance(), called from a click.
+        m_onboarding->deleteLater();
+        m_onboarding = nullptr;
+        m_onboardingModel = nullptr;
+    }
+    m_deps.permissions.requestScreenRecordingIfNeeded();
+    m_deps.permissions.requestAccessibilityIfNeeded();
+    updatePermissionStatus();
 }
 
 void AppDelegate::showAboutPanel() {
@@ -378,8 +415,7 @@ void AppDelegate::openWebPage(const QString& path) {
 
 QString AppDelegate::settingsWhereabouts() const {
     const PlatformVocabulary& words = m_deps.platform.vocabulary;
-    return QStringLiteral("This version has no settings window yet. Choose the capture mode and "
-                          "the agent in the Vantrel menu, or in a terminal:\n"
+    return QStringLiteral("Without the menu, change the capture mode and the agent in a terminal:\n"
                           "  vantrel settings              shows every setting\n"
                           "  vantrel settings NAME VALUE   changes one (mode, agent, "
                           "pasteboard-format, bundle-format)\n"

@@ -9,6 +9,7 @@
 #include <QCoro/QCoroTask>
 #include <QObject>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 
 #include <optional>
@@ -18,6 +19,8 @@ namespace vantrel {
 class ClipCoordinator;
 class Clock;
 class NotificationCenter;
+class OnboardingCoordinator;
+class OnboardingViewModel;
 class RegionSelecting;
 class SystemPermissionsService;
 class ToastShowing;
@@ -79,11 +82,17 @@ class AppDelegate final : public QObject {
     void updatePermissionStatus();
 
     void openSettings();
+    // Opens the setup assistant, creating it when none exists; an open one comes to the front
+    // at the page where it was left.
     void showOnboarding();
+    // Ends the setup assistant and follows up on the permissions it left missing.
+    void closeOnboarding();
+    // The setup assistant while one exists.
+    OnboardingCoordinator* onboarding() const;
     void showAboutPanel();
     void checkForUpdatesFromMenu();
     void openWebPage(const QString& path);
-    // Where settings are changed while this build has no settings window.
+    // How to change settings where there is no menu to open the settings window from.
     QString settingsWhereabouts() const;
 
     static inline const QString onboardingCompletedKey = QStringLiteral("hasCompletedOnboardingV1");
@@ -105,10 +114,13 @@ class AppDelegate final : public QObject {
     void lastCaptureMouseLocationChanged();
     void statusMenuChanged();
     void toolTipChanged();
-    // The views' part: a message box, the About box, leaving the application.
-    void messageRequested(const QString& title, const QString& text);
+    // The views' part: the settings window, the About box, leaving the application.
+    void settingsRequested();
     void aboutRequested();
     void quitRequested();
+    // A window for this assistant is wanted; the view sets it as the coordinator's window.
+    void onboardingRequested(vantrel::OnboardingViewModel* assistant);
+    void onboardingClosed();
 
   private:
     void startCopy(bool fromMenu, bool useRegion);
@@ -127,6 +139,8 @@ class AppDelegate final : public QObject {
     std::optional<MouseMonitor::Token> m_mouseMonitor;
     QPointF m_lastCaptureMouseLocation;
     QString m_lastStatus;
+    QPointer<OnboardingCoordinator> m_onboarding;
+    QPointer<OnboardingViewModel> m_onboardingModel;
 };
 
 } // namespace vantrel

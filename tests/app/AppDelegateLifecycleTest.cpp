@@ -13,6 +13,7 @@
 #include "platform/sim/SceneLoader.h"
 #include "platform/sim/SimDesktop.h"
 #include "screen/SystemPermissionsService.h"
+#include "ui/OnboardingViewModel.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -69,8 +70,10 @@ class AppDelegateLifecycleTest : public ::testing::Test {
     AppDelegateLifecycleTest() {
         QObject::connect(&delegate, &AppDelegate::statusMenuChanged,
                          [this] { menus.append(delegate.statusMenu()); });
-        QObject::connect(&delegate, &AppDelegate::messageRequested,
-                         [this](const QString& title, const QString&) { messages.append(title); });
+        QObject::connect(&delegate, &AppDelegate::onboardingRequested,
+                         [this] { windows.append("setup"); });
+        QObject::connect(&delegate, &AppDelegate::settingsRequested,
+                         [this] { windows.append("settings"); });
     }
 
     void choose(const QString& title) {
@@ -95,7 +98,7 @@ class AppDelegateLifecycleTest : public ::testing::Test {
     AppDelegate delegate{
         {platform, coordinator, defaults, center, clock, regionSelection, toast, permissions}};
     QList<StatusMenu> menus;
-    QStringList messages;
+    QStringList windows;
 };
 
 TEST_F(AppDelegateLifecycleTest, StartingWithBothPermissionsEndsReadyWithoutWarnings) {
@@ -107,7 +110,7 @@ TEST_F(AppDelegateLifecycleTest, StartingWithBothPermissionsEndsReadyWithoutWarn
     EXPECT_EQ(delegate.lastStatus(), "Ready. Accessibility ✓, Screen Recording ✓. Mode: Full "
                                      "capture (for agents). Press ⌃⌥C.");
     EXPECT_TRUE(defaults.boolValue(AppDelegate::onboardingCompletedKey));
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(windows.isEmpty());
     EXPECT_EQ(delegate.toolTip(), "Vantrel — ⌃⌥C window · ⌃⌥R area · Paste to Claude Code");
     EXPECT_EQ(desktop.input().hotKeys().size(), 2);
     EXPECT_EQ(desktop.input().monitorCount(), 1);
@@ -120,7 +123,7 @@ TEST_F(AppDelegateLifecycleTest, AMissingPermissionOpensTheSetupEvenWhenItWasCom
     defaults.setBool(AppDelegate::onboardingCompletedKey, true);
     desktop.setAccessibilityTrusted(false);
     delegate.applicationDidFinishLaunching();
-    EXPECT_EQ(messages, QStringList{"Vantrel Setup"});
+    EXPECT_EQ(windows, QStringList{"setup"});
     EXPECT_EQ(titles(delegate.statusMenu()).first(), "⚠︎ Accessibility not granted");
     EXPECT_EQ(delegate.lastStatus(),
               "Accessibility ✗, Screen Recording ✓. Grant missing access in System Settings — "
@@ -193,7 +196,7 @@ TEST_F(AppDelegateLifecycleTest, LinksUpdatesAndQuit) {
     choose("Check for Updates…");
     EXPECT_EQ(desktop.updater().checkCount(), checks + 1);
     choose("Settings…");
-    EXPECT_EQ(messages, QStringList{"Vantrel Settings"});
+    EXPECT_EQ(windows, QStringList{"settings"});
     EXPECT_FALSE(quit);
     choose("Quit Vantrel");
     EXPECT_TRUE(quit);

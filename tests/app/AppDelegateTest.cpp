@@ -13,6 +13,8 @@
 #include "platform/sim/SimDesktop.h"
 #include "screen/SystemPermissionsService.h"
 #include "support/RunSync.h"
+#include "ui/OnboardingCoordinator.h"
+#include "ui/OnboardingViewModel.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -50,6 +52,25 @@ class RecordingToast final : public ToastShowing {
   public:
     QStringList shown;
     void show(const QString& text) override { shown.append(text); }
+};
+
+// Stands in for the view: makes one window per request and logs what it is asked to do.
+class FakeAssistantWindows final : public QObject, public OnboardingWindowControl {
+  public:
+    explicit FakeAssistantWindows(AppDelegate& delegate) {
+        QObject::connect(&delegate, &AppDelegate::onboardingRequested,
+                         [this](OnboardingViewModel* assistant) {
+                             ++requests;
+                             assistant->coordinator().setWindow(this);
+                         });
+        QObject::connect(&delegate, &AppDelegate::onboardingClosed, [this] { ++closes; });
+    }
+    void setFloating(bool floating) override { log.append(floating ? "floating" : "normal"); }
+    void bringToFront() override { log.append("front"); }
+
+    int requests = 0;
+    int closes = 0;
+    QStringList log;
 };
 
 class AppDelegateTest : public ::testing::Test {
@@ -326,4 +347,77 @@ TEST_F(AppDelegateTest, OpenLatestBundle) {
     EXPECT_EQ(openedURLs(), QStringList{QUrl::fromLocalFile(root + "/latest/").toString()});
     QFile::remove(root + "/latest");
     QDir(root + "/captures").removeRecursively();
+}
+
+TEST_F(AppDelegateTest, TheSetupAssistantOpensOnceAndComesBackAtThePageLeft) {
+    FakeAssistantWindows windows(delegate);
+    delegate.showOnboarding();
+    OnboardingCoordinator* first = delegate.onboarding();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(windows.requests, 1);
+    EXPECT_EQ(windows.log, QStringList{"front"});
+
+    // Closed with its close button: nothing reaches the delegate, and the next opening raises
+    // the same window at the same page.
+    first->advance();
+    delegate.showOnboarding();
+    EXPECT_EQ(delegate.onboarding(), first);
+    EXPECT_EQ(first->step(), OnboardingCoordinator::Step::accessibility);
+    EXPECT_EQ(windows.requests, 1);
+    EXPECT_EQ(windows.log, (QStringList{"front", "front"}));
+}
+
+TEST_F(AppDelegateTest, FinishingTheSetupAssistant) {
+    const struct {
+        const char* name;
+        bool screenRecording;
+        bool askedBefore; // Screen Recording was already requested in this run
+        int requests;     // how often the system was asked for Screen Recording in all
+        const char* status;
+    } cases[] = {
+        {"granted", true, false, 0,
+         "Accessibility ✗, Screen Recording ✓. Grant missing access in System Settings — "
+         "Vantrel picks it up on its own."},
+        {"missing", false, false, 1,
+         "Accessibility ✗, Screen Recording ✗. Grant missing access in System Settings — "
+         "Vantrel picks it up on its own."},
+        {"missing, asked before", false, true, 1,
+         "Accessibility ✗, Screen Recording ✗. Grant missing access in System Settings — "
+         "Vantrel picks it up on its own."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimDesktop sim(SceneLoader::fromJson(sceneJson));
+        sim.setAccessibilityTrusted(false);
+        sim.setScreenRecordingGranted(c.screenRecording);
+        Platform simPlatform = sim.platform();
+        MemoryUserDefaults simDefaults;
+        SystemPermissionsService simPermissions(simPlatform, center, clock);
+        AppDelegate subject{{simPlatform, coordinator, simDefaults, center, clock, regionSelection,
+                             toast, simPermissions}};
+        FakeAssistantWindows windows(subject);
+        if (c.askedBefore)
+            simPermissions.requestScreenRecordingIfNeeded();
+
+        // Twice in one run: the second assistant asks the system for nothing more.
+        for (int run = 1; run <= 2; ++run) {
+            subject.showOnboarding();
+            const QPointer<OnboardingCoordinator> assistant = subject.onboarding();
+            ASSERT_TRUE(assistant);
+            EXPECT_EQ(assistant->step(), OnboardingCoordinator::Step::welcome);
+            for (const auto step : OnboardingCoordinator::allSteps) {
+                Q_UNUSED(step);
+                assistant->advance();
+            }
+            EXPECT_TRUE(simDefaults.boolValue(AppDelegate::onboardingCompletedKey));
+            EXPECT_EQ(windows.closes, run);
+            EXPECT_FALSE(subject.onboarding());
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_FALSE(assistant);
+            EXPECT_EQ(sim.screenCapture().accessRequestCount(), c.requests);
+            EXPECT_EQ(sim.accessibility().trustPromptCount(), 1);
+            EXPECT_EQ(subject.lastStatus(), c.status);
+        }
+        EXPECT_EQ(windows.requests, 2);
+    }
 }

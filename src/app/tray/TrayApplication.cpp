@@ -15,7 +15,7 @@ TrayApplication::TrayApplication(const Platform& platform, UserDefaults& default
       m_toast(m_toastWindow, m_platform.screens, clock),
       m_delegate({m_platform, m_coordinator, defaults, center, clock, regionSelection, m_toast,
                   m_permissions}),
-      m_dialogs(m_delegate) {}
+      m_windows(m_delegate) {}
 
 TrayApplication::~TrayApplication() = default;
 

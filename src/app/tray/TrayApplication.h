@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "screen/ScreenCaptureService.h"
 #include "screen/SystemPermissionsService.h"
+#include "ui/widgets/AppWindows.h"
 #include "ui/widgets/DialogPresenter.h"
 #include "ui/widgets/ToastWindow.h"
 #include "ui/widgets/TrayIcon.h"
@@ -41,6 +42,7 @@ class TrayApplication final {
     CopyToast& toast() { return m_toast; }
     ToastWindow& toastWindow() { return m_toastWindow; }
     DialogPresenter& dialogs() { return m_dialogs; }
+    AppWindows& windows() { return m_windows; }
     // None on a desktop without a tray.
     TrayIcon* trayIcon() const { return m_trayIcon.get(); }
 
@@ -59,6 +61,7 @@ class TrayApplication final {
     CopyToast m_toast;
     AppDelegate m_delegate;
     DialogPresenter m_dialogs;
+    AppWindows m_windows;
     std::unique_ptr<TrayIcon> m_trayIcon;
 };
 

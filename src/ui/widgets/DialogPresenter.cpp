@@ -1,15 +1,8 @@
 #include "DialogPresenter.h"
 
-#include "app/AppDelegate.h"
-
-#include <QCoreApplication>
-
 namespace vantrel {
 
-DialogPresenter::DialogPresenter(AppDelegate& delegate, QObject* parent) : QObject(parent) {
-    connect(&delegate, &AppDelegate::messageRequested, this, &DialogPresenter::showMessage);
-    connect(&delegate, &AppDelegate::aboutRequested, this, &DialogPresenter::showAbout);
-}
+DialogPresenter::DialogPresenter(QObject* parent) : QObject(parent) {}
 
 DialogPresenter::~DialogPresenter() {
     delete m_last;
@@ -17,18 +10,6 @@ DialogPresenter::~DialogPresenter() {
 
 void DialogPresenter::showMessage(const QString& title, const QString& text) {
     present(new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok));
-}
-
-void DialogPresenter::showAbout() {
-    const QString version = QCoreApplication::applicationVersion();
-    auto* box = new QMessageBox(
-        QMessageBox::NoIcon, QStringLiteral("About Vantrel"),
-        QStringLiteral("<h3>Vantrel %1</h3><p>Shows a coding agent the part of the screen you "
-                       "mean: a screenshot and the accessibility tree under the mouse, "
-                       "ready to paste.</p>")
-            .arg(version.toHtmlEscaped()),
-        QMessageBox::Ok);
-    present(box);
 }
 
 void DialogPresenter::present(QMessageBox* box) {

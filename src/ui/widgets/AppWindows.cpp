@@ -1,0 +1,57 @@
+#include "AppWindows.h"
+
+#include "AboutDialog.h"
+#include "OnboardingWindow.h"
+#include "app/AppDelegate.h"
+#include "ui/OnboardingViewModel.h"
+
+#include <QCoreApplication>
+
+namespace vantrel {
+
+AppWindows::AppWindows(AppDelegate& delegate, QObject* parent) : QObject(parent) {
+    connect(&delegate, &AppDelegate::onboardingRequested, this, &AppWindows::showOnboarding);
+    connect(&delegate, &AppDelegate::onboardingClosed, this, &AppWindows::closeOnboarding);
+    connect(&delegate, &AppDelegate::aboutRequested, this, &AppWindows::showAbout);
+}
+
+AppWindows::~AppWindows() {
+    delete m_onboarding;
+}
+
+OnboardingWindow* AppWindows::onboardingWindow() const {
+    return m_onboarding;
+}
+
+void AppWindows::showOnboarding(OnboardingViewModel* assistant) {
+    if (!assistant)
+        return;
+    closeOnboarding();
+    auto* window = new OnboardingWindow(*assistant);
+    m_onboarding = window;
+    assistant->coordinator().setWindow(window);
+    // The window shows its assistant's pages and cannot outlive them.
+    connect(assistant, &QObject::destroyed, window, &QObject::deleteLater);
+}
+
+void AppWindows::closeOnboarding() {
+    if (!m_onboarding)
+        return;
+    m_onboarding->hide();
+    // Called from a click inside the window itself.
+    m_onboarding->deleteLater();
+    m_onboarding = nullptr;
+}
+
+void AppWindows::showAbout() {
+    if (!m_about) {
+        const QString version = QCoreApplication::applicationVersion();
+        m_about = std::make_unique<AboutDialog>(
+            version.isEmpty() ? std::nullopt : std::optional<QString>(version), std::nullopt);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+} // namespace vantrel

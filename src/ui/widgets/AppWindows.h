@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+namespace vantrel {
+
+class AboutDialog;
+class AppDelegate;
+class OnboardingViewModel;
+class OnboardingWindow;
+
+// The delegate's windows: the setup assistant's, while an assistant exists, and one About
+// window, kept once made.
+class AppWindows final : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit AppWindows(AppDelegate& delegate, QObject* parent = nullptr);
+    ~AppWindows() override;
+
+    OnboardingWindow* onboardingWindow() const;
+    AboutDialog* aboutDialog() const { return m_about.get(); }
+
+    void showOnboarding(OnboardingViewModel* assistant);
+    void closeOnboarding();
+    void showAbout();
+
+  private:
+    QPointer<OnboardingWindow> m_onboarding;
+    std::unique_ptr<AboutDialog> m_about;
+};
+
+} // namespace vantrel
