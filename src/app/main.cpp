@@ -1,4 +1,5 @@
 // The vantrel executable: the tray app without arguments, otherwise one command-line run.
+#include "app/SettingsFileWatcher.h"
 #include "app/cli/CommandLineInterface.h"
 #include "app/tray/SingleInstance.h"
 #include "app/tray/TrayApplication.h"
@@ -44,11 +45,17 @@ QString updateText(const vantrel::UpdateCheckResult& result) {
     return text;
 }
 
-vantrel::Platform withUpdater(const vantrel::Platform& platform, vantrel::Updater& updater) {
+// The desktop's services, with our updater and what this build says about itself.
+vantrel::Platform forTheApp(const vantrel::Platform& platform, vantrel::Updater& updater) {
+    vantrel::AppIdentity identity = platform.identity;
+    identity.version = QStringLiteral(VANTREL_VERSION);
+    const QString build = QStringLiteral(VANTREL_BUILD);
+    if (!build.isEmpty())
+        identity.build = build;
     return {platform.accessibility, platform.windowServer, platform.screens,
             platform.screenCapture, platform.hotKeys,      platform.mouseMonitor,
             platform.workspace,     platform.loginItem,    updater,
-            platform.pasteboard,    platform.vocabulary,   platform.identity};
+            platform.pasteboard,    platform.vocabulary,   identity};
 }
 
 int runTrayApp(int argc, char** argv) {
@@ -98,7 +105,7 @@ int runTrayApp(int argc, char** argv) {
                                          dialogsOwner->dialogs().showMessage(
                                              QStringLiteral("Software Update"), updateText(result));
                                  });
-    const vantrel::Platform platform = withUpdater(desktop->platform(), updater);
+    const vantrel::Platform platform = forTheApp(desktop->platform(), updater);
     using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
     vantrel::AreaSelectionOverlay regionSelection(
         platform.screens, platform.screenCapture,
@@ -106,6 +113,8 @@ int runTrayApp(int argc, char** argv) {
     vantrel::TrayApplication tray(platform, defaults, center, clock, regionSelection);
     dialogsOwner = &tray;
     claim.instance->onActivationRequest([&tray] { tray.delegate().openSettings(); });
+    // `vantrel settings` in a terminal changes the file under the running app.
+    const vantrel::SettingsFileWatcher settingsWatcher(defaults, center);
     QObject::connect(&tray.delegate(), &vantrel::AppDelegate::quitRequested, &app,
                      &QCoreApplication::quit);
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray.delegate(),

@@ -14,6 +14,7 @@
 #include "ui/OnboardingViewModel.h"
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/AppWindows.h"
+#include "ui/widgets/SettingsWindow.h"
 #include "ui/widgets/PermissionPage.h"
 #include "ui/widgets/WelcomePage.h"
 
@@ -159,8 +160,8 @@ TEST(AboutDialogTest, ShowsVersionBuildLicenceAndCredits) {
 }
 
 // The app as wired: a missing permission opens the assistant at start, finishing it leaves no
-// window, and the About window is made once.
-TEST(OnboardingInTheTrayApp, OpensAtStartAndFinishingLeavesNoWindow) {
+// window, and the About and settings windows are each made once and shown again when asked for.
+TEST(OnboardingInTheTrayApp, OpensAtStartFinishesWithoutWindowAndOtherWindowsAreReused) {
     SimDesktop desktop(SceneLoader::fromJson(missingBoth));
     const Platform platform = desktop.platform();
     MemoryUserDefaults defaults;
@@ -193,5 +194,15 @@ TEST(OnboardingInTheTrayApp, OpensAtStartAndFinishingLeavesNoWindow) {
     app.delegate().showAboutPanel();
     EXPECT_EQ(app.windows().aboutDialog(), about);
     EXPECT_TRUE(about->isVisible());
+
+    EXPECT_FALSE(app.settingsWindow());
+    app.delegate().openSettings();
+    SettingsWindow* settings = app.settingsWindow();
+    ASSERT_TRUE(settings);
+    EXPECT_TRUE(settings->isVisible());
+    settings->close();
+    app.delegate().openSettings();
+    EXPECT_EQ(app.settingsWindow(), settings);
+    EXPECT_TRUE(settings->isVisible());
     app.shutdown();
 }

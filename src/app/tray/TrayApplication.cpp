@@ -5,7 +5,8 @@ namespace vantrel {
 TrayApplication::TrayApplication(const Platform& platform, UserDefaults& defaults,
                                  NotificationCenter& center, Clock& clock,
                                  RegionSelecting& regionSelection)
-    : m_platform(platform), m_permissions(m_platform, center, clock),
+    : m_platform(platform), m_defaults(defaults), m_center(center),
+      m_permissions(m_platform, center, clock),
       m_accessibilityCapture(m_platform, m_permissions, clock, 4, 120, 24),
       m_screenCapture(m_platform, m_permissions, clock),
       m_bundleWriter(clock, defaults, m_platform.vocabulary),
@@ -15,7 +16,21 @@ TrayApplication::TrayApplication(const Platform& platform, UserDefaults& default
       m_toast(m_toastWindow, m_platform.screens, clock),
       m_delegate({m_platform, m_coordinator, defaults, center, clock, regionSelection, m_toast,
                   m_permissions}),
-      m_windows(m_delegate) {}
+      m_windows(m_delegate, m_platform.identity) {
+    QObject::connect(&m_delegate, &AppDelegate::settingsRequested, [this] { showSettings(); });
+}
+
+void TrayApplication::showSettings() {
+    // Made on first use: its state is read when it is created, and refreshed on every showing.
+    if (!m_settingsWindow) {
+        m_settings = std::make_unique<SettingsViewModel>(SettingsViewModel::Dependencies{
+            m_defaults, m_center, m_permissions, m_platform.loginItem, m_platform.workspace,
+            m_platform.vocabulary, m_delegate, m_bundleWriter.capturesRoot(),
+            m_platform.identity.version, m_platform.identity.build});
+        m_settingsWindow = std::make_unique<SettingsWindow>(*m_settings);
+    }
+    m_settingsWindow->present();
+}
 
 TrayApplication::~TrayApplication() = default;
 

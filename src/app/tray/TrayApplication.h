@@ -9,8 +9,10 @@
 #include "platform/Platform.h"
 #include "screen/ScreenCaptureService.h"
 #include "screen/SystemPermissionsService.h"
+#include "ui/SettingsViewModel.h"
 #include "ui/widgets/AppWindows.h"
 #include "ui/widgets/DialogPresenter.h"
+#include "ui/widgets/SettingsWindow.h"
 #include "ui/widgets/ToastWindow.h"
 #include "ui/widgets/TrayIcon.h"
 
@@ -43,14 +45,19 @@ class TrayApplication final {
     ToastWindow& toastWindow() { return m_toastWindow; }
     DialogPresenter& dialogs() { return m_dialogs; }
     AppWindows& windows() { return m_windows; }
+    // None until settings were first asked for.
+    SettingsWindow* settingsWindow() const { return m_settingsWindow.get(); }
     // None on a desktop without a tray.
     TrayIcon* trayIcon() const { return m_trayIcon.get(); }
 
   private:
+    void showSettings();
     QStringList hotKeyNotices();
     QString trayMissingNotice() const;
 
     Platform m_platform;
+    UserDefaults& m_defaults;
+    NotificationCenter& m_center;
     SystemPermissionsService m_permissions;
     AccessibilityCaptureService m_accessibilityCapture;
     ScreenCaptureService m_screenCapture;
@@ -62,6 +69,8 @@ class TrayApplication final {
     AppDelegate m_delegate;
     DialogPresenter m_dialogs;
     AppWindows m_windows;
+    std::unique_ptr<SettingsViewModel> m_settings;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<TrayIcon> m_trayIcon;
 };
 

@@ -35,7 +35,8 @@ Platform LinuxDesktop::platform() {
             m_updater,
             m_pasteboard,
             LinuxVocabulary::words(),
-            {QStringLiteral("Vantrel"), QStringLiteral("com.vantrel.Vantrel")}};
+            {QStringLiteral("Vantrel"), QStringLiteral("com.vantrel.Vantrel"), std::nullopt,
+             std::nullopt}};
 }
 
 bool LinuxDesktop::hasCompositor() const {

@@ -17,18 +17,19 @@ std::unique_ptr<SimDesktop> SimDesktop::fromFile(const QString& path) {
 }
 
 Platform SimDesktop::platform() {
-    return Platform{m_accessibility,
-                    m_windowServer,
-                    m_screens,
-                    m_screenCapture,
-                    m_input,
-                    m_input,
-                    m_workspace,
-                    m_loginItem,
-                    m_updater,
-                    m_pasteboard,
-                    PlatformVocabulary::macOS(),
-                    AppIdentity{m_scene.bundleName, m_scene.bundleIdentifier}};
+    return Platform{
+        m_accessibility,
+        m_windowServer,
+        m_screens,
+        m_screenCapture,
+        m_input,
+        m_input,
+        m_workspace,
+        m_loginItem,
+        m_updater,
+        m_pasteboard,
+        PlatformVocabulary::macOS(),
+        AppIdentity{m_scene.bundleName, m_scene.bundleIdentifier, std::nullopt, std::nullopt}};
 }
 
 void SimDesktop::raiseWindow(quint32 id) {

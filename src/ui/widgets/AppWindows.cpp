@@ -3,13 +3,13 @@
 #include "AboutDialog.h"
 #include "OnboardingWindow.h"
 #include "app/AppDelegate.h"
+#include "platform/AppIdentity.h"
 #include "ui/OnboardingViewModel.h"
-
-#include <QCoreApplication>
 
 namespace vantrel {
 
-AppWindows::AppWindows(AppDelegate& delegate, QObject* parent) : QObject(parent) {
+AppWindows::AppWindows(AppDelegate& delegate, const AppIdentity& identity, QObject* parent)
+    : QObject(parent), m_identity(identity) {
     connect(&delegate, &AppDelegate::onboardingRequested, this, &AppWindows::showOnboarding);
     connect(&delegate, &AppDelegate::onboardingClosed, this, &AppWindows::closeOnboarding);
     connect(&delegate, &AppDelegate::aboutRequested, this, &AppWindows::showAbout);
@@ -44,11 +44,8 @@ void AppWindows::closeOnboarding() {
 }
 
 void AppWindows::showAbout() {
-    if (!m_about) {
-        const QString version = QCoreApplication::applicationVersion();
-        m_about = std::make_unique<AboutDialog>(
-            version.isEmpty() ? std::nullopt : std::optional<QString>(version), std::nullopt);
-    }
+    if (!m_about)
+        m_about = std::make_unique<AboutDialog>(m_identity.version, m_identity.build);
     m_about->show();
     m_about->raise();
     m_about->activateWindow();

@@ -7,6 +7,7 @@
 
 namespace vantrel {
 
+struct AppIdentity;
 class AboutDialog;
 class AppDelegate;
 class OnboardingViewModel;
@@ -18,7 +19,7 @@ class AppWindows final : public QObject {
     Q_OBJECT
 
   public:
-    explicit AppWindows(AppDelegate& delegate, QObject* parent = nullptr);
+    AppWindows(AppDelegate& delegate, const AppIdentity& identity, QObject* parent = nullptr);
     ~AppWindows() override;
 
     OnboardingWindow* onboardingWindow() const;
@@ -30,6 +31,7 @@ class AppWindows final : public QObject {
 
   private:
     QPointer<OnboardingWindow> m_onboarding;
+    const AppIdentity& m_identity;
     std::unique_ptr<AboutDialog> m_about;
 };
 
