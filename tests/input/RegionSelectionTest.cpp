@@ -1,4 +1,7 @@
 #include "input/RegionSelectionTestSupport.h"
+#include "platform/sim/SceneLoader.h"
+#include "platform/sim/SimDesktop.h"
+#include "ui/widgets/AreaSelectionOverlay.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +158,29 @@ TEST(RegionSelectionController, WithoutScreensOrOnDestructionTheCallerGetsNone) 
     orphan->mouseUp({0, 0}); // reaches no controller
 }
 
+// The overlay the app uses: a newer request ends the one before, and going away ends the last.
+TEST(AreaSelectionOverlay, ANewerRequestAndTheOverlayGoingEndTheOneBefore) {
+    SimDesktop desktop(SceneLoader::fromJson(
+        R"({"screens": [{"frame": [0, 0, 1440, 900], "number": 1}], "windows": []})"));
+    const Platform platform = desktop.platform();
+    Selection first;
+    Selection second;
+    QCoro::Task<> firstTask;
+    QCoro::Task<> secondTask;
+    {
+        AreaSelectionOverlay overlay(platform.screens, platform.screenCapture,
+                                     AreaSelectionOverlay::Backdrop::Translucent);
+        firstTask = watch(overlay, first);
+        EXPECT_FALSE(first.done);
+        secondTask = watch(overlay, second);
+        EXPECT_TRUE(first.done);
+        EXPECT_EQ(first.area, std::nullopt);
+        EXPECT_FALSE(second.done);
+    }
+    EXPECT_TRUE(second.done);
+    EXPECT_EQ(second.area, std::nullopt);
+}
+
 // Geometry in the window's top-left points, on a 400×300 screen whose bottom-left corner is at
 // (1000, 50) in global points.
 struct LayoutCase {
@@ -208,6 +234,8 @@ TEST(RegionSelectionView, DrawsOnlyPastTheThresholdAndFourPoints) {
     EXPECT_EQ(view.drawnSelection(), QRectF(100, 900 - 107.9, 100, 7.9));
     EXPECT_EQ(view.sizeChipText(), QString::fromUtf8("100 × 8"));
     EXPECT_FALSE(view.showsHint());
+    view.mouseDragged({104, 96});
+    EXPECT_EQ(view.drawnSelection(), QRectF(100, 900 - 100, 4, 4)) << "exactly 4 points is drawn";
     view.mouseDragged({103.9, 150});
     EXPECT_FALSE(view.drawnSelection()) << "narrower than 4 points";
     EXPECT_EQ(view.globalPointFromLocal({20, 30}), QPointF(20, 870));
