@@ -26,7 +26,7 @@ QLabel* line(const QString& text, double points, QWidget* parent,
     label->setFont(font);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
-    label->setMaximumWidth(textWidth);
+    label->setFixedWidth(textWidth);
     label->setAccessibleName(text);
     return label;
 }
