@@ -153,15 +153,6 @@ TEST(DesktopCapture, APasswordsTextGoesNowhere) {
     }
 }
 
-void setAccessibilityEnabled(bool enabled) {
-    QProcess gdbus;
-    gdbus.setStandardOutputFile(QProcess::nullDevice());
-    gdbus.start("gdbus", {"call", "--session", "--dest", "org.a11y.Bus", "--object-path",
-                          "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
-                          "org.a11y.Status", "IsEnabled", enabled ? "<true>" : "<false>"});
-    gdbus.waitForFinished();
-}
-
 // Without assistive technologies switched on, or without a session bus to ask, the capture fails
 // with the permission error in the desktop's words and leaves the clipboard as it was.
 TEST(DesktopCapture, WithoutAccessibilityItFailsCleanly) {

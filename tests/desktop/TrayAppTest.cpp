@@ -219,5 +219,34 @@ TEST(TrayApp, TheSettingsWindowIsReadableThroughTheAccessibilityBus) {
     EXPECT_TRUE(clipboard("application/json").contains("Launch at login"));
 }
 
+// A desktop with assistive technologies off: the assistant opens at start, and its "Request
+// Access" really switches them on, which the page shows without moving on.
+TEST(TrayApp, TheSetupAssistantTurnsAccessibilityOnFromItsPage) {
+    setAccessibilityEnabled(false);
+    struct Restore {
+        ~Restore() { setAccessibilityEnabled(true); }
+    } restore;
+    VantrelProcess home;
+    TrayApp app(home);
+    ASSERT_TRUE(waitUntil([] { return windowShown("Welcome to Vantrel"); }))
+        << app.errors().toStdString();
+    const auto press = [&app](const QString& title) {
+        const auto button = AccessibleLookup::find(app.pid(), title, "push button");
+        if (!button)
+            return false;
+        const QPoint centre = button->extents.center();
+        run("xdotool",
+            {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1"});
+        return true;
+    };
+    ASSERT_TRUE(waitUntil([&] { return press("Get Started"); })) << app.errors().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return press("Request Access"); }));
+    EXPECT_TRUE(waitUntil([&] {
+        return AccessibleLookup::find(app.pid(), "Next", "push button").has_value();
+    })) << "the page turns granted";
+    EXPECT_TRUE(AccessibleLookup::find(app.pid(), "Accessibility", "label").has_value())
+        << "and stays on the Accessibility page";
+}
+
 } // namespace
 } // namespace vantrel::testing

@@ -15,6 +15,15 @@ QByteArray clipboard(const QString& target) {
     return toolOutput("xclip", {"-selection", "clipboard", "-t", target, "-o"});
 }
 
+void setAccessibilityEnabled(bool enabled) {
+    QProcess gdbus;
+    gdbus.setStandardOutputFile(QProcess::nullDevice());
+    gdbus.start("gdbus", {"call", "--session", "--dest", "org.a11y.Bus", "--object-path",
+                          "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
+                          "org.a11y.Status", "IsEnabled", enabled ? "<true>" : "<false>"});
+    gdbus.waitForFinished();
+}
+
 namespace {
 constexpr int screenHeight = 900; // the fixture's screen
 }
