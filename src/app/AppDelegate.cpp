@@ -415,7 +415,8 @@ void AppDelegate::openWebPage(const QString& path) {
 
 QString AppDelegate::settingsWhereabouts() const {
     const PlatformVocabulary& words = m_deps.platform.vocabulary;
-    return QStringLiteral("Without the menu, change the capture mode and the agent in a terminal:\n"
+    return QStringLiteral("Without the menu, start Vantrel again to open its settings window, or "
+                          "change the capture mode and the agent in a terminal:\n"
                           "  vantrel settings              shows every setting\n"
                           "  vantrel settings NAME VALUE   changes one (mode, agent, "
                           "pasteboard-format, bundle-format)\n"

@@ -51,7 +51,7 @@ TEST_F(TrayApplicationTest, WithoutATrayItSaysOnceHowToGoOnAndKeepsTheHotKeys) {
     const QStringList notices = app.start();
     ASSERT_EQ(notices.size(), 1);
     EXPECT_TRUE(notices.first().contains("no menu here")) << notices.first().toStdString();
-    EXPECT_TRUE(notices.first().contains("vantrel settings"));
+    EXPECT_TRUE(notices.first().contains("Start Vantrel again for its settings"));
     EXPECT_FALSE(app.trayIcon());
     ASSERT_TRUE(app.dialogs().lastDialog());
     EXPECT_EQ(app.dialogs().lastDialog()->windowTitle(), "Vantrel is running");

@@ -73,8 +73,7 @@ QString TrayApplication::trayMissingNotice() const {
     return QStringLiteral("This desktop shows no tray icons, so Vantrel has no menu here; it runs "
                           "anyway: ") +
            words.copyHotKey + QStringLiteral(" captures the window under the mouse, ") +
-           words.regionHotKey +
-           QStringLiteral(" an area. Change settings in a terminal with \"vantrel settings\".");
+           words.regionHotKey + QStringLiteral(" an area. Start Vantrel again for its settings.");
 }
 
 } // namespace vantrel
