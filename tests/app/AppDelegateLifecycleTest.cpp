@@ -1,18 +1,8 @@
 // The application around the captures: start-up, the status menu and tooltip, the mode and agent
 // choices, the permission status line, shutdown.
-#include "CaptureFakes.h"
-#include "app/AppDelegate.h"
-#include "app/ClipCoordinator.h"
-#include "input/RegionSelecting.h"
-#include "input/ToastShowing.h"
+#include "AppDelegateFixture.h"
 #include "output/AgentPasteTargetSettings.h"
 #include "output/CaptureModeSettings.h"
-#include "platform/MemoryUserDefaults.h"
-#include "platform/NotificationCenter.h"
-#include "platform/VirtualClock.h"
-#include "platform/sim/SceneLoader.h"
-#include "platform/sim/SimDesktop.h"
-#include "screen/SystemPermissionsService.h"
 #include "ui/OnboardingViewModel.h"
 
 #include <QCoreApplication>
@@ -23,30 +13,6 @@ using namespace vantrel::testing;
 using namespace std::chrono_literals;
 
 namespace {
-
-const char* const sceneJson = R"({
-  "screens": [{"frame": [0, 0, 1440, 900], "scale": 2, "number": 1}],
-  "mouse": [300, 640],
-  "permissions": {"accessibility": true, "screenRecording": true},
-  "apps": [{"pid": 501, "name": "Mail", "bundleId": "com.example.mail"}],
-  "frontmost": 501,
-  "windows": []
-})";
-
-class NoRegion final : public RegionSelecting {
-  public:
-    int calls = 0;
-    QCoro::Task<std::optional<QRectF>> selectRegion() override {
-        ++calls;
-        co_return std::nullopt;
-    }
-};
-
-class Toasts final : public ToastShowing {
-  public:
-    QStringList shown;
-    void show(const QString& text) override { shown.append(text); }
-};
 
 QStringList titles(const StatusMenu& menu) {
     QStringList shown;
@@ -65,9 +31,10 @@ const StatusMenuItem* find(const QList<StatusMenuItem>& items, const QString& ti
     return nullptr;
 }
 
-class AppDelegateLifecycleTest : public ::testing::Test {
+class AppDelegateLifecycleTest : public AppDelegateFixture {
   protected:
     AppDelegateLifecycleTest() {
+        regionSelection.answer = std::nullopt;
         QObject::connect(&delegate, &AppDelegate::statusMenuChanged,
                          [this] { menus.append(delegate.statusMenu()); });
         QObject::connect(&delegate, &AppDelegate::onboardingRequested,
@@ -82,21 +49,6 @@ class AppDelegateLifecycleTest : public ::testing::Test {
         delegate.perform(*item);
     }
 
-    SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
-    Platform platform = desktop.platform();
-    MemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualClock clock;
-    FakeAccessibilityCapture accessibility;
-    FakeScreenCapture screen;
-    FakeBundleWriter bundleWriter;
-    FakePasteboardWriter pasteboard;
-    ClipCoordinator coordinator{{accessibility, screen, bundleWriter, pasteboard, defaults}};
-    NoRegion regionSelection;
-    Toasts toast;
-    SystemPermissionsService permissions{platform, center, clock};
-    AppDelegate delegate{
-        {platform, coordinator, defaults, center, clock, regionSelection, toast, permissions}};
     QList<StatusMenu> menus;
     QStringList windows;
 };
@@ -187,11 +139,8 @@ TEST_F(AppDelegateLifecycleTest, LinksUpdatesAndQuit) {
     delegate.applicationDidFinishLaunching();
     choose("Documentation");
     choose("Send Feedback");
-    QStringList opened;
-    for (const QUrl& url : desktop.openedURLs())
-        opened.append(url.toString());
-    EXPECT_EQ(opened, (QStringList{AppDelegate::website + "/vantrel/documentation/",
-                                   AppDelegate::website + "/contact-us/"}));
+    EXPECT_EQ(openedURLs(), (QStringList{AppDelegate::website + "/vantrel/documentation/",
+                                         AppDelegate::website + "/contact-us/"}));
     const int checks = desktop.updater().checkCount();
     choose("Check for Updates…");
     EXPECT_EQ(desktop.updater().checkCount(), checks + 1);

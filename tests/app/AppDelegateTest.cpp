@@ -1,17 +1,7 @@
-#include "app/AppDelegate.h"
-#include "CaptureFakes.h"
-#include "app/ClipCoordinator.h"
-#include "input/RegionSelecting.h"
-#include "input/ToastShowing.h"
+#include "AppDelegateFixture.h"
 #include "output/AgentPasteTargetSettings.h"
 #include "output/CaptureModeSettings.h"
-#include "platform/MemoryUserDefaults.h"
-#include "platform/NotificationCenter.h"
 #include "platform/StandardLocations.h"
-#include "platform/VirtualClock.h"
-#include "platform/sim/SceneLoader.h"
-#include "platform/sim/SimDesktop.h"
-#include "screen/SystemPermissionsService.h"
 #include "support/RunSync.h"
 #include "ui/OnboardingCoordinator.h"
 #include "ui/OnboardingViewModel.h"
@@ -27,32 +17,6 @@ using namespace vantrel::testing;
 using namespace std::chrono_literals;
 
 namespace {
-
-const char* const sceneJson = R"({
-  "screens": [{"frame": [0, 0, 1440, 900], "scale": 2, "number": 1}],
-  "mouse": [300, 640],
-  "permissions": {"accessibility": true, "screenRecording": true},
-  "apps": [{"pid": 501, "name": "Mail", "bundleId": "com.example.mail"}],
-  "frontmost": 501,
-  "windows": []
-})";
-
-class ScriptedRegionSelection final : public RegionSelecting {
-  public:
-    std::optional<QRectF> answer = QRectF(100, 200, 40, 20);
-    int calls = 0;
-
-    QCoro::Task<std::optional<QRectF>> selectRegion() override {
-        ++calls;
-        co_return answer;
-    }
-};
-
-class RecordingToast final : public ToastShowing {
-  public:
-    QStringList shown;
-    void show(const QString& text) override { shown.append(text); }
-};
 
 // Stands in for the view: makes one window per request and logs what it is asked to do.
 class FakeAssistantWindows final : public QObject, public OnboardingWindowControl {
@@ -73,7 +37,7 @@ class FakeAssistantWindows final : public QObject, public OnboardingWindowContro
     QStringList log;
 };
 
-class AppDelegateTest : public ::testing::Test {
+class AppDelegateTest : public AppDelegateFixture {
   protected:
     AppDelegateTest() {
         QObject::connect(&delegate, &AppDelegate::lastStatusChanged,
@@ -87,28 +51,6 @@ class AppDelegateTest : public ::testing::Test {
         return runSync(std::move(task));
     }
 
-    QStringList openedURLs() const {
-        QStringList urls;
-        for (const QUrl& url : desktop.openedURLs())
-            urls.append(url.toString());
-        return urls;
-    }
-
-    SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
-    Platform platform = desktop.platform();
-    MemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualClock clock;
-    FakeAccessibilityCapture accessibility;
-    FakeScreenCapture screen;
-    FakeBundleWriter bundleWriter;
-    FakePasteboardWriter pasteboard;
-    ClipCoordinator coordinator{{accessibility, screen, bundleWriter, pasteboard, defaults}};
-    ScriptedRegionSelection regionSelection;
-    RecordingToast toast;
-    SystemPermissionsService permissions{platform, center, clock};
-    AppDelegate delegate{
-        {platform, coordinator, defaults, center, clock, regionSelection, toast, permissions}};
     QStringList statuses;
 };
 
@@ -303,7 +245,7 @@ TEST_F(AppDelegateTest, PermissionFollowUp) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SimDesktop sim(SceneLoader::fromJson(sceneJson));
+        SimDesktop sim(SceneLoader::fromJson(delegateSceneJson));
         Platform simPlatform = sim.platform();
         VirtualClock simClock;
         SystemPermissionsService simPermissions(simPlatform, center, simClock);
@@ -387,7 +329,7 @@ TEST_F(AppDelegateTest, FinishingTheSetupAssistant) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SimDesktop sim(SceneLoader::fromJson(sceneJson));
+        SimDesktop sim(SceneLoader::fromJson(delegateSceneJson));
         sim.setAccessibilityTrusted(false);
         sim.setScreenRecordingGranted(c.screenRecording);
         Platform simPlatform = sim.platform();
