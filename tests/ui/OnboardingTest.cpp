@@ -196,6 +196,21 @@ TEST_F(OnboardingTest, APermissionChangeRefreshesThePagesAndBringsTheWindowBackI
     EXPECT_EQ(log.size(), 2);
 }
 
+// What the monitor already knows shows from the start: granted pages need no press.
+TEST_F(OnboardingTest, PermissionsGrantedBeforeTheAssistantShowAtOnce) {
+    SimDesktop desktop(SceneLoader::fromJson(sceneJson));
+    desktop.setAccessibilityTrusted(true);
+    desktop.setScreenRecordingGranted(true);
+    const Platform platform = desktop.platform();
+    NotificationCenter center;
+    VirtualClock clock;
+    SystemPermissionsService permissions(platform, center, clock);
+    permissions.startMonitoring();
+    OnboardingViewModel model(coordinator, permissions, center, LinuxVocabulary::words());
+    EXPECT_EQ(model.accessibilityPage().primaryTitle(), "Next");
+    EXPECT_EQ(model.screenRecordingPage().primaryTitle(), "Finish");
+}
+
 TEST_F(OnboardingTest, PagesSpeakThePlatformsWords) {
     SimDesktop desktop(SceneLoader::fromJson(sceneJson));
     const Platform platform = desktop.platform();

@@ -14,8 +14,8 @@
 #include "ui/OnboardingViewModel.h"
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/AppWindows.h"
-#include "ui/widgets/SettingsWindow.h"
 #include "ui/widgets/PermissionPage.h"
+#include "ui/widgets/SettingsWindow.h"
 #include "ui/widgets/WelcomePage.h"
 
 #include <QAbstractButton>

@@ -244,19 +244,28 @@ TEST(SettingsViewModel, ARefusedLoginItemSpringsBackWithTheReason) {
 TEST(SettingsViewModel, RefreshTakesInWhatChangedWithoutANotice) {
     SettingsHarness h;
     h.defaults.setString(modeKey, "tree");
+    h.defaults.setString(bundleKey, rawValue(CaptureBundleFormat::stable));
     h.desktop.loginItem().setStatus(LoginItemService::Status::enabled);
     EXPECT_EQ(h.model->activeMode(), CaptureMode::bundle);
+    EXPECT_EQ(h.model->activeBundleFormat(), CaptureBundleFormat::experimental);
     h.model->refresh();
     EXPECT_EQ(h.model->activeMode(), CaptureMode::tree);
+    EXPECT_EQ(h.model->activeBundleFormat(), CaptureBundleFormat::stable);
     EXPECT_TRUE(h.model->launchesAtLogin());
 }
 
-TEST(SettingsViewModel, TheFormatGuideOpensThroughTheDesktop) {
+TEST(SettingsViewModel, LinksAndPanesOpenThroughTheDesktop) {
     SettingsHarness h;
     h.model->openFormatGuide();
     ASSERT_EQ(h.desktop.openedURLs().size(), 1);
     EXPECT_EQ(h.desktop.openedURLs().first().toString(),
               AppDelegate::website + "/vantrel/documentation/paste-formats/");
+    h.model->openAccessibilitySettings();
+    EXPECT_TRUE(h.desktop.openedURLs().last().toString().endsWith("Privacy_Accessibility"));
+    EXPECT_FALSE(h.permissions.didRequestScreenRecording());
+    h.model->openScreenRecordingSettings();
+    EXPECT_TRUE(h.desktop.openedURLs().last().toString().endsWith("Privacy_ScreenCapture"));
+    EXPECT_TRUE(h.permissions.didRequestScreenRecording());
 }
 
 TEST(SettingsViewModel, AGoneModelHearsNothing) {
