@@ -10,6 +10,11 @@ class SettingsPanel : public QWidget {
     Q_OBJECT
 
   public:
+    // What rows and cards share: corner radius, the tint's opacity, the padding inside.
+    static constexpr double plateCornerRadius = 10;
+    static constexpr double plateTint = 0.06;
+    static constexpr int platePadding = 14;
+
     explicit SettingsPanel(double cornerRadius, double tint, QWidget* parent = nullptr);
 
   protected:

@@ -8,16 +8,8 @@
 
 namespace vantrel {
 
-namespace {
-
-constexpr double cornerRadius = 10;
-constexpr double tint = 0.06;
-constexpr int padding = 14;
-
-} // namespace
-
 SettingsRow::SettingsRow(const QString& title, QWidget* control, QWidget* parent)
-    : SettingsPanel(cornerRadius, tint, parent), m_note(new QLabel), m_control(control) {
+    : SettingsPanel(plateCornerRadius, plateTint, parent), m_note(new QLabel), m_control(control) {
     auto* titleLabel = new QLabel;
     SettingsTextStyle::setText(*titleLabel, title);
     SettingsTextStyle::rowTitle(*titleLabel);
@@ -31,7 +23,7 @@ SettingsRow::SettingsRow(const QString& title, QWidget* control, QWidget* parent
     texts->addWidget(m_note);
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(padding, padding, padding, padding);
+    layout->setContentsMargins(platePadding, platePadding, platePadding, platePadding);
     layout->setSpacing(16);
     layout->addLayout(texts, 1);
     layout->addWidget(control, 0, Qt::AlignVCenter);
