@@ -245,12 +245,14 @@ TEST(SettingsViewModel, RefreshTakesInWhatChangedWithoutANotice) {
     SettingsHarness h;
     h.defaults.setString(modeKey, "tree");
     h.defaults.setString(bundleKey, rawValue(CaptureBundleFormat::stable));
+    h.defaults.setString(agentKey, rawValue(AgentPasteTarget::codex));
     h.desktop.loginItem().setStatus(LoginItemService::Status::enabled);
     EXPECT_EQ(h.model->activeMode(), CaptureMode::bundle);
     EXPECT_EQ(h.model->activeBundleFormat(), CaptureBundleFormat::experimental);
     h.model->refresh();
     EXPECT_EQ(h.model->activeMode(), CaptureMode::tree);
     EXPECT_EQ(h.model->activeBundleFormat(), CaptureBundleFormat::stable);
+    EXPECT_EQ(h.model->activeAgent(), AgentPasteTarget::codex);
     EXPECT_TRUE(h.model->launchesAtLogin());
 }
 
