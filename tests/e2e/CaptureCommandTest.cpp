@@ -102,27 +102,54 @@ TEST(CaptureCommand, TreeModeForOneRunLeavesTheStoredModeAlone) {
     EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
 }
 
-TEST(CaptureCommand, ADeniedPermissionFailsOpensItsPaneAndLeavesThePasteboardEmpty) {
+// Screen Recording is refused after the snapshot was taken: that snapshot is taken back too.
+TEST(CaptureCommand, ADeniedPermissionFailsOpensItsPaneAndLeavesNothing) {
     VantrelProcess vantrel;
-    const auto result =
-        vantrel.run({"capture", "--scene", VantrelProcess::scene("denied.json"), "--json"});
-    EXPECT_EQ(result.exitCode, 1);
-    const QJsonObject report = result.json();
-    EXPECT_FALSE(report["ok"].toBool());
-    EXPECT_EQ(report["error"], report["status"]);
-    EXPECT_TRUE(report["error"].toString().endsWith(
-        " needs Accessibility access. Enable it in System Settings → Privacy & Security → "
-        "Accessibility."));
-    EXPECT_TRUE(report["toast"].isNull());
-    EXPECT_TRUE(report["pasteboard"].toArray().isEmpty());
-    EXPECT_EQ(report["openedURLs"].toArray(),
-              QJsonArray{"x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?"
-                         "Privacy_Accessibility"});
+    const QString recordingDenied = writeScene(vantrel, "denied-recording.json", R"({
+      "screens": [{"frame": [0, 0, 1440, 900], "scale": 2, "number": 1}], "mouse": [400, 600],
+      "permissions": {"accessibility": true, "screenRecording": false}, "frontmost": 601,
+      "apps": [{"pid": 601, "name": "Notes", "bundleId": "com.example.notes"}],
+      "windows": [{"id": 31, "pid": 601, "title": "List", "bounds": [200, 100, 800, 600],
+                   "ax": {"role": "AXWindow", "title": "List", "frame": [200, 100, 800, 600]}}]
+    })");
+    const QString pane = "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?";
+    const QString recording = "Vantrel needs Screen Recording access. Enable it in System "
+                              "Settings → Privacy & Security → Screen Recording.";
+    const struct {
+        QString scene;
+        const char* mode;
+        QString error;
+        QString pane;
+    } cases[] = {
+        {VantrelProcess::scene("denied.json"), "bundle",
+         "Vantrel needs Accessibility access. Enable it in System Settings → Privacy & Security → "
+         "Accessibility.",
+         pane + "Privacy_Accessibility"},
+        {recordingDenied, "bundle", recording, pane + "Privacy_ScreenCapture"},
+        {recordingDenied, "screenshot", recording, pane + "Privacy_ScreenCapture"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pane.toStdString() + " " + c.mode);
+        const auto result =
+            vantrel.run({"capture", "--scene", c.scene, "--mode", c.mode, "--json"});
+        EXPECT_EQ(result.exitCode, 1);
+        const QJsonObject report = result.json();
+        EXPECT_FALSE(report["ok"].toBool());
+        EXPECT_EQ(report["error"].toString(), c.error);
+        EXPECT_EQ(report["status"], report["error"]);
+        EXPECT_TRUE(report["toast"].isNull());
+        EXPECT_TRUE(report["pasteboard"].toArray().isEmpty());
+        EXPECT_EQ(report["openedURLs"].toArray(), QJsonArray{c.pane});
 
-    const auto plain = vantrel.run({"capture", "--scene", VantrelProcess::scene("denied.json")});
-    EXPECT_EQ(plain.exitCode, 1);
-    EXPECT_TRUE(plain.out.isEmpty());
-    EXPECT_TRUE(plain.err.contains("needs Accessibility access"));
+        const auto plain = vantrel.run({"capture", "--scene", c.scene, "--mode", c.mode});
+        EXPECT_EQ(plain.exitCode, 1);
+        EXPECT_TRUE(plain.out.isEmpty());
+        EXPECT_TRUE(plain.err.contains(c.error));
+    }
+    const QString root = vantrel.cacheDir() + "/Vantrel/";
+    for (const char* folder : {"accessibility", "shots"})
+        EXPECT_TRUE(QDir(root + folder).entryList(QDir::Files).isEmpty()) << folder;
+    EXPECT_FALSE(QDir(root + "captures").exists());
 }
 
 TEST(CaptureCommand, DemoWritesACaptureFolder) {
@@ -184,6 +211,13 @@ QJsonObject node(const char* role, int x, int y, int side, const QJsonArray& chi
     return result;
 }
 
+QJsonArray leaves(int count) {
+    QJsonArray list;
+    while (list.size() < count)
+        list.append(node("AXButton", 20, 20, 5));
+    return list;
+}
+
 int deepestLevel(const QJsonObject& tree) {
     int deepest = 0;
     for (const QJsonValue& child : tree["children"].toArray())
@@ -197,32 +231,21 @@ int deepestLevel(const QJsonObject& tree) {
 // below the window, 120 nodes in all. A wide group comes first, then a chain six levels deep,
 // then more groups than the budget holds.
 TEST(CaptureCommand, ASnapshotOfAHugeWindowStopsAtItsLimits) {
-    const auto leaves = [](int count) {
-        QJsonArray list;
-        while (list.size() < count)
-            list.append(node("AXButton", 20, 20, 5));
-        return list;
-    };
     QJsonObject chain = node("AXButton", 300, 20, 5);
     for (int level = 0; level < 5; ++level)
         chain = node("AXGroup", 300, 20, 50, {chain});
     QJsonArray children{node("AXGroup", 10, 10, 200, leaves(30)), chain};
     for (int group = 0; group < 30; ++group)
         children.append(node("AXGroup", 400, 20, 100, leaves(5)));
-    QJsonObject window = node("AXWindow", 0, 0, 800, children);
-    window.insert("title", "Huge");
-    const QJsonObject scene{
-        {"screens", QJsonArray{QJsonObject{{"frame", QJsonArray{0, 0, 1440, 900}}}}},
-        {"mouse", QJsonArray{100, 500}},
-        {"frontmost", 7},
-        {"apps", QJsonArray{QJsonObject{{"pid", 7}, {"name", "Huge"}}}},
-        {"windows", QJsonArray{QJsonObject{{"id", 1},
-                                           {"pid", 7},
-                                           {"title", "Huge"},
-                                           {"bounds", QJsonArray{0, 0, 800, 800}},
-                                           {"ax", window}}}}};
     VantrelProcess vantrel;
-    const QString path = writeScene(vantrel, "huge.json", QJsonDocument(scene).toJson());
+    const QString path = writeScene(
+        vantrel, "huge.json",
+        QStringLiteral(R"({
+      "screens": [{"frame": [0, 0, 1440, 900]}], "mouse": [100, 500], "frontmost": 7,
+      "apps": [{"pid": 7, "name": "Huge"}],
+      "windows": [{"id": 1, "pid": 7, "title": "Huge", "bounds": [0, 0, 800, 800], "ax": %1}]})")
+            .arg(QString::fromUtf8(QJsonDocument(node("AXWindow", 0, 0, 800, children)).toJson()))
+            .toUtf8());
     const auto result = vantrel.run({"capture", "--scene", path, "--front-window", "--json"});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QJsonObject report = result.json();

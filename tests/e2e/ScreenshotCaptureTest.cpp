@@ -19,16 +19,6 @@ QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 
-const char* const recordingDenied = R"({
-  "screens": [{"frame": [0, 0, 1440, 900], "scale": 2, "number": 1}],
-  "mouse": [400, 600],
-  "permissions": {"accessibility": true, "screenRecording": false},
-  "frontmost": 601,
-  "apps": [{"pid": 601, "name": "Notes", "bundleId": "com.example.notes"}],
-  "windows": [{"id": 31, "pid": 601, "title": "List", "bounds": [200, 100, 800, 600],
-               "ax": {"role": "AXWindow", "title": "List", "frame": [200, 100, 800, 600]}}]
-})";
-
 } // namespace
 
 TEST(ScreenshotCapture, ScreenshotModePutsTheWindowPictureAndItsFileOnThePasteboard) {
@@ -74,31 +64,4 @@ TEST(ScreenshotCapture, BundleScreenshotIsAPngBesideTheJpegShot) {
         readBytes(result.json()["bundle"].toObject()["screenshotURL"].toString());
     EXPECT_TRUE(png.startsWith("\x89PNG\r\n\x1A\n"));
     EXPECT_EQ(QImage::fromData(png, "PNG").size(), QSize(1040, 700));
-}
-
-TEST(ScreenshotCapture, ScreenRecordingDeniedFailsOpensItsPaneAndLeavesThePasteboard) {
-    VantrelProcess vantrel;
-    QFile scene(vantrel.home() + "/denied-recording.json");
-    ASSERT_TRUE(scene.open(QIODevice::WriteOnly));
-    scene.write(recordingDenied);
-    scene.close();
-    for (const char* mode : {"bundle", "screenshot"}) {
-        SCOPED_TRACE(mode);
-        const auto result =
-            vantrel.run({"capture", "--scene", scene.fileName(), "--mode", mode, "--json"});
-        EXPECT_EQ(result.exitCode, 1);
-        const QJsonObject report = result.json();
-        EXPECT_EQ(report["error"].toString(),
-                  "Vantrel needs Screen Recording access. Enable it in System Settings → Privacy "
-                  "& Security → Screen Recording.");
-        EXPECT_TRUE(report["pasteboard"].toArray().isEmpty());
-        EXPECT_TRUE(report["toast"].isNull());
-        EXPECT_EQ(report["openedURLs"].toArray(),
-                  QJsonArray{"x-apple.systempreferences:com.apple.settings.PrivacySecurity."
-                             "extension?Privacy_ScreenCapture"});
-    }
-    // The bundle run took its snapshot before the screenshot failed, and took it back.
-    EXPECT_TRUE(filesIn(vantrel.cacheDir() + "/Vantrel/accessibility").isEmpty());
-    EXPECT_TRUE(filesIn(vantrel.cacheDir() + "/Vantrel/shots").isEmpty());
-    EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
 }

@@ -4,9 +4,7 @@
 #include "output/CaptureModeSettings.h"
 #include "platform/MemoryUserDefaults.h"
 #include "platform/NotificationCenter.h"
-#include "platform/SettingsUserDefaults.h"
 
-#include <QTemporaryDir>
 #include <QVariantList>
 #include <gtest/gtest.h>
 
@@ -14,107 +12,67 @@ using namespace vantrel;
 
 namespace {
 
-struct StoredValues {
-    std::optional<QString> mode;
-    std::optional<QString> agent;
-    std::optional<QString> pasteboardFormat;
-    std::optional<QString> bundleFormat;
+// What a user's defaults hold: mode, agent, pasteboard format, bundle format; null is absent.
+struct Stored {
+    const char* mode;
+    const char* agent;
+    const char* pasteboardFormat;
+    const char* bundleFormat;
 };
 
-struct ReadCase {
-    const char* name;
-    StoredValues stored;
-    CaptureMode mode;
-    AgentPasteTarget agent;
-    BundlePasteboardFormat pasteboardFormat;
-    CaptureBundleFormat bundleFormat;
-};
-
-MemoryUserDefaults defaultsWith(const StoredValues& stored) {
+// The four settings as read, as their stored words.
+QString readBack(const Stored& stored) {
     MemoryUserDefaults defaults;
-    if (stored.mode)
-        defaults.setString(CaptureModeSettings::defaultsKey, *stored.mode);
-    if (stored.agent)
-        defaults.setString(AgentPasteTargetSettings::defaultsKey, *stored.agent);
-    if (stored.pasteboardFormat)
-        defaults.setString(BundlePasteboardFormatSettings::defaultsKey, *stored.pasteboardFormat);
-    if (stored.bundleFormat)
-        defaults.setString(CaptureBundleFormatSettings::defaultsKey, *stored.bundleFormat);
-    return defaults;
+    const std::pair<const char*, QString> keys[] = {
+        {stored.mode, CaptureModeSettings::defaultsKey},
+        {stored.agent, AgentPasteTargetSettings::defaultsKey},
+        {stored.pasteboardFormat, BundlePasteboardFormatSettings::defaultsKey},
+        {stored.bundleFormat, CaptureBundleFormatSettings::defaultsKey}};
+    for (const auto& [value, key] : keys) {
+        if (value)
+            defaults.setString(key, QString::fromUtf8(value));
+    }
+    return QStringList{rawValue(CaptureModeSettings::primaryMode(defaults)),
+                       rawValue(AgentPasteTargetSettings::target(defaults)),
+                       rawValue(BundlePasteboardFormatSettings::activeFormat(defaults)),
+                       rawValue(CaptureBundleFormatSettings::activeFormat(defaults))}
+        .join(u' ');
 }
 
 } // namespace
 
 TEST(CaptureSettings, ReadRulesAndFallbacks) {
-    using M = CaptureMode;
-    using A = AgentPasteTarget;
-    using P = BundlePasteboardFormat;
-    using B = CaptureBundleFormat;
-    const ReadCase cases[] = {
-        {"fresh install", {}, M::bundle, A::claudeCode, P::claudeCodeV2, B::experimental},
+    const QString fresh = "bundle claudeCode claudeCodeV2 experimental";
+    const struct {
+        const char* name;
+        Stored stored;
+        QString expected;
+    } cases[] = {
+        {"fresh install", {}, fresh},
         {"every value stored",
          {"tree", "codex", "experimentB", "stable"},
-         M::tree,
-         A::codex,
-         P::experimentB,
-         B::stable},
+         "tree codex experimentB stable"},
         {"agent derived from cursorV1",
          {{}, {}, "cursorV1", {}},
-         M::bundle,
-         A::cursor,
-         P::cursorV1,
-         B::experimental},
+         "bundle cursor cursorV1 experimental"},
         {"agent derived from claudeCodeV1",
          {{}, {}, "claudeCodeV1", {}},
-         M::bundle,
-         A::claudeCode,
-         P::claudeCodeV1,
-         B::experimental},
-        {"foreign format falls back, agent follows",
-         {{}, {}, "cursorV9", {}},
-         M::bundle,
-         A::claudeCode,
-         P::claudeCodeV2,
-         B::experimental},
+         "bundle claudeCode claudeCodeV1 experimental"},
+        {"foreign format falls back, agent follows", {{}, {}, "cursorV9", {}}, fresh},
         {"capitalised agent is no raw value",
          {{}, "Cursor", "legacyFileOnly", {}},
-         M::bundle,
-         A::cursor,
-         P::legacyFileOnly,
-         B::experimental},
+         "bundle cursor legacyFileOnly experimental"},
         {"capitalised agent over a Claude format",
          {{}, "Cursor", "claudeCodeV1", {}},
-         M::bundle,
-         A::claudeCode,
-         P::claudeCodeV1,
-         B::experimental},
-        {"case matters for mode and bundle format",
-         {"Tree", {}, {}, "Stable"},
-         M::bundle,
-         A::claudeCode,
-         P::claudeCodeV2,
-         B::experimental},
+         "bundle claudeCode claudeCodeV1 experimental"},
+        {"case matters for mode and bundle format", {"Tree", {}, {}, "Stable"}, fresh},
         {"screenshot mode",
          {"screenshot", {}, {}, "experimental"},
-         M::screenshot,
-         A::claudeCode,
-         P::claudeCodeV2,
-         B::experimental},
-        {"empty strings",
-         {"", "", "", ""},
-         M::bundle,
-         A::claudeCode,
-         P::claudeCodeV2,
-         B::experimental},
+         "screenshot claudeCode claudeCodeV2 experimental"},
+        {"empty strings", {"", "", "", ""}, fresh},
     };
-    for (const ReadCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const MemoryUserDefaults defaults = defaultsWith(c.stored);
-        EXPECT_EQ(CaptureModeSettings::primaryMode(defaults), c.mode);
-        EXPECT_EQ(AgentPasteTargetSettings::target(defaults), c.agent);
-        EXPECT_EQ(BundlePasteboardFormatSettings::activeFormat(defaults), c.pasteboardFormat);
-        EXPECT_EQ(CaptureBundleFormatSettings::activeFormat(defaults), c.bundleFormat);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(readBack(c.stored), c.expected) << c.name;
 }
 
 TEST(CaptureSettings, ANonStringValueReadsAsAbsent) {
@@ -151,17 +109,6 @@ TEST(CaptureSettings, ChoosingAnAgentStoresItsFormatAndAnnouncesFormatFirst) {
     }
 }
 
-TEST(CaptureSettings, ChoosingAFormatKeepsTheAgent) {
-    MemoryUserDefaults defaults;
-    NotificationCenter center;
-    AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
-    BundlePasteboardFormatSettings::setActiveFormat(defaults, center,
-                                                    BundlePasteboardFormat::claudeCodeV1);
-    EXPECT_EQ(AgentPasteTargetSettings::target(defaults), AgentPasteTarget::cursor);
-    EXPECT_EQ(BundlePasteboardFormatSettings::activeFormat(defaults),
-              BundlePasteboardFormat::claudeCodeV1);
-}
-
 TEST(CaptureSettings, WritingTheCurrentValueStillAnnouncesIt) {
     MemoryUserDefaults defaults;
     NotificationCenter center;
@@ -177,20 +124,4 @@ TEST(CaptureSettings, WritingTheCurrentValueStillAnnouncesIt) {
     EXPECT_EQ(bundleFormatChanges, 1);
     EXPECT_EQ(defaults.string("vantrel.primaryCaptureMode"), QString("bundle"));
     EXPECT_EQ(defaults.string("vantrel.activeBundleFormat"), QString("experimental"));
-}
-
-TEST(CaptureSettings, ValuesPersistAcrossLaunches) {
-    QTemporaryDir dir;
-    const QString ini = dir.filePath("Vantrel.conf");
-    NotificationCenter center;
-    {
-        SettingsUserDefaults defaults(ini);
-        CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::tree);
-        AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::codex);
-    }
-    SettingsUserDefaults relaunched(ini);
-    EXPECT_EQ(CaptureModeSettings::primaryMode(relaunched), CaptureMode::tree);
-    EXPECT_EQ(AgentPasteTargetSettings::target(relaunched), AgentPasteTarget::codex);
-    EXPECT_EQ(BundlePasteboardFormatSettings::activeFormat(relaunched),
-              BundlePasteboardFormat::cursorV2);
 }

@@ -4,7 +4,6 @@
 #include "platform/MemoryUserDefaults.h"
 #include "platform/Pasteboard.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using namespace vantrel;
@@ -78,31 +77,42 @@ class PasteboardWriterTest : public ::testing::Test {
     QImage image = QImage(4, 3, QImage::Format_ARGB32);
 };
 
-// Every format with an image and a screenshot is checked end to end; here what goes without one.
-TEST_F(PasteboardWriterTest, ItemsFollowWhatTheCaptureHas) {
+// The "@" lines name files by their names only.
+TEST_F(PasteboardWriterTest, ItemsFollowTheFormatAndWhatTheCaptureHas) {
     const std::optional<QImage> none, null = QImage();
+    const QString doc = "file:capture1.md+text", shot = "file:screenshot.png";
+    const QStringList both{"capture1.md", "screenshot.png"};
     const struct {
         F format;
         bool withScreenshot;
         std::optional<QImage> picture;
         QStringList items;
-        int atLines;
+        QStringList atLines;
     } cases[] = {
-        {F::claudeCodeV1, false, image, {"file:capture1.md+text", "image"}, 1},
-        {F::claudeCodeV1, false, none, {"file:capture1.md+text"}, 1},
-        {F::claudeCodeV2, true, image, {"image+text"}, 0},
-        {F::claudeCodeV2, true, none, {"text"}, 0},
-        {F::claudeCodeV2, true, null, {"text"}, 0},
-        {F::experimentA, false, image, {"file:capture1.md+text"}, 1},
-        {F::experimentB, true, null, {"file:capture1.md+text"}, 1},
-        {F::cursorV2, true, image, {"file:capture1.md+text"}, 1},
+        {F::claudeCodeV1, true, image, {doc, shot, "image"}, both},
+        {F::claudeCodeV1, false, image, {doc, "image"}, {"capture1.md"}},
+        {F::claudeCodeV1, false, none, {doc}, {"capture1.md"}},
+        {F::claudeCodeV2, true, image, {"image+text"}, {}},
+        {F::claudeCodeV2, true, none, {"text"}, {}},
+        {F::claudeCodeV2, true, null, {"text"}, {}},
+        {F::experimentA, true, image, {doc, shot}, both},
+        {F::experimentA, false, image, {doc}, {"capture1.md"}},
+        {F::experimentB, true, image, {doc, "image"}, {"capture1.md"}},
+        {F::experimentB, true, null, {doc}, {"capture1.md"}},
+        {F::cursorV1, true, image, {doc, shot}, both},
+        {F::cursorV2, true, image, {doc}, {"capture1.md"}},
+        {F::legacyFileOnly, true, image, {doc}, {"capture1.md"}},
     };
     for (const auto& c : cases) {
         restart();
-        const QStringList lines = writeBundle(c.format, c.withScreenshot, c.picture);
+        QStringList atLines;
+        for (const QString& line : writeBundle(c.format, c.withScreenshot, c.picture)) {
+            if (line.startsWith(u'@'))
+                atLines << QFileInfo(line.mid(1)).fileName();
+        }
         const auto label = rawValue(c.format).toStdString() + (c.withScreenshot ? " shot" : "");
         EXPECT_EQ(layout(pasteboard), c.items) << label;
-        EXPECT_EQ(lines.filter(QRegularExpression("^@")).size(), c.atLines) << label;
+        EXPECT_EQ(atLines, c.atLines) << label;
     }
 }
 

@@ -50,29 +50,4 @@ TEST(SnapshotJsonText, CutAgreesWithAWalkOverTheWholeText) {
     }
 }
 
-// Texts near the limit in code units: only the cluster count decides.
-TEST(SnapshotJsonText, CutCountsClustersNotCodeUnits) {
-    const QString accent = QStringLiteral("e\u0301");
-    const QString face = QStringLiteral("😀");
-    const struct {
-        const char* name;
-        QString text;
-        int limit;
-        QString expected;
-    } cases[] = {
-        {"below the limit", "ab", 3, "ab"},
-        {"at the limit", "abc", 3, "abc"},
-        {"one unit and one cluster over", "abcd", 3, "abc" + marker},
-        {"one unit over, at the limit in clusters", "ab" + accent, 3, "ab" + accent},
-        {"a pair one unit over, at the limit in clusters", "ab" + face, 3, "ab" + face},
-        {"over in units and clusters", "ab" + accent + "d", 3, "ab" + accent + marker},
-        {"empty, no clusters allowed", "", 0, marker},
-        {"no clusters allowed", "a", 0, marker},
-        {"CR LF is one cluster", "a\r\nbc", 2, "a\r\n" + marker},
-        {"U+0300 is the first combining mark", "ae\u0300b", 2, "ae\u0300" + marker},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SnapshotJsonText::truncated(c.text, c.limit), c.expected) << c.name;
-}
-
 } // namespace

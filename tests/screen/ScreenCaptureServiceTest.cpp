@@ -75,6 +75,12 @@ QByteArray encodeJPEG(const QImage& image) {
     return buffer.data();
 }
 
+template <class T>
+std::pair<std::optional<ScreenCaptureError>, std::optional<PlatformError>>
+errorsOf(const Settled<T>& settled) {
+    return {settled.screenError, settled.platformError};
+}
+
 quint32 filteredID(const ContentFilter& filter) {
     if (const auto* display = std::get_if<DisplayFilter>(&filter))
         return display->displayID;
@@ -195,16 +201,6 @@ TEST_F(ScreenCaptureServiceTest, WindowCaptureTakesTheLargestCandidateOrFallsBac
     }
 }
 
-TEST_F(ScreenCaptureServiceTest, WindowPictureHasOnePixelPerPointOnAScaleTwoDisplay) {
-    load(R"({"screens": [{"frame": [0, 0, 1440, 900], "scale": 2}], "frontmost": 501,
-        "apps": [{"pid": 501, "name": "Mail"}],
-        "windows": [{"id": 11, "pid": 501, "title": "Inbox", "bounds": [0, 0, 1440, 900]}]})");
-    const auto result = captureWindow();
-    ASSERT_TRUE(result.value);
-    EXPECT_EQ(result.value->first().fileURL.toLocalFile(), shot("win_" + stamp + ".jpg"));
-    EXPECT_EQ(QImageReader(result.value->first().fileURL.toLocalFile()).size(), QSize(1440, 900));
-}
-
 TEST_F(ScreenCaptureServiceTest, AreaBecomesTheTruncatedPixelRectangleOfItsDisplay) {
     load(regionScene);
     // 100.6 × 50.2 points at (10.3, 20.7) from the top-left of the display at x 1440, in
@@ -274,17 +270,8 @@ TEST_F(ScreenCaptureServiceTest, PermissionGateUsesTheCachedStateThenThePrefligh
                 permissions->startMonitoring();
             desktop->setScreenRecordingGranted(testCase.grantedNow);
             const int queriesBefore = contentQueries();
-            std::optional<ScreenCaptureError> screenError;
-            std::optional<PlatformError> platformError;
-            if (region) {
-                const auto result = captureRegion({10, 10, 100, 100});
-                screenError = result.screenError;
-                platformError = result.platformError;
-            } else {
-                const auto result = captureWindow();
-                screenError = result.screenError;
-                platformError = result.platformError;
-            }
+            const auto [screenError, platformError] =
+                region ? errorsOf(captureRegion({10, 10, 100, 100})) : errorsOf(captureWindow());
             const bool gated = !testCase.grantedNow && !testCase.monitoredWhileGranted;
             EXPECT_EQ(screenError.has_value(), gated);
             if (gated) {
@@ -334,10 +321,6 @@ TEST_F(ScreenCaptureServiceTest, UnwritableFolderFailsWithWriteFailedAndLeavesNo
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("blocker")});
 }
-
-} // namespace
-
-namespace {
 
 // Pictures beyond what an image may hold are asked for smaller, keeping their shape; the record
 // carries exactly the pixels its file was encoded from.

@@ -170,32 +170,6 @@ TEST_F(SystemPermissionsServiceTest, PromptsAreShownOnceUntilActivationFindsThem
     EXPECT_EQ(prompts(), std::pair(2, 2));
 }
 
-TEST_F(SystemPermissionsServiceTest, PrivacyPanesOpenThroughTheWorkspace) {
-    const struct {
-        const char* name;
-        void (SystemPermissionsService::*open)();
-        const char* url;
-        bool requestsScreenRecording;
-    } cases[] = {
-        {"accessibility", &SystemPermissionsService::openAccessibilitySettings,
-         "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?"
-         "Privacy_Accessibility",
-         false},
-        {"screen recording", &SystemPermissionsService::openScreenRecordingSettings,
-         "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?"
-         "Privacy_ScreenCapture",
-         true},
-    };
-    for (const auto& testCase : cases) {
-        SCOPED_TRACE(testCase.name);
-        load(false, false);
-        (service.get()->*testCase.open)();
-        ASSERT_EQ(desktop->openedURLs().size(), 1);
-        EXPECT_EQ(desktop->openedURLs().first().toString(), QString::fromLatin1(testCase.url));
-        EXPECT_EQ(service->didRequestScreenRecording(), testCase.requestsScreenRecording);
-    }
-}
-
 TEST_F(SystemPermissionsServiceTest, PermissionMessagesStartWithTheBundleNameOrThisApp) {
     const struct {
         const char* extra;
