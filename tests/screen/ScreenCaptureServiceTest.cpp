@@ -334,7 +334,8 @@ TEST_F(ScreenCaptureServiceTest, HugePicturesAreAskedForWithinTheLimits) {
         {16384, {16384, 500}, {0, 0, 8192, 250}, {8192, 250}},
         {16385, {16384, 499}, {0, 0, 16385, 500}, {16384, 499}},
         {32768, {16384, 250}, {16384, 0, 2000, 500}, {1000, 250}},
-        {65536, {16384, 125}, {0, 0, 4, 4}, {1, 1}}, // never less than a pixel
+        {65536, {16384, 125}, {0, 0, 4, 4}, {1, 1}},   // on the bottom edge: clipped there
+        {131072, {16384, 62}, {0, 496, 4, 4}, {1, 1}}, // half a pixel: never less than one
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.width);
