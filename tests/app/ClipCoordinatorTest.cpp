@@ -81,30 +81,6 @@ TEST_F(ClipCoordinatorTest, CapturePointIsTheAreaCentreWheneverAnAreaIsGiven) {
     }
 }
 
-TEST_F(ClipCoordinatorTest, BundleStatusLineEndings) {
-    AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::codex);
-    const struct {
-        const char* name;
-        std::optional<QRectF> region;
-        std::optional<QString> note;
-        QString expected;
-    } cases[] = {
-        {"window capture", std::nullopt, std::nullopt,
-         "Copied for Codex: Button \"Send\" · Inbox · 11 AX nodes"},
-        {"area without note", QRectF(0, 0, 50, 50), std::nullopt,
-         "Copied for Codex: Button \"Send\" · Inbox · 11 AX nodes · region capture"},
-        {"area with note", QRectF(0, 0, 50, 50), QString("region root: Mail (pid 501)"),
-         "Copied for Codex: Button \"Send\" · Inbox · 11 AX nodes · region root: Mail (pid 501)"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        accessibility.result.regionNote = c.note;
-        const CaptureOutcome outcome = run(CaptureMode::bundle, QPointF(1, 1), c.region);
-        ASSERT_TRUE(outcome.isSuccess());
-        EXPECT_EQ(outcome.statusLine(), c.expected);
-    }
-}
-
 TEST_F(ClipCoordinatorTest, BundleUsesTheWindowCaptureAndTheFormatStoredAtThatMoment) {
     BundlePasteboardFormatSettings::setActiveFormat(defaults, center,
                                                     BundlePasteboardFormat::experimentB);
@@ -159,10 +135,13 @@ TEST_F(ClipCoordinatorTest, MissingPicture) {
 }
 
 TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
+    const CaptureError noElement = AccessibilityCaptureError::noElement();
     const auto denied =
         ScreenCaptureError::permissionDenied("Vantrel", PlatformVocabulary::macOS());
     const PlatformError framework{"SCStreamErrorDomain", -3801, "The user declined"};
     const PlatformError disk{"file", 30, "Read-only file system"};
+    const auto ax = AccessibilityCaptureError::noElement();
+    using enum CaptureMode;
     const struct {
         const char* name;
         CaptureMode mode;
@@ -176,41 +155,12 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         bool snapshotRemoved = false;
         bool shotRemoved = false;
     } cases[] = {
-        {"no element in bundle mode",
-         CaptureMode::bundle,
-         AccessibilityCaptureError::noElement(),
-         {},
-         {},
-         AccessibilityCaptureError::noElement(),
-         0,
-         0},
-        {"no element in tree mode",
-         CaptureMode::tree,
-         AccessibilityCaptureError::noElement(),
-         {},
-         {},
-         AccessibilityCaptureError::noElement(),
-         0,
-         0},
-        {"screen recording denied after the snapshot",
-         CaptureMode::bundle,
-         {},
-         denied,
-         {},
-         denied,
-         1,
-         0,
-         true},
-        {"framework error", CaptureMode::bundle, {}, framework, {}, framework, 1, 0, true},
-        {"framework error, screenshot mode",
-         CaptureMode::screenshot,
-         {},
-         framework,
-         {},
-         framework,
-         1,
-         0},
-        {"bundle folder not writable", CaptureMode::bundle, {}, {}, disk, disk, 1, 1, true, true},
+        {"no element in bundle mode", bundle, ax, {}, {}, noElement, 0, 0},
+        {"no element in tree mode", tree, ax, {}, {}, noElement, 0, 0},
+        {"screen recording denied after the snapshot", bundle, {}, denied, {}, denied, 1, 0, true},
+        {"framework error", bundle, {}, framework, {}, framework, 1, 0, true},
+        {"framework error, screenshot mode", screenshot, {}, framework, {}, framework, 1, 0},
+        {"bundle folder not writable", bundle, {}, {}, disk, disk, 1, 1, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -233,25 +183,4 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         EXPECT_NE(QFile::exists(accessibility.result.fileURL.toLocalFile()), c.snapshotRemoved);
         EXPECT_NE(QFile::exists(dir.filePath("win_1.jpg")), c.shotRemoved);
     }
-}
-
-TEST_F(ClipCoordinatorTest, ScreenshotAndTreeSuccessLines) {
-    const CaptureOutcome screenshot = run(CaptureMode::screenshot);
-    ASSERT_TRUE(screenshot.isSuccess());
-    EXPECT_EQ(screenshot.statusLine(), "Copied screenshot. Paste once for the image.");
-    EXPECT_TRUE(accessibility.calls.isEmpty());
-    EXPECT_TRUE(bundleWriter.calls.isEmpty());
-    ASSERT_EQ(pasteboard.writes.size(), 1);
-    EXPECT_EQ(pasteboard.writes[0].kind, "screenshot");
-    EXPECT_EQ(pasteboard.writes[0].fileURL, shotFile());
-    EXPECT_EQ(pasteboard.writes[0].subject, ScreenshotSubject::display);
-
-    const CaptureOutcome tree = run(CaptureMode::tree, QPointF(3, 4));
-    ASSERT_TRUE(tree.isSuccess());
-    EXPECT_EQ(tree.statusLine(),
-              "Copied AX tree (inline JSON): Button \"Send\" · Inbox. Paste into remote agent "
-              "chat.");
-    EXPECT_EQ(screen.windowCalls, 1); // only the screenshot run took one
-    EXPECT_TRUE(bundleWriter.calls.isEmpty());
-    EXPECT_EQ(pasteboard.writes.last().kind, "tree");
 }
