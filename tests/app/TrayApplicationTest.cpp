@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QPushButton>
 #include <QThread>
 #include <gtest/gtest.h>
 

@@ -39,16 +39,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QByteArray settingsScene(bool accessibility, bool screenRecording) {
-    return QStringLiteral(R"({"screens": [{"frame": [0, 0, 1440, 900]}],
-        "permissions": {"accessibility": %1, "screenRecording": %2}})")
-        .arg(accessibility ? "true" : "false", screenRecording ? "true" : "false")
-        .toUtf8();
-}
+// Neither permission granted, as the scene says unless a test grants one.
+const char* const settingsScene = R"({"screens": [{"frame": [0, 0, 1440, 900]}],
+    "permissions": {"accessibility": false, "screenRecording": false}})";
 
 struct SettingsOptions {
-    bool accessibility = false;
-    bool screenRecording = false;
     std::optional<QString> version = QStringLiteral("1.2.3");
     std::optional<QString> build = QStringLiteral("abc1234");
     PlatformVocabulary vocabulary = PlatformVocabulary::macOS();
@@ -56,8 +51,7 @@ struct SettingsOptions {
 
 struct SettingsHarness {
     explicit SettingsHarness(SettingsOptions options = {})
-        : desktop(
-              SceneLoader::fromJson(settingsScene(options.accessibility, options.screenRecording))),
+        : desktop(SceneLoader::fromJson(settingsScene)),
           tray(platform, defaults, center, clock, regionSelection),
           model(std::make_unique<SettingsViewModel>(SettingsViewModel::Dependencies{
               defaults, center, permissions, desktop.loginItem(), desktop.workspace(),
@@ -179,7 +173,8 @@ TEST(SettingsViewModel, FollowsChangesMadeElsewhere) {
 }
 
 TEST(SettingsViewModel, PermissionNotesFollowTheState) {
-    SettingsHarness h({.accessibility = true, .screenRecording = false});
+    SettingsHarness h;
+    h.desktop.setAccessibilityTrusted(true);
     EXPECT_EQ(h.model->accessibilityNote(), "Needed to read roles, labels and bounds.");
     h.pollPermissions();
     EXPECT_EQ(h.model->accessibilityNote(), "Granted — Vantrel can read the interface.");
@@ -347,11 +342,12 @@ template <class W> W* named(QWidget& window, const QString& name) {
 class SettingsWindowTest : public ::testing::Test {
   protected:
     SettingsWindowTest() {
+        harness.desktop.setAccessibilityTrusted(true);
         harness.pollPermissions();
         makeDeterministic(window);
     }
 
-    SettingsHarness harness{{.accessibility = true, .screenRecording = false}};
+    SettingsHarness harness;
     SettingsWindow window{*harness.model};
 };
 
