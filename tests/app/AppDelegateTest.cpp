@@ -4,6 +4,8 @@
 #include "app/AppDelegate.h"
 #include "CaptureFakes.h"
 #include "app/ClipCoordinator.h"
+#include "app/cli/CaptureOptions.h"
+#include "app/cli/CaptureSession.h"
 #include "input/RegionSelecting.h"
 #include "input/ToastShowing.h"
 #include "output/AgentPasteTargetSettings.h"
@@ -489,4 +491,28 @@ TEST_F(AppDelegateTest, LinksUpdatesAndQuit) {
     EXPECT_FALSE(quit);
     choose("Quit Vantrel");
     EXPECT_TRUE(quit);
+}
+
+// `vantrel capture --front-window --at X,Y` moves the pointer after the session starts: the
+// capture must follow it there.
+TEST(CaptureSession, FollowsThePointerMovedAfterItStarts) {
+    SimDesktop desktop(SceneLoader::fromJson(sceneJson));
+    const Platform platform = desktop.platform();
+    MemoryUserDefaults defaults;
+    NotificationCenter center;
+    VirtualClock clock;
+    CaptureSession session(platform, defaults, center, clock, std::nullopt);
+    desktop.moveMouse(QPointF(42, 24));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(session.delegate().lastCaptureMouseLocation(), QPointF(42, 24));
+}
+
+// An area without width or height captures nothing: it is a usage error, one past it is not.
+TEST(CaptureOptions, AnAreaNeedsAPositiveWidthAndHeight) {
+    for (const char* area : {"0,0,10,0", "0,0,0,10"})
+        EXPECT_TRUE(std::holds_alternative<QString>(CaptureOptions::parse({"--region", area})))
+            << area;
+    const auto parsed = CaptureOptions::parse({"--region", "0,0,1,1"});
+    ASSERT_TRUE(std::holds_alternative<CaptureOptions>(parsed));
+    EXPECT_EQ(std::get<CaptureOptions>(parsed).region, QRectF(0, 0, 1, 1));
 }

@@ -56,31 +56,6 @@ class ClipCoordinatorTest : public ::testing::Test {
 
 } // namespace
 
-TEST_F(ClipCoordinatorTest, CapturePointIsTheAreaCentreWheneverAnAreaIsGiven) {
-    const struct {
-        const char* name;
-        std::optional<QPointF> mouse;
-        std::optional<QRectF> region;
-        std::optional<QPointF> expected;
-    } cases[] = {
-        {"area and cursor", QPointF(5, 5), QRectF(100, 200, 40, 20), QPointF(120, 210)},
-        {"area only", std::nullopt, QRectF(0, 0, 10, 10), QPointF(5, 5)},
-        {"cursor only", QPointF(300, 640), std::nullopt, QPointF(300, 640)},
-        {"neither", std::nullopt, std::nullopt, std::nullopt},
-    };
-    for (CaptureMode mode : {CaptureMode::bundle, CaptureMode::tree}) {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(c.name) + " in " + rawValue(mode).toStdString());
-            accessibility.calls.clear();
-            ASSERT_TRUE(run(mode, c.mouse, c.region, true).isSuccess());
-            ASSERT_EQ(accessibility.calls.size(), 1);
-            EXPECT_EQ(accessibility.calls[0].point, c.expected);
-            EXPECT_EQ(accessibility.calls[0].region, c.region);
-            EXPECT_TRUE(accessibility.calls[0].preferFrontWindow);
-        }
-    }
-}
-
 TEST_F(ClipCoordinatorTest, BundleUsesTheWindowCaptureAndTheFormatStoredAtThatMoment) {
     BundlePasteboardFormatSettings::setActiveFormat(defaults, center,
                                                     BundlePasteboardFormat::experimentB);

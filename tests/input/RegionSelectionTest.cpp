@@ -227,22 +227,22 @@ TEST_P(RegionSelectionLayout, PlacesChipAndHint) {
     EXPECT_EQ(view.hintBox({200, 18}), c.hint);
 }
 
+// A 200×100 drag whose lower edge is 100 points up, and where the boxes then go.
+const QRectF dragged(1100, 150, 200, 100);
+const QRectF chipBelow(244, 206, 56, 23);
+const QRectF hint(86, 28, 228, 34);
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, RegionSelectionLayout,
     ::testing::Values(
-        // Lower edge 100 up: the chip hangs 6 below it, right edges flush.
-        LayoutCase{"chipBelow", 0, {1100, 150, 200, 100}, {244, 206, 56, 23}, {86, 28, 228, 34}},
+        // The chip hangs 6 below the lower edge, right edges flush.
+        LayoutCase{"chipBelow", 0, dragged, chipBelow, hint},
         // Lower edge 10 up: no room below, so 6 above the lower edge, inside.
-        LayoutCase{"chipInside", 0, {1100, 60, 200, 100}, {244, 261, 56, 23}, {86, 28, 228, 34}},
+        LayoutCase{"chipInside", 0, {1100, 60, 200, 100}, {244, 261, 56, 23}, hint},
         // The box would end exactly 8 above the bottom: still below.
-        LayoutCase{"chipJustFits", 0, {1100, 87, 200, 100}, {244, 269, 56, 23}, {86, 28, 228, 34}},
-        LayoutCase{
-            "hintUnderInset", 32, {1100, 150, 200, 100}, {244, 206, 56, 23}, {86, 48, 228, 34}},
-        LayoutCase{"smallInsetKeepsMargin",
-                   5,
-                   {1100, 150, 200, 100},
-                   {244, 206, 56, 23},
-                   {86, 28, 228, 34}}),
+        LayoutCase{"chipJustFits", 0, {1100, 87, 200, 100}, {244, 269, 56, 23}, hint},
+        LayoutCase{"hintUnderInset", 32, dragged, chipBelow, {86, 48, 228, 34}},
+        LayoutCase{"smallInsetKeepsMargin", 5, dragged, chipBelow, hint}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RegionSelectionView, DrawsOnlyPastTheThresholdAndFourPoints) {

@@ -1,5 +1,6 @@
-// The settings: the view model as the tray app wires it on the simulated desktop, the window
-// over it, and the watcher that hears other processes change the settings file.
+// The settings: the view model as the tray app wires it on the simulated
+// desktop, the window over it, and the watcher that hears other processes
+// change the settings file.
 #include "app/SettingsFileWatcher.h"
 #include "app/cli/GivenRegionSelection.h"
 #include "app/tray/TrayApplication.h"
@@ -85,8 +86,8 @@ const QString agentKey = AgentPasteTargetSettings::defaultsKey;
 const QString pasteboardKey = BundlePasteboardFormatSettings::defaultsKey;
 const QString bundleKey = CaptureBundleFormatSettings::defaultsKey;
 
-// The four settings in raw values: mode, agent, bundle format, pasteboard format; as shown by
-// the model, and as stored ("-" where nothing is).
+// The four settings in raw values: mode, agent, bundle format, pasteboard
+// format; as shown by the model, and as stored ("-" where nothing is).
 QString shown(const SettingsViewModel& model) {
     return QStringList{rawValue(model.activeMode()), rawValue(model.activeAgent()),
                        rawValue(model.activeBundleFormat()),
@@ -102,46 +103,34 @@ QString stored(const UserDefaults& defaults) {
 
 TEST(SettingsViewModel, EachChoiceWritesItsStoreAndShowsIt) {
     using Model = SettingsViewModel;
-    using enum AgentPasteTarget;
-    using enum BundlePasteboardFormat;
-    const auto cursorFirst = [](SettingsHarness& h) { h.model->setAgentTarget(cursor); };
-    const auto claudeFirst = [](SettingsHarness& h) { h.model->setAgentTarget(claudeCode); };
     const struct {
         const char* name;
-        std::function<void(SettingsHarness&)> before;
         std::function<void(Model&)> choose;
         const char* stored;
         const char* shown;
         QString (Model::*noteOf)() const;
         const char* note;
     } cases[] = {
-        {"mode", nullptr, [](Model& m) { m.setPrimaryMode(CaptureMode::tree); }, "tree - - -",
+        {"mode", [](Model& m) { m.setPrimaryMode(CaptureMode::tree); }, "tree - - -",
          "tree claudeCode experimental claudeCodeV2", &Model::captureModeNote,
          "Accessibility JSON as text — for Grok or browser chat."},
-        {"Codex moves the pasteboard to Cursor v2", nullptr,
-         [](Model& m) { m.setAgentTarget(codex); }, "- codex - cursorV2",
+        {"Codex moves the pasteboard to Cursor v2",
+         [](Model& m) { m.setAgentTarget(AgentPasteTarget::codex); }, "- codex - cursorV2",
          "bundle codex experimental cursorV2", &Model::agentNote,
          "Paste with ⌘V in Codex (same as Cursor)."},
-        {"Claude Code moves it back", cursorFirst, [](Model& m) { m.setAgentTarget(claudeCode); },
-         "- claudeCode - claudeCodeV2", "bundle claudeCode experimental claudeCodeV2",
-         &Model::pasteboardFormatNote, "Best for Claude Code: image + AX text in one paste."},
-        {"a pasteboard format leaves a chosen agent", claudeFirst,
-         [](Model& m) { m.setPasteboardFormat(cursorV1); }, "- claudeCode - cursorV1",
-         "bundle claudeCode experimental cursorV1", &Model::pasteboardFormatNote,
+        // Never chosen, the agent is the one the format implies; the picker says
+        // so too.
+        {"a pasteboard format moves a derived agent",
+         [](Model& m) { m.setPasteboardFormat(BundlePasteboardFormat::cursorV1); },
+         "- - - cursorV1", "bundle cursor experimental cursorV1", &Model::pasteboardFormatNote,
          "Superseded — Cursor showed image only."},
-        // Never chosen, the agent is the one the format implies; the picker says so too.
-        {"a pasteboard format moves a derived agent", nullptr,
-         [](Model& m) { m.setPasteboardFormat(cursorV1); }, "- - - cursorV1",
-         "bundle cursor experimental cursorV1", &Model::agentNote, "Paste with ⌘V in Cursor chat."},
-        {"bundle format", nullptr, [](Model& m) { m.setBundleFormat(CaptureBundleFormat::stable); },
+        {"bundle format", [](Model& m) { m.setBundleFormat(CaptureBundleFormat::stable); },
          "- - stable -", "bundle claudeCode stable claudeCodeV2", &Model::bundleFileNote,
          "Both files are saved. Pasteboard uses capture.md."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SettingsHarness h;
-        if (c.before)
-            c.before(h);
         const auto changed = countOf(h.model.get(), &Model::changed);
         c.choose(*h.model);
         EXPECT_EQ(stored(h.defaults), c.stored);
@@ -151,7 +140,8 @@ TEST(SettingsViewModel, EachChoiceWritesItsStoreAndShowsIt) {
     }
 }
 
-// From the status menu or `vantrel settings`: each change shows at once, and so does a grant.
+// From the status menu or `vantrel settings`: each change shows at once, and so
+// does a grant.
 TEST(SettingsViewModel, FollowsChangesMadeElsewhere) {
     SettingsHarness h;
     const auto changed = countOf(h.model.get(), &SettingsViewModel::changed);
@@ -205,9 +195,9 @@ TEST(SettingsViewModel, TextsSpeakTheDesktopsWords) {
     SettingsHarness mac;
     EXPECT_EQ(mac.model->copyHotKeyNote(), "Press ⌃⌥C, then ⌘V in your agent chat.");
     EXPECT_EQ(mac.model->launchAtLoginNote(), "Vantrel does not start on its own.");
-    EXPECT_EQ(mac.model->capturesOnDiskText(),
-              "The 25 most recent capture folders are kept in ~/.cache/Vantrel/captures; older "
-              "ones are deleted automatically.");
+    EXPECT_EQ(mac.model->capturesOnDiskText(), "The 25 most recent capture folders are kept in "
+                                               "~/.cache/Vantrel/captures; older "
+                                               "ones are deleted automatically.");
 
     SettingsHarness onLinux({.vocabulary = LinuxVocabulary::words()});
     EXPECT_EQ(onLinux.model->copyHotKeyNote(), "Press Ctrl+Alt+C, then Ctrl+V in your agent chat.");
@@ -312,7 +302,8 @@ TEST(SettingsFileWatcher, AnnouncesWhatAnotherProcessChangedAndNothingElse) {
     EXPECT_EQ(posted, (QStringList{BundlePasteboardFormatSettings::formatDidChangeNotification,
                                    AgentPasteTargetSettings::targetDidChangeNotification}));
 
-    // A change made here is announced once, by the store, not again by the file's echo.
+    // A change made here is announced once, by the store, not again by the file's
+    // echo.
     posted.clear();
     ASSERT_TRUE(checkAfter(
         [&] { CaptureModeSettings::setPrimaryMode(ours, center, CaptureMode::screenshot); }));
