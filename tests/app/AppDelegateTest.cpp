@@ -1,7 +1,22 @@
-#include "AppDelegateFixture.h"
+// The application on a simulated desktop with Mail in front and both permissions granted, its
+// capture services faked: the triggers and what each run reports, the privacy panes after a
+// failure, the setup assistant, start-up, the status menu and tooltip, and shutdown.
+#include "app/AppDelegate.h"
+#include "CaptureFakes.h"
+#include "app/ClipCoordinator.h"
+#include "app/cli/CaptureOptions.h"
+#include "app/cli/CaptureSession.h"
+#include "input/RegionSelecting.h"
+#include "input/ToastShowing.h"
 #include "output/AgentPasteTargetSettings.h"
 #include "output/CaptureModeSettings.h"
+#include "platform/MemoryUserDefaults.h"
+#include "platform/NotificationCenter.h"
 #include "platform/StandardLocations.h"
+#include "platform/VirtualClock.h"
+#include "platform/sim/SceneLoader.h"
+#include "platform/sim/SimDesktop.h"
+#include "screen/SystemPermissionsService.h"
 #include "support/RunSync.h"
 #include "ui/OnboardingCoordinator.h"
 #include "ui/OnboardingViewModel.h"
@@ -9,7 +24,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -17,6 +31,69 @@ using namespace vantrel::testing;
 using namespace std::chrono_literals;
 
 namespace {
+
+const char* const sceneJson = R"({
+  "screens": [{"frame": [0, 0, 1440, 900], "scale": 2, "number": 1}],
+  "mouse": [300, 640],
+  "permissions": {"accessibility": true, "screenRecording": true},
+  "apps": [{"pid": 501, "name": "Mail", "bundleId": "com.example.mail"}],
+  "frontmost": 501,
+  "windows": []
+})";
+
+const QString axPane =
+    "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_Accessibility";
+const QString screenPane =
+    "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_ScreenCapture";
+const QString copiedToast = "Copied — press ⌘V in Claude Code";
+const QString emptyTreeToast = "Copied, but the AX tree is empty — press ⌃⌥C again";
+
+QString grantLine(bool accessibility, bool screenRecording) {
+    return QString("Accessibility %1, Screen Recording %2. Grant missing access in System "
+                   "Settings — Vantrel picks it up on its own.")
+        .arg(accessibility ? "✓" : "✗", screenRecording ? "✓" : "✗");
+}
+
+QStringList urls(const SimDesktop& desktop) {
+    QStringList opened;
+    for (const QUrl& url : desktop.openedURLs())
+        opened.append(url.toString());
+    return opened;
+}
+
+QStringList titles(const StatusMenu& menu) {
+    QStringList shown;
+    for (const StatusMenuItem& item : menu.items)
+        shown.append(item.title);
+    return shown;
+}
+
+const StatusMenuItem* find(const QList<StatusMenuItem>& items, const QString& title) {
+    for (const StatusMenuItem& item : items) {
+        if (item.title == title)
+            return &item;
+        if (const StatusMenuItem* inner = find(item.submenu, title))
+            return inner;
+    }
+    return nullptr;
+}
+
+// Answers every drag with `answer`; none stands for a cancelled selection.
+class ScriptedRegionSelection final : public RegionSelecting {
+  public:
+    std::optional<QRectF> answer = QRectF(100, 200, 40, 20);
+
+    QCoro::Task<std::optional<QRectF>> selectRegion() override {
+        const std::optional<QRectF> given = answer;
+        co_return given;
+    }
+};
+
+class RecordingToast final : public ToastShowing {
+  public:
+    QStringList shown;
+    void show(const QString& text) override { shown.append(text); }
+};
 
 // Stands in for the view: makes one window per request and logs what it is asked to do.
 class FakeAssistantWindows final : public QObject, public OnboardingWindowControl {
@@ -37,11 +114,31 @@ class FakeAssistantWindows final : public QObject, public OnboardingWindowContro
     QStringList log;
 };
 
-class AppDelegateTest : public AppDelegateFixture {
+// A delegate of its own on a desktop of its own, for cases that vary the permissions.
+struct Subject {
+    explicit Subject(ClipCoordinator& coordinator, RegionSelecting& regions, ToastShowing& toast)
+        : delegate{{platform, coordinator, defaults, center, clock, regions, toast, permissions}} {}
+
+    SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
+    Platform platform = desktop.platform();
+    MemoryUserDefaults defaults;
+    NotificationCenter center;
+    VirtualClock clock;
+    SystemPermissionsService permissions{platform, center, clock};
+    AppDelegate delegate;
+};
+
+class AppDelegateTest : public ::testing::Test {
   protected:
     AppDelegateTest() {
         QObject::connect(&delegate, &AppDelegate::lastStatusChanged,
                          [this] { statuses.append(delegate.lastStatus()); });
+        QObject::connect(&delegate, &AppDelegate::statusMenuChanged,
+                         [this] { menus.append(delegate.statusMenu()); });
+        QObject::connect(&delegate, &AppDelegate::onboardingRequested,
+                         [this] { windows.append("setup"); });
+        QObject::connect(&delegate, &AppDelegate::settingsRequested,
+                         [this] { windows.append("settings"); });
     }
 
     // Runs a trigger to its end, moving the virtual clock on for its delays.
@@ -51,55 +148,59 @@ class AppDelegateTest : public AppDelegateFixture {
         return runSync(std::move(task));
     }
 
+    void choose(const QString& title) {
+        const StatusMenuItem* item = find(delegate.statusMenu().items, title);
+        ASSERT_TRUE(item) << title.toStdString();
+        delegate.perform(*item);
+    }
+
+    SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
+    Platform platform = desktop.platform();
+    MemoryUserDefaults defaults;
+    NotificationCenter center;
+    VirtualClock clock;
+    FakeAccessibilityCapture accessibility;
+    FakeScreenCapture screen;
+    FakeBundleWriter bundleWriter;
+    FakePasteboardWriter pasteboard;
+    ClipCoordinator coordinator{{accessibility, screen, bundleWriter, pasteboard, defaults}};
+    ScriptedRegionSelection regionSelection;
+    RecordingToast toast;
+    SystemPermissionsService permissions{platform, center, clock};
+    AppDelegate delegate{
+        {platform, coordinator, defaults, center, clock, regionSelection, toast, permissions}};
     QStringList statuses;
+    QList<StatusMenu> menus;
+    QStringList windows;
 };
 
 } // namespace
-
-TEST_F(AppDelegateTest, StartsReady) {
-    EXPECT_EQ(delegate.lastStatus(), "Ready. Set mode in menu, then press ⌃⌥C.");
-    EXPECT_EQ(delegate.lastCaptureMouseLocation(), QPointF(300, 640));
-}
 
 TEST_F(AppDelegateTest, TheFourTriggers) {
     const QString success = "Copied for Claude Code: Button \"Send\" · Inbox · 11 AX nodes";
     const QString capturing = "Capturing (Full capture (for agents))…";
     const QString drag = "Drag an area · release mouse to capture · Esc cancels";
+    const QStringList window{capturing, success};
+    const QStringList area{drag, capturing, success + " · region capture"};
+    const QPointF centre(120, 210);
+    const QPointF lastSeen(700, 50);
+    using D = QList<std::chrono::milliseconds>;
     const struct {
         const char* name;
         void (AppDelegate::*trigger)();
-        QList<std::chrono::milliseconds> delays;
+        D delays;
         std::optional<QPointF> point;
         bool preferFront;
         QStringList statuses;
     } cases[] = {
-        {"hotkey window",
-         &AppDelegate::copyFromHotKey,
-         {},
-         std::nullopt,
-         false,
-         {capturing, success}},
-        {"hotkey area",
-         &AppDelegate::copyRegionFromHotKey,
-         {150ms},
-         QPointF(120, 210),
-         false,
-         {drag, capturing, success + " · region capture"}},
-        {"menu window",
-         &AppDelegate::copyNowFromMenu,
-         {200ms},
-         QPointF(700, 50),
-         true,
-         {capturing, success}},
-        {"menu area",
-         &AppDelegate::copyRegionFromMenu,
-         {200ms, 150ms},
-         QPointF(120, 210),
-         false,
-         {drag, capturing, success + " · region capture"}},
+        {"hotkey window", &AppDelegate::copyFromHotKey, D(), std::nullopt, false, window},
+        {"hotkey area", &AppDelegate::copyRegionFromHotKey, D{150ms}, centre, false, area},
+        {"menu window", &AppDelegate::copyNowFromMenu, D{200ms}, lastSeen, true, window},
+        {"menu area", &AppDelegate::copyRegionFromMenu, D{200ms, 150ms}, centre, false, area},
     };
+    EXPECT_EQ(delegate.lastStatus(), "Ready. Set mode in menu, then press ⌃⌥C.");
     delegate.startMouseTracking();
-    desktop.moveMouse(QPointF(700, 50));
+    desktop.moveMouse(lastSeen);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         statuses.clear();
@@ -119,7 +220,7 @@ TEST_F(AppDelegateTest, TheFourTriggers) {
         EXPECT_EQ(accessibility.calls[0].point, c.point);
         EXPECT_EQ(accessibility.calls[0].preferFrontWindow, c.preferFront);
         EXPECT_EQ(statuses, c.statuses);
-        EXPECT_EQ(toast.shown, QStringList{"Copied — press ⌘V in Claude Code"});
+        EXPECT_EQ(toast.shown, QStringList{copiedToast});
     }
 }
 
@@ -142,41 +243,28 @@ TEST_F(AppDelegateTest, ACancelledAreaCapturesNothing) {
     EXPECT_TRUE(pasteboard.writes.isEmpty());
 }
 
+// The empty-tree toast goes by a plain substring test, wherever the node count stands.
 TEST_F(AppDelegateTest, ToastText) {
-    NotificationCenter settingsCenter;
-    const struct {
-        const char* statusLine;
-        AgentPasteTarget agent;
-        const char* toast;
-    } cases[] = {
-        {"Copied for Cursor: Window \"Notes\" · Notes · 1 AX nodes", AgentPasteTarget::cursor,
-         "Copied, but the AX tree is empty — press ⌃⌥C again"},
-        {"Copied for Cursor: Group · 1 AX nodes · region capture", AgentPasteTarget::cursor,
-         "Copied, but the AX tree is empty — press ⌃⌥C again"},
-        {"Copied for Cursor: Window \"Notes\" · Notes · 11 AX nodes", AgentPasteTarget::cursor,
-         "Copied — press ⌘V in Cursor"},
-        {"Copied for Codex: Window \"Notes\" · Notes · 21 AX nodes", AgentPasteTarget::codex,
-         "Copied — press ⌘V in Codex"},
-        {"Copied screenshot. Paste once for the image.", AgentPasteTarget::claudeCode,
-         "Copied — press ⌘V in Claude Code"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.statusLine);
-        AgentPasteTargetSettings::setTarget(defaults, settingsCenter, c.agent);
-        EXPECT_EQ(AppDelegate::toastText(c.statusLine, defaults, PlatformVocabulary::macOS()),
-                  QString(c.toast));
-    }
+    const auto words = PlatformVocabulary::macOS();
+    AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
+    EXPECT_EQ(AppDelegate::toastText("Copied for Cursor: Group · 1 AX nodes · region capture",
+                                     defaults, words),
+              emptyTreeToast);
+    EXPECT_EQ(AppDelegate::toastText("Copied for Cursor: Group · 21 AX nodes", defaults, words),
+              "Copied — press ⌘V in Cursor");
 }
 
-TEST_F(AppDelegateTest, AOneNodeSnapshotGetsTheEmptyTreeToastButTheNormalStatus) {
+// A one-node snapshot gets the empty-tree toast but the normal status line; a failure becomes
+// the status line, opens its pane and shows no toast.
+TEST_F(AppDelegateTest, WhatARunReports) {
     accessibility.result.nodeCount = 1;
     perform(false, false);
     EXPECT_EQ(delegate.lastStatus(),
               "Copied for Claude Code: Button \"Send\" · Inbox · 1 AX nodes");
-    EXPECT_EQ(toast.shown, QStringList{"Copied, but the AX tree is empty — press ⌃⌥C again"});
-}
+    EXPECT_EQ(toast.shown, QStringList{emptyTreeToast});
 
-TEST_F(AppDelegateTest, AFailureBecomesTheStatusLineWithoutAToast) {
+    toast.shown.clear();
+    pasteboard.writes.clear();
     screen.failure = ScreenCaptureError::permissionDenied("Vantrel", PlatformVocabulary::macOS());
     perform(false, false);
     EXPECT_EQ(delegate.lastStatus(),
@@ -184,101 +272,66 @@ TEST_F(AppDelegateTest, AFailureBecomesTheStatusLineWithoutAToast) {
               "Security → Screen Recording.");
     EXPECT_TRUE(toast.shown.isEmpty());
     EXPECT_TRUE(pasteboard.writes.isEmpty());
-    EXPECT_EQ(openedURLs(), QStringList{"x-apple.systempreferences:com.apple.settings."
-                                        "PrivacySecurity.extension?Privacy_ScreenCapture"});
+    EXPECT_EQ(urls(desktop), QStringList{screenPane});
 }
 
 TEST_F(AppDelegateTest, PermissionFollowUp) {
-    const QString accessibilityPane =
-        "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_"
-        "Accessibility";
-    const QString screenPane =
-        "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_"
-        "ScreenCapture";
-    const auto vocabulary = PlatformVocabulary::macOS();
-    const CaptureError axDenied = AccessibilityCaptureError::permissionDenied("V", vocabulary);
-    const CaptureError screenDenied = ScreenCaptureError::permissionDenied("V", vocabulary);
+    const auto words = PlatformVocabulary::macOS();
+    const CaptureError axDenied = AccessibilityCaptureError::permissionDenied("V", words);
+    const CaptureError screenDenied = ScreenCaptureError::permissionDenied("V", words);
     const CaptureError other = ScreenCaptureError::captureFailed();
+    using enum CaptureMode;
     const struct {
         const char* name;
         CaptureError error;
         CaptureMode mode;
         bool trusted;
-        bool stateRecordsScreen; // what the monitor last saw
-        bool preflight;          // what the platform answers now
+        bool monitorSawScreen; // what the monitor last saw
+        bool preflight;        // what the platform answers now
         QStringList opened;
     } cases[] = {
-        {"accessibility denied",
-         axDenied,
-         CaptureMode::screenshot,
-         true,
-         true,
-         true,
-         {accessibilityPane}},
-        {"screen recording denied",
-         screenDenied,
-         CaptureMode::tree,
-         true,
-         true,
-         true,
-         {screenPane}},
-        {"tree, untrusted", other, CaptureMode::tree, false, true, true, {accessibilityPane}},
-        {"tree, trusted", other, CaptureMode::tree, true, false, false, {}},
-        {"bundle, untrusted", other, CaptureMode::bundle, false, false, false, {accessibilityPane}},
-        {"bundle, trusted, recording granted", other, CaptureMode::bundle, true, true, true, {}},
-        {"bundle, trusted, preflight passes", other, CaptureMode::bundle, true, false, true, {}},
-        {"bundle, trusted, recording missing",
-         other,
-         CaptureMode::bundle,
-         true,
-         false,
-         false,
-         {screenPane}},
-        {"screenshot, untrusted, recording missing",
-         other,
-         CaptureMode::screenshot,
-         false,
-         false,
-         false,
-         {screenPane}},
-        {"screenshot, recording granted", other, CaptureMode::screenshot, false, true, false, {}},
+        {"accessibility denied", axDenied, screenshot, true, true, true, {axPane}},
+        {"screen recording denied", screenDenied, tree, true, true, true, {screenPane}},
+        {"tree, untrusted", other, tree, false, true, true, {axPane}},
+        {"tree, trusted", other, tree, true, false, false, {}},
+        {"bundle, untrusted", other, bundle, false, false, false, {axPane}},
+        {"bundle, trusted, recording granted", other, bundle, true, true, true, {}},
+        {"bundle, trusted, preflight passes", other, bundle, true, false, true, {}},
+        {"bundle, trusted, recording missing", other, bundle, true, false, false, {screenPane}},
+        {"screenshot, untrusted, missing", other, screenshot, false, false, false, {screenPane}},
+        {"screenshot, recording granted", other, screenshot, false, true, false, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SimDesktop sim(SceneLoader::fromJson(delegateSceneJson));
-        Platform simPlatform = sim.platform();
-        VirtualClock simClock;
-        SystemPermissionsService simPermissions(simPlatform, center, simClock);
-        sim.setScreenRecordingGranted(c.stateRecordsScreen);
-        simPermissions.startMonitoring(); // the first poll runs at once
-        sim.setScreenRecordingGranted(c.preflight);
-        sim.setAccessibilityTrusted(c.trusted);
-        AppDelegate subject{{simPlatform, coordinator, defaults, center, simClock, regionSelection,
-                             toast, simPermissions}};
-
-        subject.openSettingsIfPermissionDenied(c.error, c.mode);
-        QStringList opened;
-        for (const QUrl& url : sim.openedURLs())
-            opened.append(url.toString());
-        EXPECT_EQ(opened, c.opened);
+        Subject s(coordinator, regionSelection, toast);
+        s.desktop.setScreenRecordingGranted(c.monitorSawScreen);
+        s.permissions.startMonitoring(); // the first poll runs at once
+        s.desktop.setScreenRecordingGranted(c.preflight);
+        s.desktop.setAccessibilityTrusted(c.trusted);
+        s.delegate.openSettingsIfPermissionDenied(c.error, c.mode);
+        EXPECT_EQ(urls(s.desktop), c.opened);
     }
 }
 
+// Menu commands capture where the pointer last was outside the menu: where it is when tracking
+// starts, then wherever a global mouse event leaves it.
 TEST_F(AppDelegateTest, RemembersTheCursorOfTheLastGlobalMouseEvent) {
     int changes = 0;
     QObject::connect(&delegate, &AppDelegate::lastCaptureMouseLocationChanged, [&] { ++changes; });
-    delegate.startMouseTracking(); // same position as at creation: no change to announce
-    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(delegate.lastCaptureMouseLocation(), QPointF(300, 640));
+    desktop.moveMouse(QPointF(5, 6)); // nothing listens yet
+    delegate.startMouseTracking();
+    EXPECT_EQ(delegate.lastCaptureMouseLocation(), QPointF(5, 6));
     desktop.moveMouse(QPointF(10, 20));
     EXPECT_EQ(delegate.lastCaptureMouseLocation(), QPointF(10, 20));
     desktop.moveMouse(QPointF(10, 20));
-    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(changes, 2);
 }
 
 TEST_F(AppDelegateTest, OpenLatestBundle) {
     delegate.openLatestBundle();
     EXPECT_EQ(delegate.lastStatus(), "No bundle yet. Set mode to Bundle and press ⌃⌥C.");
-    EXPECT_TRUE(openedURLs().isEmpty());
+    EXPECT_TRUE(urls(desktop).isEmpty());
 
     const QString root = StandardLocations::cachesDirectory() + "/Vantrel";
     ASSERT_TRUE(QDir().mkpath(root + "/captures/one"));
@@ -286,18 +339,18 @@ TEST_F(AppDelegateTest, OpenLatestBundle) {
     statuses.clear();
     delegate.openLatestBundle();
     EXPECT_TRUE(statuses.isEmpty());
-    EXPECT_EQ(openedURLs(), QStringList{QUrl::fromLocalFile(root + "/latest/").toString()});
+    EXPECT_EQ(urls(desktop), QStringList{QUrl::fromLocalFile(root + "/latest/").toString()});
     QFile::remove(root + "/latest");
     QDir(root + "/captures").removeRecursively();
 }
 
 TEST_F(AppDelegateTest, TheSetupAssistantOpensOnceAndComesBackAtThePageLeft) {
-    FakeAssistantWindows windows(delegate);
+    FakeAssistantWindows assistantWindows(delegate);
     delegate.showOnboarding();
     OnboardingCoordinator* first = delegate.onboarding();
     ASSERT_TRUE(first);
-    EXPECT_EQ(windows.requests, 1);
-    EXPECT_EQ(windows.log, QStringList{"front"});
+    EXPECT_EQ(assistantWindows.requests, 1);
+    EXPECT_EQ(assistantWindows.log, QStringList{"front"});
 
     // Closed with its close button: nothing reaches the delegate, and the next opening raises
     // the same window at the same page.
@@ -305,8 +358,8 @@ TEST_F(AppDelegateTest, TheSetupAssistantOpensOnceAndComesBackAtThePageLeft) {
     delegate.showOnboarding();
     EXPECT_EQ(delegate.onboarding(), first);
     EXPECT_EQ(first->step(), OnboardingCoordinator::Step::accessibility);
-    EXPECT_EQ(windows.requests, 1);
-    EXPECT_EQ(windows.log, (QStringList{"front", "front"}));
+    EXPECT_EQ(assistantWindows.requests, 1);
+    EXPECT_EQ(assistantWindows.log, (QStringList{"front", "front"}));
 }
 
 TEST_F(AppDelegateTest, FinishingTheSetupAssistant) {
@@ -315,51 +368,151 @@ TEST_F(AppDelegateTest, FinishingTheSetupAssistant) {
         bool screenRecording;
         bool askedBefore; // Screen Recording was already requested in this run
         int requests;     // how often the system was asked for Screen Recording in all
-        const char* status;
-    } cases[] = {
-        {"granted", true, false, 0,
-         "Accessibility ✗, Screen Recording ✓. Grant missing access in System Settings — "
-         "Vantrel picks it up on its own."},
-        {"missing", false, false, 1,
-         "Accessibility ✗, Screen Recording ✗. Grant missing access in System Settings — "
-         "Vantrel picks it up on its own."},
-        {"missing, asked before", false, true, 1,
-         "Accessibility ✗, Screen Recording ✗. Grant missing access in System Settings — "
-         "Vantrel picks it up on its own."},
-    };
+    } cases[] = {{"granted", true, false, 0},
+                 {"missing", false, false, 1},
+                 {"missing, asked before", false, true, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SimDesktop sim(SceneLoader::fromJson(delegateSceneJson));
-        sim.setAccessibilityTrusted(false);
-        sim.setScreenRecordingGranted(c.screenRecording);
-        Platform simPlatform = sim.platform();
-        MemoryUserDefaults simDefaults;
-        SystemPermissionsService simPermissions(simPlatform, center, clock);
-        AppDelegate subject{{simPlatform, coordinator, simDefaults, center, clock, regionSelection,
-                             toast, simPermissions}};
-        FakeAssistantWindows windows(subject);
+        Subject s(coordinator, regionSelection, toast);
+        s.desktop.setAccessibilityTrusted(false);
+        s.desktop.setScreenRecordingGranted(c.screenRecording);
+        FakeAssistantWindows assistantWindows(s.delegate);
         if (c.askedBefore)
-            simPermissions.requestScreenRecordingIfNeeded();
+            s.permissions.requestScreenRecordingIfNeeded();
 
         // Twice in one run: the second assistant asks the system for nothing more.
         for (int run = 1; run <= 2; ++run) {
-            subject.showOnboarding();
-            const QPointer<OnboardingCoordinator> assistant = subject.onboarding();
+            s.delegate.showOnboarding();
+            const QPointer<OnboardingCoordinator> assistant = s.delegate.onboarding();
             ASSERT_TRUE(assistant);
             EXPECT_EQ(assistant->step(), OnboardingCoordinator::Step::welcome);
-            for (const auto step : OnboardingCoordinator::allSteps) {
-                Q_UNUSED(step);
+            for ([[maybe_unused]] const auto step : OnboardingCoordinator::allSteps)
                 assistant->advance();
-            }
-            EXPECT_TRUE(simDefaults.boolValue(AppDelegate::onboardingCompletedKey));
-            EXPECT_EQ(windows.closes, run);
-            EXPECT_FALSE(subject.onboarding());
+            EXPECT_TRUE(s.defaults.boolValue(AppDelegate::onboardingCompletedKey));
+            EXPECT_EQ(assistantWindows.closes, run);
+            EXPECT_FALSE(s.delegate.onboarding());
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             EXPECT_FALSE(assistant);
-            EXPECT_EQ(sim.screenCapture().accessRequestCount(), c.requests);
-            EXPECT_EQ(sim.accessibility().trustPromptCount(), 1);
-            EXPECT_EQ(subject.lastStatus(), c.status);
+            EXPECT_EQ(s.desktop.screenCapture().accessRequestCount(), c.requests);
+            EXPECT_EQ(s.desktop.accessibility().trustPromptCount(), 1);
+            EXPECT_EQ(s.delegate.lastStatus(), grantLine(false, c.screenRecording));
         }
-        EXPECT_EQ(windows.requests, 2);
+        EXPECT_EQ(assistantWindows.requests, 2);
     }
+}
+
+TEST_F(AppDelegateTest, StartingWithBothPermissionsEndsReadyWithoutWarnings) {
+    delegate.applicationDidFinishLaunching();
+    // The first menu comes before the first poll; the poll's news rebuilds it.
+    ASSERT_GE(menus.size(), 2);
+    EXPECT_EQ(menus.first().items.first().title, "⚠︎ Accessibility not granted");
+    EXPECT_EQ(titles(delegate.statusMenu()).first(), "Capture Mode");
+    EXPECT_EQ(delegate.lastStatus(), "Ready. Accessibility ✓, Screen Recording ✓. Mode: Full "
+                                     "capture (for agents). Press ⌃⌥C.");
+    EXPECT_TRUE(defaults.boolValue(AppDelegate::onboardingCompletedKey));
+    EXPECT_TRUE(windows.isEmpty());
+    EXPECT_EQ(delegate.toolTip(), "Vantrel — ⌃⌥C window · ⌃⌥R area · Paste to Claude Code");
+    EXPECT_EQ(desktop.input().hotKeys().size(), 2);
+    EXPECT_EQ(desktop.input().monitorCount(), 1);
+}
+
+TEST_F(AppDelegateTest, AMissingPermissionOpensTheSetupEvenWhenItWasCompletedBefore) {
+    defaults.setBool(AppDelegate::onboardingCompletedKey, true);
+    desktop.setAccessibilityTrusted(false);
+    delegate.applicationDidFinishLaunching();
+    EXPECT_EQ(windows, QStringList{"setup"});
+    EXPECT_EQ(titles(delegate.statusMenu()).first(), "⚠︎ Accessibility not granted");
+    EXPECT_EQ(delegate.lastStatus(), grantLine(false, true));
+
+    // The grant is seen by the next poll, and the warnings go.
+    desktop.setAccessibilityTrusted(true);
+    clock.advance(1s);
+    EXPECT_EQ(titles(delegate.statusMenu()).first(), "Capture Mode");
+}
+
+TEST_F(AppDelegateTest, ChoosingModeAndAgentFromTheMenuOrElsewhere) {
+    delegate.applicationDidFinishLaunching();
+    choose("Screenshot only");
+    EXPECT_EQ(CaptureModeSettings::primaryMode(defaults), CaptureMode::screenshot);
+    EXPECT_TRUE(find(delegate.statusMenu().items, "Screenshot only")->checked);
+    EXPECT_FALSE(find(delegate.statusMenu().items, "Full capture (for agents)")->checked);
+    EXPECT_EQ(delegate.lastStatus(), "Mode set to Screenshot only. Press ⌃⌥C over the target UI.");
+
+    choose("Codex");
+    EXPECT_TRUE(find(delegate.statusMenu().items, "Paste To ▸ Codex"));
+    EXPECT_TRUE(delegate.toolTip().endsWith("Paste to Codex"));
+    EXPECT_EQ(delegate.lastStatus(), "Paste to Codex. Press ⌃⌥C, then ⌘V.");
+
+    // Unknown values change nothing.
+    const QString before = delegate.lastStatus();
+    delegate.setCaptureMode("video");
+    delegate.setAgentPasteTarget("");
+    EXPECT_EQ(delegate.lastStatus(), before);
+    EXPECT_EQ(CaptureModeSettings::primaryMode(defaults), CaptureMode::screenshot);
+
+    // Changes made elsewhere reach the menu and the tooltip.
+    AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
+    EXPECT_TRUE(find(delegate.statusMenu().items, "Paste To ▸ Cursor"));
+    EXPECT_TRUE(delegate.toolTip().endsWith("Paste to Cursor"));
+    CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::tree);
+    EXPECT_TRUE(find(delegate.statusMenu().items, "Text tree (cloud chat)")->checked);
+}
+
+TEST_F(AppDelegateTest, HotKeysReachTheCaptureAndShutdownLetsGo) {
+    regionSelection.answer = std::nullopt;
+    delegate.applicationDidFinishLaunching();
+    ASSERT_TRUE(desktop.pressHotKey(HotKeyManager::copyId));
+    QCoreApplication::processEvents();
+    clock.advance(1s);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(accessibility.calls.size(), 1);
+    EXPECT_FALSE(accessibility.calls.first().preferFrontWindow);
+    EXPECT_EQ(toast.shown, QStringList{copiedToast});
+
+    delegate.applicationWillTerminate();
+    EXPECT_TRUE(desktop.input().hotKeys().isEmpty());
+    EXPECT_EQ(desktop.input().monitorCount(), 0);
+    EXPECT_FALSE(desktop.pressHotKey(HotKeyManager::copyId));
+}
+
+TEST_F(AppDelegateTest, LinksUpdatesAndQuit) {
+    bool quit = false;
+    QObject::connect(&delegate, &AppDelegate::quitRequested, [&] { quit = true; });
+    delegate.applicationDidFinishLaunching();
+    choose("Documentation");
+    choose("Send Feedback");
+    EXPECT_EQ(urls(desktop), (QStringList{AppDelegate::website + "/vantrel/documentation/",
+                                          AppDelegate::website + "/contact-us/"}));
+    const int checks = desktop.updater().checkCount();
+    choose("Check for Updates…");
+    EXPECT_EQ(desktop.updater().checkCount(), checks + 1);
+    choose("Settings…");
+    EXPECT_EQ(windows, QStringList{"settings"});
+    EXPECT_FALSE(quit);
+    choose("Quit Vantrel");
+    EXPECT_TRUE(quit);
+}
+
+// `vantrel capture --front-window --at X,Y` moves the pointer after the session starts: the
+// capture must follow it there.
+TEST(CaptureSession, FollowsThePointerMovedAfterItStarts) {
+    SimDesktop desktop(SceneLoader::fromJson(sceneJson));
+    const Platform platform = desktop.platform();
+    MemoryUserDefaults defaults;
+    NotificationCenter center;
+    VirtualClock clock;
+    CaptureSession session(platform, defaults, center, clock, std::nullopt);
+    desktop.moveMouse(QPointF(42, 24));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(session.delegate().lastCaptureMouseLocation(), QPointF(42, 24));
+}
+
+// An area without width or height captures nothing: it is a usage error, one past it is not.
+TEST(CaptureOptions, AnAreaNeedsAPositiveWidthAndHeight) {
+    for (const char* area : {"0,0,10,0", "0,0,0,10"})
+        EXPECT_TRUE(std::holds_alternative<QString>(CaptureOptions::parse({"--region", area})))
+            << area;
+    const auto parsed = CaptureOptions::parse({"--region", "0,0,1,1"});
+    ASSERT_TRUE(std::holds_alternative<CaptureOptions>(parsed));
+    EXPECT_EQ(std::get<CaptureOptions>(parsed).region, QRectF(0, 0, 1, 1));
 }

@@ -56,55 +56,6 @@ class ClipCoordinatorTest : public ::testing::Test {
 
 } // namespace
 
-TEST_F(ClipCoordinatorTest, CapturePointIsTheAreaCentreWheneverAnAreaIsGiven) {
-    const struct {
-        const char* name;
-        std::optional<QPointF> mouse;
-        std::optional<QRectF> region;
-        std::optional<QPointF> expected;
-    } cases[] = {
-        {"area and cursor", QPointF(5, 5), QRectF(100, 200, 40, 20), QPointF(120, 210)},
-        {"area only", std::nullopt, QRectF(0, 0, 10, 10), QPointF(5, 5)},
-        {"cursor only", QPointF(300, 640), std::nullopt, QPointF(300, 640)},
-        {"neither", std::nullopt, std::nullopt, std::nullopt},
-    };
-    for (CaptureMode mode : {CaptureMode::bundle, CaptureMode::tree}) {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(c.name) + " in " + rawValue(mode).toStdString());
-            accessibility.calls.clear();
-            ASSERT_TRUE(run(mode, c.mouse, c.region, true).isSuccess());
-            ASSERT_EQ(accessibility.calls.size(), 1);
-            EXPECT_EQ(accessibility.calls[0].point, c.expected);
-            EXPECT_EQ(accessibility.calls[0].region, c.region);
-            EXPECT_TRUE(accessibility.calls[0].preferFrontWindow);
-        }
-    }
-}
-
-TEST_F(ClipCoordinatorTest, BundleStatusLineEndings) {
-    AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::codex);
-    const struct {
-        const char* name;
-        std::optional<QRectF> region;
-        std::optional<QString> note;
-        QString expected;
-    } cases[] = {
-        {"window capture", std::nullopt, std::nullopt,
-         "Copied for Codex: Button \"Send\" · Inbox · 11 AX nodes"},
-        {"area without note", QRectF(0, 0, 50, 50), std::nullopt,
-         "Copied for Codex: Button \"Send\" · Inbox · 11 AX nodes · region capture"},
-        {"area with note", QRectF(0, 0, 50, 50), QString("region root: Mail (pid 501)"),
-         "Copied for Codex: Button \"Send\" · Inbox · 11 AX nodes · region root: Mail (pid 501)"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        accessibility.result.regionNote = c.note;
-        const CaptureOutcome outcome = run(CaptureMode::bundle, QPointF(1, 1), c.region);
-        ASSERT_TRUE(outcome.isSuccess());
-        EXPECT_EQ(outcome.statusLine(), c.expected);
-    }
-}
-
 TEST_F(ClipCoordinatorTest, BundleUsesTheWindowCaptureAndTheFormatStoredAtThatMoment) {
     BundlePasteboardFormatSettings::setActiveFormat(defaults, center,
                                                     BundlePasteboardFormat::experimentB);
@@ -159,10 +110,13 @@ TEST_F(ClipCoordinatorTest, MissingPicture) {
 }
 
 TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
+    const CaptureError noElement = AccessibilityCaptureError::noElement();
     const auto denied =
         ScreenCaptureError::permissionDenied("Vantrel", PlatformVocabulary::macOS());
     const PlatformError framework{"SCStreamErrorDomain", -3801, "The user declined"};
     const PlatformError disk{"file", 30, "Read-only file system"};
+    const auto ax = AccessibilityCaptureError::noElement();
+    using enum CaptureMode;
     const struct {
         const char* name;
         CaptureMode mode;
@@ -176,41 +130,12 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         bool snapshotRemoved = false;
         bool shotRemoved = false;
     } cases[] = {
-        {"no element in bundle mode",
-         CaptureMode::bundle,
-         AccessibilityCaptureError::noElement(),
-         {},
-         {},
-         AccessibilityCaptureError::noElement(),
-         0,
-         0},
-        {"no element in tree mode",
-         CaptureMode::tree,
-         AccessibilityCaptureError::noElement(),
-         {},
-         {},
-         AccessibilityCaptureError::noElement(),
-         0,
-         0},
-        {"screen recording denied after the snapshot",
-         CaptureMode::bundle,
-         {},
-         denied,
-         {},
-         denied,
-         1,
-         0,
-         true},
-        {"framework error", CaptureMode::bundle, {}, framework, {}, framework, 1, 0, true},
-        {"framework error, screenshot mode",
-         CaptureMode::screenshot,
-         {},
-         framework,
-         {},
-         framework,
-         1,
-         0},
-        {"bundle folder not writable", CaptureMode::bundle, {}, {}, disk, disk, 1, 1, true, true},
+        {"no element in bundle mode", bundle, ax, {}, {}, noElement, 0, 0},
+        {"no element in tree mode", tree, ax, {}, {}, noElement, 0, 0},
+        {"screen recording denied after the snapshot", bundle, {}, denied, {}, denied, 1, 0, true},
+        {"framework error", bundle, {}, framework, {}, framework, 1, 0, true},
+        {"framework error, screenshot mode", screenshot, {}, framework, {}, framework, 1, 0},
+        {"bundle folder not writable", bundle, {}, {}, disk, disk, 1, 1, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -233,25 +158,4 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         EXPECT_NE(QFile::exists(accessibility.result.fileURL.toLocalFile()), c.snapshotRemoved);
         EXPECT_NE(QFile::exists(dir.filePath("win_1.jpg")), c.shotRemoved);
     }
-}
-
-TEST_F(ClipCoordinatorTest, ScreenshotAndTreeSuccessLines) {
-    const CaptureOutcome screenshot = run(CaptureMode::screenshot);
-    ASSERT_TRUE(screenshot.isSuccess());
-    EXPECT_EQ(screenshot.statusLine(), "Copied screenshot. Paste once for the image.");
-    EXPECT_TRUE(accessibility.calls.isEmpty());
-    EXPECT_TRUE(bundleWriter.calls.isEmpty());
-    ASSERT_EQ(pasteboard.writes.size(), 1);
-    EXPECT_EQ(pasteboard.writes[0].kind, "screenshot");
-    EXPECT_EQ(pasteboard.writes[0].fileURL, shotFile());
-    EXPECT_EQ(pasteboard.writes[0].subject, ScreenshotSubject::display);
-
-    const CaptureOutcome tree = run(CaptureMode::tree, QPointF(3, 4));
-    ASSERT_TRUE(tree.isSuccess());
-    EXPECT_EQ(tree.statusLine(),
-              "Copied AX tree (inline JSON): Button \"Send\" · Inbox. Paste into remote agent "
-              "chat.");
-    EXPECT_EQ(screen.windowCalls, 1); // only the screenshot run took one
-    EXPECT_TRUE(bundleWriter.calls.isEmpty());
-    EXPECT_EQ(pasteboard.writes.last().kind, "tree");
 }

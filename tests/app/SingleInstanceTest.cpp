@@ -1,6 +1,7 @@
 #include "app/tray/SingleInstance.h"
 #include "support/WaitUntil.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QLocalSocket>
 #include <QTemporaryDir>
@@ -17,6 +18,12 @@ TEST(SingleInstance, TheSecondClaimFindsTheFirstUntilItGoes) {
     ASSERT_EQ(first.outcome, Outcome::claimed) << first.message.toStdString();
     EXPECT_TRUE(QFile::exists(first.instance->socketPath()));
 
+    // An app runs for days: an old lock of a live instance still holds.
+    QFile lock(runtime.path() + "/vantrel.lock");
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addDays(-3),
+                                 QFileDevice::FileModificationTime));
+    lock.close();
     const auto second = SingleInstance::claim(runtime.path());
     EXPECT_EQ(second.outcome, Outcome::alreadyRunning);
     EXPECT_EQ(second.message, "Vantrel is already running.");
@@ -63,7 +70,9 @@ TEST(SingleInstance, ALaterLaunchAsksTheRunningOneToShowItself) {
     EXPECT_EQ(requests, 1);
 }
 
-TEST(SingleInstance, AnUnwritableFolderFailsWithItsName) {
+// A folder the instance cannot use is refused with its reason: a file in its place, or a path
+// too long for a local socket.
+TEST(SingleInstance, AnUnusableFolderFailsWithItsName) {
     QTemporaryDir parent;
     QFile plain(parent.path() + "/file");
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
@@ -71,6 +80,12 @@ TEST(SingleInstance, AnUnwritableFolderFailsWithItsName) {
     const auto claim = SingleInstance::claim(plain.fileName());
     EXPECT_EQ(claim.outcome, Outcome::failed);
     EXPECT_TRUE(claim.message.contains(plain.fileName())) << claim.message.toStdString();
+
+    const QString deep = parent.path() + "/" + QString(120, u'd');
+    const auto tooLong = SingleInstance::claim(deep);
+    EXPECT_EQ(tooLong.outcome, Outcome::failed);
+    EXPECT_TRUE(tooLong.message.contains("cannot listen at " + deep))
+        << tooLong.message.toStdString();
 }
 
 } // namespace

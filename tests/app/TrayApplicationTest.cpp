@@ -7,10 +7,17 @@
 #include "platform/StandardLocations.h"
 #include "platform/VirtualClock.h"
 #include "platform/sim/SimDesktop.h"
+#include "ui/widgets/AboutDialog.h"
+#include "ui/widgets/AppWindows.h"
+#include "ui/widgets/OnboardingWindow.h"
+#include "ui/widgets/PermissionPage.h"
+#include "ui/widgets/SettingsWindow.h"
+#include "ui/widgets/WelcomePage.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QPushButton>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -47,25 +54,21 @@ class TrayApplicationTest : public ::testing::Test {
     TrayApplication app{platform, defaults, center, clock, regionSelection};
 };
 
+// A shortcut held by another program is named; the other one still works.
 TEST_F(TrayApplicationTest, WithoutATrayItSaysOnceHowToGoOnAndKeepsTheHotKeys) {
-    const QStringList notices = app.start();
-    ASSERT_EQ(notices.size(), 1);
-    EXPECT_TRUE(notices.first().contains("no menu here")) << notices.first().toStdString();
-    EXPECT_TRUE(notices.first().contains("Start Vantrel again for its settings"));
-    EXPECT_FALSE(app.trayIcon());
-    ASSERT_TRUE(app.dialogs().lastDialog());
-    EXPECT_EQ(app.dialogs().lastDialog()->windowTitle(), "Vantrel is running");
-    EXPECT_EQ(desktop->input().hotKeys().size(), 2);
-}
-
-TEST_F(TrayApplicationTest, AHeldShortcutIsNamed) {
     desktop->input().registerHotKey(99, 8, 0x1800);
     const QStringList notices = app.start();
     ASSERT_EQ(notices.size(), 2);
     EXPECT_TRUE(notices.first().startsWith("⌃⌥C is held by another program"));
+    EXPECT_TRUE(notices.last().contains("no menu here")) << notices.last().toStdString();
+    EXPECT_TRUE(notices.last().contains("Start Vantrel again for its settings"));
+    EXPECT_FALSE(app.trayIcon());
+    ASSERT_TRUE(app.dialogs().lastDialog());
+    EXPECT_EQ(app.dialogs().lastDialog()->windowTitle(), "Vantrel is running");
+    EXPECT_TRUE(app.delegate().hotKeys().isRegionCopyRegistered());
 }
 
-TEST_F(TrayApplicationTest, TheCopyHotKeyRunsAWholeCaptureAndShowsTheToast) {
+TEST_F(TrayApplicationTest, EachHotKeyRunsAWholeCaptureAndTheToastShowsIt) {
     app.start();
     const QString captures = StandardLocations::cachesDirectory() + "/Vantrel/captures";
     const qsizetype before = QDir(captures).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
@@ -84,11 +87,8 @@ TEST_F(TrayApplicationTest, TheCopyHotKeyRunsAWholeCaptureAndShowsTheToast) {
     EXPECT_EQ(toast.bottom() + 1, 900 - 96);
     EXPECT_EQ(toast.height(), 44);
     EXPECT_NEAR(toast.center().x(), 720, 1);
-}
 
-// The area shortcut reaches the area selection the app was given and captures what it returns.
-TEST_F(TrayApplicationTest, TheAreaHotKeyCapturesTheSelectedArea) {
-    app.start();
+    // The area shortcut reaches the area selection the app was given.
     desktop->pasteboard().clearContents();
     ASSERT_TRUE(desktop->pressHotKey(HotKeyManager::regionCopyId));
     QCoreApplication::processEvents();
@@ -96,6 +96,48 @@ TEST_F(TrayApplicationTest, TheAreaHotKeyCapturesTheSelectedArea) {
     EXPECT_TRUE(app.delegate().lastStatus().contains("region: 400×200 ax"))
         << app.delegate().lastStatus().toStdString();
     EXPECT_FALSE(desktop->pasteboard().items().isEmpty());
+}
+
+// The app as wired: a missing permission opens the assistant at start, finishing it leaves no
+// window, and the About and settings windows are each made once and shown again when asked for.
+TEST_F(TrayApplicationTest, TheAssistantOpensAtStartFinishesWithoutWindowOthersAreReused) {
+    desktop->setAccessibilityTrusted(false);
+    app.start();
+    const QPointer<OnboardingWindow> window = app.windows().onboardingWindow();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isFloating());
+
+    app.delegate().showOnboarding();
+    EXPECT_EQ(app.windows().onboardingWindow(), window);
+
+    window->welcomePage()->primaryButton()->click();
+    window->accessibilityPage()->secondaryButton()->click();
+    window->screenRecordingPage()->secondaryButton()->click(); // Skip for now
+    EXPECT_FALSE(window->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(window);
+    EXPECT_FALSE(app.windows().onboardingWindow());
+    EXPECT_TRUE(defaults.boolValue(AppDelegate::onboardingCompletedKey));
+
+    app.delegate().showAboutPanel();
+    AboutDialog* about = app.windows().aboutDialog();
+    ASSERT_TRUE(about);
+    about->close();
+    app.delegate().showAboutPanel();
+    EXPECT_EQ(app.windows().aboutDialog(), about);
+    EXPECT_TRUE(about->isVisible());
+
+    EXPECT_FALSE(app.settingsWindow());
+    app.delegate().openSettings();
+    SettingsWindow* settings = app.settingsWindow();
+    ASSERT_TRUE(settings);
+    EXPECT_TRUE(settings->isVisible());
+    settings->close();
+    app.delegate().openSettings();
+    EXPECT_EQ(app.settingsWindow(), settings);
+    EXPECT_TRUE(settings->isVisible());
+    app.shutdown();
 }
 
 } // namespace

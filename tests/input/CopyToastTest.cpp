@@ -92,7 +92,9 @@ TEST_F(CopyToastTest, WithoutScreensOnlyTheSizeIsSet) {
     EXPECT_TRUE(view.visible);
 }
 
-TEST_F(CopyToastTest, ANewShowRestartsTheTimer) {
+// A new toast restarts the timer, and a fade-out that ends after a newer toast appeared must
+// leave the newer one on screen.
+TEST_F(CopyToastTest, ANewShowRestartsTheTimerAndOutlivesAnOldFadeOut) {
     toast.show("first");
     clock.advance(1000ms);
     toast.show("second");
@@ -100,25 +102,16 @@ TEST_F(CopyToastTest, ANewShowRestartsTheTimer) {
     EXPECT_TRUE(view.pendingFadeOuts.isEmpty());
     clock.advance(1ms);
     ASSERT_EQ(view.pendingFadeOuts.size(), 1);
-    view.finishFadeOuts();
-    EXPECT_FALSE(view.visible);
-    EXPECT_FALSE(toast.isVisible());
-    EXPECT_EQ(view.text, "second");
-}
-
-// A fade-out that ends after a newer toast appeared must leave the newer one on screen.
-TEST_F(CopyToastTest, AnOldFadeOutDoesNotHideANewerToast) {
-    toast.show("first");
-    clock.advance(1800ms);
-    ASSERT_EQ(view.pendingFadeOuts.size(), 1);
-    toast.show("second");
+    toast.show("third");
     view.finishFadeOuts();
     EXPECT_TRUE(view.visible);
     EXPECT_TRUE(toast.isVisible());
+    EXPECT_EQ(view.text, "third");
 
     clock.advance(1800ms);
     view.finishFadeOuts();
     EXPECT_FALSE(view.visible);
+    EXPECT_FALSE(toast.isVisible());
 }
 
 } // namespace

@@ -1,22 +1,74 @@
-#include "input/RegionSelectionTestSupport.h"
+// The area selection: the drag on each screen and what it ends with, the controller's panels,
+// where the size chip and the hint go, and pictures of the overlay in each state.
+#include "input/GoldenPicture.h"
+#include "input/RegionSelectionController.h"
+#include "input/RegionSelectionPainter.h"
+#include "input/RegionSelectionSurfaces.h"
+#include "input/RegionSelectionView.h"
 #include "platform/sim/SceneLoader.h"
 #include "platform/sim/SimDesktop.h"
 #include "ui/widgets/AreaSelectionOverlay.h"
 
+#include <QCoro/QCoroTask>
+#include <QPainter>
 #include <gtest/gtest.h>
+
+#include <ostream>
+
+inline void PrintTo(const QRectF& rect, std::ostream* out) {
+    *out << "(" << rect.x() << ", " << rect.y() << ", " << rect.width() << " × " << rect.height()
+         << ")";
+}
 
 namespace vantrel::testing {
 namespace {
 
-const QRectF mainFrame(0, 0, 1440, 900);
-const QRectF rightFrame(1440, 100, 1280, 1024); // bottom-left space: its bottom is 100 up
+// Panels without windows: what the controller shows is what it asked for.
+class RecordedSurfaces final : public RegionSelectionSurfaces {
+  public:
+    void presentPanel(std::shared_ptr<RegionSelectionView> view, const ScreenInfo&) override {
+        shown.push_back(std::move(view));
+    }
+    void removePanels() override { shown.clear(); }
 
+    std::vector<std::shared_ptr<RegionSelectionView>> shown;
+};
+
+// Everything here resumes synchronously, so a selection's task can be watched without a loop.
+struct Selection {
+    bool done = false;
+    std::optional<QRectF> area;
+};
+
+QCoro::Task<> watch(RegionSelecting& selecting, Selection& out) {
+    out.area = co_await selecting.selectRegion();
+    out.done = true;
+}
+
+// The main screen, and one to its right whose bottom is 100 up (bottom-left space).
+const QRectF mainFrame(0, 0, 1440, 900);
+SimDesktop twoScreens() {
+    return SimDesktop(SceneLoader::fromJson(R"({"screens": [{"frame": [0, 0, 1440, 900]},
+        {"frame": [1440, 100, 1280, 1024], "number": 2}]})"));
+}
+
+// A mouse event on one screen's view, or (without one) a key for the controller.
 struct Step {
-    enum Kind { Down, Drag, Up, Key } kind;
+    void (RegionSelectionView::*event)(QPointF) = nullptr;
     QPointF at;
     int screen = 0; // whose window the mouse pressed in
     int key = 0;
 };
+constexpr auto Down = &RegionSelectionView::mouseDown;
+constexpr auto Drag = &RegionSelectionView::mouseDragged;
+constexpr auto Up = &RegionSelectionView::mouseUp;
+Step key(int qtKey) {
+    return {nullptr, {}, 0, qtKey};
+}
+// Pressed at `from`, dragged to `to` and released there.
+QList<Step> drag(QPointF from, QPointF to, int screen = 0) {
+    return {{Down, from, screen}, {Drag, to, screen}, {Up, to, screen}};
+}
 
 struct DragCase {
     const char* name;
@@ -29,32 +81,21 @@ class RegionSelectionDrag : public ::testing::TestWithParam<DragCase> {};
 
 TEST_P(RegionSelectionDrag, EndsWithTheDraggedAreaOrNone) {
     const DragCase& c = GetParam();
-    FixedScreens screens({screen(mainFrame), screen(rightFrame, 0, 2)});
+    SimDesktop desktop = twoScreens();
     RecordedSurfaces surfaces;
     Selection selection; // outlives the controller, which may still resume its caller
-    RegionSelectionController controller(screens, surfaces);
+    RegionSelectionController controller(desktop.screens(), surfaces);
     QCoro::Task<> task = watch(controller, selection);
     ASSERT_EQ(surfaces.shown.size(), 2u);
     const auto views = surfaces.shown;
     for (const Step& step : c.steps) {
-        RegionSelectionView& view = *views[step.screen];
-        switch (step.kind) {
-        case Step::Down:
-            view.mouseDown(step.at);
-            break;
-        case Step::Drag:
-            view.mouseDragged(step.at);
-            break;
-        case Step::Up:
-            view.mouseUp(step.at);
-            break;
-        case Step::Key: {
-            const bool taken = step.key == Qt::Key_Escape && controller.isOpen();
-            EXPECT_EQ(controller.handleKey(step.key), taken)
-                << "Esc alone is taken, and only while a selection is open";
-            break;
+        if (step.event) {
+            (views[step.screen].get()->*step.event)(step.at);
+            continue;
         }
-        }
+        const bool taken = step.key == Qt::Key_Escape && controller.isOpen();
+        EXPECT_EQ(controller.handleKey(step.key), taken)
+            << "Esc alone is taken, and only while a selection is open";
     }
     EXPECT_EQ(selection.done, !c.open);
     EXPECT_EQ(controller.isOpen(), c.open);
@@ -65,55 +106,36 @@ TEST_P(RegionSelectionDrag, EndsWithTheDraggedAreaOrNone) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, RegionSelectionDrag,
     ::testing::Values(
-        DragCase{"click", {{Step::Down, {100, 100}}, {Step::Up, {100, 100}}}, std::nullopt},
-        DragCase{"moveUnderThreshold",
-                 {{Step::Down, {100, 100}}, {Step::Drag, {107.9, 92.1}}, {Step::Up, {107.9, 92.1}}},
-                 std::nullopt},
-        DragCase{"wideButTooFlat",
-                 {{Step::Down, {100, 100}}, {Step::Drag, {200, 107.9}}, {Step::Up, {200, 107.9}}},
-                 std::nullopt},
-        DragCase{"exactlyEightByEight",
-                 {{Step::Down, {100, 100}}, {Step::Drag, {108, 92}}, {Step::Up, {108, 92}}},
-                 QRectF(100, 92, 8, 8)},
-        DragCase{"draggedUpAndLeft",
-                 {{Step::Down, {300, 200}}, {Step::Drag, {250, 260}}, {Step::Up, {250, 260}}},
-                 QRectF(250, 200, 50, 60)},
+        DragCase{"click", {{Down, {100, 100}}, {Up, {100, 100}}}, std::nullopt},
+        DragCase{"moveUnderThreshold", drag({100, 100}, {107.9, 92.1}), std::nullopt},
+        DragCase{"wideButTooFlat", drag({100, 100}, {200, 107.9}), std::nullopt},
+        DragCase{"exactlyEightByEight", drag({100, 100}, {108, 92}), QRectF(100, 92, 8, 8)},
+        DragCase{"draggedUpAndLeft", drag({300, 200}, {250, 260}), QRectF(250, 200, 50, 60)},
         DragCase{"backUnderThresholdStillDragged",
-                 {{Step::Down, {100, 100}},
-                  {Step::Drag, {140, 140}},
-                  {Step::Drag, {103, 103}},
-                  {Step::Up, {103, 103}}},
+                 {{Down, {100, 100}}, {Drag, {140, 140}}, {Drag, {103, 103}}, {Up, {103, 103}}},
                  std::nullopt},
         DragCase{"otherKeysPassAndTheDragGoesOn",
-                 {{Step::Down, {10, 10}},
-                  {Step::Key, {}, 0, Qt::Key_A},
-                  {Step::Drag, {60, 40}},
-                  {Step::Up, {60, 40}}},
+                 {{Down, {10, 10}}, key(Qt::Key_A), {Drag, {60, 40}}, {Up, {60, 40}}},
                  QRectF(10, 10, 50, 30)},
         DragCase{"escapeMidDragThenLateMouseUp",
-                 {{Step::Down, {10, 10}},
-                  {Step::Drag, {60, 40}},
-                  {Step::Key, {}, 0, Qt::Key_Escape},
-                  {Step::Up, {60, 40}},
-                  {Step::Key, {}, 0, Qt::Key_Escape}},
+                 {{Down, {10, 10}},
+                  {Drag, {60, 40}},
+                  key(Qt::Key_Escape),
+                  {Up, {60, 40}},
+                  key(Qt::Key_Escape)},
                  std::nullopt},
-        DragCase{"acrossScreensInGlobalPoints",
-                 {{Step::Down, {1500, 700}, 1},
-                  {Step::Drag, {1300, 850}, 1},
-                  {Step::Up, {1300, 850}, 1}},
+        DragCase{"acrossScreensInGlobalPoints", drag({1500, 700}, {1300, 850}, 1),
                  QRectF(1300, 700, 200, 150)},
-        DragCase{"pressedButNotReleased",
-                 {{Step::Down, {10, 10}}, {Step::Drag, {60, 40}}},
-                 std::nullopt,
-                 true}),
+        DragCase{
+            "pressedButNotReleased", {{Down, {10, 10}}, {Drag, {60, 40}}}, std::nullopt, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RegionSelectionController, ASecondSelectionEndsTheFirstAndShowsFreshPanels) {
-    FixedScreens screens({screen(mainFrame)});
+    SimDesktop desktop = twoScreens();
     RecordedSurfaces surfaces;
     Selection first;
     Selection second;
-    RegionSelectionController controller(screens, surfaces);
+    RegionSelectionController controller(desktop.screens(), surfaces);
     QCoro::Task<> firstTask = watch(controller, first);
     const std::shared_ptr<RegionSelectionView> firstView = surfaces.shown.at(0);
     firstView->mouseDown({10, 10});
@@ -122,7 +144,7 @@ TEST(RegionSelectionController, ASecondSelectionEndsTheFirstAndShowsFreshPanels)
 
     EXPECT_TRUE(first.done);
     EXPECT_EQ(first.area, std::nullopt);
-    ASSERT_EQ(surfaces.shown.size(), 1u);
+    ASSERT_EQ(surfaces.shown.size(), 2u);
     EXPECT_NE(surfaces.shown.at(0), firstView);
     EXPECT_FALSE(surfaces.shown.at(0)->didDrag());
     firstView->mouseUp({100, 100});
@@ -136,19 +158,19 @@ TEST(RegionSelectionController, ASecondSelectionEndsTheFirstAndShowsFreshPanels)
 
 TEST(RegionSelectionController, WithoutScreensOrOnDestructionTheCallerGetsNone) {
     RecordedSurfaces surfaces;
-    FixedScreens none({});
+    SimDesktop none(SceneLoader::fromJson(R"({"screens": []})"));
     Selection noScreens;
     Selection destroyed;
     std::shared_ptr<RegionSelectionView> orphan;
     {
-        RegionSelectionController controller(none, surfaces);
+        RegionSelectionController controller(none.screens(), surfaces);
         QCoro::Task<> task = watch(controller, noScreens);
         EXPECT_TRUE(noScreens.done);
     }
-    FixedScreens one({screen(mainFrame)});
+    SimDesktop desktop = twoScreens();
     QCoro::Task<> task;
     {
-        RegionSelectionController controller(one, surfaces);
+        RegionSelectionController controller(desktop.screens(), surfaces);
         task = watch(controller, destroyed);
         orphan = surfaces.shown.at(0);
     }
@@ -160,8 +182,7 @@ TEST(RegionSelectionController, WithoutScreensOrOnDestructionTheCallerGetsNone) 
 
 // The overlay the app uses: a newer request ends the one before, and going away ends the last.
 TEST(AreaSelectionOverlay, ANewerRequestAndTheOverlayGoingEndTheOneBefore) {
-    SimDesktop desktop(SceneLoader::fromJson(
-        R"({"screens": [{"frame": [0, 0, 1440, 900], "number": 1}], "windows": []})"));
+    SimDesktop desktop = twoScreens();
     const Platform platform = desktop.platform();
     Selection first;
     Selection second;
@@ -206,22 +227,22 @@ TEST_P(RegionSelectionLayout, PlacesChipAndHint) {
     EXPECT_EQ(view.hintBox({200, 18}), c.hint);
 }
 
+// A 200×100 drag whose lower edge is 100 points up, and where the boxes then go.
+const QRectF dragged(1100, 150, 200, 100);
+const QRectF chipBelow(244, 206, 56, 23);
+const QRectF hint(86, 28, 228, 34);
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, RegionSelectionLayout,
     ::testing::Values(
-        // Lower edge 100 up: the chip hangs 6 below it, right edges flush.
-        LayoutCase{"chipBelow", 0, {1100, 150, 200, 100}, {244, 206, 56, 23}, {86, 28, 228, 34}},
+        // The chip hangs 6 below the lower edge, right edges flush.
+        LayoutCase{"chipBelow", 0, dragged, chipBelow, hint},
         // Lower edge 10 up: no room below, so 6 above the lower edge, inside.
-        LayoutCase{"chipInside", 0, {1100, 60, 200, 100}, {244, 261, 56, 23}, {86, 28, 228, 34}},
+        LayoutCase{"chipInside", 0, {1100, 60, 200, 100}, {244, 261, 56, 23}, hint},
         // The box would end exactly 8 above the bottom: still below.
-        LayoutCase{"chipJustFits", 0, {1100, 87, 200, 100}, {244, 269, 56, 23}, {86, 28, 228, 34}},
-        LayoutCase{
-            "hintUnderInset", 32, {1100, 150, 200, 100}, {244, 206, 56, 23}, {86, 48, 228, 34}},
-        LayoutCase{"smallInsetKeepsMargin",
-                   5,
-                   {1100, 150, 200, 100},
-                   {244, 206, 56, 23},
-                   {86, 28, 228, 34}}),
+        LayoutCase{"chipJustFits", 0, {1100, 87, 200, 100}, {244, 269, 56, 23}, hint},
+        LayoutCase{"hintUnderInset", 32, dragged, chipBelow, {86, 48, 228, 34}},
+        LayoutCase{"smallInsetKeepsMargin", 5, dragged, chipBelow, hint}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RegionSelectionView, DrawsOnlyPastTheThresholdAndFourPoints) {
@@ -239,6 +260,66 @@ TEST(RegionSelectionView, DrawsOnlyPastTheThresholdAndFourPoints) {
     view.mouseDragged({103.9, 150});
     EXPECT_FALSE(view.drawnSelection()) << "narrower than 4 points";
     EXPECT_EQ(view.globalPointFromLocal({20, 30}), QPointF(20, 870));
+}
+
+const QRectF pictureFrame(0, 0, 360, 240);
+
+// Something to see through the dimming: stripes of colour and a dark window.
+QImage desktopPicture() {
+    QImage picture(pictureFrame.size().toSize(), QImage::Format_RGB32);
+    QPainter painter(&picture);
+    const QColor stripes[] = {QColor(0x3b82f6), QColor(0xf59e0b), QColor(0x10b981)};
+    for (int i = 0; i < 3; ++i)
+        painter.fillRect(QRect(i * 120, 0, 120, 240), stripes[i]);
+    painter.fillRect(QRect(60, 50, 200, 120), QColor(0x1f2937));
+    painter.fillRect(QRect(80, 70, 60, 24), Qt::white);
+    return picture;
+}
+
+struct RenderCase {
+    const char* name;
+    double topInset;
+    bool frozen;
+    QList<QPointF> drag; // down, then each point dragged to
+};
+
+QImage render(const RenderCase& c) {
+    RegionSelectionView view(
+        pictureFrame, c.topInset, [](QRectF) {}, [] {});
+    if (!c.drag.isEmpty())
+        view.mouseDown(c.drag.first());
+    for (const QPointF& point : c.drag.mid(1))
+        view.mouseDragged(point);
+    QImage image(pictureFrame.size().toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    RegionSelectionPainter::paint(painter, view, c.frozen ? desktopPicture() : QImage());
+    return image;
+}
+
+class RegionSelectionRendering : public ::testing::TestWithParam<RenderCase> {};
+
+TEST_P(RegionSelectionRendering, MatchesGolden) {
+    const RenderCase& c = GetParam();
+    EXPECT_TRUE(matchesGolden(render(c), QString::fromLatin1(c.name)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, RegionSelectionRendering,
+    ::testing::Values(
+        RenderCase{"overlay-idle-frozen", 0, true, {}},
+        RenderCase{"overlay-idle-translucent-inset32", 32, false, {}},
+        RenderCase{"overlay-dragging-frozen", 0, true, {{70, 200}, {240, 110}}},
+        // Lower edge 10 points up: the chip moves inside.
+        RenderCase{"overlay-dragging-chip-inside-translucent", 0, false, {{40, 120}, {200, 10}}}),
+    [](const auto& info) {
+        QString name = QString::fromLatin1(info.param.name);
+        return name.remove(u'-').toStdString();
+    });
+
+TEST(RegionSelectionRendering, PressingWithoutDraggingChangesNothing) {
+    EXPECT_EQ(render({"pressed", 0, true, {{100, 100}, {104, 104}}}),
+              render({"idle", 0, true, {}}));
 }
 
 } // namespace

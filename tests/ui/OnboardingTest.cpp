@@ -1,5 +1,8 @@
-// The setup assistant's logic: the pages it shows for each permission state, what its buttons do
-// and in which order, and how a permission change refreshes it without moving on.
+// The setup assistant: the pages it shows for each permission state, what its buttons do and in
+// which order, how a permission change refreshes it without moving on; its window and the About
+// window as they are shown: pictures of each page state, the keys and buttons as a user presses
+// them.
+#include "input/GoldenPicture.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PlatformVocabulary.h"
 #include "platform/VirtualClock.h"
@@ -10,11 +13,20 @@
 #include "ui/OnboardingCoordinator.h"
 #include "ui/OnboardingViewModel.h"
 #include "ui/PermissionStepModel.h"
+#include "ui/widgets/AboutDialog.h"
+#include "ui/widgets/OnboardingWindow.h"
+#include "ui/widgets/PermissionPage.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
 #include <QStringList>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
+using namespace vantrel::testing;
 using namespace std::chrono_literals;
 using Step = OnboardingCoordinator::Step;
 
@@ -38,7 +50,38 @@ const char* const sceneJson = R"({
   "windows": []
 })";
 
-class OnboardingTest : public ::testing::Test {
+const QString goldens = QStringLiteral("ui/golden");
+
+void pressReturn(QWidget* window) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &press);
+}
+
+// Every control and text the user can meet has a name assistive tools read out.
+QStringList unnamed(const QWidget* window) {
+    QStringList missing;
+    for (const QWidget* child : window->findChildren<QWidget*>()) {
+        const bool control =
+            qobject_cast<const QAbstractButton*>(child) || qobject_cast<const QLabel*>(child);
+        if (control && child->isVisible() && child->accessibleName().isEmpty())
+            missing.append(child->metaObject()->className());
+    }
+    return missing;
+}
+
+// Both permissions missing; the monitor not yet started.
+class AssistantFixture : public ::testing::Test {
+  protected:
+    SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
+    const Platform platform = desktop.platform();
+    NotificationCenter center;
+    VirtualClock clock;
+    SystemPermissionsService permissions{platform, center, clock};
+    int completions = 0;
+    OnboardingCoordinator coordinator{[this] { ++completions; }};
+};
+
+class OnboardingTest : public AssistantFixture {
   protected:
     OnboardingTest() { coordinator.setWindow(&window); }
 
@@ -52,8 +95,14 @@ class OnboardingTest : public ::testing::Test {
 
     QStringList log;
     FakeWindow window{log};
-    int completions = 0;
-    OnboardingCoordinator coordinator{[this] { ++completions; }};
+};
+
+class OnboardingWindowTest : public AssistantFixture {
+  protected:
+    OnboardingWindowTest() { permissions.startMonitoring(); }
+
+    OnboardingViewModel model{coordinator, permissions, center, LinuxVocabulary::words()};
+    OnboardingWindow window{model};
 };
 
 } // namespace
@@ -118,57 +167,7 @@ TEST_F(OnboardingTest, StepsFromRawValues) {
     EXPECT_EQ(OnboardingCoordinator::stepFromRaw(3), std::nullopt);
 }
 
-TEST_F(OnboardingTest, EveryWayOnMovesOnePageAndTheLastCompletesInPlace) {
-    enum class Press { getStarted, primary, secondary };
-    const struct {
-        const char* name;
-        Step from;
-        bool granted;
-        Press press;
-        Step to;
-        int completions;
-    } cases[] = {
-        {"Get Started", Step::welcome, false, Press::getStarted, Step::accessibility, 0},
-        {"Later", Step::accessibility, false, Press::secondary, Step::screenRecording, 0},
-        {"Next", Step::accessibility, true, Press::primary, Step::screenRecording, 0},
-        {"Skip for now", Step::screenRecording, false, Press::secondary, Step::screenRecording, 1},
-        {"Finish", Step::screenRecording, true, Press::primary, Step::screenRecording, 1},
-    };
-    SimDesktop desktop(SceneLoader::fromJson(sceneJson));
-    const Platform platform = desktop.platform();
-    NotificationCenter center;
-    VirtualClock clock;
-    SystemPermissionsService permissions(platform, center, clock);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        int done = 0;
-        OnboardingCoordinator subject([&done] { ++done; });
-        OnboardingViewModel model(subject, permissions, center, PlatformVocabulary::macOS());
-        while (subject.step() != c.from)
-            subject.advance();
-        int changes = 0;
-        QObject::connect(&subject, &OnboardingCoordinator::stepChanged, [&] { ++changes; });
-        PermissionStepModel* shown = model.page(c.from);
-        if (shown)
-            shown->setGranted(c.granted);
-        if (c.press == Press::getStarted)
-            model.getStarted();
-        else if (c.press == Press::primary)
-            shown->pressPrimary();
-        else
-            shown->pressSecondary();
-        EXPECT_EQ(subject.step(), c.to);
-        EXPECT_EQ(changes, c.to == c.from ? 0 : 1);
-        EXPECT_EQ(done, c.completions);
-    }
-}
-
 TEST_F(OnboardingTest, APermissionChangeRefreshesThePagesAndBringsTheWindowBackInPlace) {
-    SimDesktop desktop(SceneLoader::fromJson(sceneJson));
-    const Platform platform = desktop.platform();
-    NotificationCenter center;
-    VirtualClock clock;
-    SystemPermissionsService permissions(platform, center, clock);
     permissions.startMonitoring();
     auto model = std::make_unique<OnboardingViewModel>(coordinator, permissions, center,
                                                        LinuxVocabulary::words());
@@ -198,13 +197,8 @@ TEST_F(OnboardingTest, APermissionChangeRefreshesThePagesAndBringsTheWindowBackI
 
 // What the monitor already knows shows from the start: granted pages need no press.
 TEST_F(OnboardingTest, PermissionsGrantedBeforeTheAssistantShowAtOnce) {
-    SimDesktop desktop(SceneLoader::fromJson(sceneJson));
     desktop.setAccessibilityTrusted(true);
     desktop.setScreenRecordingGranted(true);
-    const Platform platform = desktop.platform();
-    NotificationCenter center;
-    VirtualClock clock;
-    SystemPermissionsService permissions(platform, center, clock);
     permissions.startMonitoring();
     OnboardingViewModel model(coordinator, permissions, center, LinuxVocabulary::words());
     EXPECT_EQ(model.accessibilityPage().primaryTitle(), "Next");
@@ -212,11 +206,6 @@ TEST_F(OnboardingTest, PermissionsGrantedBeforeTheAssistantShowAtOnce) {
 }
 
 TEST_F(OnboardingTest, PagesSpeakThePlatformsWords) {
-    SimDesktop desktop(SceneLoader::fromJson(sceneJson));
-    const Platform platform = desktop.platform();
-    NotificationCenter center;
-    VirtualClock clock;
-    SystemPermissionsService permissions(platform, center, clock);
     const PlatformVocabulary linux = LinuxVocabulary::words();
     OnboardingViewModel onLinux(coordinator, permissions, center, linux);
     EXPECT_EQ(onLinux.welcomeMessage(),
@@ -236,4 +225,89 @@ TEST_F(OnboardingTest, PagesSpeakThePlatformsWords) {
               "asks for Screen Recording to let Vantrel take it.");
     EXPECT_TRUE(onMac.accessibilityPage().steps().isEmpty());
     EXPECT_EQ(onMac.permissionsAheadNote(), "macOS will ask for two permissions next.");
+}
+
+TEST_F(OnboardingWindowTest, Pictures) {
+    const struct {
+        const char* name;
+        Step step;
+        int presses;
+        bool screenRecording;
+    } cases[] = {
+        {"onboarding-welcome", Step::welcome, 0, false},
+        {"onboarding-accessibility", Step::accessibility, 0, false},
+        {"onboarding-accessibility-waiting", Step::accessibility, 1, false},
+        {"onboarding-screen-recording-granted", Step::screenRecording, 0, true},
+    };
+    coordinator.setWindow(&window);
+    window.show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        while (coordinator.step() != c.step)
+            coordinator.advance();
+        for (int i = 0; i < c.presses; ++i)
+            window.defaultButton()->click();
+        desktop.setScreenRecordingGranted(c.screenRecording);
+        clock.advance(1s);
+        QCoreApplication::sendPostedEvents(); // the layout follows the new texts
+        EXPECT_EQ(window.size(), QSize(640, 480));
+        EXPECT_TRUE(matchesGolden(window.grab().toImage(), c.name, goldens));
+        EXPECT_EQ(unnamed(&window), QStringList());
+    }
+}
+
+TEST_F(OnboardingWindowTest, ReturnPressesThePagesDefaultButtonAndClosingOnlyHides) {
+    coordinator.setWindow(&window);
+    window.bringToFront();
+    EXPECT_TRUE(window.isFloating());
+    EXPECT_EQ(window.windowTitle(), "Welcome to Vantrel");
+
+    pressReturn(&window); // Get Started
+    EXPECT_EQ(window.currentPage(), window.accessibilityPage());
+    pressReturn(&window); // Request Access: below the system's dialog, still shown
+    EXPECT_EQ(desktop.accessibility().trustPromptCount(), 1);
+    EXPECT_FALSE(window.isFloating());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.accessibilityPage()->statusLabel()->text(),
+              "Waiting for you to turn it on in your desktop's settings…");
+
+    window.accessibilityPage()->secondaryButton()->click(); // Later
+    EXPECT_EQ(window.currentPage(), window.screenRecordingPage());
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(coordinator.step(), Step::screenRecording);
+    EXPECT_EQ(completions, 0);
+
+    // The grant brings it back above other windows, at the page where it was.
+    desktop.setScreenRecordingGranted(true);
+    clock.advance(1s);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.isFloating());
+    EXPECT_EQ(window.screenRecordingPage()->primaryButton()->text(), "Finish");
+    pressReturn(&window);
+    EXPECT_EQ(completions, 1);
+}
+
+TEST(AboutDialogTest, ShowsVersionBuildLicenceAndCredits) {
+    const struct {
+        std::optional<QString> version, build;
+        const char* versionLine;
+        const char* buildLine;
+    } cases[] = {
+        {"0.1.0", std::nullopt, "Version 0.1.0", "Build —"},
+        {"", "4f2a9c1", "Version —", "Build 4f2a9c1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.versionLine);
+        AboutDialog about(c.version, c.build);
+        EXPECT_EQ(about.versionLine(), c.versionLine);
+        EXPECT_EQ(about.buildLine(), c.buildLine);
+    }
+    AboutDialog about("0.1.0", std::nullopt);
+    about.show();
+    EXPECT_EQ(about.windowTitle(), "About Vantrel");
+    EXPECT_EQ(unnamed(&about), QStringList());
+    EXPECT_TRUE(matchesGolden(about.grab().toImage(), "about", goldens));
+    about.closeButton()->click();
+    EXPECT_FALSE(about.isVisible());
 }

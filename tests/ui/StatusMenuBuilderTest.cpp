@@ -35,6 +35,9 @@ const QStringList everyPermissionMenu = {"Capture Mode",
                                          "Quit Vantrel"};
 
 TEST(StatusMenuBuilder, TheWarningBlockNamesEachMissingPermission) {
+    const QString ax = "⚠︎ Accessibility not granted";
+    const QString screen = "⚠︎ Screen Recording not granted";
+    const QStringList setup{"Open Setup Assistant…", "---"};
     const struct {
         const char* name;
         bool accessibility;
@@ -42,19 +45,9 @@ TEST(StatusMenuBuilder, TheWarningBlockNamesEachMissingPermission) {
         QStringList head;
     } cases[] = {
         {"both granted", true, true, {}},
-        {"accessibility missing",
-         false,
-         true,
-         {"⚠︎ Accessibility not granted", "Open Setup Assistant…", "---"}},
-        {"screen recording missing",
-         true,
-         false,
-         {"⚠︎ Screen Recording not granted", "Open Setup Assistant…", "---"}},
-        {"both missing",
-         false,
-         false,
-         {"⚠︎ Accessibility not granted", "⚠︎ Screen Recording not granted",
-          "Open Setup Assistant…", "---"}},
+        {"accessibility missing", false, true, QStringList{ax} + setup},
+        {"screen recording missing", true, false, QStringList{screen} + setup},
+        {"both missing", false, false, QStringList{ax, screen} + setup},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,0 +1,413 @@
+// The settings: the view model as the tray app wires it on the simulated
+// desktop, the window over it, and the watcher that hears other processes
+// change the settings file.
+#include "app/SettingsFileWatcher.h"
+#include "app/cli/GivenRegionSelection.h"
+#include "app/tray/TrayApplication.h"
+#include "input/GoldenPicture.h"
+#include "output/AgentPasteTargetSettings.h"
+#include "output/BundlePasteboardFormatSettings.h"
+#include "output/CaptureBundleFormatSettings.h"
+#include "output/CaptureModeSettings.h"
+#include "platform/MemoryUserDefaults.h"
+#include "platform/NotificationCenter.h"
+#include "platform/SettingsUserDefaults.h"
+#include "platform/StandardLocations.h"
+#include "platform/VirtualClock.h"
+#include "platform/linux/LinuxVocabulary.h"
+#include "platform/sim/SceneLoader.h"
+#include "platform/sim/SimDesktop.h"
+#include "screen/SystemPermissionsService.h"
+#include "support/QtPrinters.h"
+#include "ui/SettingsViewModel.h"
+#include "ui/widgets/SettingsWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QtCore/qtestsupport_core.h>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+
+using namespace vantrel;
+using namespace vantrel::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Neither permission granted, as the scene says unless a test grants one.
+const char* const settingsScene = R"({"screens": [{"frame": [0, 0, 1440, 900]}],
+    "permissions": {"accessibility": false, "screenRecording": false}})";
+
+struct SettingsOptions {
+    std::optional<QString> version = QStringLiteral("1.2.3");
+    std::optional<QString> build = QStringLiteral("abc1234");
+    PlatformVocabulary vocabulary = PlatformVocabulary::macOS();
+};
+
+struct SettingsHarness {
+    explicit SettingsHarness(SettingsOptions options = {})
+        : desktop(SceneLoader::fromJson(settingsScene)),
+          tray(platform, defaults, center, clock, regionSelection),
+          model(std::make_unique<SettingsViewModel>(SettingsViewModel::Dependencies{
+              defaults, center, permissions, desktop.loginItem(), desktop.workspace(),
+              options.vocabulary, tray.delegate(),
+              StandardLocations::cachesDirectory() + QStringLiteral("/Vantrel/captures"),
+              options.version, options.build})) {}
+
+    // Polls the permissions once, as the running app does at start-up.
+    void pollPermissions() { permissions.startMonitoring(); }
+
+    SimDesktop desktop;
+    Platform platform = desktop.platform();
+    MemoryUserDefaults defaults;
+    NotificationCenter center;
+    VirtualClock clock;
+    GivenRegionSelection regionSelection{std::nullopt};
+    SystemPermissionsService permissions{platform, center, clock};
+    TrayApplication tray;
+    std::unique_ptr<SettingsViewModel> model;
+};
+
+// Counts a signal's emissions for as long as the counter lives.
+template <class Sender, class Signal> std::shared_ptr<int> countOf(Sender* sender, Signal signal) {
+    auto count = std::make_shared<int>(0);
+    QObject::connect(sender, signal, [count] { ++*count; });
+    return count;
+}
+
+const QString modeKey = CaptureModeSettings::defaultsKey;
+const QString agentKey = AgentPasteTargetSettings::defaultsKey;
+const QString pasteboardKey = BundlePasteboardFormatSettings::defaultsKey;
+const QString bundleKey = CaptureBundleFormatSettings::defaultsKey;
+
+// The four settings in raw values: mode, agent, bundle format, pasteboard
+// format; as shown by the model, and as stored ("-" where nothing is).
+QString shown(const SettingsViewModel& model) {
+    return QStringList{rawValue(model.activeMode()), rawValue(model.activeAgent()),
+                       rawValue(model.activeBundleFormat()),
+                       rawValue(model.activePasteboardFormat())}
+        .join(' ');
+}
+QString stored(const UserDefaults& defaults) {
+    QStringList values;
+    for (const QString& key : {modeKey, agentKey, bundleKey, pasteboardKey})
+        values.append(defaults.string(key).value_or("-"));
+    return values.join(' ');
+}
+
+TEST(SettingsViewModel, EachChoiceWritesItsStoreAndShowsIt) {
+    using Model = SettingsViewModel;
+    const struct {
+        const char* name;
+        std::function<void(Model&)> choose;
+        const char* stored;
+        const char* shown;
+        QString (Model::*noteOf)() const;
+        const char* note;
+    } cases[] = {
+        {"mode", [](Model& m) { m.setPrimaryMode(CaptureMode::tree); }, "tree - - -",
+         "tree claudeCode experimental claudeCodeV2", &Model::captureModeNote,
+         "Accessibility JSON as text — for Grok or browser chat."},
+        {"Codex moves the pasteboard to Cursor v2",
+         [](Model& m) { m.setAgentTarget(AgentPasteTarget::codex); }, "- codex - cursorV2",
+         "bundle codex experimental cursorV2", &Model::agentNote,
+         "Paste with ⌘V in Codex (same as Cursor)."},
+        // Never chosen, the agent is the one the format implies; the picker says
+        // so too.
+        {"a pasteboard format moves a derived agent",
+         [](Model& m) { m.setPasteboardFormat(BundlePasteboardFormat::cursorV1); },
+         "- - - cursorV1", "bundle cursor experimental cursorV1", &Model::pasteboardFormatNote,
+         "Superseded — Cursor showed image only."},
+        {"bundle format", [](Model& m) { m.setBundleFormat(CaptureBundleFormat::stable); },
+         "- - stable -", "bundle claudeCode stable claudeCodeV2", &Model::bundleFileNote,
+         "Both files are saved. Pasteboard uses capture.md."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsHarness h;
+        const auto changed = countOf(h.model.get(), &Model::changed);
+        c.choose(*h.model);
+        EXPECT_EQ(stored(h.defaults), c.stored);
+        EXPECT_EQ(shown(*h.model), c.shown);
+        EXPECT_EQ(((*h.model).*c.noteOf)(), c.note);
+        EXPECT_GT(*changed, 0);
+    }
+}
+
+// From the status menu or `vantrel settings`: each change shows at once, and so
+// does a grant.
+TEST(SettingsViewModel, FollowsChangesMadeElsewhere) {
+    SettingsHarness h;
+    const auto changed = countOf(h.model.get(), &SettingsViewModel::changed);
+    CaptureModeSettings::setPrimaryMode(h.defaults, h.center, CaptureMode::tree);
+    EXPECT_EQ(shown(*h.model), "tree claudeCode experimental claudeCodeV2");
+    AgentPasteTargetSettings::setTarget(h.defaults, h.center, AgentPasteTarget::cursor);
+    EXPECT_EQ(shown(*h.model), "tree cursor experimental cursorV2");
+    CaptureBundleFormatSettings::setActiveFormat(h.defaults, h.center, CaptureBundleFormat::stable);
+    EXPECT_EQ(shown(*h.model), "tree cursor stable cursorV2");
+    BundlePasteboardFormatSettings::setActiveFormat(h.defaults, h.center,
+                                                    BundlePasteboardFormat::legacyFileOnly);
+    EXPECT_EQ(shown(*h.model), "tree cursor stable legacyFileOnly");
+    EXPECT_GE(*changed, 4);
+
+    EXPECT_EQ(h.model->permissions(), SystemPermissionsService::State{});
+    h.desktop.setScreenRecordingGranted(true);
+    h.pollPermissions();
+    EXPECT_EQ(h.model->permissions(), (SystemPermissionsService::State{false, true}));
+}
+
+TEST(SettingsViewModel, PermissionNotesFollowTheState) {
+    SettingsHarness h;
+    h.desktop.setAccessibilityTrusted(true);
+    EXPECT_EQ(h.model->accessibilityNote(), "Needed to read roles, labels and bounds.");
+    h.pollPermissions();
+    EXPECT_EQ(h.model->accessibilityNote(), "Granted — Vantrel can read the interface.");
+    EXPECT_EQ(h.model->screenRecordingNote(), "Needed for the screenshot part of a capture.");
+    h.desktop.setScreenRecordingGranted(true);
+    h.clock.advance(1s);
+    EXPECT_EQ(h.model->screenRecordingNote(), "Granted — screenshots work.");
+}
+
+TEST(SettingsViewModel, VersionLineShowsMissingPartsAsADash) {
+    const struct {
+        std::optional<QString> version;
+        std::optional<QString> build;
+        QString line;
+    } cases[] = {
+        {std::nullopt, std::nullopt, "Vantrel — (—)"},
+        {"0.1.0", std::nullopt, "Vantrel 0.1.0 (—)"},
+        {"", "abc1234", "Vantrel — (abc1234)"},
+        {"0.1.0", "abc1234", "Vantrel 0.1.0 (abc1234)"},
+    };
+    for (const auto& c : cases) {
+        SettingsHarness h({.version = c.version, .build = c.build});
+        EXPECT_EQ(h.model->versionLine(), c.line);
+    }
+}
+
+TEST(SettingsViewModel, TextsSpeakTheDesktopsWords) {
+    SettingsHarness mac;
+    EXPECT_EQ(mac.model->copyHotKeyNote(), "Press ⌃⌥C, then ⌘V in your agent chat.");
+    EXPECT_EQ(mac.model->launchAtLoginNote(), "Vantrel does not start on its own.");
+    EXPECT_EQ(mac.model->capturesOnDiskText(), "The 25 most recent capture folders are kept in "
+                                               "~/.cache/Vantrel/captures; older "
+                                               "ones are deleted automatically.");
+
+    SettingsHarness onLinux({.vocabulary = LinuxVocabulary::words()});
+    EXPECT_EQ(onLinux.model->copyHotKeyNote(), "Press Ctrl+Alt+C, then Ctrl+V in your agent chat.");
+    onLinux.model->setAgentTarget(AgentPasteTarget::cursor);
+    EXPECT_EQ(onLinux.model->agentNote(), "Paste with Ctrl+V in Cursor chat.");
+}
+
+TEST(SettingsViewModel, LastActionIsTheStatusLineOrADash) {
+    SettingsHarness h;
+    h.tray.delegate().setLastStatus("");
+    EXPECT_EQ(h.model->lastAction(), "—");
+    const auto changed = countOf(h.model.get(), &SettingsViewModel::changed);
+    h.tray.delegate().setLastStatus("Copied for Cursor: Send · 3 AX nodes");
+    EXPECT_EQ(*changed, 1);
+    EXPECT_EQ(h.model->lastAction(), "Copied for Cursor: Send · 3 AX nodes");
+}
+
+TEST(SettingsViewModel, ARefusedLoginItemSpringsBackWithTheReason) {
+    SettingsHarness h;
+    h.desktop.loginItem().setError(PlatformError{"sim", 1, "Operation not permitted"});
+    h.model->setLaunchAtLogin(true);
+    EXPECT_FALSE(h.model->launchesAtLogin());
+    EXPECT_EQ(h.model->launchAtLoginNote(), "Could not change it: Operation not permitted");
+
+    // Looking again keeps the reason; the next success replaces it.
+    h.model->refresh();
+    EXPECT_EQ(h.model->launchAtLoginNote(), "Could not change it: Operation not permitted");
+    h.desktop.loginItem().setError(std::nullopt);
+    h.model->setLaunchAtLogin(true);
+    EXPECT_TRUE(h.model->launchesAtLogin());
+    EXPECT_EQ(h.model->launchAtLoginNote(), "Vantrel starts with macOS.");
+}
+
+TEST(SettingsViewModel, RefreshTakesInWhatChangedWithoutANotice) {
+    SettingsHarness h;
+    h.defaults.setString(modeKey, "tree");
+    h.defaults.setString(bundleKey, rawValue(CaptureBundleFormat::stable));
+    h.defaults.setString(agentKey, rawValue(AgentPasteTarget::codex));
+    h.desktop.loginItem().setStatus(LoginItemService::Status::enabled);
+    EXPECT_EQ(h.model->activeMode(), CaptureMode::bundle);
+    EXPECT_EQ(h.model->activeBundleFormat(), CaptureBundleFormat::experimental);
+    h.model->refresh();
+    EXPECT_EQ(h.model->activeMode(), CaptureMode::tree);
+    EXPECT_EQ(h.model->activeBundleFormat(), CaptureBundleFormat::stable);
+    EXPECT_EQ(h.model->activeAgent(), AgentPasteTarget::codex);
+    EXPECT_TRUE(h.model->launchesAtLogin());
+}
+
+TEST(SettingsViewModel, LinksAndPanesOpenThroughTheDesktop) {
+    SettingsHarness h;
+    h.model->openFormatGuide();
+    ASSERT_EQ(h.desktop.openedURLs().size(), 1);
+    EXPECT_EQ(h.desktop.openedURLs().first().toString(),
+              AppDelegate::website + "/vantrel/documentation/paste-formats/");
+    h.model->openAccessibilitySettings();
+    EXPECT_TRUE(h.desktop.openedURLs().last().toString().endsWith("Privacy_Accessibility"));
+    EXPECT_FALSE(h.permissions.didRequestScreenRecording());
+    h.model->openScreenRecordingSettings();
+    EXPECT_TRUE(h.desktop.openedURLs().last().toString().endsWith("Privacy_ScreenCapture"));
+    EXPECT_TRUE(h.permissions.didRequestScreenRecording());
+}
+
+TEST(SettingsViewModel, AGoneModelHearsNothing) {
+    SettingsHarness h;
+    h.model.reset();
+    // Under the sanitizers a handler left behind is a use after free.
+    CaptureModeSettings::setPrimaryMode(h.defaults, h.center, CaptureMode::tree);
+}
+
+// Another process (`vantrel settings`) writes the same file.
+TEST(SettingsFileWatcher, AnnouncesWhatAnotherProcessChangedAndNothingElse) {
+    QTemporaryDir folder;
+    const QString file = folder.path() + "/config/Vantrel.conf";
+    SettingsUserDefaults ours(file);
+    NotificationCenter center;
+    SettingsFileWatcher watcher(ours, center);
+    QStringList posted;
+    for (const QString& name : {CaptureModeSettings::modeDidChangeNotification,
+                                BundlePasteboardFormatSettings::formatDidChangeNotification,
+                                AgentPasteTargetSettings::targetDidChangeNotification})
+        center.addObserver(name, [&posted, name] { posted.append(name); });
+    const auto checked = countOf(&watcher, &SettingsFileWatcher::checked);
+    const auto checkAfter = [&checked](const std::function<void()>& write) {
+        const int before = *checked;
+        write();
+        return QTest::qWaitFor([&] { return *checked > before; });
+    };
+
+    SettingsUserDefaults theirs(file);
+    NotificationCenter theirCenter;
+    ASSERT_TRUE(checkAfter([&] { theirs.setBool("hasCompletedOnboardingV1", true); }));
+    EXPECT_TRUE(posted.isEmpty());
+
+    CaptureModeSettings::setPrimaryMode(theirs, theirCenter, CaptureMode::tree);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !posted.isEmpty(); }));
+    EXPECT_EQ(posted, QStringList{CaptureModeSettings::modeDidChangeNotification});
+
+    // The file was replaced whole; the watcher still follows it.
+    posted.clear();
+    AgentPasteTargetSettings::setTarget(theirs, theirCenter, AgentPasteTarget::codex);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return posted.size() >= 2; }));
+    EXPECT_EQ(posted, (QStringList{BundlePasteboardFormatSettings::formatDidChangeNotification,
+                                   AgentPasteTargetSettings::targetDidChangeNotification}));
+
+    // A change made here is announced once, by the store, not again by the file's
+    // echo.
+    posted.clear();
+    ASSERT_TRUE(checkAfter(
+        [&] { CaptureModeSettings::setPrimaryMode(ours, center, CaptureMode::screenshot); }));
+    EXPECT_EQ(posted, QStringList{CaptureModeSettings::modeDidChangeNotification});
+}
+
+// One style, palette and font, whatever the machine's desktop would pick.
+void makeDeterministic(QWidget& window) {
+    static QStyle* const fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    const auto styleAll = [](QWidget& root) {
+        root.setStyle(fusion);
+        for (QWidget* child : root.findChildren<QWidget*>())
+            child->setStyle(fusion);
+    };
+    window.setPalette(fusion->standardPalette());
+    window.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    styleAll(window);
+}
+
+template <class W> W* named(QWidget& window, const QString& name) {
+    for (W* widget : window.findChildren<W*>())
+        if (widget->accessibleName() == name)
+            return widget;
+    return nullptr;
+}
+
+class SettingsWindowTest : public ::testing::Test {
+  protected:
+    SettingsWindowTest() {
+        harness.desktop.setAccessibilityTrusted(true);
+        harness.pollPermissions();
+        makeDeterministic(window);
+    }
+
+    SettingsHarness harness;
+    SettingsWindow window{*harness.model};
+};
+
+TEST_F(SettingsWindowTest, EachSectionMatchesItsPicture) {
+    harness.tray.delegate().setLastStatus("Copied for Claude Code: Send (button) · 12 AX nodes");
+    const struct {
+        SettingsSection section;
+        bool advanced;
+        const char* golden;
+    } cases[] = {
+        {SettingsSection::general, false, "settings-general"},
+        {SettingsSection::capture, false, "settings-capture"},
+        {SettingsSection::agents, true, "settings-agents-advanced"},
+        {SettingsSection::privacy, false, "settings-privacy"},
+    };
+    window.show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.golden);
+        harness.model->setSelection(c.section);
+        harness.model->setShowAdvanced(c.advanced);
+        window.resize(720, 520);
+        const QImage picture = window.grab().toImage();
+        ASSERT_EQ(picture.size(), QSize(720, 520) * picture.devicePixelRatio());
+        EXPECT_TRUE(matchesGolden(picture, QString::fromLatin1(c.golden), "ui/golden"));
+    }
+}
+
+TEST_F(SettingsWindowTest, PickersWriteTheStoresAndFollowThem) {
+    QComboBox* mode = named<QComboBox>(window, "Capture mode");
+    QComboBox* pasteboard = named<QComboBox>(window, "Pasteboard format");
+    QComboBox* agent = named<QComboBox>(window, "Paste to");
+    ASSERT_TRUE(mode && pasteboard && agent);
+
+    mode->setCurrentIndex(mode->findText("Text tree"));
+    EXPECT_EQ(harness.defaults.string(CaptureModeSettings::defaultsKey), "tree");
+    agent->setCurrentIndex(agent->findText("Codex"));
+    EXPECT_EQ(pasteboard->currentText(), "Cursor v2 (1 file + rich text)");
+    EXPECT_EQ(agent->accessibleDescription(), "Paste with ⌘V in Codex (same as Cursor).");
+
+    // The status menu changes the mode while the window is open.
+    CaptureModeSettings::setPrimaryMode(harness.defaults, harness.center, CaptureMode::screenshot);
+    EXPECT_EQ(mode->currentText(), "Screenshot only");
+    EXPECT_EQ(mode->accessibleDescription(), "Image on clipboard only.");
+}
+
+TEST_F(SettingsWindowTest, ARefusedSwitchSpringsBack) {
+    QCheckBox* launch = named<QCheckBox>(window, "Launch at login");
+    ASSERT_TRUE(launch);
+    harness.desktop.loginItem().setError(PlatformError{"sim", 1, "denied"});
+    launch->click();
+    EXPECT_FALSE(launch->isChecked());
+    EXPECT_EQ(launch->accessibleDescription(), "Could not change it: denied");
+}
+
+TEST_F(SettingsWindowTest, ClosingHidesAndPresentingAgainReusesTheWindow) {
+    window.present();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), "Vantrel Settings");
+    EXPECT_EQ(window.minimumSize(), QSize(680, 460));
+    const QPoint placed = window.pos();
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+
+    // Written while hidden, without a notice: presenting reads it again.
+    harness.defaults.setString(CaptureModeSettings::defaultsKey, "tree");
+    window.present();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.pos(), placed);
+    EXPECT_EQ(named<QComboBox>(window, "Capture mode")->currentText(), "Text tree");
+}
+
+} // namespace
