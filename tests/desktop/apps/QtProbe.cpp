@@ -26,17 +26,15 @@ struct Options {
 
 Options parseOptions(const QApplication& app) {
     QCommandLineParser parser;
-    parser.addHelpOption();
     parser.addOptions({{"title", "Window title.", "title", "Vantrel Qt Probe"},
                        {"x", "Left edge of the client area.", "x", "160"},
                        {"y", "Top edge of the client area.", "y", "120"},
                        {"size", "Client size.", "WxH", "640x480"}});
     parser.process(app);
-    const QStringList size = parser.value("size").split('x');
-    if (size.size() != 2)
-        parser.showHelp(2);
-    return {parser.value("title"), QRect(parser.value("x").toInt(), parser.value("y").toInt(),
-                                         size[0].toInt(), size[1].toInt())};
+    const QSize size(parser.value("size").section('x', 0, 0).toInt(),
+                     parser.value("size").section('x', 1, 1).toInt());
+    return {parser.value("title"),
+            QRect(QPoint(parser.value("x").toInt(), parser.value("y").toInt()), size)};
 }
 
 QString rectText(const QRect& rect) {
@@ -51,9 +49,7 @@ class QtProbe : public QWidget {
         m_button = new QPushButton("Qt Button", this);
         m_button->setFixedSize(160, 60);
         layout->addWidget(m_button);
-        auto* edit = new QLineEdit(this);
-        edit->setText("hello qt entry");
-        layout->addWidget(edit);
+        layout->addWidget(new QLineEdit("hello qt entry", this));
         auto* list = new QListWidget(this);
         for (int row = 1; row <= 40; ++row)
             list->addItem(QString("Qt Row %1").arg(row));
@@ -72,12 +68,8 @@ class QtProbe : public QWidget {
 
   private:
     void reportWhenPlaced() {
-        if (m_reported || !windowHandle() || !windowHandle()->isExposed())
+        if (m_reported || !windowHandle() || !windowHandle()->isExposed() || geometry() != m_wanted)
             return;
-        if (geometry() != m_wanted) {
-            std::fprintf(stderr, "waiting: client area %s\n", qPrintable(rectText(geometry())));
-            return;
-        }
         m_reported = true;
         const QRect button(m_button->mapToGlobal(QPoint(0, 0)), m_button->size());
         std::printf("ready button=%s window=%s\n", qPrintable(rectText(button)),

@@ -1,6 +1,6 @@
 #include "TestApplication.h"
 
-#include "XcbDesktop.h"
+#include "DesktopTools.h"
 #include "support/WaitUntil.h"
 
 #include <QProcessEnvironment>
@@ -58,9 +58,6 @@ TestApplication::TestApplication(const QString& program, const QStringList& argu
     waitForWindow();
 }
 
-TestApplication::TestApplication(TestApplication&&) noexcept = default;
-TestApplication& TestApplication::operator=(TestApplication&&) noexcept = default;
-
 TestApplication::~TestApplication() {
     if (!m_process || m_process->state() == QProcess::NotRunning)
         return;
@@ -71,10 +68,6 @@ TestApplication::~TestApplication() {
         m_process->kill();
         m_process->waitForFinished();
     }
-}
-
-qint64 TestApplication::pid() const {
-    return m_process ? m_process->processId() : 0;
 }
 
 void TestApplication::fail(const QString& what) const {
@@ -96,19 +89,12 @@ void TestApplication::waitForReadyLine() {
         fail("no window in its ready line \"" + line + "\"");
 }
 
+// Found by xdotool, apart from the code under test: visible, with its pid and exactly its title.
 void TestApplication::waitForWindow() {
-    const XcbDesktop desktop;
-    const bool mapped = waitUntil([&] {
-        for (const XcbDesktop::Window& window : desktop.clientWindows()) {
-            if (window.pid == pid() && window.title == m_title && window.viewable) {
-                m_windowId = window.id;
-                return true;
-            }
-        }
-        return false;
-    });
-    if (!mapped)
-        fail("its window was never mapped and managed");
+    const QStringList search = {"search", "--onlyvisible",    "--pid", QString::number(pid()),
+                                "--name", "^" + m_title + "$"};
+    if (!waitUntil([&] { return (m_windowId = toolOutput("xdotool", search).toUInt()) != 0; }))
+        fail("its window was never mapped");
 }
 
 std::optional<AccessibleLookup::Node>
