@@ -28,10 +28,9 @@ AccessiblePtr childAt(AtspiAccessible* parent, int index) {
 }
 
 AccessibleLookup::Node describe(AtspiAccessible* accessible) {
-    AccessibleLookup::Node node{takeString(atspi_accessible_get_name(accessible, nullptr)),
-                                takeString(atspi_accessible_get_role_name(accessible, nullptr)),
-                                {},
-                                false};
+    AccessibleLookup::Node node;
+    node.name = takeString(atspi_accessible_get_name(accessible, nullptr));
+    node.role = takeString(atspi_accessible_get_role_name(accessible, nullptr));
     if (AtspiComponent* component = atspi_accessible_get_component_iface(accessible)) {
         if (AtspiRect* rect =
                 atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr)) {

@@ -87,9 +87,7 @@ struct Check {
 } // namespace
 
 TEST(FeedUpdater, ReportsWhatTheFeedOffers) {
-    const auto failed = [](const char* reason) {
-        return UpdateCheckResult::failed(QString::fromUtf8(reason));
-    };
+    const auto failed = &UpdateCheckResult::failed;
     const QByteArray loop = http("302 Found", {}, "Location: /appcast.xml\r\n");
     const struct {
         const char* what;
