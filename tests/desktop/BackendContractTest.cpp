@@ -1,5 +1,6 @@
-// What every backend must do, written once and run against the simulated desktop and against the
-// X11 backend on the private desktop: the same calls, the same answers.
+// What every backend must do, written once and run against the simulated
+// desktop and against the X11 backend on the private desktop: the same calls,
+// the same answers.
 #include "platform/AccessibilityPlatform.h"
 #include "platform/ScreenCapturePlatform.h"
 #include "platform/ScreenList.h"
@@ -12,13 +13,15 @@
 #include "support/WaitUntil.h"
 
 #include <QCoro/QCoroTask>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
 namespace vantrel::testing {
 namespace {
 
-// A window of the desktop under test with one known button, in top-left global points.
+// A window of the desktop under test with one known button, in top-left global
+// points.
 struct KnownWindow {
     qint64 pid = 0;
     QString title;
@@ -119,14 +122,24 @@ template <class Desktop> class BackendContract : public ::testing::Test {
     Platform platform = desktop.platform();
 };
 
-using Backends = ::testing::Types<SimContract, LinuxContract>;
-class BackendNames {
-  public:
-    template <class T> static std::string GetName(int) {
-        return std::is_same_v<T, SimContract> ? "Sim" : "X11";
+// Shared memory this process has mapped: the X11 backend's pictures live in it.
+qsizetype sharedMemoryMappings() {
+    QFile maps("/proc/self/maps");
+    return maps.open(QIODevice::ReadOnly) ? maps.readAll().count("SYSV") : -1;
+}
+
+QCoro::Task<bool> refuses(ScreenCapturePlatform& capture, ContentFilter filter, QSize size) {
+    const StreamConfiguration configuration{size.width(), size.height(), true, false};
+    try {
+        const QImage image = co_await capture.captureImage(filter, configuration);
+    } catch (const PlatformError&) {
+        co_return true;
     }
-};
-TYPED_TEST_SUITE(BackendContract, Backends, BackendNames);
+    co_return false;
+}
+
+using Backends = ::testing::Types<SimContract, LinuxContract>;
+TYPED_TEST_SUITE(BackendContract, Backends);
 
 TYPED_TEST(BackendContract, TheDeepestElementAtAPointIsTheButtonAtItsFrame) {
     const KnownWindow front = this->desktop.front();
@@ -185,8 +198,18 @@ TYPED_TEST(BackendContract, PicturesAreThePointsOfWhatTheyShowTimesTheScale) {
         return QCoro::waitFor(this->platform.screenCapture.captureImage(
             filter, StreamConfiguration{width, height, true, false}));
     };
-    EXPECT_EQ(picture(DisplayFilter{primary.number.value(), {}}, primary.frame.size()).size(),
+    const DisplayFilter display{primary.number.value(), {}};
+    EXPECT_EQ(picture(display, primary.frame.size()).size(),
               (primary.frame.size() * scale).toSize());
+    // The tray app takes pictures for as long as it runs: their memory is reused,
+    // not taken anew.
+    const qsizetype mapped = sharedMemoryMappings();
+    for (int count = 0; count < 6; ++count)
+        picture(display, primary.frame.size());
+    EXPECT_LE(sharedMemoryMappings() - mapped, 2);
+    // A picture of no width or no height is refused, not handed back empty.
+    for (const QSize size : {QSize(0, 100), QSize(100, 0)})
+        EXPECT_TRUE(QCoro::waitFor(refuses(this->platform.screenCapture, display, size)));
 
     const KnownWindow front = this->desktop.front();
     const auto windows =

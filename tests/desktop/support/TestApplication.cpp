@@ -19,12 +19,11 @@ QString optionValue(const QStringList& arguments, const QString& option, const Q
 
 // "ready paint=1,2,3,4 window=5,6,7,8" -> {paint: QRect(1,2,3,4), window: ...}
 QMap<QString, QRect> parseReadyLine(const QString& line) {
-    static const QRegularExpression field("(\\w+)=(-?\\d+),(-?\\d+),(\\d+),(\\d+)");
     QMap<QString, QRect> rects;
-    for (const auto& match : field.globalMatch(line)) {
-        rects.insert(match.captured(1),
-                     QRect(match.captured(2).toInt(), match.captured(3).toInt(),
-                           match.captured(4).toInt(), match.captured(5).toInt()));
+    for (const QString& field : line.split(' ', Qt::SkipEmptyParts).mid(1)) {
+        const QStringList n = field.section('=', 1).split(',');
+        rects.insert(field.section('=', 0, 0), QRect(n.value(0).toInt(), n.value(1).toInt(),
+                                                     n.value(2).toInt(), n.value(3).toInt()));
     }
     return rects;
 }
@@ -38,17 +37,10 @@ TestApplication TestApplication::gtk(const QStringList& arguments) {
                            optionValue(arguments, "--title", "Vantrel Probe"));
 }
 
-TestApplication TestApplication::qt(const QStringList& arguments) {
-    return TestApplication(VANTREL_QT_PROBE, arguments,
-                           optionValue(arguments, "--title", "Vantrel Qt Probe"));
-}
-
 TestApplication::TestApplication(const QString& program, const QStringList& arguments,
                                  QString title)
     : m_process(std::make_unique<QProcess>()), m_title(std::move(title)) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
     environment.insert("PYTHONDONTWRITEBYTECODE", "1");
     m_process->setProcessEnvironment(environment);
     m_process->start(program, arguments);

@@ -24,8 +24,6 @@ class TestApplication {
   public:
     // tests/desktop/apps/gtk_probe.py: "Vantrel Probe", a "Paint" button, a list, two entries.
     static TestApplication gtk(const QStringList& arguments = {});
-    // vantrel_qt_probe: "Vantrel Qt Probe", a "Qt Button", a line edit, a list.
-    static TestApplication qt(const QStringList& arguments = {});
 
     TestApplication(TestApplication&&) noexcept = default;
     TestApplication& operator=(TestApplication&&) noexcept = default;
@@ -38,8 +36,6 @@ class TestApplication {
     QRect window() const { return reported("window"); }
     // The GTK probe's solid-coloured "Paint" button, root coordinates.
     QRect paintButton() const { return reported("paint"); }
-    // The Qt probe's "Qt Button", root coordinates.
-    QRect qtButton() const { return reported("button"); }
     QRect reported(const QString& key) const { return m_reported.value(key); }
 
     // Waits until the probe's AT-SPI tree holds a node with this name and role name.

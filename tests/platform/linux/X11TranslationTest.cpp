@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 using namespace vantrel;
-using Type = X11WindowKind::Type;
 
 // Each window kind lands on the layer docs/linux-x11.md lists; keep-above lifts a normal window
 // to the floating layer and leaves higher ones where they are.
