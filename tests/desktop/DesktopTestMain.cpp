@@ -2,24 +2,77 @@
 // VANTREL_DESKTOP_STATE) or, when run by hand, one this process starts and stops. The process's
 // environment points at that desktop before Qt starts, so Qt runs on its display (xcb) and the
 // code under test sees the desktop's clipboard and screen, never the user's.
-#include "support/HeadlessDesktop.h"
-
+#include <QFile>
 #include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cstdio>
+
+namespace {
+
+const QString script = QStringLiteral(VANTREL_SOURCE_DIR "/tests/desktop/headless-desktop.sh");
+
+// Empty when the script did what it was asked, else why not.
+QString runScript(const QString& command, const QString& stateDir) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(script, {command, stateDir});
+    if (process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+        process.exitCode() == 0)
+        return {};
+    process.kill();
+    process.waitForFinished();
+    return QString("headless-desktop.sh %1 failed: %2")
+        .arg(command, QString::fromUtf8(process.readAll()));
+}
+
+// The env file holds `export NAME='value'` and `unset NAME...` lines, nothing else.
+QString applyEnvironment(const QString& stateDir) {
+    QFile file(stateDir + "/env");
+    if (!file.open(QIODevice::ReadOnly))
+        return QString("no desktop in %1: %2 (start it with %3 start DIR)")
+            .arg(stateDir, file.errorString(), script);
+    static const QRegularExpression exportLine("^export ([A-Z0-9_]+)='([^']*)'$");
+    static const QRegularExpression unsetLine("^unset ([A-Z0-9_ ]+)$");
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw);
+        if (const auto match = exportLine.match(line); match.hasMatch()) {
+            qputenv(match.captured(1).toUtf8().constData(), match.captured(2).toUtf8());
+        } else if (const auto unset = unsetLine.match(line); unset.hasMatch()) {
+            for (const QString& name : unset.captured(1).split(' ', Qt::SkipEmptyParts))
+                qunsetenv(name.toUtf8().constData());
+        } else if (!line.isEmpty()) {
+            return QString("unexpected line in %1/env: %2").arg(stateDir, line);
+        }
+    }
+    return {};
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
-    QString error;
-    const auto desktop = vantrel::testing::HeadlessDesktop::attachOrStart(&error);
-    if (!desktop) {
+    const QTemporaryDir ownDir;
+    const QString fixtureState = qEnvironmentVariable("VANTREL_DESKTOP_STATE");
+    const bool ownDesktop = fixtureState.isEmpty();
+    const QString stateDir = ownDesktop ? ownDir.path() : fixtureState;
+    QString error = ownDesktop ? runScript("start", stateDir) : QString();
+    if (error.isEmpty())
+        error = applyEnvironment(stateDir);
+    int result = 2;
+    if (!error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 2;
+    } else {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        QGuiApplication app(argc, argv);
+        result = RUN_ALL_TESTS();
     }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QGuiApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    if (ownDesktop)
+        runScript("stop", stateDir);
+    return result;
 }

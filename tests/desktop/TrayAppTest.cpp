@@ -1,39 +1,34 @@
 // The tray app as a user runs it on the private desktop: its global shortcuts, driven by real key
-// presses, capture what is under the pointer, serve the clipboard and show the toast; a shortcut
-// another program holds leaves the other working; a second start finds the first.
+// presses on the keys the server maps, capture what is under the pointer, serve the clipboard and
+// show the toast; a shortcut another program holds leaves the other working; a second start finds
+// the first.
+#include "platform/linux/X11Translation.h"
 #include "support/AccessibleLookup.h"
 #include "support/DesktopTools.h"
 #include "support/TestApplication.h"
 #include "support/VantrelProcess.h"
 #include "support/WaitUntil.h"
-#include "support/XcbDesktop.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
-#include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <memory>
 
 namespace vantrel::testing {
 namespace {
 
-QString run(const QString& program, const QStringList& arguments) {
-    return QString::fromUtf8(toolOutput(program, arguments));
-}
-
 // Compared whole, not as a pattern: the titles hold characters regular expressions treat apart.
 bool windowShown(const QString& title) {
-    const QStringList ids =
-        run("xdotool", {"search", "--onlyvisible", "--name", "."}).split('\n', Qt::SkipEmptyParts);
-    return std::any_of(ids.cbegin(), ids.cend(), [&](const QString& id) {
-        return run("xdotool", {"getwindowname", id}).trimmed() == title;
-    });
+    return toolOutput("xdotool", {"search", "--onlyvisible", "--name", ".", "getwindowname", "%@"})
+        .split('\n')
+        .contains(title);
 }
 
 // The app without arguments, in a home of its own; ended by pid when this goes.
@@ -58,7 +53,7 @@ class TrayApp {
         return waitUntil([] { return windowShown("Vantrel is running"); });
     }
     void kill() {
-        ::kill(static_cast<pid_t>(m_process.processId()), SIGKILL);
+        m_process.kill(); // SIGKILL: a crash, not a quit
         m_process.waitForFinished();
     }
     QString errors() { return m_errors += QString::fromUtf8(m_process.readAllStandardError()); }
@@ -73,55 +68,46 @@ QStringList captureFolders(const VantrelProcess& home) {
     return QDir(home.cacheDir() + "/Vantrel/captures").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
 }
 
-// Another program holding Ctrl+Alt+<key> on the root window, as a second hotkey tool would.
-class KeyGrab {
-  public:
-    explicit KeyGrab(xcb_keysym_t keysym) : m_connection(xcb_connect(nullptr, nullptr)) {
-        const xcb_setup_t* setup = xcb_get_setup(m_connection);
-        m_root = xcb_setup_roots_iterator(setup).data->root;
-        m_keycode = keycodeOf(setup, keysym);
-        const auto cookie =
-            xcb_grab_key_checked(m_connection, 1, m_root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
-                                 m_keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-        xcb_generic_error_t* error = xcb_request_check(m_connection, cookie);
-        m_held = !error;
-        std::free(error);
-    }
-    ~KeyGrab() { xcb_disconnect(m_connection); }
-    bool isHeld() const { return m_held; }
+// Another program holding Ctrl+Alt+<key> on the root window, as a second hotkey tool would, for
+// as long as the connection it returns lasts; null when it could not take the key.
+std::shared_ptr<xcb_connection_t> grabKey(xcb_keysym_t keysym) {
+    const std::shared_ptr<xcb_connection_t> connection(xcb_connect(nullptr, nullptr),
+                                                       &xcb_disconnect);
+    const qsizetype keycode = serverKeysyms().indexOf(keysym);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection.get())).data->root;
+    xcb_generic_error_t* error = xcb_request_check(
+        connection.get(),
+        xcb_grab_key_checked(connection.get(), 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
+                             keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    const bool held = keycode > 0 && !error;
+    std::free(error);
+    return held ? connection : nullptr;
+}
 
-  private:
-    xcb_keycode_t keycodeOf(const xcb_setup_t* setup, xcb_keysym_t keysym) {
-        const int count = setup->max_keycode - setup->min_keycode + 1;
-        xcb_get_keyboard_mapping_reply_t* mapping = xcb_get_keyboard_mapping_reply(
-            m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, count),
-            nullptr);
-        xcb_keycode_t found = 0;
-        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping);
-        for (int index = 0; index < count * mapping->keysyms_per_keycode && !found; ++index) {
-            if (syms[index] == keysym)
-                found = setup->min_keycode + index / mapping->keysyms_per_keycode;
-        }
-        std::free(mapping);
-        return found;
-    }
-
-    xcb_connection_t* m_connection;
-    xcb_window_t m_root = 0;
-    xcb_keycode_t m_keycode = 0;
-    bool m_held = false;
-};
+// The overlay shows the frozen screen at 65 % of its brightness.
+bool isDimmed(const QColor& seen, const QColor& original) {
+    const auto near = [](int dimmed, int full) { return std::abs(dimmed - full * 0.65) <= 3; };
+    return near(seen.red(), original.red()) && near(seen.green(), original.green()) &&
+           near(seen.blue(), original.blue());
+}
 
 TEST(TrayApp, CtrlAltCOverTheGtkProbeCapturesItServesTheClipboardAndShowsTheToast) {
     const TestApplication probe = TestApplication::gtk();
     ASSERT_TRUE(probe.waitForAccessible("Paint", "push button"));
     const QPoint paint = probe.paintButton().center();
-    run("xdotool", {"mousemove", QString::number(paint.x()), QString::number(paint.y())});
+    toolOutput("xdotool", {"mousemove", QString::number(paint.x()), QString::number(paint.y())});
     VantrelProcess home;
     TrayApp app(home);
     ASSERT_TRUE(app.waitUntilRunning()) << app.errors().toStdString();
 
-    run("xdotool", {"key", "ctrl+alt+c"});
+    // Both shortcuts work side by side: Ctrl+Alt+R opens the overlay (Esc closes it), and
+    // Ctrl+Alt+C captures.
+    const QColor before = screenPixel(paint);
+    toolOutput("xdotool", {"key", "ctrl+alt+r"});
+    EXPECT_TRUE(waitUntil([&] { return isDimmed(screenPixel(paint), before); }));
+    toolOutput("xdotool", {"key", "Escape"});
+    ASSERT_TRUE(waitUntil([&] { return screenPixel(paint) == before; }));
+    toolOutput("xdotool", {"key", "ctrl+alt+c"});
     // The button has no children: a one-node snapshot, and the toast says so.
     EXPECT_TRUE(waitUntil([] {
         return windowShown("Copied, but the AX tree is empty — press Ctrl+Alt+C again");
@@ -140,8 +126,8 @@ TEST(TrayApp, CtrlAltCOverTheGtkProbeCapturesItServesTheClipboardAndShowsTheToas
 TEST(TrayApp, AShortcutHeldByAnotherProgramLeavesTheOtherWorking) {
     const TestApplication probe = TestApplication::gtk();
     ASSERT_TRUE(probe.waitForAccessible("Paint", "push button"));
-    const KeyGrab other('c');
-    ASSERT_TRUE(other.isHeld());
+    const auto other = grabKey('c');
+    ASSERT_TRUE(other);
     VantrelProcess home;
     TrayApp app(home);
     ASSERT_TRUE(app.waitUntilRunning()) << app.errors().toStdString();
@@ -150,31 +136,41 @@ TEST(TrayApp, AShortcutHeldByAnotherProgramLeavesTheOtherWorking) {
     })) << app.errors().toStdString();
     EXPECT_FALSE(app.errors().contains("Ctrl+Alt+R is held"));
 
-    // Ctrl+Alt+C goes to the other program; Ctrl+Alt+R opens the overlay, and the area dragged
-    // over the probe is captured.
-    run("xdotool", {"key", "ctrl+alt+c"});
-    const XcbDesktop x;
-    const QPoint paint = probe.paintButton().center();
-    const auto before = x.pixel(paint);
-    run("xdotool", {"key", "ctrl+alt+r"});
-    ASSERT_TRUE(waitUntil([&] { return x.pixel(paint) != before; }))
-        << "the overlay dims the screen";
-    const QRect area = probe.window().adjusted(20, 20, -20, -20);
-    run("xdotool", {"mousemove", QString::number(area.left()), QString::number(area.top()),
-                    "mousedown", "1", "mousemove", QString::number(area.center().x()),
-                    QString::number(area.center().y()), "mousemove", QString::number(area.right()),
-                    QString::number(area.bottom()), "mouseup", "1"});
+    // Ctrl+Alt+C goes to the other program. Ctrl+Alt+R opens the overlay, Esc closes it; the
+    // next one captures the area dragged from the middle of the probe's button down and right.
+    toolOutput("xdotool", {"key", "ctrl+alt+c"});
+    const QRect paint = probe.paintButton();
+    const QColor before = screenPixel(paint.center());
+    const auto overlayShown = [&] {
+        toolOutput("xdotool", {"key", "ctrl+alt+r"});
+        return waitUntil([&] { return isDimmed(screenPixel(paint.center()), before); });
+    };
+    ASSERT_TRUE(overlayShown()) << "the overlay shows the frozen screen dimmed";
+    toolOutput("xdotool", {"key", "Escape"});
+    ASSERT_TRUE(waitUntil([&] { return screenPixel(paint.center()) == before; }));
+    ASSERT_TRUE(overlayShown());
+    const QRect area(paint.center(), QSize(120, 60));
+    const QPoint end = area.topLeft() + QPoint(area.width(), area.height());
+    toolOutput("xdotool", {"mousemove", QString::number(area.left()), QString::number(area.top()),
+                           "mousedown", "1", "mousemove", QString::number(area.center().x()),
+                           QString::number(area.center().y()), "mousemove",
+                           QString::number(end.x()), QString::number(end.y()), "mouseup", "1"});
     ASSERT_TRUE(waitUntil([&] { return captureFolders(home).size() == 1; }))
         << app.errors().toStdString();
     const QString screenshot =
         home.cacheDir() + "/Vantrel/captures/" + captureFolders(home).first() + "/screenshot.png";
     ASSERT_TRUE(waitUntil([&] { return !QImage(screenshot).isNull(); }));
-    const QSize size = QImage(screenshot).size();
-    EXPECT_LE(qAbs(size.width() - area.width()) + qAbs(size.height() - area.height()), 2)
-        << size.width() << "×" << size.height();
+    EXPECT_EQ(QImage(screenshot).size(), area.size());
+    // Undimmed, and the button's quarter where it was: one pixel off moves a row or a column.
+    const QRect quarter = paint.intersected(area);
+    EXPECT_NEAR(pixelsOfColour(QImage(screenshot), paintColour), quarter.width() * quarter.height(),
+                quarter.height() / 2);
 }
 
-TEST(TrayApp, ASecondStartBringsTheFirstForwardAndACrashedOneDoesNotBlock) {
+// A second start brings the settings window forward, and that window is as readable as the
+// applications we capture: every control a screen reader or our capture meets has a name, and
+// the capture over a control names it. A crashed first start then does not block the next.
+TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock) {
     VantrelProcess home;
     auto first = std::make_unique<TrayApp>(home);
     ASSERT_TRUE(first->waitUntilRunning());
@@ -182,41 +178,37 @@ TEST(TrayApp, ASecondStartBringsTheFirstForwardAndACrashedOneDoesNotBlock) {
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_EQ(second.out, "Vantrel is already running. Its settings window is in front now.\n");
     EXPECT_TRUE(waitUntil([] { return windowShown("Vantrel Settings"); }));
-
-    first->kill();
-    ASSERT_TRUE(waitUntil([] { return !windowShown("Vantrel is running"); }));
-    TrayApp third(home);
-    EXPECT_TRUE(third.waitUntilRunning()) << third.errors().toStdString();
-}
-
-// Our own windows must be as readable as the applications we capture: every control a screen
-// reader or our capture meets has a name, and the capture over a control names it.
-TEST(TrayApp, TheSettingsWindowIsReadableThroughTheAccessibilityBus) {
-    VantrelProcess home;
-    TrayApp app(home);
-    ASSERT_TRUE(app.waitUntilRunning());
-    ASSERT_EQ(home.run({}).exitCode, 0);
+    std::optional<AccessibleLookup::Node> toggle;
     ASSERT_TRUE(waitUntil([&] {
-        return AccessibleLookup::find(app.pid(), "Launch at login", "check box").has_value();
-    })) << app.errors().toStdString();
+        toggle = AccessibleLookup::find(first->pid(), "Launch at login", "check box");
+        return toggle.has_value();
+    })) << first->errors().toStdString();
 
     const QStringList controls = {"push button", "check box", "combo box",   "toggle button",
                                   "list item",   "link",      "radio button"};
     int named = 0;
-    for (const AccessibleLookup::Node& node : AccessibleLookup::showing(app.pid())) {
-        if (!controls.contains(node.role))
+    for (const AccessibleLookup::Node& node : AccessibleLookup::nodes(first->pid())) {
+        if (!node.showing || !controls.contains(node.role))
             continue;
         EXPECT_FALSE(node.name.trimmed().isEmpty())
             << node.role.toStdString() << " at " << node.extents.x() << "," << node.extents.y();
         ++named;
     }
     EXPECT_GE(named, 5) << "the sidebar's four sections and the switch";
-
-    const auto toggle = AccessibleLookup::find(app.pid(), "Launch at login", "check box");
-    const QPoint centre = toggle->extents.center();
-    const auto capture = home.run({"capture", "--mode", "tree", "--at", bottomLeft(centre)});
+    const auto capture =
+        home.run({"capture", "--mode", "tree", "--at", bottomLeft(toggle->extents.center())});
     EXPECT_EQ(capture.exitCode, 0) << capture.err.toStdString();
-    EXPECT_TRUE(clipboard("application/json").contains("Launch at login"));
+    // Tree mode: the JSON on the clipboard as its own type, and text, but no picture.
+    const QJsonObject tree = QJsonDocument::fromJson(clipboard("application/json")).object();
+    EXPECT_EQ(tree["tree"]["role"].toString(), "AXCheckBox");
+    EXPECT_EQ(tree["tree"]["title"].toString(), "Launch at login");
+    EXPECT_TRUE(clipboard("TARGETS").contains("UTF8_STRING"));
+    EXPECT_FALSE(clipboard("TARGETS").contains("image/png"));
+
+    first->kill();
+    ASSERT_TRUE(waitUntil([] { return !windowShown("Vantrel is running"); }));
+    TrayApp third(home);
+    EXPECT_TRUE(third.waitUntilRunning()) << third.errors().toStdString();
 }
 
 // A desktop with assistive technologies off: the assistant opens at start, and its "Request
@@ -235,8 +227,8 @@ TEST(TrayApp, TheSetupAssistantTurnsAccessibilityOnFromItsPage) {
         if (!button)
             return false;
         const QPoint centre = button->extents.center();
-        run("xdotool",
-            {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1"});
+        toolOutput("xdotool", {"mousemove", QString::number(centre.x()),
+                               QString::number(centre.y()), "click", "1"});
         return true;
     };
     ASSERT_TRUE(waitUntil([&] { return press("Get Started"); })) << app.errors().toStdString();
@@ -246,6 +238,27 @@ TEST(TrayApp, TheSetupAssistantTurnsAccessibilityOnFromItsPage) {
     })) << "the page turns granted";
     EXPECT_TRUE(AccessibleLookup::find(app.pid(), "Accessibility", "label").has_value())
         << "and stays on the Accessibility page";
+}
+
+// The characters of the macOS ANSI layout, indexed by its virtual key codes (kVK_ANSI_A = 0 ...
+// kVK_Escape = 0x35); \0 where a code names no key of that layout.
+constexpr char16_t macAnsiLayout[] =
+    u"asdfhgzxcv\0bqweryt123465=97-80]ou[ip\rlj'k;\\,/nm.\t `\b\0\x1b";
+
+// Each key of that layout is grabbed on the keycode the X server gives its character; no other
+// key is offered.
+TEST(HotKeyKeymap, EveryKeyOfTheTableIsTheServersKeyForItsCharacter) {
+    const QList<quint32> keysyms = serverKeysyms();
+    for (quint32 macKey = 0; macKey < 0x80; ++macKey) {
+        const char16_t character =
+            macKey + 1 < std::size(macAnsiLayout) ? macAnsiLayout[macKey] : 0;
+        // Printable ASCII is its own keysym; Return, Tab, BackSpace and Escape are 0xff00 + it.
+        const quint32 keysym = character == 0     ? 0
+                               : character < 0x20 ? 0xff00u | character
+                                                  : character;
+        const std::optional<quint8> keycode = X11Translation::keycode(macKey);
+        EXPECT_EQ(keycode ? keysyms.value(*keycode) : 0, keysym) << "macOS key " << macKey;
+    }
 }
 
 } // namespace

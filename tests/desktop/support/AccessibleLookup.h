@@ -14,16 +14,15 @@ class AccessibleLookup {
   public:
     struct Node {
         QString name;
-        QString role;
+        QString role;  // as libatspi spells it, e.g. "push button"
         QRect extents; // screen coordinates
         bool showing = false;
     };
 
-    // The first node, depth first, in the tree of the application with this pid whose role name
-    // (as libatspi spells it, e.g. "push button") and name match; an empty name matches any.
+    // Every node of the tree of the application with this pid, depth first.
+    static QList<Node> nodes(qint64 pid);
+    // The first of them with this role and name; an empty name matches any.
     static std::optional<Node> find(qint64 pid, const QString& name, const QString& role);
-    // Every node of that application's tree that is on screen, depth first.
-    static QList<Node> showing(qint64 pid);
 };
 
 } // namespace vantrel::testing

@@ -1,27 +1,34 @@
 #include "DesktopTools.h"
 
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
 #include <QProcess>
+#include <QScreen>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 namespace vantrel::testing {
 
-QByteArray toolOutput(const QString& program, const QStringList& arguments) {
+QString toolOutput(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
     process.waitForFinished();
-    return process.readAllStandardOutput();
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
 QByteArray clipboard(const QString& target) {
-    return toolOutput("xclip", {"-selection", "clipboard", "-t", target, "-o"});
+    QProcess xclip;
+    xclip.start("xclip", {"-selection", "clipboard", "-t", target, "-o"});
+    xclip.waitForFinished();
+    return xclip.readAllStandardOutput();
 }
 
 void setAccessibilityEnabled(bool enabled) {
-    QProcess gdbus;
-    gdbus.setStandardOutputFile(QProcess::nullDevice());
-    gdbus.start("gdbus", {"call", "--session", "--dest", "org.a11y.Bus", "--object-path",
-                          "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
-                          "org.a11y.Status", "IsEnabled", enabled ? "<true>" : "<false>"});
-    gdbus.waitForFinished();
+    QProcess::execute("gdbus", {"call", "--session", "--dest", "org.a11y.Bus", "--object-path",
+                                "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
+                                "org.a11y.Status", "IsEnabled", enabled ? "<true>" : "<false>"});
 }
 
 namespace {
@@ -33,11 +40,38 @@ QString bottomLeft(QPoint point) {
 }
 
 QString bottomLeft(QRect rect) {
-    return QString("%1,%2,%3,%4")
-        .arg(rect.x())
-        .arg(screenHeight - rect.y() - rect.height())
-        .arg(rect.width())
-        .arg(rect.height());
+    return bottomLeft(rect.bottomLeft() + QPoint(0, 1)) +
+           QString(",%1,%2").arg(rect.width()).arg(rect.height());
+}
+
+QColor screenPixel(QPoint rootPoint) {
+    const QPixmap pixel =
+        QGuiApplication::primaryScreen()->grabWindow(0, rootPoint.x(), rootPoint.y(), 1, 1);
+    return pixel.toImage().pixelColor(0, 0);
+}
+
+int pixelsOfColour(const QImage& image, const QColor& colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == colour;
+    }
+    return count;
+}
+
+QList<quint32> serverKeysyms() {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    auto* mapping = xcb_get_keyboard_mapping_reply(
+        connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, count), nullptr);
+    QList<quint32> keysyms(setup->min_keycode, 0);
+    for (int index = 0; mapping && index < count; ++index)
+        keysyms.append(
+            xcb_get_keyboard_mapping_keysyms(mapping)[index * mapping->keysyms_per_keycode]);
+    std::free(mapping);
+    xcb_disconnect(connection);
+    return keysyms;
 }
 
 } // namespace vantrel::testing

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -8,8 +11,8 @@
 
 namespace vantrel::testing {
 
-// What a command-line tool (xdotool, xwininfo) prints once it has finished.
-QByteArray toolOutput(const QString& program, const QStringList& arguments);
+// What a command-line tool (xdotool, xclip) prints once it has finished, trimmed.
+QString toolOutput(const QString& program, const QStringList& arguments);
 
 // The CLIPBOARD selection in one target, as another program (xclip) reads it.
 QByteArray clipboard(const QString& target);
@@ -20,5 +23,14 @@ void setAccessibilityEnabled(bool enabled);
 // A point or rectangle of the fixture's screen as --at and --region take it: y from the bottom.
 QString bottomLeft(QPoint point);
 QString bottomLeft(QRect rect);
+
+// One pixel of the screen as it shows now, read through this process's own X connection.
+QColor screenPixel(QPoint rootPoint);
+
+// How many pixels of the image have exactly this colour.
+int pixelsOfColour(const QImage& image, const QColor& colour);
+
+// The X server's unshifted keysym of every keycode, indexed by keycode.
+QList<quint32> serverKeysyms();
 
 } // namespace vantrel::testing

@@ -1,6 +1,6 @@
 #include "TestApplication.h"
 
-#include "XcbDesktop.h"
+#include "DesktopTools.h"
 #include "support/WaitUntil.h"
 
 #include <QProcessEnvironment>
@@ -19,12 +19,11 @@ QString optionValue(const QStringList& arguments, const QString& option, const Q
 
 // "ready paint=1,2,3,4 window=5,6,7,8" -> {paint: QRect(1,2,3,4), window: ...}
 QMap<QString, QRect> parseReadyLine(const QString& line) {
-    static const QRegularExpression field("(\\w+)=(-?\\d+),(-?\\d+),(\\d+),(\\d+)");
     QMap<QString, QRect> rects;
-    for (const auto& match : field.globalMatch(line)) {
-        rects.insert(match.captured(1),
-                     QRect(match.captured(2).toInt(), match.captured(3).toInt(),
-                           match.captured(4).toInt(), match.captured(5).toInt()));
+    for (const QString& field : line.split(' ', Qt::SkipEmptyParts).mid(1)) {
+        const QStringList n = field.section('=', 1).split(',');
+        rects.insert(field.section('=', 0, 0), QRect(n.value(0).toInt(), n.value(1).toInt(),
+                                                     n.value(2).toInt(), n.value(3).toInt()));
     }
     return rects;
 }
@@ -38,17 +37,10 @@ TestApplication TestApplication::gtk(const QStringList& arguments) {
                            optionValue(arguments, "--title", "Vantrel Probe"));
 }
 
-TestApplication TestApplication::qt(const QStringList& arguments) {
-    return TestApplication(VANTREL_QT_PROBE, arguments,
-                           optionValue(arguments, "--title", "Vantrel Qt Probe"));
-}
-
 TestApplication::TestApplication(const QString& program, const QStringList& arguments,
                                  QString title)
     : m_process(std::make_unique<QProcess>()), m_title(std::move(title)) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
     environment.insert("PYTHONDONTWRITEBYTECODE", "1");
     m_process->setProcessEnvironment(environment);
     m_process->start(program, arguments);
@@ -57,9 +49,6 @@ TestApplication::TestApplication(const QString& program, const QStringList& argu
     waitForReadyLine();
     waitForWindow();
 }
-
-TestApplication::TestApplication(TestApplication&&) noexcept = default;
-TestApplication& TestApplication::operator=(TestApplication&&) noexcept = default;
 
 TestApplication::~TestApplication() {
     if (!m_process || m_process->state() == QProcess::NotRunning)
@@ -71,10 +60,6 @@ TestApplication::~TestApplication() {
         m_process->kill();
         m_process->waitForFinished();
     }
-}
-
-qint64 TestApplication::pid() const {
-    return m_process ? m_process->processId() : 0;
 }
 
 void TestApplication::fail(const QString& what) const {
@@ -96,19 +81,12 @@ void TestApplication::waitForReadyLine() {
         fail("no window in its ready line \"" + line + "\"");
 }
 
+// Found by xdotool, apart from the code under test: visible, with its pid and exactly its title.
 void TestApplication::waitForWindow() {
-    const XcbDesktop desktop;
-    const bool mapped = waitUntil([&] {
-        for (const XcbDesktop::Window& window : desktop.clientWindows()) {
-            if (window.pid == pid() && window.title == m_title && window.viewable) {
-                m_windowId = window.id;
-                return true;
-            }
-        }
-        return false;
-    });
-    if (!mapped)
-        fail("its window was never mapped and managed");
+    const QStringList search = {"search", "--onlyvisible",    "--pid", QString::number(pid()),
+                                "--name", "^" + m_title + "$"};
+    if (!waitUntil([&] { return (m_windowId = toolOutput("xdotool", search).toUInt()) != 0; }))
+        fail("its window was never mapped");
 }
 
 std::optional<AccessibleLookup::Node>

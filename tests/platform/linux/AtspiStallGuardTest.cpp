@@ -7,22 +7,18 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(AtspiStallGuard, TellsATimeoutFromAnAnsweredError) {
-    const AtspiStallGuard guard(1000ms, 10s);
-    EXPECT_FALSE(guard.isTimeout(2ms));
+// A call that took nearly the whole limit timed out; only the application that stalled is
+// skipped, and only for a while from its latest stall.
+TEST(AtspiStallGuard, TellsATimeoutAndQuarantinesOnlyTheStalledApplicationForAWhile) {
+    AtspiStallGuard guard(1000ms, 10s);
     EXPECT_FALSE(guard.isTimeout(899ms));
     EXPECT_TRUE(guard.isTimeout(900ms));
-    EXPECT_TRUE(guard.isTimeout(2000ms));
-}
 
-TEST(AtspiStallGuard, QuarantinesOnlyTheStalledApplicationAndOnlyForAWhile) {
-    AtspiStallGuard guard(1000ms, 10s);
     const AtspiStallGuard::Clock::time_point start{};
     guard.markStalled(QStringLiteral(":1.5"), start);
     EXPECT_TRUE(guard.isStalled(QStringLiteral(":1.5"), start + 9s));
     EXPECT_FALSE(guard.isStalled(QStringLiteral(":1.6"), start + 1s));
     EXPECT_FALSE(guard.isStalled(QStringLiteral(":1.5"), start + 10s));
-    // Stalling again extends the quarantine from the new timeout.
     guard.markStalled(QStringLiteral(":1.5"), start + 9s);
     EXPECT_TRUE(guard.isStalled(QStringLiteral(":1.5"), start + 15s));
 }

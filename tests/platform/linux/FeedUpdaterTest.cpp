@@ -3,11 +3,11 @@
 #include "platform/VirtualClock.h"
 #include "platform/linux/PackageManagerUpdater.h"
 #include "support/QtPrinters.h"
+#include "support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -21,6 +21,7 @@ inline void PrintTo(const UpdateCheckResult& result, std::ostream* out) {
 } // namespace vantrel
 
 using namespace vantrel;
+using vantrel::testing::waitUntil;
 using namespace std::chrono_literals;
 
 namespace {
@@ -69,18 +70,6 @@ QByteArray feedOffering(const QByteArray& version) {
            version + R"("/></item></channel></rss>)";
 }
 
-// Runs the event loop until the condition holds; the guard only ends a wait that would hang.
-bool waitUntil(const std::function<bool()>& done) {
-    bool hung = false;
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&hung] { hung = true; });
-    guard.start(10s);
-    while (!done() && !hung)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return done();
-}
-
 struct Check {
     MemoryUserDefaults defaults;
     VirtualClock clock;
@@ -98,9 +87,7 @@ struct Check {
 } // namespace
 
 TEST(FeedUpdater, ReportsWhatTheFeedOffers) {
-    const auto failed = [](const char* reason) {
-        return UpdateCheckResult::failed(QString::fromUtf8(reason));
-    };
+    const auto failed = &UpdateCheckResult::failed;
     const QByteArray loop = http("302 Found", {}, "Location: /appcast.xml\r\n");
     const struct {
         const char* what;
@@ -112,8 +99,6 @@ TEST(FeedUpdater, ReportsWhatTheFeedOffers) {
                                             QUrl("https://e.org/vantrel.tar.gz"))},
         {"same", http("200 OK", feedOffering("1.2")), UpdateCheckResult::upToDate("1.2.0")},
         {"older", http("200 OK", feedOffering("1.1.9")), UpdateCheckResult::upToDate("1.2.0")},
-        {"pre-release of this version", http("200 OK", feedOffering("1.2.0-rc1")),
-         UpdateCheckResult::upToDate("1.2.0")},
         {"not found", http("404 Not Found", "<html>gone</html>"),
          failed("the server answered HTTP 404 Not Found.")},
         {"malformed", http("200 OK", "<rss><channel><item></channel></rss>"),
@@ -137,6 +122,8 @@ TEST(FeedUpdater, ReportsWhatTheFeedOffers) {
     }
 }
 
+// A silent server: the check times out on the clock, a second request meanwhile starts none,
+// and an updater gone mid-check leaves no timer and reports nothing.
 TEST(FeedUpdater, ASilentServerTimesOutOnTheClockAndOneCheckRunsAtATime) {
     CannedHttpServer server(std::nullopt);
     Check check(server.url());
@@ -149,22 +136,18 @@ TEST(FeedUpdater, ASilentServerTimesOutOnTheClockAndOneCheckRunsAtATime) {
 
     check.clock.advance(1ms);
     ASSERT_TRUE(waitUntil([&] { return !check.results.isEmpty(); }));
-    EXPECT_EQ(check.results,
-              QList{UpdateCheckResult::failed("no answer from 127.0.0.1 within 10 seconds.")});
+    const QList expected{UpdateCheckResult::failed("no answer from 127.0.0.1 within 10 seconds.")};
+    EXPECT_EQ(check.results, expected);
     EXPECT_EQ(server.connections(), 1);
     EXPECT_EQ(check.clock.requestedSleeps(), QList{std::chrono::milliseconds(10s)});
-}
 
-TEST(FeedUpdater, AnUpdaterGoneMidCheckLeavesNothingBehind) {
-    CannedHttpServer server(std::nullopt);
-    Check check(server.url());
     check.updater->checkForUpdates();
-    ASSERT_TRUE(waitUntil([&] { return server.connections() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return server.connections() == 2; }));
     check.updater.reset();
     EXPECT_EQ(check.clock.pendingSleepers(), 0);
     check.clock.advance(10s);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(check.results.isEmpty());
+    EXPECT_EQ(check.results, expected);
 }
 
 TEST(FeedUpdater, AddressesThatAreNotAFeedAreAnsweredWithoutTheNetwork) {

@@ -28,7 +28,6 @@ TEST(ReleaseFeed, ComparesDottedVersionsNumerically) {
         O expected;
     } rows[] = {
         {"1.10", "1.9", O::greater},
-        {"1.2", "1.2.0", O::equivalent},
         {"1.02", "1.2", O::equivalent},
         {"v2.0", "2", O::equivalent},
         {"1.0+build.7", "1.0", O::equivalent},
@@ -39,6 +38,7 @@ TEST(ReleaseFeed, ComparesDottedVersionsNumerically) {
         {"1.2-alpha", "1.2-beta", O::less},
         {"1.2-beta", "1.2-beta.1", O::less},
         {"1.2-rc1", "1.1", O::greater},
+        {"1.2-99999", "1.2-rc", O::less}, // a number before a word, however long
         {"123456789012345678901234567890", "123456789012345678901234567889", O::greater},
         {"", "1.0", O::unordered},
         {"1.0", "banana", O::unordered},

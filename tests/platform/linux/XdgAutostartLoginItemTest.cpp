@@ -9,15 +9,6 @@
 using namespace vantrel;
 using Status = LoginItemService::Status;
 
-namespace {
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
 TEST(XdgAutostartLoginItem, RegistersAnEntryTheDesktopStartsAndRemovesIt) {
     QTemporaryDir config;
     XdgAutostartLoginItem item("/opt/My \"Apps\"/vantrel", config.path() + "/autostart");
@@ -28,7 +19,9 @@ TEST(XdgAutostartLoginItem, RegistersAnEntryTheDesktopStartsAndRemovesIt) {
     EXPECT_EQ(item.status(), Status::enabled);
     QSettings entry(item.entryPath(), QSettings::IniFormat);
     EXPECT_EQ(entry.value("Desktop Entry/Type").toString(), "Application");
-    EXPECT_TRUE(contents(item.entryPath()).contains("Exec=\"/opt/My \\\"Apps\\\"/vantrel\"\n"));
+    QFile file(item.entryPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("Exec=\"/opt/My \\\"Apps\\\"/vantrel\"\n"));
     EXPECT_EQ(QFile(item.entryPath()).permissions() & (QFile::WriteGroup | QFile::WriteOther), 0);
 
     item.registerItem(); // again: still one whole entry
