@@ -141,11 +141,15 @@ TEST(AccessibilityCaptureService, LargeAndCyclicTreesYieldExactlyTheNodeLimit) {
 }
 
 TEST(AccessibilityCaptureService, FailuresThrowTheirTypedErrorAndLeaveNoFile) {
-    const QJsonObject button{
-        {"role", "AXButton"}, {"id", "b"}, {"frame", QJsonArray{120, 100, 80, 30}}};
-    const QJsonObject broken{{"role", "AXButton"}, {"frame", QJsonArray{"NaN", 100, 80, 30}}};
-    const QJsonObject infinite{{"role", "AXButton"},
-                               {"frame", QJsonArray{120, 100, "Infinity", 30}}};
+    const auto button = [](const QJsonArray& frame) {
+        return QJsonObject{{"role", "AXButton"}, {"frame", frame}};
+    };
+    const QByteArray plain = sceneWith(leaf("AXWindow", "w"));
+    const QByteArray broken = sceneWith(withChildren(
+        leaf("AXWindow", "w"), {button({120, 100, 80, 30}), button({"NaN", 100, 80, 30})}));
+    const QByteArray infinite =
+        sceneWith(withChildren(leaf("AXWindow", "w"), {button({120, 100, "Infinity", 30})}));
+    const QJsonObject distrusted{{"permissions", QJsonObject{{"accessibility", false}}}};
     using Code = AccessibilityCaptureError::Code;
     QTemporaryDir parent;
     const QString blocker = parent.filePath("blocker");
@@ -155,26 +159,14 @@ TEST(AccessibilityCaptureService, FailuresThrowTheirTypedErrorAndLeaveNoFile) {
         QByteArray scene;
         QPointF point;
         Code code;
-        std::optional<QString> folder;
+        std::optional<QString> folder = {};
     } cases[] = {
-        {"not trusted",
-         sceneWith(leaf("AXWindow", "w"), {{"permissions", QJsonObject{{"accessibility", false}}}}),
-         over(130, 110),
-         Code::permissionDenied,
-         {}},
-        {"empty desktop", sceneWith(leaf("AXWindow", "w")), over(1300, 800), Code::noElement, {}},
-        {"non-finite origin",
-         sceneWith(withChildren(leaf("AXWindow", "w"), {button, broken})),
-         over(130, 110),
-         Code::serializationFailed,
-         {}},
-        {"infinite width",
-         sceneWith(withChildren(leaf("AXWindow", "w"), {infinite})),
-         over(130, 110),
-         Code::serializationFailed,
-         {}},
-        {"folder is a file", sceneWith(leaf("AXWindow", "w")), over(500, 500), Code::writeFailed,
-         blocker},
+        {"not trusted", sceneWith(leaf("AXWindow", "w"), distrusted), over(130, 110),
+         Code::permissionDenied},
+        {"empty desktop", plain, over(1300, 800), Code::noElement},
+        {"non-finite origin", broken, over(130, 110), Code::serializationFailed},
+        {"infinite width", infinite, over(130, 110), Code::serializationFailed},
+        {"folder is a file", plain, over(500, 500), Code::writeFailed, blocker},
     };
     for (const auto& c : cases) {
         CaptureHarness harness(c.scene, c.folder);

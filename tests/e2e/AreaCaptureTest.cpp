@@ -6,15 +6,6 @@
 
 using namespace vantrel::testing;
 
-namespace {
-
-QString readText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-} // namespace
-
 // Each way a root is found is checked on the capture service; here the area travels from the
 // command line, in bottom-left space, to the note in the status line, capture1.md and the snapshot.
 TEST(AreaCapture, TheAreaAndItsNoteReachEveryOutput) {
@@ -31,10 +22,13 @@ TEST(AreaCapture, TheAreaAndItsNoteReachEveryOutput) {
     EXPECT_FALSE(status.contains("region capture"));
 
     const QJsonObject bundle = report["bundle"].toObject();
-    const QStringList document = readText(bundle["experimentalCaptureURL"].toString()).split(u'\n');
+    const QStringList document =
+        VantrelProcess::readText(bundle["experimentalCaptureURL"].toString()).split(u'\n');
     EXPECT_TRUE(document.value(2).endsWith(" · " + note)) << document.value(2).toStdString();
     const QJsonObject snapshot =
-        QJsonDocument::fromJson(readText(bundle["accessibilityURL"].toString()).toUtf8()).object();
+        QJsonDocument::fromJson(
+            VantrelProcess::readText(bundle["accessibilityURL"].toString()).toUtf8())
+            .object();
     EXPECT_EQ(snapshot["region"].toObject(),
               (QJsonObject{{"x", 170}, {"y", 150}, {"width", 300}, {"height", 200}}));
     EXPECT_EQ(snapshot["regionNote"].toString(), note);

@@ -11,12 +11,6 @@ using namespace vantrel::testing;
 
 namespace {
 
-QString readText(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll());
-}
-
 // The document's own clock readings vary from run to run.
 QStringList maskedLines(const QString& text) {
     static const QRegularExpression time(R"(^Captured: \d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z$)");
@@ -65,8 +59,15 @@ TEST(BundleCapture, ABundleEndToEnd) {
     EXPECT_EQ(QFileInfo(root + "/latest").symLinkTarget(), folder);
     EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
               (QStringList{"accessibility", "captures", "latest", "shots"}));
-    const QImage picture(shot);
-    EXPECT_FALSE(picture.isNull());
+    // Agents take the media type from the name: screenshot.png holds PNG bytes, while the shot
+    // stays a JPEG named .jpg.
+    const QByteArray png = VantrelProcess::readBytes(shot);
+    EXPECT_TRUE(png.startsWith("\x89PNG\r\n\x1A\n"));
+    const QImage picture = QImage::fromData(png, "PNG");
+    EXPECT_EQ(picture.size(), QSize(1040, 700));
+    const QStringList shots = QDir(root + "/shots").entryList({"win_*.jpg"}, QDir::Files);
+    ASSERT_EQ(shots.size(), 1);
+    EXPECT_TRUE(VantrelProcess::readBytes(root + "/shots/" + shots[0]).startsWith("\xFF\xD8\xFF"));
 
     const QString status = report["status"].toString();
     static const QRegularExpression statusForm("^Copied for Claude Code: .+ · \\d+ AX nodes$");
@@ -75,7 +76,7 @@ TEST(BundleCapture, ABundleEndToEnd) {
     const QString summary = status.mid(status.indexOf(": ") + 2).section(" · ", 0, -2);
 
     // capture1.md, line by line.
-    const QStringList lines = maskedLines(readText(doc));
+    const QStringList lines = maskedLines(VantrelProcess::readText(doc));
     QStringList expected{"# Vantrel capture (format 1)",
                          "",
                          "Paste to: Claude Code · mode: Full capture",
@@ -92,13 +93,13 @@ TEST(BundleCapture, ABundleEndToEnd) {
     EXPECT_EQ(preview.first(), "Target: " + summary);
     expected << preview << ""
              << "## Full AX JSON"
-             << "```json" << readText(ax).split(u'\n') << "```"
+             << "```json" << VantrelProcess::readText(ax).split(u'\n') << "```"
              << ""
              << "Stable fallback: " + stable;
     EXPECT_EQ(lines, expected);
 
     // capture.md: the header and the asset list.
-    const QStringList stableLines = maskedLines(readText(stable));
+    const QStringList stableLines = maskedLines(VantrelProcess::readText(stable));
     EXPECT_EQ(stableLines.mid(0, 8),
               (QStringList{"# Vantrel capture", "", "Format: stable (`capture.md`)",
                            "Captured: <time>", "Target: " + summary, "", "[VANTREL]",

@@ -10,21 +10,9 @@
 
 using namespace vantrel::testing;
 
-namespace {
-
-QString writeScene(const VantrelProcess& vantrel, const QString& name, const QByteArray& json) {
-    const QString path = vantrel.home() + "/" + name;
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(json);
-    return path;
-}
-
-} // namespace
-
 TEST(CaptureCommand, BadInputIsAUsageErrorAndTouchesNothing) {
     VantrelProcess vantrel;
-    const QString malformed = writeScene(vantrel, "broken.json", R"({
+    const QString malformed = vantrel.writeFile("broken.json", R"({
       "screens": [{"frame": [0, 0, 1440, 900]}],
       "windows": [{"id": 1, "pid": 7, "bounds": [0, 0, 100, 100],
                    "ax": {"role": "AXWindow", "children": [{"role": "AXButton", "frame": [1, 2, 3]}]}}]
@@ -105,7 +93,7 @@ TEST(CaptureCommand, TreeModeForOneRunLeavesTheStoredModeAlone) {
 // Screen Recording is refused after the snapshot was taken: that snapshot is taken back too.
 TEST(CaptureCommand, ADeniedPermissionFailsOpensItsPaneAndLeavesNothing) {
     VantrelProcess vantrel;
-    const QString recordingDenied = writeScene(vantrel, "denied-recording.json", R"({
+    const QString recordingDenied = vantrel.writeFile("denied-recording.json", R"({
       "screens": [{"frame": [0, 0, 1440, 900], "scale": 2, "number": 1}], "mouse": [400, 600],
       "permissions": {"accessibility": true, "screenRecording": false}, "frontmost": 601,
       "apps": [{"pid": 601, "name": "Notes", "bundleId": "com.example.notes"}],
@@ -181,7 +169,7 @@ TEST(CaptureCommand, APasswordFieldsTextReachesNoFileReportOrPasteboard) {
     for (const auto& [run, readsTheTree] : cases) {
         SCOPED_TRACE(run.join(' ').toStdString());
         VantrelProcess vantrel;
-        const QString scene = writeScene(vantrel, "login.json", R"({
+        const QString scene = vantrel.writeFile("login.json", R"({
           "screens": [{"frame": [0, 0, 1440, 900], "scale": 1, "number": 1}],
           "mouse": [220, 560], "frontmost": 7,
           "apps": [{"pid": 7, "name": "Login", "bundleId": "com.example.login"}],
@@ -238,8 +226,8 @@ TEST(CaptureCommand, ASnapshotOfAHugeWindowStopsAtItsLimits) {
     for (int group = 0; group < 30; ++group)
         children.append(node("AXGroup", 400, 20, 100, leaves(5)));
     VantrelProcess vantrel;
-    const QString path = writeScene(
-        vantrel, "huge.json",
+    const QString path = vantrel.writeFile(
+        "huge.json",
         QStringLiteral(R"({
       "screens": [{"frame": [0, 0, 1440, 900]}], "mouse": [100, 500], "frontmost": 7,
       "apps": [{"pid": 7, "name": "Huge"}],

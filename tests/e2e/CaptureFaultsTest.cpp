@@ -42,11 +42,7 @@ QByteArray sceneOfWidth(int width) {
 }
 
 QString writeScene(const VantrelProcess& vantrel, int width) {
-    const QString path = vantrel.home() + QStringLiteral("/scene-%1.json").arg(width);
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(sceneOfWidth(width));
-    return path;
+    return vantrel.writeFile(QStringLiteral("scene-%1.json").arg(width), sceneOfWidth(width));
 }
 
 // The files under the Vantrel caches folder, each with its size, as `find` listed them.
@@ -108,18 +104,12 @@ struct ScriptRun {
 // when asked, so a mount made there vanishes with the script.
 ScriptRun runScript(const VantrelProcess& vantrel, const QString& setup, const QString& mode,
                     const QString& scene, bool privateMounts = false) {
-    const QString path = vantrel.home() + QStringLiteral("/run.sh");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write((setup +
-                QStringLiteral(R"(
+    const QString capture = QStringLiteral(R"(
       "$VANTREL" capture --scene "%1" --mode %2 --json; code=$?
       echo "=== exit $code"
-    )")
-                    .arg(scene, mode) +
-                listCaches)
-                   .toUtf8());
-    file.close();
+    )");
+    const QString path =
+        vantrel.writeFile("run.sh", (setup + capture.arg(scene, mode) + listCaches).toUtf8());
     const QString command =
         privateMounts ? "exec unshare --mount --propagation private bash " : "exec bash ";
     const auto result = vantrel.runScript(command + '"' + path + '"');

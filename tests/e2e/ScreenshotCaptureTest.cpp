@@ -10,11 +10,6 @@ using namespace vantrel::testing;
 
 namespace {
 
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
@@ -47,21 +42,4 @@ TEST(ScreenshotCapture, ScreenshotModePutsTheWindowPictureAndItsFileOnThePastebo
               "window).\nFile: " +
                   shots + "/" + files[0]);
     EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
-}
-
-// Agents take the media type from the name: screenshot.png must hold PNG bytes, while the shot
-// stays a JPEG named .jpg.
-TEST(ScreenshotCapture, BundleScreenshotIsAPngBesideTheJpegShot) {
-    VantrelProcess vantrel;
-    const auto result =
-        vantrel.run({"capture", "--scene", VantrelProcess::scene("demo.json"), "--json"});
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QString shots = vantrel.cacheDir() + "/Vantrel/shots";
-    const QStringList files = filesIn(shots);
-    ASSERT_EQ(files.size(), 1);
-    EXPECT_TRUE(readBytes(shots + "/" + files[0]).startsWith("\xFF\xD8\xFF"));
-    const QByteArray png =
-        readBytes(result.json()["bundle"].toObject()["screenshotURL"].toString());
-    EXPECT_TRUE(png.startsWith("\x89PNG\r\n\x1A\n"));
-    EXPECT_EQ(QImage::fromData(png, "PNG").size(), QSize(1040, 700));
 }

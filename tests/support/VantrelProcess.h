@@ -77,6 +77,21 @@ class VantrelProcess {
         return text;
     }
 
+    // Writes a file into the home folder and returns its path.
+    QString writeFile(const QString& name, const QByteArray& bytes) const {
+        const QString path = home() + u'/' + name;
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    static QByteArray readBytes(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static QString readText(const QString& path) { return QString::fromUtf8(readBytes(path)); }
+
     static QString scene(const QString& name) {
         return QStringLiteral(VANTREL_SOURCE_DIR) + "/examples/scenes/" + name;
     }
