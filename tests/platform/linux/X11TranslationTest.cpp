@@ -70,46 +70,40 @@ TEST(X11Translation, ScaleComesFromXftDpi) {
     EXPECT_EQ(X11Translation::scaleFromResources("Xft.dpi:\t0\n"), 1.0);
 }
 
+// Frame, visible frame, scale, safe area and number of each screen, in order.
+using Screen = std::tuple<QRectF, QRectF, double, double, std::optional<quint32>>;
+QList<Screen> described(const QList<ScreenInfo>& screens) {
+    QList<Screen> described;
+    for (const ScreenInfo& s : screens)
+        described.append({s.frame, s.visibleFrame, s.backingScale, s.safeAreaTop, s.number});
+    return described;
+}
+
 // Two monitors, the primary on the right and lower: it comes first, the global origin is its
-// top-left corner, and frames flip around its top edge.
+// top-left corner, and frames flip around its top edge. The work area ends at root y 1000: the
+// primary loses its bottom 24 pixels; the left monitor's top-left is (-1280, -124) points.
 TEST(X11Translation, MonitorsBecomeBottomLeftScreensPrimaryFirst) {
     const QList<X11Monitor> monitors = X11Translation::orderedMonitors({
         {70, QRect(0, 0, 1280, 1024), false},
         {71, QRect(1280, 124, 1920, 900), true},
     });
-    ASSERT_EQ(monitors.size(), 2);
-    EXPECT_EQ(monitors[0].id, 71u);
-    EXPECT_EQ(monitors[1].id, 70u);
-
-    const DesktopSpace space = X11Translation::space(monitors, 1.0);
-    EXPECT_EQ(space.primaryOrigin, QPointF(1280, 124));
-
-    const auto screens = X11Translation::screens(monitors, 1.0, QRect(0, 0, 3200, 1000));
-    ASSERT_EQ(screens.size(), 2);
-    EXPECT_EQ(screens[0].frame, QRectF(0, 0, 1920, 900));
-    // The work area ends at root y 1000: the primary loses its bottom 24 pixels.
-    EXPECT_EQ(screens[0].visibleFrame, QRectF(0, 24, 1920, 876));
-    EXPECT_EQ(screens[0].number, 71u);
-    // Left monitor: top-left (-1280, -124) points, 1024 high; bottom edge at -124+1024 = 900.
-    EXPECT_EQ(screens[1].frame, QRectF(-1280, 0, 1280, 1024));
-    EXPECT_EQ(screens[1].visibleFrame, QRectF(-1280, 24, 1280, 1000));
-    EXPECT_EQ(screens[1].backingScale, 1.0);
-    EXPECT_EQ(screens[1].safeAreaTop, 0.0);
+    EXPECT_EQ(X11Translation::space(monitors, 1.0).primaryOrigin, QPointF(1280, 124));
+    EXPECT_EQ(described(X11Translation::screens(monitors, 1.0, QRect(0, 0, 3200, 1000))),
+              (QList<Screen>{
+                  {QRectF(0, 0, 1920, 900), QRectF(0, 24, 1920, 876), 1.0, 0.0, 71},
+                  {QRectF(-1280, 0, 1280, 1024), QRectF(-1280, 24, 1280, 1000), 1.0, 0.0, 70}}));
 }
 
+// No primary: the monitor at the root origin leads. The pointer at root pixel (100, 200) is 50
+// points right, 100 down: 800 up in bottom-left.
 TEST(X11Translation, ScaledMonitorsAndFallbackOrder) {
-    // No primary: the monitor at the root origin leads.
     const QList<X11Monitor> monitors = X11Translation::orderedMonitors({
         {2, QRect(2880, 0, 2880, 1800), false},
         {1, QRect(0, 0, 2880, 1800), false},
     });
-    EXPECT_EQ(monitors[0].id, 1u);
-    const auto screens = X11Translation::screens(monitors, 2.0, std::nullopt);
-    EXPECT_EQ(screens[0].frame, QRectF(0, 0, 1440, 900));
-    EXPECT_EQ(screens[0].visibleFrame, screens[0].frame);
-    EXPECT_EQ(screens[1].frame, QRectF(1440, 0, 1440, 900));
-    EXPECT_EQ(screens[1].backingScale, 2.0);
-    // The pointer at root pixel (100, 200) is 50 points right, 100 down: 800 up in bottom-left.
+    const QRectF left(0, 0, 1440, 900), right(1440, 0, 1440, 900);
+    EXPECT_EQ(described(X11Translation::screens(monitors, 2.0, std::nullopt)),
+              (QList<Screen>{{left, left, 2.0, 0.0, 1}, {right, right, 2.0, 0.0, 2}}));
     EXPECT_EQ(X11Translation::bottomLeft(
                   monitors, 2.0, X11Translation::space(monitors, 2.0).toPoints(QPointF(100, 200))),
               QPointF(50, 800));
