@@ -7,13 +7,8 @@ using namespace vantrel;
 // Each window kind lands on the layer docs/linux-x11.md lists; keep-above lifts a normal window
 // to the floating layer and leaves higher ones where they are.
 TEST(X11Translation, LayerFollowsWindowTypeAndState) {
-    struct Row {
-        QList<QByteArray> types;
-        bool above;
-        bool overrideRedirect;
-        qint64 layer;
-    };
-    const Row rows[] = {
+    // The window's types, keep-above, override-redirect, and its layer.
+    const std::tuple<QList<QByteArray>, bool, bool, qint64> rows[] = {
         {{}, false, false, 0},
         {{"_NET_WM_WINDOW_TYPE_NORMAL"}, false, false, 0},
         {{"_NET_WM_WINDOW_TYPE_DIALOG"}, false, false, 0},
@@ -31,38 +26,27 @@ TEST(X11Translation, LayerFollowsWindowTypeAndState) {
         {{"_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", "_NET_WM_WINDOW_TYPE_DOCK"}, false, false, 20},
         {{"_NET_WM_WINDOW_TYPE_DIALOG", "_NET_WM_WINDOW_TYPE_DOCK"}, false, false, 0},
     };
-    for (const Row& row : rows) {
-        const X11WindowKind kind{X11Translation::windowType(row.types), row.above,
-                                 row.overrideRedirect};
-        EXPECT_EQ(X11Translation::layer(kind), row.layer)
-            << row.types.value(0).constData() << " above=" << row.above;
+    for (const auto& [types, above, overrideRedirect, layer] : rows) {
+        const X11WindowKind kind{X11Translation::windowType(types), above, overrideRedirect};
+        EXPECT_EQ(X11Translation::layer(kind), layer) << types.value(0).constData() << above;
     }
 }
 
 TEST(X11Translation, FrameRectAddsBorderAndFrameExtents) {
-    struct Row {
-        QRect client;
-        int border;
-        std::optional<X11FrameExtents> extents;
-        QRect frame;
-    };
-    const Row rows[] = {
+    const std::tuple<QRect, int, std::optional<X11FrameExtents>, QRect> rows[] = {
         {QRect(100, 50, 400, 300), 0, std::nullopt, QRect(100, 50, 400, 300)},
         {QRect(100, 50, 400, 300), 0, X11FrameExtents{1, 2, 25, 4}, QRect(99, 25, 403, 329)},
         {QRect(100, 50, 400, 300), 2, std::nullopt, QRect(98, 48, 404, 304)},
         {QRect(0, 0, 10, 10), 1, X11FrameExtents{5, 5, 5, 5}, QRect(-6, -6, 22, 22)},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(X11Translation::frameRect(row.client, row.border, row.extents), row.frame);
+    for (const auto& [client, border, extents, frame] : rows)
+        EXPECT_EQ(X11Translation::frameRect(client, border, extents), frame);
 }
 
-TEST(X11Translation, HelperWindowsAreTheTinyOnes) {
+TEST(X11Translation, HelperWindowsAreTheTinyOnesAndScaleComesFromXftDpi) {
     EXPECT_TRUE(X11Translation::isHelperSize(QSize(10, 10)));
     EXPECT_FALSE(X11Translation::isHelperSize(QSize(11, 10)));
     EXPECT_FALSE(X11Translation::isHelperSize(QSize(200, 1)));
-}
-
-TEST(X11Translation, ScaleComesFromXftDpi) {
     EXPECT_EQ(X11Translation::scaleFromResources(""), 1.0);
     EXPECT_EQ(X11Translation::scaleFromResources("Xft.antialias:\t1\nXft.dpi:\t192\n"), 2.0);
     EXPECT_EQ(X11Translation::scaleFromResources("Xft.dpi: 144"), 1.5);
