@@ -173,11 +173,8 @@ TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_EQ(second.out, "Vantrel is already running. Its settings window is in front now.\n");
     EXPECT_TRUE(waitUntil([] { return windowShown("Vantrel Settings"); }));
-    std::optional<AccessibleLookup::Node> toggle;
-    ASSERT_TRUE(waitUntil([&] {
-        toggle = AccessibleLookup::find(first->pid(), "Launch at login", "check box");
-        return toggle.has_value();
-    })) << first->errors().toStdString();
+    const auto toggle = AccessibleLookup::waitFor(first->pid(), "Launch at login", "check box");
+    ASSERT_TRUE(toggle) << first->errors().toStdString();
 
     const QStringList controls = {"push button", "check box", "combo box",   "toggle button",
                                   "list item",   "link",      "radio button"};
@@ -226,9 +223,8 @@ TEST(TrayApp, TheSetupAssistantTurnsAccessibilityOnFromItsPage) {
     };
     ASSERT_TRUE(waitUntil([&] { return press("Get Started"); })) << app.errors().toStdString();
     ASSERT_TRUE(waitUntil([&] { return press("Request Access"); }));
-    EXPECT_TRUE(waitUntil([&] {
-        return AccessibleLookup::find(app.pid(), "Next", "push button").has_value();
-    })) << "the page turns granted";
+    EXPECT_TRUE(AccessibleLookup::waitFor(app.pid(), "Next", "push button"))
+        << "the page turns granted";
     EXPECT_TRUE(AccessibleLookup::find(app.pid(), "Accessibility", "label").has_value())
         << "and stays on the Accessibility page";
 }

@@ -4,7 +4,6 @@
 #include "support/WaitUntil.h"
 
 #include <QProcessEnvironment>
-#include <QRegularExpression>
 
 #include <stdexcept>
 
@@ -71,13 +70,6 @@ void TestApplication::fail(const QString& what) const {
     throw std::runtime_error(
         (m_title + ": " + what + "\nits stderr: " + m_process->readAllStandardError())
             .toStdString());
-}
-
-std::optional<AccessibleLookup::Node>
-TestApplication::waitForAccessible(const QString& name, const QString& role) const {
-    std::optional<AccessibleLookup::Node> node;
-    waitUntil([&] { return (node = AccessibleLookup::find(pid(), name, role)).has_value(); });
-    return node;
 }
 
 } // namespace vantrel::testing

@@ -36,7 +36,9 @@ class TestApplication {
 
     // Waits until the probe's AT-SPI tree holds a node with this name and role name.
     std::optional<AccessibleLookup::Node> waitForAccessible(const QString& name,
-                                                            const QString& role) const;
+                                                            const QString& role) const {
+        return AccessibleLookup::waitFor(pid(), name, role);
+    }
 
   private:
     TestApplication(const QString& program, const QStringList& arguments, QString title);
