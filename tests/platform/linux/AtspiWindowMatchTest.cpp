@@ -22,7 +22,7 @@ TEST(AtspiWindowMatch, TakesTheFrontMostWindowThatIsNotOurs) {
     };
     const auto nameAt = [&](QPointF point) {
         const auto hit = AtspiWindowMatch::topWindowAt(frontToBack, point, self);
-        return hit ? hit->name : QStringLiteral("nothing");
+        return hit ? hit->name.value_or(QString()) : QStringLiteral("nothing");
     };
     EXPECT_EQ(nameAt(QPointF(100, 100)), QStringLiteral("front"));
     EXPECT_EQ(nameAt(QPointF(200, 100)), QStringLiteral("behind")) << "the right edge is not in";
