@@ -192,8 +192,8 @@ TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock
     EXPECT_EQ(capture.exitCode, 0) << capture.err.toStdString();
     // Tree mode: the JSON on the clipboard as its own type, and text, but no picture.
     const QJsonObject tree = QJsonDocument::fromJson(clipboard("application/json")).object();
-    EXPECT_EQ(tree["tree"]["role"].toString(), "AXCheckBox");
-    EXPECT_EQ(tree["tree"]["title"].toString(), "Launch at login");
+    EXPECT_EQ(tree["tree"]["role"].toString() + " " + tree["tree"]["title"].toString(),
+              "AXCheckBox Launch at login");
     EXPECT_TRUE(clipboard("TARGETS").contains("UTF8_STRING"));
     EXPECT_FALSE(clipboard("TARGETS").contains("image/png"));
 

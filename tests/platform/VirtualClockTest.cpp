@@ -4,9 +4,6 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-
 using namespace vantrel;
 using namespace std::chrono_literals;
 
@@ -55,16 +52,10 @@ TEST(VirtualClock, ABlockingSleepMovesTimeWithoutWakingSleepers) {
 
 // A stop must end the sleep inside request_stop(): at exit no timer or advance() comes to do it.
 TEST(ClockStop, AStopRequestEndsASleepAtOnce) {
-    const struct {
-        const char* name;
-        std::function<std::unique_ptr<Clock>()> make;
-    } clocks[] = {
-        {"virtual", [] { return std::make_unique<VirtualClock>(); }},
-        {"system", [] { return std::make_unique<SystemClock>(); }},
-    };
-    for (const auto& testCase : clocks) {
-        SCOPED_TRACE(testCase.name);
-        const auto clock = testCase.make();
+    VirtualClock virtualClock;
+    SystemClock systemClock;
+    for (Clock* clock : std::initializer_list<Clock*>{&virtualClock, &systemClock}) {
+        SCOPED_TRACE(clock == &virtualClock ? "virtual" : "system");
         std::stop_source stopLater, stopped;
         QStringList log;
         auto task = sleeper(*clock, log, "later", 1h, 0ms, stopLater.get_token());
