@@ -26,7 +26,7 @@ namespace {
 
 // Compared whole, not as a pattern: the titles hold characters regular expressions treat apart.
 bool windowShown(const QString& title) {
-    return toolOutput("xdotool", {"search", "--onlyvisible", "--name", ".", "getwindowname", "%@"})
+    return xdotool({"search", "--onlyvisible", "--name", ".", "getwindowname", "%@"})
         .split('\n')
         .contains(title);
 }
@@ -35,10 +35,7 @@ bool windowShown(const QString& title) {
 class TrayApp {
   public:
     explicit TrayApp(const VantrelProcess& home) {
-        QDir().mkpath(home.home() + "/.run");
-        QFile::setPermissions(home.home() + "/.run", QFileDevice::ReadOwner |
-                                                         QFileDevice::WriteOwner |
-                                                         QFileDevice::ExeOwner);
+        QDir(home.home()).mkdir(".run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         home.start(m_process, QStringLiteral(VANTREL_BINARY), {});
     }
     ~TrayApp() {
@@ -64,8 +61,11 @@ class TrayApp {
     QString m_errors;
 };
 
-QStringList captureFolders(const VantrelProcess& home) {
-    return QDir(home.cacheDir() + "/Vantrel/captures").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+// The file of this name in the capture folder once there is exactly one folder, else empty.
+QString capturedFile(const VantrelProcess& home, const QString& name) {
+    const QDir captures(home.cacheDir() + "/Vantrel/captures");
+    const QStringList folders = captures.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return folders.size() == 1 ? captures.filePath(folders.first() + "/" + name) : QString();
 }
 
 // Another program holding Ctrl+Alt+<key> on the root window, as a second hotkey tool would, for
@@ -84,18 +84,26 @@ std::shared_ptr<xcb_connection_t> grabKey(xcb_keysym_t keysym) {
     return held ? connection : nullptr;
 }
 
-// The overlay shows the frozen screen at 65 % of its brightness.
-bool isDimmed(const QColor& seen, const QColor& original) {
+// Ctrl+Alt+R: the overlay shows the frozen screen at 65 % of its brightness; Esc undoes it.
+bool overlayOpens(QPoint point, const QColor& undimmed) {
     const auto near = [](int dimmed, int full) { return std::abs(dimmed - full * 0.65) <= 3; };
-    return near(seen.red(), original.red()) && near(seen.green(), original.green()) &&
-           near(seen.blue(), original.blue());
+    xdotool({"key", "ctrl+alt+r"});
+    return waitUntil([&] {
+        const QColor seen = screenPixel(point);
+        return near(seen.red(), undimmed.red()) && near(seen.green(), undimmed.green()) &&
+               near(seen.blue(), undimmed.blue());
+    });
+}
+bool overlayClosesOnEscape(QPoint point, const QColor& undimmed) {
+    xdotool({"key", "Escape"});
+    return waitUntil([&] { return screenPixel(point) == undimmed; });
 }
 
 TEST(TrayApp, CtrlAltCOverTheGtkProbeCapturesItServesTheClipboardAndShowsTheToast) {
     const TestApplication probe = TestApplication::gtk();
     ASSERT_TRUE(probe.waitForAccessible("Paint", "push button"));
     const QPoint paint = probe.paintButton().center();
-    toolOutput("xdotool", {"mousemove", QString::number(paint.x()), QString::number(paint.y())});
+    xdotool(mouseMove(paint));
     VantrelProcess home;
     TrayApp app(home);
     ASSERT_TRUE(app.waitUntilRunning()) << app.errors().toStdString();
@@ -103,19 +111,16 @@ TEST(TrayApp, CtrlAltCOverTheGtkProbeCapturesItServesTheClipboardAndShowsTheToas
     // Both shortcuts work side by side: Ctrl+Alt+R opens the overlay (Esc closes it), and
     // Ctrl+Alt+C captures.
     const QColor before = screenPixel(paint);
-    toolOutput("xdotool", {"key", "ctrl+alt+r"});
-    EXPECT_TRUE(waitUntil([&] { return isDimmed(screenPixel(paint), before); }));
-    toolOutput("xdotool", {"key", "Escape"});
-    ASSERT_TRUE(waitUntil([&] { return screenPixel(paint) == before; }));
-    toolOutput("xdotool", {"key", "ctrl+alt+c"});
+    EXPECT_TRUE(overlayOpens(paint, before));
+    ASSERT_TRUE(overlayClosesOnEscape(paint, before));
+    xdotool({"key", "ctrl+alt+c"});
     // The button has no children: a one-node snapshot, and the toast says so.
     EXPECT_TRUE(waitUntil([] {
         return windowShown("Copied, but the AX tree is empty — press Ctrl+Alt+C again");
     })) << app.errors().toStdString();
-    ASSERT_TRUE(waitUntil([&] { return captureFolders(home).size() == 1; }));
-    QFile snapshot(home.cacheDir() + "/Vantrel/captures/" + captureFolders(home).first() +
-                   "/accessibility.json");
-    ASSERT_TRUE(waitUntil([&] { return snapshot.exists(); }));
+    QFile snapshot;
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(capturedFile(home, "accessibility.json")); }));
+    snapshot.setFileName(capturedFile(home, "accessibility.json"));
     ASSERT_TRUE(snapshot.open(QIODevice::ReadOnly));
     EXPECT_TRUE(snapshot.readAll().contains("\"Paint\""));
     // The app itself owns the clipboard while it runs.
@@ -138,28 +143,18 @@ TEST(TrayApp, AShortcutHeldByAnotherProgramLeavesTheOtherWorking) {
 
     // Ctrl+Alt+C goes to the other program. Ctrl+Alt+R opens the overlay, Esc closes it; the
     // next one captures the area dragged from the middle of the probe's button down and right.
-    toolOutput("xdotool", {"key", "ctrl+alt+c"});
+    xdotool({"key", "ctrl+alt+c"});
     const QRect paint = probe.paintButton();
     const QColor before = screenPixel(paint.center());
-    const auto overlayShown = [&] {
-        toolOutput("xdotool", {"key", "ctrl+alt+r"});
-        return waitUntil([&] { return isDimmed(screenPixel(paint.center()), before); });
-    };
-    ASSERT_TRUE(overlayShown()) << "the overlay shows the frozen screen dimmed";
-    toolOutput("xdotool", {"key", "Escape"});
-    ASSERT_TRUE(waitUntil([&] { return screenPixel(paint.center()) == before; }));
-    ASSERT_TRUE(overlayShown());
+    ASSERT_TRUE(overlayOpens(paint.center(), before));
+    ASSERT_TRUE(overlayClosesOnEscape(paint.center(), before));
+    ASSERT_TRUE(overlayOpens(paint.center(), before));
     const QRect area(paint.center(), QSize(120, 60));
-    const QPoint end = area.topLeft() + QPoint(area.width(), area.height());
-    toolOutput("xdotool", {"mousemove", QString::number(area.left()), QString::number(area.top()),
-                           "mousedown", "1", "mousemove", QString::number(area.center().x()),
-                           QString::number(area.center().y()), "mousemove",
-                           QString::number(end.x()), QString::number(end.y()), "mouseup", "1"});
-    ASSERT_TRUE(waitUntil([&] { return captureFolders(home).size() == 1; }))
+    xdotool(mouseMove(area.topLeft()) + QStringList{"mousedown", "1"} + mouseMove(area.center()) +
+            mouseMove(area.bottomRight() + QPoint(1, 1)) + QStringList{"mouseup", "1"});
+    ASSERT_TRUE(waitUntil([&] { return !QImage(capturedFile(home, "screenshot.png")).isNull(); }))
         << app.errors().toStdString();
-    const QString screenshot =
-        home.cacheDir() + "/Vantrel/captures/" + captureFolders(home).first() + "/screenshot.png";
-    ASSERT_TRUE(waitUntil([&] { return !QImage(screenshot).isNull(); }));
+    const QString screenshot = capturedFile(home, "screenshot.png");
     EXPECT_EQ(QImage(screenshot).size(), area.size());
     // Undimmed, and the button's quarter where it was: one pixel off moves a row or a column.
     const QRect quarter = paint.intersected(area);
@@ -178,11 +173,8 @@ TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_EQ(second.out, "Vantrel is already running. Its settings window is in front now.\n");
     EXPECT_TRUE(waitUntil([] { return windowShown("Vantrel Settings"); }));
-    std::optional<AccessibleLookup::Node> toggle;
-    ASSERT_TRUE(waitUntil([&] {
-        toggle = AccessibleLookup::find(first->pid(), "Launch at login", "check box");
-        return toggle.has_value();
-    })) << first->errors().toStdString();
+    const auto toggle = AccessibleLookup::waitFor(first->pid(), "Launch at login", "check box");
+    ASSERT_TRUE(toggle) << first->errors().toStdString();
 
     const QStringList controls = {"push button", "check box", "combo box",   "toggle button",
                                   "list item",   "link",      "radio button"};
@@ -200,8 +192,8 @@ TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock
     EXPECT_EQ(capture.exitCode, 0) << capture.err.toStdString();
     // Tree mode: the JSON on the clipboard as its own type, and text, but no picture.
     const QJsonObject tree = QJsonDocument::fromJson(clipboard("application/json")).object();
-    EXPECT_EQ(tree["tree"]["role"].toString(), "AXCheckBox");
-    EXPECT_EQ(tree["tree"]["title"].toString(), "Launch at login");
+    EXPECT_EQ(tree["tree"]["role"].toString() + " " + tree["tree"]["title"].toString(),
+              "AXCheckBox Launch at login");
     EXPECT_TRUE(clipboard("TARGETS").contains("UTF8_STRING"));
     EXPECT_FALSE(clipboard("TARGETS").contains("image/png"));
 
@@ -226,16 +218,13 @@ TEST(TrayApp, TheSetupAssistantTurnsAccessibilityOnFromItsPage) {
         const auto button = AccessibleLookup::find(app.pid(), title, "push button");
         if (!button)
             return false;
-        const QPoint centre = button->extents.center();
-        toolOutput("xdotool", {"mousemove", QString::number(centre.x()),
-                               QString::number(centre.y()), "click", "1"});
+        xdotool(mouseMove(button->extents.center()) + QStringList{"click", "1"});
         return true;
     };
     ASSERT_TRUE(waitUntil([&] { return press("Get Started"); })) << app.errors().toStdString();
     ASSERT_TRUE(waitUntil([&] { return press("Request Access"); }));
-    EXPECT_TRUE(waitUntil([&] {
-        return AccessibleLookup::find(app.pid(), "Next", "push button").has_value();
-    })) << "the page turns granted";
+    EXPECT_TRUE(AccessibleLookup::waitFor(app.pid(), "Next", "push button"))
+        << "the page turns granted";
     EXPECT_TRUE(AccessibleLookup::find(app.pid(), "Accessibility", "label").has_value())
         << "and stays on the Accessibility page";
 }

@@ -14,7 +14,6 @@
 namespace vantrel {
 namespace {
 
-using test::scenePath;
 using test::sceneWithAx;
 
 std::string errorOf(const std::function<void()>& load) {
@@ -146,10 +145,9 @@ TEST(SceneLoader, IntegersAtTheirLimitsLoad) {
         {"id": 0, "pid": 0, "bounds": [0, 0, 1, 1], "layer": -9007199254740992},
         {"id": 4294967295, "pid": 2147483647, "bounds": [0, 0, 0, 0], "layer": 9007199254740992}]})");
     ASSERT_EQ(scene.windows.size(), 2);
-    EXPECT_EQ(scene.apps[0].pid, 0);
-    EXPECT_EQ(scene.windows[0].layer, -9007199254740992LL);
-    EXPECT_EQ(scene.windows[1].id, 4294967295u);
-    EXPECT_EQ(scene.windows[1].layer, 9007199254740992LL);
+    EXPECT_EQ(std::tuple(scene.apps[0].pid, scene.windows[0].layer, scene.windows[1].id,
+                         scene.windows[1].pid, scene.windows[1].layer),
+              std::tuple(0, -9007199254740992LL, 4294967295u, 2147483647, 9007199254740992LL));
 }
 
 TEST(SceneLoader, SelfTakesThePidAfterEveryOtherFromAThousandUp) {
@@ -164,11 +162,12 @@ TEST(SceneLoader, SelfTakesThePidAfterEveryOtherFromAThousandUp) {
 // Every example scene must load and keep each element inside its parent and its window, so
 // pictures and hit-tests of the shared scenes agree.
 TEST(SceneLoader, ExampleScenesLoadAndNest) {
-    const QStringList files = QDir(scenePath({})).entryList({"*.json"}, QDir::Files);
+    const QDir folder(QStringLiteral(VANTREL_SOURCE_DIR "/examples/scenes"));
+    const QStringList files = folder.entryList({"*.json"}, QDir::Files);
     ASSERT_GE(files.size(), 4);
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
-        const Scene scene = SceneLoader::fromFile(scenePath(file));
+        const Scene scene = SceneLoader::fromFile(folder.filePath(file));
         for (const SceneElement& element : scene.elements) {
             SCOPED_TRACE(element.path.toStdString());
             ASSERT_TRUE(element.frame);

@@ -1,4 +1,5 @@
 #include "SimTestSupport.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -37,53 +38,51 @@ const char* const scene = R"({
 template <class... F> struct Overloaded : F... { using F::operator()...; };
 
 // A handle as the scene names it: its id, or "app:PID" for an application.
-std::string name(SimAccessibility& ax, AXElement element) {
+QString name(SimAccessibility& ax, AXElement element) {
     if (const SceneElement* found = ax.sceneElement(element))
-        return found->id.value_or(QString()).toStdString();
+        return found->id.value_or(QString());
     for (qint32 pid : {10, 20, 30, 40, 1000}) {
         if (element == ax.applicationElement(pid))
-            return "app:" + std::to_string(pid);
+            return "app:" + QString::number(pid);
     }
     return element == ax.systemWideElement() ? "system" : "?";
 }
 
-AXElement handle(SimAccessibility& ax, const std::string& name) {
-    if (name.starts_with("app:"))
-        return ax.applicationElement(std::stoi(name.substr(4)));
-    return name == "system" ? ax.systemWideElement() : ax.element(QString::fromStdString(name));
+AXElement handle(SimAccessibility& ax, const QString& name) {
+    if (name.startsWith("app:"))
+        return ax.applicationElement(name.mid(4).toInt());
+    return name == "system" ? ax.systemWideElement() : ax.element(name);
 }
 
-std::string describe(SimAccessibility& ax, const AXReadResult& read) {
-    const auto pair = [](double a, double b) {
-        return QStringLiteral("%1,%2").arg(a).arg(b).toStdString();
-    };
+QString describe(SimAccessibility& ax, const AXReadResult& read) {
     if (!read.succeeded())
-        return "error " + std::to_string(read.error);
+        return "error " + QString::number(read.error);
+    const auto pair = [](QString kind, double a, double b) {
+        return kind + QString(" %1,%2").arg(a).arg(b);
+    };
     return std::visit(
-        Overloaded{
-            [](AXNoValue) -> std::string { return "no value"; },
-            [](const QString& text) { return text.toStdString(); },
-            [](const AXAttributedString& text) { return "attributed " + text.text.toStdString(); },
-            [](const AXOtherValue& v) { return "other " + v.debugDescription.toStdString(); },
-            [](double value) { return QString::number(value).toStdString(); },
-            [&](AXPointValue v) { return "point " + pair(v.point.x(), v.point.y()); },
-            [&](AXSizeValue v) { return "size " + pair(v.size.width(), v.size.height()); },
-            [&](AXElement element) { return name(ax, element); },
-            [&](const QList<AXElement>& list) {
-                std::string names;
-                for (AXElement element : list)
-                    names += (names.empty() ? "" : " ") + name(ax, element);
-                return "[" + names + "]";
-            }},
+        Overloaded{[](AXNoValue) { return QString("no value"); },
+                   [](const QString& text) { return text; },
+                   [](const AXAttributedString& text) { return "attributed " + text.text; },
+                   [](const AXOtherValue& v) { return "other " + v.debugDescription; },
+                   [](double value) { return QString::number(value); },
+                   [&](AXPointValue v) { return pair("point", v.point.x(), v.point.y()); },
+                   [&](AXSizeValue v) { return pair("size", v.size.width(), v.size.height()); },
+                   [&](AXElement element) { return name(ax, element); },
+                   [&](const QList<AXElement>& list) {
+                       QStringList names;
+                       for (AXElement element : list)
+                           names << name(ax, element);
+                       return "[" + names.join(' ') + "]";
+                   }},
         read.value);
 }
 
-std::string read(SimAccessibility& ax, const std::string& element, const std::string& attribute) {
-    return describe(ax,
-                    ax.copyAttributeValue(handle(ax, element), QString::fromStdString(attribute)));
+QString read(SimAccessibility& ax, const QString& element, const QString& attribute) {
+    return describe(ax, ax.copyAttributeValue(handle(ax, element), attribute));
 }
 
-std::string hit(SimAccessibility& ax, float x, float y) {
+QString hit(SimAccessibility& ax, float x, float y) {
     const auto found = ax.elementAtPosition(ax.systemWideElement(), x, y);
     return found ? name(ax, *found) : "nothing";
 }

@@ -28,10 +28,6 @@ template <class T> std::variant<T, PlatformError> awaitResult(QCoro::Task<T> tas
     return *result;
 }
 
-inline QString scenePath(const QString& name) {
-    return QStringLiteral(VANTREL_SOURCE_DIR "/examples/scenes/") + name;
-}
-
 // A scene of one window (id 1, pid 10, bounds [0, 0, 100, 100]) whose accessibility root is ax.
 inline std::string sceneWithAx(std::string_view ax) {
     return R"({"windows": [{"id": 1, "pid": 10, "bounds": [0, 0, 100, 100], "ax": )" +

@@ -1,5 +1,7 @@
 #include "AccessibleLookup.h"
 
+#include "support/WaitUntil.h"
+
 #include <atspi/atspi.h>
 
 #include <memory>
@@ -82,6 +84,13 @@ std::optional<AccessibleLookup::Node> AccessibleLookup::find(qint64 pid, const Q
             return node;
     }
     return std::nullopt;
+}
+
+std::optional<AccessibleLookup::Node> AccessibleLookup::waitFor(qint64 pid, const QString& name,
+                                                                const QString& role) {
+    std::optional<Node> node;
+    waitUntil([&] { return (node = find(pid, name, role)).has_value(); });
+    return node;
 }
 
 } // namespace vantrel::testing

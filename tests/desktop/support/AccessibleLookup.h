@@ -23,6 +23,8 @@ class AccessibleLookup {
     static QList<Node> nodes(qint64 pid);
     // The first of them with this role and name; an empty name matches any.
     static std::optional<Node> find(qint64 pid, const QString& name, const QString& role);
+    // find() once it answers; none when waitUntil gives up.
+    static std::optional<Node> waitFor(qint64 pid, const QString& name, const QString& role);
 };
 
 } // namespace vantrel::testing

@@ -18,6 +18,14 @@ QString toolOutput(const QString& program, const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
+QString xdotool(const QStringList& arguments) {
+    return toolOutput("xdotool", arguments);
+}
+
+QStringList mouseMove(QPoint rootPoint) {
+    return {"mousemove", QString::number(rootPoint.x()), QString::number(rootPoint.y())};
+}
+
 QByteArray clipboard(const QString& target) {
     QProcess xclip;
     xclip.start("xclip", {"-selection", "clipboard", "-t", target, "-o"});

@@ -13,6 +13,9 @@ namespace vantrel::testing {
 
 // What a command-line tool (xdotool, xclip) prints once it has finished, trimmed.
 QString toolOutput(const QString& program, const QStringList& arguments);
+QString xdotool(const QStringList& arguments);
+// xdotool's words for a pointer move to this root point.
+QStringList mouseMove(QPoint rootPoint);
 
 // The CLIPBOARD selection in one target, as another program (xclip) reads it.
 QByteArray clipboard(const QString& target);

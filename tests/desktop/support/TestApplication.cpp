@@ -4,18 +4,12 @@
 #include "support/WaitUntil.h"
 
 #include <QProcessEnvironment>
-#include <QRegularExpression>
 
 #include <stdexcept>
 
 namespace vantrel::testing {
 
 namespace {
-
-QString optionValue(const QStringList& arguments, const QString& option, const QString& fallback) {
-    const qsizetype index = arguments.indexOf(option);
-    return index >= 0 && index + 1 < arguments.size() ? arguments[index + 1] : fallback;
-}
 
 // "ready paint=1,2,3,4 window=5,6,7,8" -> {paint: QRect(1,2,3,4), window: ...}
 QMap<QString, QRect> parseReadyLine(const QString& line) {
@@ -31,10 +25,11 @@ QMap<QString, QRect> parseReadyLine(const QString& line) {
 } // namespace
 
 TestApplication TestApplication::gtk(const QStringList& arguments) {
+    const qsizetype title = arguments.indexOf("--title") + 1;
     return TestApplication("/usr/bin/python3",
                            QStringList{VANTREL_SOURCE_DIR "/tests/desktop/apps/gtk_probe.py"} +
                                arguments,
-                           optionValue(arguments, "--title", "Vantrel Probe"));
+                           title > 0 ? arguments.value(title) : "Vantrel Probe");
 }
 
 TestApplication::TestApplication(const QString& program, const QStringList& arguments,
@@ -46,12 +41,21 @@ TestApplication::TestApplication(const QString& program, const QStringList& argu
     m_process->start(program, arguments);
     if (!m_process->waitForStarted())
         fail("cannot start " + program + ": " + m_process->errorString());
-    waitForReadyLine();
-    waitForWindow();
+    waitUntil(
+        [this] { return m_process->canReadLine() || m_process->state() == QProcess::NotRunning; });
+    const QString line = QString::fromUtf8(m_process->readLine()).trimmed();
+    m_reported = parseReadyLine(line);
+    if (!line.startsWith("ready ") || !m_reported.contains("window"))
+        fail("no ready line with a window; it said \"" + line + "\"");
+    // Found by xdotool, apart from the code under test: visible, with its pid and its very title.
+    const QStringList search = {"search", "--onlyvisible",    "--pid", QString::number(pid()),
+                                "--name", "^" + m_title + "$"};
+    if (!waitUntil([&] { return (m_windowId = xdotool(search).toUInt()) != 0; }))
+        fail("its window was never mapped");
 }
 
 TestApplication::~TestApplication() {
-    if (!m_process || m_process->state() == QProcess::NotRunning)
+    if (m_process->state() == QProcess::NotRunning)
         return;
     // A closed stdin makes the probes quit on their own; TERM and KILL are for when they hang.
     m_process->closeWriteChannel();
@@ -63,37 +67,9 @@ TestApplication::~TestApplication() {
 }
 
 void TestApplication::fail(const QString& what) const {
-    QString message = m_title + ": " + what;
-    if (m_process) {
-        message += "\nits stderr: " + QString::fromUtf8(m_process->readAllStandardError());
-    }
-    throw std::runtime_error(message.toStdString());
-}
-
-void TestApplication::waitForReadyLine() {
-    waitUntil(
-        [this] { return m_process->canReadLine() || m_process->state() == QProcess::NotRunning; });
-    const QString line = QString::fromUtf8(m_process->readLine()).trimmed();
-    if (!line.startsWith("ready "))
-        fail("no ready line; it said \"" + line + "\"");
-    m_reported = parseReadyLine(line);
-    if (!m_reported.contains("window"))
-        fail("no window in its ready line \"" + line + "\"");
-}
-
-// Found by xdotool, apart from the code under test: visible, with its pid and exactly its title.
-void TestApplication::waitForWindow() {
-    const QStringList search = {"search", "--onlyvisible",    "--pid", QString::number(pid()),
-                                "--name", "^" + m_title + "$"};
-    if (!waitUntil([&] { return (m_windowId = toolOutput("xdotool", search).toUInt()) != 0; }))
-        fail("its window was never mapped");
-}
-
-std::optional<AccessibleLookup::Node>
-TestApplication::waitForAccessible(const QString& name, const QString& role) const {
-    std::optional<AccessibleLookup::Node> node;
-    waitUntil([&] { return (node = AccessibleLookup::find(pid(), name, role)).has_value(); });
-    return node;
+    throw std::runtime_error(
+        (m_title + ": " + what + "\nits stderr: " + m_process->readAllStandardError())
+            .toStdString());
 }
 
 } // namespace vantrel::testing

@@ -24,28 +24,24 @@ class TestApplication {
   public:
     // tests/desktop/apps/gtk_probe.py: "Vantrel Probe", a "Paint" button, a list, two entries.
     static TestApplication gtk(const QStringList& arguments = {});
-
-    TestApplication(TestApplication&&) noexcept = default;
-    TestApplication& operator=(TestApplication&&) noexcept = default;
     ~TestApplication();
 
-    qint64 pid() const { return m_process ? m_process->processId() : 0; }
+    qint64 pid() const { return m_process->processId(); }
     quint32 windowId() const { return m_windowId; }
     const QString& title() const { return m_title; }
     // The client area, root coordinates, as the probe reported it.
-    QRect window() const { return reported("window"); }
+    QRect window() const { return m_reported.value("window"); }
     // The GTK probe's solid-coloured "Paint" button, root coordinates.
-    QRect paintButton() const { return reported("paint"); }
-    QRect reported(const QString& key) const { return m_reported.value(key); }
+    QRect paintButton() const { return m_reported.value("paint"); }
 
     // Waits until the probe's AT-SPI tree holds a node with this name and role name.
     std::optional<AccessibleLookup::Node> waitForAccessible(const QString& name,
-                                                            const QString& role) const;
+                                                            const QString& role) const {
+        return AccessibleLookup::waitFor(pid(), name, role);
+    }
 
   private:
     TestApplication(const QString& program, const QStringList& arguments, QString title);
-    void waitForReadyLine();
-    void waitForWindow();
     [[noreturn]] void fail(const QString& what) const;
 
     std::unique_ptr<QProcess> m_process;

@@ -20,58 +20,41 @@ TEST(AtspiWindowMatch, TakesTheFrontMostWindowThatIsNotOurs) {
         entry(30, QRectF(0, 0, 200, 200), QStringLiteral("front")),
         entry(40, QRectF(0, 0, 400, 400), QStringLiteral("behind")),
     };
-    const auto hit = AtspiWindowMatch::topWindowAt(frontToBack, QPointF(100, 100), self);
-    ASSERT_TRUE(hit);
-    EXPECT_EQ(hit->name, QStringLiteral("front"));
-    // The right and bottom edges belong to the neighbour.
-    EXPECT_EQ(AtspiWindowMatch::topWindowAt(frontToBack, QPointF(200, 100), self)->name,
-              QStringLiteral("behind"));
-    EXPECT_FALSE(AtspiWindowMatch::topWindowAt(frontToBack, QPointF(900, 900), self));
-}
-
-struct MatchCase {
-    const char* name;
-    QList<Candidate> candidates;
-    std::optional<qsizetype> expected;
-};
-
-class AtspiWindowMatchTest : public testing::TestWithParam<MatchCase> {};
-
-TEST_P(AtspiWindowMatchTest, PrefersTitleAndExtentsThenFallsBack) {
-    // The X11 client rectangle; GTK under openbox reports it with the frame around it.
-    const WindowListEntry window = entry(30, QRectF(101, 100, 500, 500));
-    const MatchCase& c = GetParam();
-    EXPECT_EQ(AtspiWindowMatch::bestCandidate(c.candidates, window, QPointF(150, 120)), c.expected)
-        << c.name;
+    const auto nameAt = [&](QPointF point) {
+        const auto hit = AtspiWindowMatch::topWindowAt(frontToBack, point, self);
+        return hit ? hit->name.value_or(QString()) : QStringLiteral("nothing");
+    };
+    EXPECT_EQ(nameAt(QPointF(100, 100)), QStringLiteral("front"));
+    EXPECT_EQ(nameAt(QPointF(200, 100)), QStringLiteral("behind")) << "the right edge is not in";
+    EXPECT_EQ(nameAt(QPointF(900, 900)), QStringLiteral("nothing"));
 }
 
 const QRectF gtkFrame(100, 80, 502, 525);
 const QRectF elsewhere(800, 80, 300, 300);
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AtspiWindowMatchTest,
-    testing::Values(
-        MatchCase{"same title and frame-inclusive extents beat a window over the point",
-                  {{QStringLiteral("Palette"), QRectF(90, 90, 100, 100)},
-                   {QStringLiteral("Editor"), gtkFrame}},
-                  1},
-        MatchCase{"two windows with the title: the one whose extents match",
-                  {{QStringLiteral("Editor"), elsewhere}, {QStringLiteral("Editor"), gtkFrame}},
-                  1},
-        MatchCase{"title over the point when the size differs",
-                  {{QStringLiteral("Other"), elsewhere},
-                   {QStringLiteral("Editor"), QRectF(0, 0, 1000, 900)}},
-                  1},
-        MatchCase{"retitled window still found by its extents",
-                  {{QStringLiteral("Other"), elsewhere}, {QStringLiteral("Editor — *"), gtkFrame}},
-                  1},
-        MatchCase{"a window over the point as the last resort",
-                  {{QStringLiteral("Other"), elsewhere}, {QString(), QRectF(0, 0, 1000, 900)}},
-                  1},
-        MatchCase{"a matching title alone is not enough",
-                  {{QStringLiteral("Editor"), std::nullopt}, {QStringLiteral("Editor"), elsewhere}},
-                  std::nullopt},
-        MatchCase{"no windows", {}, std::nullopt}));
+TEST(AtspiWindowMatch, PrefersTitleAndExtentsThenFallsBack) {
+    // The X11 client rectangle; GTK under openbox reports it with the frame around it.
+    const WindowListEntry window = entry(30, QRectF(101, 100, 500, 500));
+    const QString editor = QStringLiteral("Editor"), other = QStringLiteral("Other");
+    const auto expect = [&](std::optional<qsizetype> best, const QList<Candidate>& candidates,
+                            const char* why) {
+        EXPECT_EQ(AtspiWindowMatch::bestCandidate(candidates, window, QPointF(150, 120)), best)
+            << why;
+    };
+    expect(1, {{QStringLiteral("Palette"), QRectF(90, 90, 100, 100)}, {editor, gtkFrame}},
+           "same title and frame-inclusive extents beat a window over the point");
+    expect(1, {{editor, elsewhere}, {editor, gtkFrame}},
+           "two windows with the title: the one whose extents match");
+    expect(1, {{other, elsewhere}, {editor, QRectF(0, 0, 1000, 900)}},
+           "title over the point when the size differs");
+    expect(1, {{other, elsewhere}, {QStringLiteral("Editor — *"), gtkFrame}},
+           "retitled window still found by its extents");
+    expect(1, {{other, elsewhere}, {QString(), QRectF(0, 0, 1000, 900)}},
+           "a window over the point as the last resort");
+    expect(std::nullopt, {{editor, std::nullopt}, {editor, elsewhere}},
+           "a matching title alone is not enough");
+    expect(std::nullopt, {}, "no windows");
+}
 
 TEST(AtspiWindowMatch, ToleratesAWindowManagerFrameButNotAnotherWindow) {
     const QRectF client(101, 100, 500, 500);

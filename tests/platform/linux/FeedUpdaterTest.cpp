@@ -86,13 +86,20 @@ struct Check {
 
 } // namespace
 
+// Addresses that are not a feed are answered without the network.
 TEST(FeedUpdater, ReportsWhatTheFeedOffers) {
     const auto failed = &UpdateCheckResult::failed;
+    const auto notAFeed = [](const QString& address) {
+        return UpdateCheckResult::failed("the update feed address “" + address +
+                                         "” is not an http or https address.");
+    };
+    const auto managed = UpdateCheckResult::managedByPackageManager(PackageManagerUpdater::message);
     const QByteArray loop = http("302 Found", {}, "Location: /appcast.xml\r\n");
     const struct {
         const char* what;
         QByteArray answer;
         UpdateCheckResult expected;
+        std::optional<QString> address = std::nullopt; // else the server's
     } rows[] = {
         {"newer", http("200 OK", feedOffering("1.10.0")),
          UpdateCheckResult::updateAvailable("1.10.0", "1.2.0", QUrl("https://e.org/notes"),
@@ -109,16 +116,21 @@ TEST(FeedUpdater, ReportsWhatTheFeedOffers) {
         {"too large", http("200 OK", feedOffering("9") + QByteArray(4096, ' ')),
          failed("the update feed is larger than 2 KiB.")},
         {"endless redirects", loop, failed("Too many redirects.")},
+        {"no address", {}, managed, ""},
+        {"a blank address", {}, managed, "  "},
+        {"a file", {}, notAFeed("file:///etc/passwd"), "file:///etc/passwd"},
+        {"a word", {}, notAFeed("feed"), "feed"},
     };
     for (const auto& row : rows) {
         CannedHttpServer server(row.answer);
-        Check check(server.url(), {.maxFeedBytes = 2048, .maxRedirects = 3});
+        Check check(row.address.value_or(server.url()), {.maxFeedBytes = 2048, .maxRedirects = 3});
         check.updater->checkForUpdates();
         ASSERT_TRUE(waitUntil([&] { return !check.results.isEmpty(); })) << row.what;
         EXPECT_EQ(check.results, QList{row.expected}) << row.what;
         EXPECT_EQ(check.clock.pendingSleepers(), 0)
             << row.what << ": the timeout outlived the check";
         EXPECT_FALSE(check.updater->isChecking()) << row.what;
+        EXPECT_TRUE(!row.address || server.connections() == 0) << row.what;
     }
 }
 
@@ -148,25 +160,4 @@ TEST(FeedUpdater, ASilentServerTimesOutOnTheClockAndOneCheckRunsAtATime) {
     check.clock.advance(10s);
     QCoreApplication::processEvents();
     EXPECT_EQ(check.results, expected);
-}
-
-TEST(FeedUpdater, AddressesThatAreNotAFeedAreAnsweredWithoutTheNetwork) {
-    const struct {
-        const char* address;
-        UpdateCheckResult expected;
-    } rows[] = {
-        {"", UpdateCheckResult::managedByPackageManager(PackageManagerUpdater::message)},
-        {"  ", UpdateCheckResult::managedByPackageManager(PackageManagerUpdater::message)},
-        {"file:///etc/passwd",
-         UpdateCheckResult::failed(
-             "the update feed address “file:///etc/passwd” is not an http or https address.")},
-        {"feed", UpdateCheckResult::failed(
-                     "the update feed address “feed” is not an http or https address.")},
-    };
-    for (const auto& row : rows) {
-        Check check(QString::fromUtf8(row.address));
-        check.updater->checkForUpdates();
-        EXPECT_EQ(check.results, QList{row.expected}) << row.address;
-        EXPECT_FALSE(check.updater->isChecking()) << row.address;
-    }
 }

@@ -22,11 +22,7 @@ const char* name(std::partial_ordering order) {
 
 TEST(ReleaseFeed, ComparesDottedVersionsNumerically) {
     using O = std::partial_ordering;
-    const struct {
-        const char* a;
-        const char* b;
-        O expected;
-    } rows[] = {
+    const std::tuple<const char*, const char*, O> rows[] = {
         {"1.10", "1.9", O::greater},
         {"1.02", "1.2", O::equivalent},
         {"v2.0", "2", O::equivalent},
@@ -44,21 +40,17 @@ TEST(ReleaseFeed, ComparesDottedVersionsNumerically) {
         {"1.0", "banana", O::unordered},
         {"1..2", "1.2", O::unordered},
     };
-    for (const auto& row : rows) {
-        const O order = ReleaseFeed::compareVersions(row.a, row.b);
-        EXPECT_TRUE(order == row.expected) << row.a << " vs " << row.b << ": " << name(order);
+    for (const auto& [a, b, expected] : rows) {
+        const O order = ReleaseFeed::compareVersions(a, b);
+        EXPECT_TRUE(order == expected) << a << " vs " << b << ": " << name(order);
     }
 }
 
 TEST(ReleaseFeed, FindsTheNewestUsableReleaseOrSaysWhyNot) {
     const QByteArray deep =
         QByteArray("<d>").repeated(50'000) + QByteArray("</d>").repeated(50'000);
-    const struct {
-        const char* what;
-        QByteArray xml;
-        std::optional<Release> newest;
-        bool malformed;
-    } rows[] = {
+    // What the case shows, the feed, its newest release, whether it is malformed.
+    const std::tuple<const char*, QByteArray, std::optional<Release>, bool> rows[] = {
         {"human version wins over the build number",
          feedOf(R"(<item><title>Vantrel</title><sparkle:releaseNotesLink>https://e.org/n
                 </sparkle:releaseNotesLink><enclosure url="https://e.org/v.tar.gz"
@@ -97,9 +89,9 @@ TEST(ReleaseFeed, FindsTheNewestUsableReleaseOrSaysWhyNot) {
          std::nullopt, true},
         {"empty body", "", std::nullopt, true},
     };
-    for (const auto& row : rows) {
-        const ReleaseFeed feed = ReleaseFeed::parse(row.xml);
-        EXPECT_EQ(!feed.error().isEmpty(), row.malformed) << row.what;
-        EXPECT_EQ(feed.newest(), row.newest) << row.what;
+    for (const auto& [what, xml, newest, malformed] : rows) {
+        const ReleaseFeed feed = ReleaseFeed::parse(xml);
+        EXPECT_EQ(!feed.error().isEmpty(), malformed) << what;
+        EXPECT_EQ(feed.newest(), newest) << what;
     }
 }

@@ -7,13 +7,8 @@ using namespace vantrel;
 // Each window kind lands on the layer docs/linux-x11.md lists; keep-above lifts a normal window
 // to the floating layer and leaves higher ones where they are.
 TEST(X11Translation, LayerFollowsWindowTypeAndState) {
-    struct Row {
-        QList<QByteArray> types;
-        bool above;
-        bool overrideRedirect;
-        qint64 layer;
-    };
-    const Row rows[] = {
+    // The window's types, keep-above, override-redirect, and its layer.
+    const std::tuple<QList<QByteArray>, bool, bool, qint64> rows[] = {
         {{}, false, false, 0},
         {{"_NET_WM_WINDOW_TYPE_NORMAL"}, false, false, 0},
         {{"_NET_WM_WINDOW_TYPE_DIALOG"}, false, false, 0},
@@ -31,38 +26,27 @@ TEST(X11Translation, LayerFollowsWindowTypeAndState) {
         {{"_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", "_NET_WM_WINDOW_TYPE_DOCK"}, false, false, 20},
         {{"_NET_WM_WINDOW_TYPE_DIALOG", "_NET_WM_WINDOW_TYPE_DOCK"}, false, false, 0},
     };
-    for (const Row& row : rows) {
-        const X11WindowKind kind{X11Translation::windowType(row.types), row.above,
-                                 row.overrideRedirect};
-        EXPECT_EQ(X11Translation::layer(kind), row.layer)
-            << row.types.value(0).constData() << " above=" << row.above;
+    for (const auto& [types, above, overrideRedirect, layer] : rows) {
+        const X11WindowKind kind{X11Translation::windowType(types), above, overrideRedirect};
+        EXPECT_EQ(X11Translation::layer(kind), layer) << types.value(0).constData() << above;
     }
 }
 
 TEST(X11Translation, FrameRectAddsBorderAndFrameExtents) {
-    struct Row {
-        QRect client;
-        int border;
-        std::optional<X11FrameExtents> extents;
-        QRect frame;
-    };
-    const Row rows[] = {
+    const std::tuple<QRect, int, std::optional<X11FrameExtents>, QRect> rows[] = {
         {QRect(100, 50, 400, 300), 0, std::nullopt, QRect(100, 50, 400, 300)},
         {QRect(100, 50, 400, 300), 0, X11FrameExtents{1, 2, 25, 4}, QRect(99, 25, 403, 329)},
         {QRect(100, 50, 400, 300), 2, std::nullopt, QRect(98, 48, 404, 304)},
         {QRect(0, 0, 10, 10), 1, X11FrameExtents{5, 5, 5, 5}, QRect(-6, -6, 22, 22)},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(X11Translation::frameRect(row.client, row.border, row.extents), row.frame);
+    for (const auto& [client, border, extents, frame] : rows)
+        EXPECT_EQ(X11Translation::frameRect(client, border, extents), frame);
 }
 
-TEST(X11Translation, HelperWindowsAreTheTinyOnes) {
+TEST(X11Translation, HelperWindowsAreTheTinyOnesAndScaleComesFromXftDpi) {
     EXPECT_TRUE(X11Translation::isHelperSize(QSize(10, 10)));
     EXPECT_FALSE(X11Translation::isHelperSize(QSize(11, 10)));
     EXPECT_FALSE(X11Translation::isHelperSize(QSize(200, 1)));
-}
-
-TEST(X11Translation, ScaleComesFromXftDpi) {
     EXPECT_EQ(X11Translation::scaleFromResources(""), 1.0);
     EXPECT_EQ(X11Translation::scaleFromResources("Xft.antialias:\t1\nXft.dpi:\t192\n"), 2.0);
     EXPECT_EQ(X11Translation::scaleFromResources("Xft.dpi: 144"), 1.5);
@@ -70,46 +54,40 @@ TEST(X11Translation, ScaleComesFromXftDpi) {
     EXPECT_EQ(X11Translation::scaleFromResources("Xft.dpi:\t0\n"), 1.0);
 }
 
+// Frame, visible frame, scale, safe area and number of each screen, in order.
+using Screen = std::tuple<QRectF, QRectF, double, double, std::optional<quint32>>;
+QList<Screen> described(const QList<ScreenInfo>& screens) {
+    QList<Screen> described;
+    for (const ScreenInfo& s : screens)
+        described.append({s.frame, s.visibleFrame, s.backingScale, s.safeAreaTop, s.number});
+    return described;
+}
+
 // Two monitors, the primary on the right and lower: it comes first, the global origin is its
-// top-left corner, and frames flip around its top edge.
+// top-left corner, and frames flip around its top edge. The work area ends at root y 1000: the
+// primary loses its bottom 24 pixels; the left monitor's top-left is (-1280, -124) points.
 TEST(X11Translation, MonitorsBecomeBottomLeftScreensPrimaryFirst) {
     const QList<X11Monitor> monitors = X11Translation::orderedMonitors({
         {70, QRect(0, 0, 1280, 1024), false},
         {71, QRect(1280, 124, 1920, 900), true},
     });
-    ASSERT_EQ(monitors.size(), 2);
-    EXPECT_EQ(monitors[0].id, 71u);
-    EXPECT_EQ(monitors[1].id, 70u);
-
-    const DesktopSpace space = X11Translation::space(monitors, 1.0);
-    EXPECT_EQ(space.primaryOrigin, QPointF(1280, 124));
-
-    const auto screens = X11Translation::screens(monitors, 1.0, QRect(0, 0, 3200, 1000));
-    ASSERT_EQ(screens.size(), 2);
-    EXPECT_EQ(screens[0].frame, QRectF(0, 0, 1920, 900));
-    // The work area ends at root y 1000: the primary loses its bottom 24 pixels.
-    EXPECT_EQ(screens[0].visibleFrame, QRectF(0, 24, 1920, 876));
-    EXPECT_EQ(screens[0].number, 71u);
-    // Left monitor: top-left (-1280, -124) points, 1024 high; bottom edge at -124+1024 = 900.
-    EXPECT_EQ(screens[1].frame, QRectF(-1280, 0, 1280, 1024));
-    EXPECT_EQ(screens[1].visibleFrame, QRectF(-1280, 24, 1280, 1000));
-    EXPECT_EQ(screens[1].backingScale, 1.0);
-    EXPECT_EQ(screens[1].safeAreaTop, 0.0);
+    EXPECT_EQ(X11Translation::space(monitors, 1.0).primaryOrigin, QPointF(1280, 124));
+    EXPECT_EQ(described(X11Translation::screens(monitors, 1.0, QRect(0, 0, 3200, 1000))),
+              (QList<Screen>{
+                  {QRectF(0, 0, 1920, 900), QRectF(0, 24, 1920, 876), 1.0, 0.0, 71},
+                  {QRectF(-1280, 0, 1280, 1024), QRectF(-1280, 24, 1280, 1000), 1.0, 0.0, 70}}));
 }
 
+// No primary: the monitor at the root origin leads. The pointer at root pixel (100, 200) is 50
+// points right, 100 down: 800 up in bottom-left.
 TEST(X11Translation, ScaledMonitorsAndFallbackOrder) {
-    // No primary: the monitor at the root origin leads.
     const QList<X11Monitor> monitors = X11Translation::orderedMonitors({
         {2, QRect(2880, 0, 2880, 1800), false},
         {1, QRect(0, 0, 2880, 1800), false},
     });
-    EXPECT_EQ(monitors[0].id, 1u);
-    const auto screens = X11Translation::screens(monitors, 2.0, std::nullopt);
-    EXPECT_EQ(screens[0].frame, QRectF(0, 0, 1440, 900));
-    EXPECT_EQ(screens[0].visibleFrame, screens[0].frame);
-    EXPECT_EQ(screens[1].frame, QRectF(1440, 0, 1440, 900));
-    EXPECT_EQ(screens[1].backingScale, 2.0);
-    // The pointer at root pixel (100, 200) is 50 points right, 100 down: 800 up in bottom-left.
+    const QRectF left(0, 0, 1440, 900), right(1440, 0, 1440, 900);
+    EXPECT_EQ(described(X11Translation::screens(monitors, 2.0, std::nullopt)),
+              (QList<Screen>{{left, left, 2.0, 0.0, 1}, {right, right, 2.0, 0.0, 2}}));
     EXPECT_EQ(X11Translation::bottomLeft(
                   monitors, 2.0, X11Translation::space(monitors, 2.0).toPoints(QPointF(100, 200))),
               QPointF(50, 800));
