@@ -46,6 +46,7 @@ class SimContract {
                       "children": [{"role": "AXButton", "title": "Paint", "frame": [972, 154, 160, 60]}]}}
             ]})")) {}
 
+    const QString closedWindowText = "The capture source is not available.";
     Platform platform() { return m_desktop.platform(); }
     KnownWindow front() const { return {41, "Vantrel Probe", {132, 144, 160, 60}}; }
     KnownWindow back() const { return {42, "Back Probe", {972, 154, 160, 60}}; }
@@ -75,6 +76,7 @@ class LinuxContract {
         m_back.waitForAccessible("Paint", "push button");
     }
 
+    const QString closedWindowText = "The window 0x7ffffff0 has closed.";
     Platform platform() { return m_desktop->platform(); }
     KnownWindow front() const { return known(m_front); }
     KnownWindow back() const { return known(m_back); }
@@ -204,6 +206,11 @@ TYPED_TEST(BackendContract, PicturesAreThePointsOfWhatTheyShowTimesTheScale) {
             display, StreamConfiguration{size.width(), size.height(), true, false}));
         EXPECT_TRUE(std::holds_alternative<PlatformError>(refused)) << size.width();
     }
+    // A window that closed before its picture was taken is refused; the error says which.
+    const auto closed = test::awaitResult(this->platform.screenCapture.captureImage(
+        WindowFilter{0x7ffffff0}, StreamConfiguration{10, 10, true, false}));
+    ASSERT_TRUE(std::holds_alternative<PlatformError>(closed));
+    EXPECT_EQ(std::get<PlatformError>(closed).description, this->desktop.closedWindowText);
 
     const KnownWindow front = this->desktop.front();
     const auto windows =
