@@ -61,13 +61,6 @@ QStringList urls(const SimDesktop& desktop) {
     return opened;
 }
 
-QStringList titles(const StatusMenu& menu) {
-    QStringList shown;
-    for (const StatusMenuItem& item : menu.items)
-        shown.append(item.title);
-    return shown;
-}
-
 const StatusMenuItem* find(const QList<StatusMenuItem>& items, const QString& title) {
     for (const StatusMenuItem& item : items) {
         if (item.title == title)
@@ -114,10 +107,21 @@ class FakeAssistantWindows final : public QObject, public OnboardingWindowContro
     QStringList log;
 };
 
-// A delegate of its own on a desktop of its own, for cases that vary the permissions.
+struct Fakes {
+    FakeAccessibilityCapture accessibility;
+    FakeScreenCapture screen;
+    FakeBundleWriter bundleWriter;
+    FakePasteboardWriter pasteboard;
+    ScriptedRegionSelection regionSelection;
+    RecordingToast toast;
+};
+
+// A delegate on a desktop of its own; cases that vary the permissions make one each.
 struct Subject {
-    explicit Subject(ClipCoordinator& coordinator, RegionSelecting& regions, ToastShowing& toast)
-        : delegate{{platform, coordinator, defaults, center, clock, regions, toast, permissions}} {}
+    explicit Subject(Fakes& f)
+        : coordinator{{f.accessibility, f.screen, f.bundleWriter, f.pasteboard, defaults}},
+          delegate{{platform, coordinator, defaults, center, clock, f.regionSelection, f.toast,
+                    permissions}} {}
 
     SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
     Platform platform = desktop.platform();
@@ -125,12 +129,13 @@ struct Subject {
     NotificationCenter center;
     VirtualClock clock;
     SystemPermissionsService permissions{platform, center, clock};
+    ClipCoordinator coordinator;
     AppDelegate delegate;
 };
 
-class AppDelegateTest : public ::testing::Test {
+class AppDelegateTest : public ::testing::Test, protected Fakes, protected Subject {
   protected:
-    AppDelegateTest() {
+    AppDelegateTest() : Subject(static_cast<Fakes&>(*this)) {
         QObject::connect(&delegate, &AppDelegate::lastStatusChanged,
                          [this] { statuses.append(delegate.lastStatus()); });
         QObject::connect(&delegate, &AppDelegate::statusMenuChanged,
@@ -148,27 +153,16 @@ class AppDelegateTest : public ::testing::Test {
         return runSync(std::move(task));
     }
 
-    void choose(const QString& title) {
-        const StatusMenuItem* item = find(delegate.statusMenu().items, title);
-        ASSERT_TRUE(item) << title.toStdString();
-        delegate.perform(*item);
+    const StatusMenuItem* item(const QString& title) {
+        return find(delegate.statusMenu().items, title);
     }
+    void choose(const QString& title) {
+        ASSERT_TRUE(item(title)) << title.toStdString();
+        delegate.perform(*item(title));
+    }
+    QString firstTitle() { return delegate.statusMenu().items.first().title; }
+    Fakes& fakes() { return *this; }
 
-    SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
-    Platform platform = desktop.platform();
-    MemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualClock clock;
-    FakeAccessibilityCapture accessibility;
-    FakeScreenCapture screen;
-    FakeBundleWriter bundleWriter;
-    FakePasteboardWriter pasteboard;
-    ClipCoordinator coordinator{{accessibility, screen, bundleWriter, pasteboard, defaults}};
-    ScriptedRegionSelection regionSelection;
-    RecordingToast toast;
-    SystemPermissionsService permissions{platform, center, clock};
-    AppDelegate delegate{
-        {platform, coordinator, defaults, center, clock, regionSelection, toast, permissions}};
     QStringList statuses;
     QList<StatusMenu> menus;
     QStringList windows;
@@ -303,7 +297,7 @@ TEST_F(AppDelegateTest, PermissionFollowUp) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Subject s(coordinator, regionSelection, toast);
+        Subject s(fakes());
         s.desktop.setScreenRecordingGranted(c.monitorSawScreen);
         s.permissions.startMonitoring(); // the first poll runs at once
         s.desktop.setScreenRecordingGranted(c.preflight);
@@ -373,7 +367,7 @@ TEST_F(AppDelegateTest, FinishingTheSetupAssistant) {
                  {"missing, asked before", false, true, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Subject s(coordinator, regionSelection, toast);
+        Subject s(fakes());
         s.desktop.setAccessibilityTrusted(false);
         s.desktop.setScreenRecordingGranted(c.screenRecording);
         FakeAssistantWindows assistantWindows(s.delegate);
@@ -406,7 +400,7 @@ TEST_F(AppDelegateTest, StartingWithBothPermissionsEndsReadyWithoutWarnings) {
     // The first menu comes before the first poll; the poll's news rebuilds it.
     ASSERT_GE(menus.size(), 2);
     EXPECT_EQ(menus.first().items.first().title, "⚠︎ Accessibility not granted");
-    EXPECT_EQ(titles(delegate.statusMenu()).first(), "Capture Mode");
+    EXPECT_EQ(firstTitle(), "Capture Mode");
     EXPECT_EQ(delegate.lastStatus(), "Ready. Accessibility ✓, Screen Recording ✓. Mode: Full "
                                      "capture (for agents). Press ⌃⌥C.");
     EXPECT_TRUE(defaults.boolValue(AppDelegate::onboardingCompletedKey));
@@ -421,25 +415,25 @@ TEST_F(AppDelegateTest, AMissingPermissionOpensTheSetupEvenWhenItWasCompletedBef
     desktop.setAccessibilityTrusted(false);
     delegate.applicationDidFinishLaunching();
     EXPECT_EQ(windows, QStringList{"setup"});
-    EXPECT_EQ(titles(delegate.statusMenu()).first(), "⚠︎ Accessibility not granted");
+    EXPECT_EQ(firstTitle(), "⚠︎ Accessibility not granted");
     EXPECT_EQ(delegate.lastStatus(), grantLine(false, true));
 
     // The grant is seen by the next poll, and the warnings go.
     desktop.setAccessibilityTrusted(true);
     clock.advance(1s);
-    EXPECT_EQ(titles(delegate.statusMenu()).first(), "Capture Mode");
+    EXPECT_EQ(firstTitle(), "Capture Mode");
 }
 
 TEST_F(AppDelegateTest, ChoosingModeAndAgentFromTheMenuOrElsewhere) {
     delegate.applicationDidFinishLaunching();
     choose("Screenshot only");
     EXPECT_EQ(CaptureModeSettings::primaryMode(defaults), CaptureMode::screenshot);
-    EXPECT_TRUE(find(delegate.statusMenu().items, "Screenshot only")->checked);
-    EXPECT_FALSE(find(delegate.statusMenu().items, "Full capture (for agents)")->checked);
+    EXPECT_TRUE(item("Screenshot only")->checked);
+    EXPECT_FALSE(item("Full capture (for agents)")->checked);
     EXPECT_EQ(delegate.lastStatus(), "Mode set to Screenshot only. Press ⌃⌥C over the target UI.");
 
     choose("Codex");
-    EXPECT_TRUE(find(delegate.statusMenu().items, "Paste To ▸ Codex"));
+    EXPECT_TRUE(item("Paste To ▸ Codex"));
     EXPECT_TRUE(delegate.toolTip().endsWith("Paste to Codex"));
     EXPECT_EQ(delegate.lastStatus(), "Paste to Codex. Press ⌃⌥C, then ⌘V.");
 
@@ -452,10 +446,10 @@ TEST_F(AppDelegateTest, ChoosingModeAndAgentFromTheMenuOrElsewhere) {
 
     // Changes made elsewhere reach the menu and the tooltip.
     AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
-    EXPECT_TRUE(find(delegate.statusMenu().items, "Paste To ▸ Cursor"));
+    EXPECT_TRUE(item("Paste To ▸ Cursor"));
     EXPECT_TRUE(delegate.toolTip().endsWith("Paste to Cursor"));
     CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::tree);
-    EXPECT_TRUE(find(delegate.statusMenu().items, "Text tree (cloud chat)")->checked);
+    EXPECT_TRUE(item("Text tree (cloud chat)")->checked);
 }
 
 TEST_F(AppDelegateTest, HotKeysReachTheCaptureAndShutdownLetsGo) {
@@ -495,12 +489,7 @@ TEST_F(AppDelegateTest, LinksUpdatesAndQuit) {
 
 // `vantrel capture --front-window --at X,Y` moves the pointer after the session starts: the
 // capture must follow it there.
-TEST(CaptureSession, FollowsThePointerMovedAfterItStarts) {
-    SimDesktop desktop(SceneLoader::fromJson(sceneJson));
-    const Platform platform = desktop.platform();
-    MemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualClock clock;
+TEST_F(AppDelegateTest, ACaptureSessionFollowsThePointerMovedAfterItStarts) {
     CaptureSession session(platform, defaults, center, clock, std::nullopt);
     desktop.moveMouse(QPointF(42, 24));
     QCoreApplication::processEvents();

@@ -20,7 +20,6 @@ namespace vantrel::testing {
 
 struct AccessibilityCall {
     std::optional<QPointF> point;
-    std::optional<QRectF> region;
     bool preferFrontWindow = false;
 };
 
@@ -32,10 +31,9 @@ class FakeAccessibilityCapture final : public AccessibilityCapturing {
     std::optional<AccessibilityCaptureError> error;
     QList<AccessibilityCall> calls;
 
-    CapturedAccessibility captureUnderMouse(std::optional<QPointF> point,
-                                            std::optional<QRectF> region,
+    CapturedAccessibility captureUnderMouse(std::optional<QPointF> point, std::optional<QRectF>,
                                             bool preferFrontWindow) override {
-        calls.append({point, region, preferFrontWindow});
+        calls.append({point, preferFrontWindow});
         if (error)
             throw *error;
         return result;
@@ -49,14 +47,13 @@ class FakeScreenCapture final : public ScreenCapturing {
     QList<CapturedScreen> windowResult;
     CapturedScreen regionResult;
     std::optional<ScreenFailure> failure;
-    int windowCalls = 0;
+    // Whether only the window was asked for, and which window was left out.
+    QList<std::pair<bool, std::optional<quint32>>> windowCalls;
     QList<QRectF> regionCalls;
 
     QCoro::Task<QList<CapturedScreen>> capture(bool windowOnly,
                                                std::optional<quint32> excluded) override {
-        ++windowCalls;
-        lastWindowOnly = windowOnly;
-        lastExcluded = excluded;
+        windowCalls.append({windowOnly, excluded});
         throwFailure();
         // A copy: GCC 12 moves from a member named in co_return.
         const QList<CapturedScreen> result = windowResult;
@@ -68,9 +65,6 @@ class FakeScreenCapture final : public ScreenCapturing {
         const CapturedScreen result = regionResult;
         co_return result;
     }
-
-    bool lastWindowOnly = false;
-    std::optional<quint32> lastExcluded;
 
   private:
     void throwFailure() const {
@@ -105,23 +99,23 @@ class FakePasteboardWriter final : public PasteboardWriting {
     struct Write {
         QString kind;
         bool hasImage = false;
-        std::optional<QUrl> fileURL;
         std::optional<BundlePasteboardFormat> format;
         std::optional<ScreenshotSubject> subject;
+        bool operator==(const Write&) const = default;
     };
     QList<Write> writes;
 
     void writeBundle(const CaptureBundle&, const CapturedAccessibility&,
                      const std::optional<QImage>& screenshot, ScreenshotSubject subject,
                      BundlePasteboardFormat format) override {
-        writes.append({"bundle", screenshot.has_value(), std::nullopt, format, subject});
+        writes.append({"bundle", screenshot.has_value(), format, subject});
     }
-    void writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL,
+    void writeScreenshot(const QImage& image, const std::optional<QUrl>&,
                          ScreenshotSubject subject) override {
-        writes.append({"screenshot", !image.isNull(), fileURL, std::nullopt, subject});
+        writes.append({"screenshot", !image.isNull(), std::nullopt, subject});
     }
-    void writeTree(const CapturedAccessibility& accessibility) override {
-        writes.append({"tree", false, accessibility.fileURL, std::nullopt, std::nullopt});
+    void writeTree(const CapturedAccessibility&) override {
+        writes.append({"tree", false, std::nullopt, std::nullopt});
     }
 };
 
