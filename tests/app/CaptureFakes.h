@@ -21,6 +21,7 @@ namespace vantrel::testing {
 struct AccessibilityCall {
     std::optional<QPointF> point;
     bool preferFrontWindow = false;
+    bool operator==(const AccessibilityCall&) const = default;
 };
 
 class FakeAccessibilityCapture final : public AccessibilityCapturing {

@@ -44,11 +44,8 @@ class FakeWindow final : public QObject, public OnboardingWindowControl {
     QStringList& m_log;
 };
 
-const char* const sceneJson = R"({
-  "screens": [{"frame": [0, 0, 1440, 900], "scale": 1, "number": 1}],
-  "permissions": {"accessibility": false, "screenRecording": false},
-  "windows": []
-})";
+const char* const sceneJson = R"({"screens": [{"frame": [0, 0, 1440, 900]}],
+    "permissions": {"accessibility": false, "screenRecording": false}})";
 
 const QString goldens = QStringLiteral("ui/golden");
 
@@ -108,23 +105,20 @@ class OnboardingWindowTest : public AssistantFixture {
 } // namespace
 
 TEST_F(OnboardingTest, PermissionPageShowsItsState) {
+    const char* const waiting = "Waiting for you to allow it in System Settings…";
     const struct {
         bool granted, didRequest, isLast;
         const char* status;
         const char* primary;
-        const char* secondary;
-        const char* icon;
     } cases[] = {
-        {false, false, false, "", "Request Access", "Later", "accessibility"},
-        {false, true, false, "Waiting for you to allow it in System Settings…",
-         "Open System Settings", "Later", "accessibility"},
-        {true, false, false, "Granted", "Next", "Later", "checkmark.circle.fill"},
-        {true, true, false, "Granted", "Next", "Later", "checkmark.circle.fill"},
-        {false, false, true, "", "Request Access", "Skip for now", "accessibility"},
-        {false, true, true, "Waiting for you to allow it in System Settings…",
-         "Open System Settings", "Skip for now", "accessibility"},
-        {true, false, true, "Granted", "Finish", "Skip for now", "checkmark.circle.fill"},
-        {true, true, true, "Granted", "Finish", "Skip for now", "checkmark.circle.fill"},
+        {false, false, false, "", "Request Access"},
+        {false, true, false, waiting, "Open System Settings"},
+        {true, false, false, "Granted", "Next"},
+        {true, true, false, "Granted", "Next"},
+        {false, false, true, "", "Request Access"},
+        {false, true, true, waiting, "Open System Settings"},
+        {true, false, true, "Granted", "Finish"},
+        {true, true, true, "Granted", "Finish"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "granted " << c.granted << " didRequest "
@@ -135,8 +129,8 @@ TEST_F(OnboardingTest, PermissionPageShowsItsState) {
         model.setGranted(c.granted);
         EXPECT_EQ(model.statusLine(), c.status);
         EXPECT_EQ(model.primaryTitle(), c.primary);
-        EXPECT_EQ(model.secondaryTitle(), c.secondary);
-        EXPECT_EQ(model.icon(), c.icon);
+        EXPECT_EQ(model.secondaryTitle(), c.isLast ? "Skip for now" : "Later");
+        EXPECT_EQ(model.icon(), c.granted ? "checkmark.circle.fill" : "accessibility");
         EXPECT_EQ(model.tint(), c.granted ? PermissionStepModel::grantedTint : QColor(Qt::blue));
     }
 }
@@ -161,10 +155,10 @@ TEST_F(OnboardingTest, FirstPressRequestsLaterPressesOpenSettingsAlwaysBelowTheS
 }
 
 TEST_F(OnboardingTest, StepsFromRawValues) {
-    EXPECT_EQ(OnboardingCoordinator::stepFromRaw(0), Step::welcome);
-    EXPECT_EQ(OnboardingCoordinator::stepFromRaw(2), Step::screenRecording);
-    EXPECT_EQ(OnboardingCoordinator::stepFromRaw(-1), std::nullopt);
-    EXPECT_EQ(OnboardingCoordinator::stepFromRaw(3), std::nullopt);
+    const QList<std::optional<Step>> steps{std::nullopt, Step::welcome, Step::accessibility,
+                                           Step::screenRecording, std::nullopt};
+    for (int raw = -1; raw <= 3; ++raw)
+        EXPECT_EQ(OnboardingCoordinator::stepFromRaw(raw), steps[raw + 1]) << raw;
 }
 
 TEST_F(OnboardingTest, APermissionChangeRefreshesThePagesAndBringsTheWindowBackInPlace) {
