@@ -1,6 +1,5 @@
 // The application on a simulated desktop with Mail in front and both permissions granted, its
-// capture services faked: the triggers and what each run reports, the privacy panes after a
-// failure, the setup assistant, start-up, the status menu and tooltip, and shutdown.
+// capture services faked.
 #include "app/AppDelegate.h"
 #include "CaptureFakes.h"
 #include "app/ClipCoordinator.h"
@@ -18,10 +17,10 @@
 #include "platform/sim/SimDesktop.h"
 #include "screen/SystemPermissionsService.h"
 #include "support/RunSync.h"
+#include "support/WaitUntil.h"
 #include "ui/OnboardingCoordinator.h"
 #include "ui/OnboardingViewModel.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -36,10 +35,9 @@ const char* const sceneJson = R"({"screens": [{"frame": [0, 0, 1440, 900], "scal
     "mouse": [300, 640], "permissions": {"accessibility": true, "screenRecording": true},
     "apps": [{"pid": 501, "name": "Mail", "bundleId": "com.example.mail"}], "frontmost": 501})";
 
-const QString axPane =
-    "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_Accessibility";
-const QString screenPane =
-    "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_ScreenCapture";
+const QString privacy = "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension";
+const QString axPane = privacy + "?Privacy_Accessibility";
+const QString screenPane = privacy + "?Privacy_ScreenCapture";
 const QString copiedToast = "Copied — press ⌘V in Claude Code";
 const QString emptyTreeToast = "Copied, but the AX tree is empty — press ⌃⌥C again";
 
@@ -199,11 +197,10 @@ TEST_F(AppDelegateTest, TheFourTriggers) {
 
         // Each trigger starts its own run and returns at once; the run ends on the event loop.
         (delegate.*c.trigger)();
-        const QDeadlineTimer deadline(10s);
-        while (statuses.size() < c.statuses.size() && !deadline.hasExpired()) {
+        ASSERT_TRUE(waitUntil([&] {
             clock.advance(50ms);
-            QCoreApplication::processEvents();
-        }
+            return statuses.size() >= c.statuses.size();
+        }));
         EXPECT_EQ(clock.requestedSleeps().mid(before), c.delays);
         EXPECT_EQ(accessibility.calls, (QList<AccessibilityCall>{{c.point, c.preferFront}}));
         EXPECT_EQ(statuses, c.statuses);

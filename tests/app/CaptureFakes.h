@@ -76,20 +76,16 @@ class FakeScreenCapture final : public ScreenCapturing {
 
 class FakeBundleWriter final : public BundleWriting {
   public:
-    struct Call {
-        CapturedAccessibility accessibility;
-        std::optional<QImage> image;
-    };
     std::optional<PlatformError> error;
-    QList<Call> calls;
-    CaptureBundle bundle{QUrl::fromLocalFile("/tmp/captures/b"), {}, {}, std::nullopt, {}};
+    QList<std::optional<QImage>> images; // what each write was given to save
 
-    QCoro::Task<CaptureBundle> write(const CapturedAccessibility& accessibility,
+    QCoro::Task<CaptureBundle> write(const CapturedAccessibility&,
                                      const std::optional<QImage>& image) override {
-        calls.append({accessibility, image});
+        images.append(image);
         if (error)
             throw *error;
-        const CaptureBundle result = bundle;
+        const CaptureBundle result{
+            QUrl::fromLocalFile("/tmp/captures/b"), {}, {}, std::nullopt, {}};
         co_return result;
     }
 };

@@ -1,12 +1,10 @@
 #include "app/ClipCoordinator.h"
 #include "CaptureFakes.h"
-#include "output/AgentPasteTargetSettings.h"
 #include "output/BundlePasteboardFormatSettings.h"
 #include "platform/MemoryUserDefaults.h"
 #include "platform/NotificationCenter.h"
 #include "support/RunSync.h"
 
-#include <QCoro/QCoroTask>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -61,8 +59,7 @@ TEST_F(ClipCoordinatorTest, BundleUsesTheWindowCaptureAndTheFormatStoredAtThatMo
                                                     BundlePasteboardFormat::experimentB);
     ASSERT_TRUE(run(CaptureMode::bundle).isSuccess());
     EXPECT_EQ(screen.windowCalls, (QList<std::pair<bool, std::optional<quint32>>>{{true, {}}}));
-    ASSERT_EQ(bundleWriter.calls.size(), 1);
-    EXPECT_EQ(bundleWriter.calls[0].image, picture());
+    EXPECT_EQ(bundleWriter.images, QList<std::optional<QImage>>{picture()});
     EXPECT_EQ(pasteboard.writes, (QList<FakePasteboardWriter::Write>{
                                      {"bundle", true, BundlePasteboardFormat::experimentB,
                                       ScreenshotSubject::display}}));
@@ -86,12 +83,11 @@ TEST_F(ClipCoordinatorTest, MissingPicture) {
         screen.windowResult = c.emptyList
                                   ? QList<CapturedScreen>{}
                                   : QList<CapturedScreen>{{shotFile(), "w", true, QImage(), {}}};
-        bundleWriter.calls.clear();
+        bundleWriter.images.clear();
         pasteboard.writes.clear();
 
         ASSERT_TRUE(run(CaptureMode::bundle).isSuccess());
-        ASSERT_EQ(bundleWriter.calls.size(), 1);
-        EXPECT_FALSE(bundleWriter.calls[0].image.has_value());
+        EXPECT_EQ(bundleWriter.images, QList<std::optional<QImage>>{std::nullopt});
         ASSERT_EQ(pasteboard.writes.size(), 1);
         EXPECT_FALSE(pasteboard.writes[0].hasImage);
 
@@ -138,7 +134,7 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         screen.failure = c.screenFailure;
         bundleWriter.error = c.writerError;
         screen.windowCalls.clear();
-        bundleWriter.calls.clear();
+        bundleWriter.images.clear();
         accessibility.calls.clear();
         accessibility.result.fileURL = fileIn("ax-1-ABCDEF12.json");
         screen.windowResult.first().fileURL = shotFile();
@@ -147,7 +143,7 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         ASSERT_FALSE(outcome.isSuccess());
         EXPECT_EQ(outcome.error(), c.expected);
         EXPECT_EQ(screen.windowCalls.size(), c.screenCalls);
-        EXPECT_EQ(bundleWriter.calls.size(), c.writerCalls);
+        EXPECT_EQ(bundleWriter.images.size(), c.writerCalls);
         EXPECT_EQ(accessibility.calls.size(), c.mode == CaptureMode::screenshot ? 0 : 1);
         EXPECT_TRUE(pasteboard.writes.isEmpty());
         EXPECT_NE(QFile::exists(accessibility.result.fileURL.toLocalFile()), c.snapshotRemoved);

@@ -61,10 +61,8 @@ TEST(LaunchAtLoginSwitch, FollowsTheAutostartEntryAndReportsFailures) {
 
     // A file where the folder should be: registering fails.
     QTemporaryDir blocked;
-    QFile plain(blocked.path() + "/autostart");
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    XdgAutostartLoginItem stuck("/usr/bin/vantrel", plain.fileName());
+    ASSERT_TRUE(QFile(blocked.path() + "/autostart").open(QIODevice::WriteOnly));
+    XdgAutostartLoginItem stuck("/usr/bin/vantrel", blocked.path() + "/autostart");
     LaunchAtLoginSwitch failing(stuck, words);
     failing.setOn(true);
     EXPECT_FALSE(failing.isOn());

@@ -1,18 +1,11 @@
-// The setup assistant: the pages it shows for each permission state, what its buttons do and in
-// which order, how a permission change refreshes it without moving on; its window and the About
-// window as they are shown: pictures of each page state, the keys and buttons as a user presses
-// them.
+// The setup assistant's pages, their buttons and how a grant refreshes them; its window and the
+// About window as a user sees and presses them.
 #include "input/GoldenPicture.h"
-#include "platform/NotificationCenter.h"
-#include "platform/PlatformVocabulary.h"
 #include "platform/VirtualClock.h"
 #include "platform/linux/LinuxVocabulary.h"
 #include "platform/sim/SceneLoader.h"
 #include "platform/sim/SimDesktop.h"
-#include "screen/SystemPermissionsService.h"
-#include "ui/OnboardingCoordinator.h"
 #include "ui/OnboardingViewModel.h"
-#include "ui/PermissionStepModel.h"
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/OnboardingWindow.h"
 #include "ui/widgets/PermissionPage.h"
@@ -22,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QStringList>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -283,21 +275,12 @@ TEST_F(OnboardingWindowTest, ReturnPressesThePagesDefaultButtonAndClosingOnlyHid
 }
 
 TEST(AboutDialogTest, ShowsVersionBuildLicenceAndCredits) {
-    const struct {
-        std::optional<QString> version, build;
-        const char* versionLine;
-        const char* buildLine;
-    } cases[] = {
-        {"0.1.0", std::nullopt, "Version 0.1.0", "Build —"},
-        {"", "4f2a9c1", "Version —", "Build 4f2a9c1"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.versionLine);
-        AboutDialog about(c.version, c.build);
-        EXPECT_EQ(about.versionLine(), c.versionLine);
-        EXPECT_EQ(about.buildLine(), c.buildLine);
-    }
+    const AboutDialog unversioned("", "4f2a9c1");
+    EXPECT_EQ(unversioned.versionLine(), "Version —");
+    EXPECT_EQ(unversioned.buildLine(), "Build 4f2a9c1");
     AboutDialog about("0.1.0", std::nullopt);
+    EXPECT_EQ(about.versionLine(), "Version 0.1.0");
+    EXPECT_EQ(about.buildLine(), "Build —");
     about.show();
     EXPECT_EQ(about.windowTitle(), "About Vantrel");
     EXPECT_EQ(unnamed(&about), QStringList());
