@@ -5,7 +5,7 @@
 #include "app/ClipCoordinator.h"
 #include "app/cli/CaptureOptions.h"
 #include "app/cli/CaptureSession.h"
-#include "input/RegionSelecting.h"
+#include "app/cli/GivenRegionSelection.h"
 #include "input/ToastShowing.h"
 #include "output/AgentPasteTargetSettings.h"
 #include "output/CaptureModeSettings.h"
@@ -64,17 +64,6 @@ const StatusMenuItem* find(const QList<StatusMenuItem>& items, const QString& ti
     return nullptr;
 }
 
-// Answers every drag with `answer`; none stands for a cancelled selection.
-class ScriptedRegionSelection final : public RegionSelecting {
-  public:
-    std::optional<QRectF> answer = QRectF(100, 200, 40, 20);
-
-    QCoro::Task<std::optional<QRectF>> selectRegion() override {
-        const std::optional<QRectF> given = answer;
-        co_return given;
-    }
-};
-
 class RecordingToast final : public ToastShowing {
   public:
     QStringList shown;
@@ -105,7 +94,7 @@ struct Fakes {
     FakeScreenCapture screen;
     FakeBundleWriter bundleWriter;
     FakePasteboardWriter pasteboard;
-    ScriptedRegionSelection regionSelection;
+    GivenRegionSelection regionSelection{QRectF(100, 200, 40, 20)};
     RecordingToast toast;
 };
 
@@ -218,7 +207,7 @@ TEST_F(AppDelegateTest, MenuCommandsWaitBeforeCapturing) {
 }
 
 TEST_F(AppDelegateTest, ACancelledAreaCapturesNothing) {
-    regionSelection.answer = std::nullopt;
+    regionSelection = GivenRegionSelection(std::nullopt);
     EXPECT_FALSE(perform(false, true).has_value());
     EXPECT_EQ(statuses, (QStringList{"Drag an area · release mouse to capture · Esc cancels",
                                      "Capture cancelled."}));
@@ -443,7 +432,7 @@ TEST_F(AppDelegateTest, ChoosingModeAndAgentFromTheMenuOrElsewhere) {
 }
 
 TEST_F(AppDelegateTest, HotKeysReachTheCaptureAndShutdownLetsGo) {
-    regionSelection.answer = std::nullopt;
+    regionSelection = GivenRegionSelection(std::nullopt); // cancelled
     delegate.applicationDidFinishLaunching();
     ASSERT_TRUE(desktop.pressHotKey(HotKeyManager::copyId));
     QCoreApplication::processEvents();
