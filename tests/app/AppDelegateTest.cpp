@@ -1,12 +1,11 @@
 // The application on a simulated desktop with Mail in front and both permissions granted, its
-// capture services faked: the triggers and what each run reports, the privacy panes after a
-// failure, the setup assistant, start-up, the status menu and tooltip, and shutdown.
+// capture services faked.
 #include "app/AppDelegate.h"
 #include "CaptureFakes.h"
 #include "app/ClipCoordinator.h"
 #include "app/cli/CaptureOptions.h"
 #include "app/cli/CaptureSession.h"
-#include "input/RegionSelecting.h"
+#include "app/cli/GivenRegionSelection.h"
 #include "input/ToastShowing.h"
 #include "output/AgentPasteTargetSettings.h"
 #include "output/CaptureModeSettings.h"
@@ -18,10 +17,10 @@
 #include "platform/sim/SimDesktop.h"
 #include "screen/SystemPermissionsService.h"
 #include "support/RunSync.h"
+#include "support/WaitUntil.h"
 #include "ui/OnboardingCoordinator.h"
 #include "ui/OnboardingViewModel.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -32,19 +31,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const char* const sceneJson = R"({
-  "screens": [{"frame": [0, 0, 1440, 900], "scale": 2, "number": 1}],
-  "mouse": [300, 640],
-  "permissions": {"accessibility": true, "screenRecording": true},
-  "apps": [{"pid": 501, "name": "Mail", "bundleId": "com.example.mail"}],
-  "frontmost": 501,
-  "windows": []
-})";
+const char* const sceneJson = R"({"screens": [{"frame": [0, 0, 1440, 900], "scale": 2}],
+    "mouse": [300, 640], "permissions": {"accessibility": true, "screenRecording": true},
+    "apps": [{"pid": 501, "name": "Mail", "bundleId": "com.example.mail"}], "frontmost": 501})";
 
-const QString axPane =
-    "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_Accessibility";
-const QString screenPane =
-    "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension?Privacy_ScreenCapture";
+const QString privacy = "x-apple.systempreferences:com.apple.settings.PrivacySecurity.extension";
+const QString axPane = privacy + "?Privacy_Accessibility";
+const QString screenPane = privacy + "?Privacy_ScreenCapture";
 const QString copiedToast = "Copied — press ⌘V in Claude Code";
 const QString emptyTreeToast = "Copied, but the AX tree is empty — press ⌃⌥C again";
 
@@ -61,13 +54,6 @@ QStringList urls(const SimDesktop& desktop) {
     return opened;
 }
 
-QStringList titles(const StatusMenu& menu) {
-    QStringList shown;
-    for (const StatusMenuItem& item : menu.items)
-        shown.append(item.title);
-    return shown;
-}
-
 const StatusMenuItem* find(const QList<StatusMenuItem>& items, const QString& title) {
     for (const StatusMenuItem& item : items) {
         if (item.title == title)
@@ -77,17 +63,6 @@ const StatusMenuItem* find(const QList<StatusMenuItem>& items, const QString& ti
     }
     return nullptr;
 }
-
-// Answers every drag with `answer`; none stands for a cancelled selection.
-class ScriptedRegionSelection final : public RegionSelecting {
-  public:
-    std::optional<QRectF> answer = QRectF(100, 200, 40, 20);
-
-    QCoro::Task<std::optional<QRectF>> selectRegion() override {
-        const std::optional<QRectF> given = answer;
-        co_return given;
-    }
-};
 
 class RecordingToast final : public ToastShowing {
   public:
@@ -114,10 +89,21 @@ class FakeAssistantWindows final : public QObject, public OnboardingWindowContro
     QStringList log;
 };
 
-// A delegate of its own on a desktop of its own, for cases that vary the permissions.
+struct Fakes {
+    FakeAccessibilityCapture accessibility;
+    FakeScreenCapture screen;
+    FakeBundleWriter bundleWriter;
+    FakePasteboardWriter pasteboard;
+    GivenRegionSelection regionSelection{QRectF(100, 200, 40, 20)};
+    RecordingToast toast;
+};
+
+// A delegate on a desktop of its own; cases that vary the permissions make one each.
 struct Subject {
-    explicit Subject(ClipCoordinator& coordinator, RegionSelecting& regions, ToastShowing& toast)
-        : delegate{{platform, coordinator, defaults, center, clock, regions, toast, permissions}} {}
+    explicit Subject(Fakes& f)
+        : coordinator{{f.accessibility, f.screen, f.bundleWriter, f.pasteboard, defaults}},
+          delegate{{platform, coordinator, defaults, center, clock, f.regionSelection, f.toast,
+                    permissions}} {}
 
     SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
     Platform platform = desktop.platform();
@@ -125,12 +111,13 @@ struct Subject {
     NotificationCenter center;
     VirtualClock clock;
     SystemPermissionsService permissions{platform, center, clock};
+    ClipCoordinator coordinator;
     AppDelegate delegate;
 };
 
-class AppDelegateTest : public ::testing::Test {
+class AppDelegateTest : public ::testing::Test, protected Fakes, protected Subject {
   protected:
-    AppDelegateTest() {
+    AppDelegateTest() : Subject(static_cast<Fakes&>(*this)) {
         QObject::connect(&delegate, &AppDelegate::lastStatusChanged,
                          [this] { statuses.append(delegate.lastStatus()); });
         QObject::connect(&delegate, &AppDelegate::statusMenuChanged,
@@ -148,27 +135,16 @@ class AppDelegateTest : public ::testing::Test {
         return runSync(std::move(task));
     }
 
-    void choose(const QString& title) {
-        const StatusMenuItem* item = find(delegate.statusMenu().items, title);
-        ASSERT_TRUE(item) << title.toStdString();
-        delegate.perform(*item);
+    const StatusMenuItem* item(const QString& title) {
+        return find(delegate.statusMenu().items, title);
     }
+    void choose(const QString& title) {
+        ASSERT_TRUE(item(title)) << title.toStdString();
+        delegate.perform(*item(title));
+    }
+    QString firstTitle() { return delegate.statusMenu().items.first().title; }
+    Fakes& fakes() { return *this; }
 
-    SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
-    Platform platform = desktop.platform();
-    MemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualClock clock;
-    FakeAccessibilityCapture accessibility;
-    FakeScreenCapture screen;
-    FakeBundleWriter bundleWriter;
-    FakePasteboardWriter pasteboard;
-    ClipCoordinator coordinator{{accessibility, screen, bundleWriter, pasteboard, defaults}};
-    ScriptedRegionSelection regionSelection;
-    RecordingToast toast;
-    SystemPermissionsService permissions{platform, center, clock};
-    AppDelegate delegate{
-        {platform, coordinator, defaults, center, clock, regionSelection, toast, permissions}};
     QStringList statuses;
     QList<StatusMenu> menus;
     QStringList windows;
@@ -210,15 +186,12 @@ TEST_F(AppDelegateTest, TheFourTriggers) {
 
         // Each trigger starts its own run and returns at once; the run ends on the event loop.
         (delegate.*c.trigger)();
-        const QDeadlineTimer deadline(10s);
-        while (statuses.size() < c.statuses.size() && !deadline.hasExpired()) {
+        ASSERT_TRUE(waitUntil([&] {
             clock.advance(50ms);
-            QCoreApplication::processEvents();
-        }
+            return statuses.size() >= c.statuses.size();
+        }));
         EXPECT_EQ(clock.requestedSleeps().mid(before), c.delays);
-        ASSERT_EQ(accessibility.calls.size(), 1);
-        EXPECT_EQ(accessibility.calls[0].point, c.point);
-        EXPECT_EQ(accessibility.calls[0].preferFrontWindow, c.preferFront);
+        EXPECT_EQ(accessibility.calls, (QList<AccessibilityCall>{{c.point, c.preferFront}}));
         EXPECT_EQ(statuses, c.statuses);
         EXPECT_EQ(toast.shown, QStringList{copiedToast});
     }
@@ -234,7 +207,7 @@ TEST_F(AppDelegateTest, MenuCommandsWaitBeforeCapturing) {
 }
 
 TEST_F(AppDelegateTest, ACancelledAreaCapturesNothing) {
-    regionSelection.answer = std::nullopt;
+    regionSelection = GivenRegionSelection(std::nullopt);
     EXPECT_FALSE(perform(false, true).has_value());
     EXPECT_EQ(statuses, (QStringList{"Drag an area · release mouse to capture · Esc cancels",
                                      "Capture cancelled."}));
@@ -303,7 +276,7 @@ TEST_F(AppDelegateTest, PermissionFollowUp) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Subject s(coordinator, regionSelection, toast);
+        Subject s(fakes());
         s.desktop.setScreenRecordingGranted(c.monitorSawScreen);
         s.permissions.startMonitoring(); // the first poll runs at once
         s.desktop.setScreenRecordingGranted(c.preflight);
@@ -329,19 +302,19 @@ TEST_F(AppDelegateTest, RemembersTheCursorOfTheLastGlobalMouseEvent) {
 }
 
 TEST_F(AppDelegateTest, OpenLatestBundle) {
+    const QString root = StandardLocations::cachesDirectory() + "/Vantrel";
+    QDir(root).removeRecursively(); // what the tray tests captured in this process's home
     delegate.openLatestBundle();
     EXPECT_EQ(delegate.lastStatus(), "No bundle yet. Set mode to Bundle and press ⌃⌥C.");
     EXPECT_TRUE(urls(desktop).isEmpty());
 
-    const QString root = StandardLocations::cachesDirectory() + "/Vantrel";
     ASSERT_TRUE(QDir().mkpath(root + "/captures/one"));
     ASSERT_TRUE(QFile::link(root + "/captures/one", root + "/latest"));
     statuses.clear();
     delegate.openLatestBundle();
     EXPECT_TRUE(statuses.isEmpty());
     EXPECT_EQ(urls(desktop), QStringList{QUrl::fromLocalFile(root + "/latest/").toString()});
-    QFile::remove(root + "/latest");
-    QDir(root + "/captures").removeRecursively();
+    QDir(root).removeRecursively();
 }
 
 TEST_F(AppDelegateTest, TheSetupAssistantOpensOnceAndComesBackAtThePageLeft) {
@@ -373,7 +346,7 @@ TEST_F(AppDelegateTest, FinishingTheSetupAssistant) {
                  {"missing, asked before", false, true, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Subject s(coordinator, regionSelection, toast);
+        Subject s(fakes());
         s.desktop.setAccessibilityTrusted(false);
         s.desktop.setScreenRecordingGranted(c.screenRecording);
         FakeAssistantWindows assistantWindows(s.delegate);
@@ -406,7 +379,7 @@ TEST_F(AppDelegateTest, StartingWithBothPermissionsEndsReadyWithoutWarnings) {
     // The first menu comes before the first poll; the poll's news rebuilds it.
     ASSERT_GE(menus.size(), 2);
     EXPECT_EQ(menus.first().items.first().title, "⚠︎ Accessibility not granted");
-    EXPECT_EQ(titles(delegate.statusMenu()).first(), "Capture Mode");
+    EXPECT_EQ(firstTitle(), "Capture Mode");
     EXPECT_EQ(delegate.lastStatus(), "Ready. Accessibility ✓, Screen Recording ✓. Mode: Full "
                                      "capture (for agents). Press ⌃⌥C.");
     EXPECT_TRUE(defaults.boolValue(AppDelegate::onboardingCompletedKey));
@@ -421,25 +394,25 @@ TEST_F(AppDelegateTest, AMissingPermissionOpensTheSetupEvenWhenItWasCompletedBef
     desktop.setAccessibilityTrusted(false);
     delegate.applicationDidFinishLaunching();
     EXPECT_EQ(windows, QStringList{"setup"});
-    EXPECT_EQ(titles(delegate.statusMenu()).first(), "⚠︎ Accessibility not granted");
+    EXPECT_EQ(firstTitle(), "⚠︎ Accessibility not granted");
     EXPECT_EQ(delegate.lastStatus(), grantLine(false, true));
 
     // The grant is seen by the next poll, and the warnings go.
     desktop.setAccessibilityTrusted(true);
     clock.advance(1s);
-    EXPECT_EQ(titles(delegate.statusMenu()).first(), "Capture Mode");
+    EXPECT_EQ(firstTitle(), "Capture Mode");
 }
 
 TEST_F(AppDelegateTest, ChoosingModeAndAgentFromTheMenuOrElsewhere) {
     delegate.applicationDidFinishLaunching();
     choose("Screenshot only");
     EXPECT_EQ(CaptureModeSettings::primaryMode(defaults), CaptureMode::screenshot);
-    EXPECT_TRUE(find(delegate.statusMenu().items, "Screenshot only")->checked);
-    EXPECT_FALSE(find(delegate.statusMenu().items, "Full capture (for agents)")->checked);
+    EXPECT_TRUE(item("Screenshot only")->checked);
+    EXPECT_FALSE(item("Full capture (for agents)")->checked);
     EXPECT_EQ(delegate.lastStatus(), "Mode set to Screenshot only. Press ⌃⌥C over the target UI.");
 
     choose("Codex");
-    EXPECT_TRUE(find(delegate.statusMenu().items, "Paste To ▸ Codex"));
+    EXPECT_TRUE(item("Paste To ▸ Codex"));
     EXPECT_TRUE(delegate.toolTip().endsWith("Paste to Codex"));
     EXPECT_EQ(delegate.lastStatus(), "Paste to Codex. Press ⌃⌥C, then ⌘V.");
 
@@ -452,21 +425,20 @@ TEST_F(AppDelegateTest, ChoosingModeAndAgentFromTheMenuOrElsewhere) {
 
     // Changes made elsewhere reach the menu and the tooltip.
     AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
-    EXPECT_TRUE(find(delegate.statusMenu().items, "Paste To ▸ Cursor"));
+    EXPECT_TRUE(item("Paste To ▸ Cursor"));
     EXPECT_TRUE(delegate.toolTip().endsWith("Paste to Cursor"));
     CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::tree);
-    EXPECT_TRUE(find(delegate.statusMenu().items, "Text tree (cloud chat)")->checked);
+    EXPECT_TRUE(item("Text tree (cloud chat)")->checked);
 }
 
 TEST_F(AppDelegateTest, HotKeysReachTheCaptureAndShutdownLetsGo) {
-    regionSelection.answer = std::nullopt;
+    regionSelection = GivenRegionSelection(std::nullopt); // cancelled
     delegate.applicationDidFinishLaunching();
     ASSERT_TRUE(desktop.pressHotKey(HotKeyManager::copyId));
     QCoreApplication::processEvents();
     clock.advance(1s);
     QCoreApplication::processEvents();
-    ASSERT_EQ(accessibility.calls.size(), 1);
-    EXPECT_FALSE(accessibility.calls.first().preferFrontWindow);
+    EXPECT_EQ(accessibility.calls, (QList<AccessibilityCall>{{std::nullopt, false}}));
     EXPECT_EQ(toast.shown, QStringList{copiedToast});
 
     delegate.applicationWillTerminate();
@@ -495,12 +467,7 @@ TEST_F(AppDelegateTest, LinksUpdatesAndQuit) {
 
 // `vantrel capture --front-window --at X,Y` moves the pointer after the session starts: the
 // capture must follow it there.
-TEST(CaptureSession, FollowsThePointerMovedAfterItStarts) {
-    SimDesktop desktop(SceneLoader::fromJson(sceneJson));
-    const Platform platform = desktop.platform();
-    MemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualClock clock;
+TEST_F(AppDelegateTest, ACaptureSessionFollowsThePointerMovedAfterItStarts) {
     CaptureSession session(platform, defaults, center, clock, std::nullopt);
     desktop.moveMouse(QPointF(42, 24));
     QCoreApplication::processEvents();

@@ -20,8 +20,8 @@ namespace vantrel::testing {
 
 struct AccessibilityCall {
     std::optional<QPointF> point;
-    std::optional<QRectF> region;
     bool preferFrontWindow = false;
+    bool operator==(const AccessibilityCall&) const = default;
 };
 
 class FakeAccessibilityCapture final : public AccessibilityCapturing {
@@ -32,10 +32,9 @@ class FakeAccessibilityCapture final : public AccessibilityCapturing {
     std::optional<AccessibilityCaptureError> error;
     QList<AccessibilityCall> calls;
 
-    CapturedAccessibility captureUnderMouse(std::optional<QPointF> point,
-                                            std::optional<QRectF> region,
+    CapturedAccessibility captureUnderMouse(std::optional<QPointF> point, std::optional<QRectF>,
                                             bool preferFrontWindow) override {
-        calls.append({point, region, preferFrontWindow});
+        calls.append({point, preferFrontWindow});
         if (error)
             throw *error;
         return result;
@@ -49,14 +48,13 @@ class FakeScreenCapture final : public ScreenCapturing {
     QList<CapturedScreen> windowResult;
     CapturedScreen regionResult;
     std::optional<ScreenFailure> failure;
-    int windowCalls = 0;
+    // Whether only the window was asked for, and which window was left out.
+    QList<std::pair<bool, std::optional<quint32>>> windowCalls;
     QList<QRectF> regionCalls;
 
     QCoro::Task<QList<CapturedScreen>> capture(bool windowOnly,
                                                std::optional<quint32> excluded) override {
-        ++windowCalls;
-        lastWindowOnly = windowOnly;
-        lastExcluded = excluded;
+        windowCalls.append({windowOnly, excluded});
         throwFailure();
         // A copy: GCC 12 moves from a member named in co_return.
         const QList<CapturedScreen> result = windowResult;
@@ -69,9 +67,6 @@ class FakeScreenCapture final : public ScreenCapturing {
         co_return result;
     }
 
-    bool lastWindowOnly = false;
-    std::optional<quint32> lastExcluded;
-
   private:
     void throwFailure() const {
         if (failure)
@@ -81,20 +76,16 @@ class FakeScreenCapture final : public ScreenCapturing {
 
 class FakeBundleWriter final : public BundleWriting {
   public:
-    struct Call {
-        CapturedAccessibility accessibility;
-        std::optional<QImage> image;
-    };
     std::optional<PlatformError> error;
-    QList<Call> calls;
-    CaptureBundle bundle{QUrl::fromLocalFile("/tmp/captures/b"), {}, {}, std::nullopt, {}};
+    QList<std::optional<QImage>> images; // what each write was given to save
 
-    QCoro::Task<CaptureBundle> write(const CapturedAccessibility& accessibility,
+    QCoro::Task<CaptureBundle> write(const CapturedAccessibility&,
                                      const std::optional<QImage>& image) override {
-        calls.append({accessibility, image});
+        images.append(image);
         if (error)
             throw *error;
-        const CaptureBundle result = bundle;
+        const CaptureBundle result{
+            QUrl::fromLocalFile("/tmp/captures/b"), {}, {}, std::nullopt, {}};
         co_return result;
     }
 };
@@ -105,23 +96,23 @@ class FakePasteboardWriter final : public PasteboardWriting {
     struct Write {
         QString kind;
         bool hasImage = false;
-        std::optional<QUrl> fileURL;
         std::optional<BundlePasteboardFormat> format;
         std::optional<ScreenshotSubject> subject;
+        bool operator==(const Write&) const = default;
     };
     QList<Write> writes;
 
     void writeBundle(const CaptureBundle&, const CapturedAccessibility&,
                      const std::optional<QImage>& screenshot, ScreenshotSubject subject,
                      BundlePasteboardFormat format) override {
-        writes.append({"bundle", screenshot.has_value(), std::nullopt, format, subject});
+        writes.append({"bundle", screenshot.has_value(), format, subject});
     }
-    void writeScreenshot(const QImage& image, const std::optional<QUrl>& fileURL,
+    void writeScreenshot(const QImage& image, const std::optional<QUrl>&,
                          ScreenshotSubject subject) override {
-        writes.append({"screenshot", !image.isNull(), fileURL, std::nullopt, subject});
+        writes.append({"screenshot", !image.isNull(), std::nullopt, subject});
     }
-    void writeTree(const CapturedAccessibility& accessibility) override {
-        writes.append({"tree", false, accessibility.fileURL, std::nullopt, std::nullopt});
+    void writeTree(const CapturedAccessibility&) override {
+        writes.append({"tree", false, std::nullopt, std::nullopt});
     }
 };
 

@@ -40,9 +40,7 @@ TEST(SingleInstance, LeftoversOfACrashedInstanceDoNotBlockAStart) {
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.write("2147483646\nvantrel\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     lock.close();
-    QFile socket(runtime.path() + "/vantrel.socket");
-    ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
-    socket.close();
+    ASSERT_TRUE(QFile(runtime.path() + "/vantrel.socket").open(QIODevice::WriteOnly));
 
     const auto claim = SingleInstance::claim(runtime.path());
     EXPECT_EQ(claim.outcome, Outcome::claimed) << claim.message.toStdString();
@@ -74,12 +72,11 @@ TEST(SingleInstance, ALaterLaunchAsksTheRunningOneToShowItself) {
 // too long for a local socket.
 TEST(SingleInstance, AnUnusableFolderFailsWithItsName) {
     QTemporaryDir parent;
-    QFile plain(parent.path() + "/file");
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    const auto claim = SingleInstance::claim(plain.fileName());
+    const QString plain = parent.path() + "/file";
+    ASSERT_TRUE(QFile(plain).open(QIODevice::WriteOnly));
+    const auto claim = SingleInstance::claim(plain);
     EXPECT_EQ(claim.outcome, Outcome::failed);
-    EXPECT_TRUE(claim.message.contains(plain.fileName())) << claim.message.toStdString();
+    EXPECT_TRUE(claim.message.contains(plain)) << claim.message.toStdString();
 
     const QString deep = parent.path() + "/" + QString(120, u'd');
     const auto tooLong = SingleInstance::claim(deep);

@@ -3,22 +3,18 @@
 #include "app/tray/TrayApplication.h"
 #include "app/cli/GivenRegionSelection.h"
 #include "platform/MemoryUserDefaults.h"
-#include "platform/NotificationCenter.h"
 #include "platform/StandardLocations.h"
 #include "platform/VirtualClock.h"
 #include "platform/sim/SimDesktop.h"
+#include "support/WaitUntil.h"
 #include "ui/widgets/AboutDialog.h"
-#include "ui/widgets/AppWindows.h"
 #include "ui/widgets/OnboardingWindow.h"
 #include "ui/widgets/PermissionPage.h"
-#include "ui/widgets/SettingsWindow.h"
 #include "ui/widgets/WelcomePage.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QPushButton>
-#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -29,19 +25,13 @@ namespace {
 class TrayApplicationTest : public ::testing::Test {
   protected:
     // Runs queued presses, the capture's waits and its work on other threads until the status
-    // line settles past the capturing (or dragging) line; the deadline only bounds a hang.
+    // line settles past the capturing (or dragging) line.
     bool settle() {
-        const QDeadlineTimer deadline(30s);
-        const auto settled = [this] {
+        return vantrel::testing::waitUntil([this] {
+            clock.advance(10ms);
             const QString status = app.delegate().lastStatus();
             return !status.startsWith("Capturing") && !status.startsWith("Drag an area");
-        };
-        do {
-            QCoreApplication::processEvents();
-            clock.advance(10ms);
-            QThread::yieldCurrentThread();
-        } while (!settled() && !deadline.hasExpired());
-        return settled();
+        });
     }
 
     std::unique_ptr<SimDesktop> desktop =

@@ -1,8 +1,7 @@
 #pragma once
 
 // Compares a rendering with its checked-in picture in a golden folder under tests/ (input/golden
-// unless another is named). Run the tests with
-// VANTREL_UPDATE_GOLDENS=1 to write the pictures instead, then review the diff.
+// unless another is named). VANTREL_UPDATE_GOLDENS=1 writes the pictures instead: review the diff.
 
 #include <QDir>
 #include <QImage>
@@ -15,9 +14,10 @@
 
 namespace vantrel::testing {
 
-inline QString goldenPath(const QString& name, const QString& folder) {
-    return QStringLiteral(VANTREL_SOURCE_DIR "/tests/") + folder + QStringLiteral("/") + name +
-           QStringLiteral(".png");
+// The largest difference of one channel between two pixels.
+inline int channelDelta(QRgb a, QRgb b) {
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
 }
 
 // Font rasterisers differ a little between versions: a few pixels may differ by more than a few
@@ -25,7 +25,7 @@ inline QString goldenPath(const QString& name, const QString& folder) {
 inline ::testing::AssertionResult
 matchesGolden(const QImage& actual, const QString& name,
               const QString& folder = QStringLiteral("input/golden")) {
-    const QString path = goldenPath(name, folder);
+    const QString path = QStringLiteral(VANTREL_SOURCE_DIR "/tests/%1/%2.png").arg(folder, name);
     const QImage picture = actual.convertToFormat(QImage::Format_ARGB32);
     if (qEnvironmentVariableIntValue("VANTREL_UPDATE_GOLDENS") == 1) {
         if (!picture.save(path))
@@ -33,33 +33,24 @@ matchesGolden(const QImage& actual, const QString& name,
         return ::testing::AssertionSuccess();
     }
     const QImage golden = QImage(path).convertToFormat(QImage::Format_ARGB32);
-    const QString keptAt =
-        QDir::temp().filePath(QStringLiteral("vantrel-") + name + QStringLiteral(".png"));
-    if (golden.size() != picture.size()) {
+    const auto keep = [&picture, &name] {
+        const QString keptAt = QDir::temp().filePath(QStringLiteral("vantrel-%1.png").arg(name));
         picture.save(keptAt);
+        return "; rendering kept at " + keptAt.toStdString();
+    };
+    if (golden.size() != picture.size())
         return ::testing::AssertionFailure()
-               << path.toStdString() << " missing or of another size; "
-               << "rendering kept at " << keptAt.toStdString();
-    }
-    constexpr int levels = 24;
+               << path.toStdString() << " missing or of another size" << keep();
     qsizetype differing = 0;
-    for (int y = 0; y < picture.height(); ++y) {
-        const auto* a = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        const auto* b = reinterpret_cast<const QRgb*>(golden.constScanLine(y));
-        for (int x = 0; x < picture.width(); ++x) {
-            const int delta = std::max(
-                {std::abs(qRed(a[x]) - qRed(b[x])), std::abs(qGreen(a[x]) - qGreen(b[x])),
-                 std::abs(qBlue(a[x]) - qBlue(b[x])), std::abs(qAlpha(a[x]) - qAlpha(b[x]))});
-            differing += delta > levels;
-        }
-    }
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            differing += channelDelta(picture.pixel(x, y), golden.pixel(x, y)) > 24;
     const qsizetype allowed = picture.width() * picture.height() / 500;
     if (differing <= allowed)
         return ::testing::AssertionSuccess();
-    picture.save(keptAt);
     return ::testing::AssertionFailure()
            << differing << " pixels differ from " << path.toStdString() << " (at most " << allowed
-           << " may); rendering kept at " << keptAt.toStdString();
+           << " may)" << keep();
 }
 
 } // namespace vantrel::testing

@@ -65,6 +65,7 @@ constexpr auto Up = &RegionSelectionView::mouseUp;
 Step key(int qtKey) {
     return {nullptr, {}, 0, qtKey};
 }
+const Step esc = key(Qt::Key_Escape);
 // Pressed at `from`, dragged to `to` and released there.
 QList<Step> drag(QPointF from, QPointF to, int screen = 0) {
     return {{Down, from, screen}, {Drag, to, screen}, {Up, to, screen}};
@@ -118,11 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{Down, {10, 10}}, key(Qt::Key_A), {Drag, {60, 40}}, {Up, {60, 40}}},
                  QRectF(10, 10, 50, 30)},
         DragCase{"escapeMidDragThenLateMouseUp",
-                 {{Down, {10, 10}},
-                  {Drag, {60, 40}},
-                  key(Qt::Key_Escape),
-                  {Up, {60, 40}},
-                  key(Qt::Key_Escape)},
+                 {{Down, {10, 10}}, {Drag, {60, 40}}, esc, {Up, {60, 40}}, esc},
                  std::nullopt},
         DragCase{"acrossScreensInGlobalPoints", drag({1500, 700}, {1300, 850}, 1),
                  QRectF(1300, 700, 200, 150)},

@@ -1,6 +1,5 @@
-// The settings: the view model as the tray app wires it on the simulated
-// desktop, the window over it, and the watcher that hears other processes
-// change the settings file.
+// The settings: the view model as the tray app wires it on the simulated desktop, the window over
+// it, and the watcher that hears other processes change the settings file.
 #include "app/SettingsFileWatcher.h"
 #include "app/cli/GivenRegionSelection.h"
 #include "app/tray/TrayApplication.h"
@@ -10,19 +9,16 @@
 #include "output/CaptureBundleFormatSettings.h"
 #include "output/CaptureModeSettings.h"
 #include "platform/MemoryUserDefaults.h"
-#include "platform/NotificationCenter.h"
 #include "platform/SettingsUserDefaults.h"
 #include "platform/StandardLocations.h"
 #include "platform/VirtualClock.h"
 #include "platform/linux/LinuxVocabulary.h"
 #include "platform/sim/SceneLoader.h"
 #include "platform/sim/SimDesktop.h"
-#include "screen/SystemPermissionsService.h"
 #include "support/QtPrinters.h"
 #include "ui/SettingsViewModel.h"
 #include "ui/widgets/SettingsWindow.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QStyle>
@@ -101,6 +97,8 @@ QString stored(const UserDefaults& defaults) {
     return values.join(' ');
 }
 
+class SettingsViewModelTest : public ::testing::Test, protected SettingsHarness {};
+
 TEST(SettingsViewModel, EachChoiceWritesItsStoreAndShowsIt) {
     using Model = SettingsViewModel;
     const struct {
@@ -118,8 +116,7 @@ TEST(SettingsViewModel, EachChoiceWritesItsStoreAndShowsIt) {
          [](Model& m) { m.setAgentTarget(AgentPasteTarget::codex); }, "- codex - cursorV2",
          "bundle codex experimental cursorV2", &Model::agentNote,
          "Paste with ⌘V in Codex (same as Cursor)."},
-        // Never chosen, the agent is the one the format implies; the picker says
-        // so too.
+        // Never chosen, the agent is the one the format implies; the picker says so too.
         {"a pasteboard format moves a derived agent",
          [](Model& m) { m.setPasteboardFormat(BundlePasteboardFormat::cursorV1); },
          "- - - cursorV1", "bundle cursor experimental cursorV1", &Model::pasteboardFormatNote,
@@ -140,38 +137,34 @@ TEST(SettingsViewModel, EachChoiceWritesItsStoreAndShowsIt) {
     }
 }
 
-// From the status menu or `vantrel settings`: each change shows at once, and so
-// does a grant.
-TEST(SettingsViewModel, FollowsChangesMadeElsewhere) {
-    SettingsHarness h;
-    const auto changed = countOf(h.model.get(), &SettingsViewModel::changed);
-    CaptureModeSettings::setPrimaryMode(h.defaults, h.center, CaptureMode::tree);
-    EXPECT_EQ(shown(*h.model), "tree claudeCode experimental claudeCodeV2");
-    AgentPasteTargetSettings::setTarget(h.defaults, h.center, AgentPasteTarget::cursor);
-    EXPECT_EQ(shown(*h.model), "tree cursor experimental cursorV2");
-    CaptureBundleFormatSettings::setActiveFormat(h.defaults, h.center, CaptureBundleFormat::stable);
-    EXPECT_EQ(shown(*h.model), "tree cursor stable cursorV2");
-    BundlePasteboardFormatSettings::setActiveFormat(h.defaults, h.center,
+// From the status menu or `vantrel settings`: each change shows at once.
+TEST_F(SettingsViewModelTest, FollowsChangesMadeElsewhere) {
+    const auto changed = countOf(model.get(), &SettingsViewModel::changed);
+    CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::tree);
+    EXPECT_EQ(shown(*model), "tree claudeCode experimental claudeCodeV2");
+    AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
+    EXPECT_EQ(shown(*model), "tree cursor experimental cursorV2");
+    CaptureBundleFormatSettings::setActiveFormat(defaults, center, CaptureBundleFormat::stable);
+    EXPECT_EQ(shown(*model), "tree cursor stable cursorV2");
+    BundlePasteboardFormatSettings::setActiveFormat(defaults, center,
                                                     BundlePasteboardFormat::legacyFileOnly);
-    EXPECT_EQ(shown(*h.model), "tree cursor stable legacyFileOnly");
+    EXPECT_EQ(shown(*model), "tree cursor stable legacyFileOnly");
     EXPECT_GE(*changed, 4);
-
-    EXPECT_EQ(h.model->permissions(), SystemPermissionsService::State{});
-    h.desktop.setScreenRecordingGranted(true);
-    h.pollPermissions();
-    EXPECT_EQ(h.model->permissions(), (SystemPermissionsService::State{false, true}));
 }
 
-TEST(SettingsViewModel, PermissionNotesFollowTheState) {
-    SettingsHarness h;
-    h.desktop.setAccessibilityTrusted(true);
-    EXPECT_EQ(h.model->accessibilityNote(), "Needed to read roles, labels and bounds.");
-    h.pollPermissions();
-    EXPECT_EQ(h.model->accessibilityNote(), "Granted — Vantrel can read the interface.");
-    EXPECT_EQ(h.model->screenRecordingNote(), "Needed for the screenshot part of a capture.");
-    h.desktop.setScreenRecordingGranted(true);
-    h.clock.advance(1s);
-    EXPECT_EQ(h.model->screenRecordingNote(), "Granted — screenshots work.");
+// What the monitor sees, not what the platform would answer now.
+TEST_F(SettingsViewModelTest, PermissionsAndTheirNotesFollowTheMonitor) {
+    desktop.setAccessibilityTrusted(true);
+    EXPECT_EQ(model->permissions(), SystemPermissionsService::State{});
+    EXPECT_EQ(model->accessibilityNote(), "Needed to read roles, labels and bounds.");
+    pollPermissions();
+    EXPECT_EQ(model->permissions(), (SystemPermissionsService::State{true, false}));
+    EXPECT_EQ(model->accessibilityNote(), "Granted — Vantrel can read the interface.");
+    EXPECT_EQ(model->screenRecordingNote(), "Needed for the screenshot part of a capture.");
+    desktop.setScreenRecordingGranted(true);
+    clock.advance(1s);
+    EXPECT_EQ(model->permissions(), (SystemPermissionsService::State{true, true}));
+    EXPECT_EQ(model->screenRecordingNote(), "Granted — screenshots work.");
 }
 
 TEST(SettingsViewModel, VersionLineShowsMissingPartsAsADash) {
@@ -205,66 +198,59 @@ TEST(SettingsViewModel, TextsSpeakTheDesktopsWords) {
     EXPECT_EQ(onLinux.model->agentNote(), "Paste with Ctrl+V in Cursor chat.");
 }
 
-TEST(SettingsViewModel, LastActionIsTheStatusLineOrADash) {
-    SettingsHarness h;
-    h.tray.delegate().setLastStatus("");
-    EXPECT_EQ(h.model->lastAction(), "—");
-    const auto changed = countOf(h.model.get(), &SettingsViewModel::changed);
-    h.tray.delegate().setLastStatus("Copied for Cursor: Send · 3 AX nodes");
+TEST_F(SettingsViewModelTest, LastActionIsTheStatusLineOrADash) {
+    tray.delegate().setLastStatus("");
+    EXPECT_EQ(model->lastAction(), "—");
+    const auto changed = countOf(model.get(), &SettingsViewModel::changed);
+    tray.delegate().setLastStatus("Copied for Cursor: Send · 3 AX nodes");
     EXPECT_EQ(*changed, 1);
-    EXPECT_EQ(h.model->lastAction(), "Copied for Cursor: Send · 3 AX nodes");
+    EXPECT_EQ(model->lastAction(), "Copied for Cursor: Send · 3 AX nodes");
 }
 
-TEST(SettingsViewModel, ARefusedLoginItemSpringsBackWithTheReason) {
-    SettingsHarness h;
-    h.desktop.loginItem().setError(PlatformError{"sim", 1, "Operation not permitted"});
-    h.model->setLaunchAtLogin(true);
-    EXPECT_FALSE(h.model->launchesAtLogin());
-    EXPECT_EQ(h.model->launchAtLoginNote(), "Could not change it: Operation not permitted");
+TEST_F(SettingsViewModelTest, ARefusedLoginItemSpringsBackWithTheReason) {
+    desktop.loginItem().setError(PlatformError{"sim", 1, "Operation not permitted"});
+    model->setLaunchAtLogin(true);
+    EXPECT_FALSE(model->launchesAtLogin());
+    EXPECT_EQ(model->launchAtLoginNote(), "Could not change it: Operation not permitted");
 
     // Looking again keeps the reason; the next success replaces it.
-    h.model->refresh();
-    EXPECT_EQ(h.model->launchAtLoginNote(), "Could not change it: Operation not permitted");
-    h.desktop.loginItem().setError(std::nullopt);
-    h.model->setLaunchAtLogin(true);
-    EXPECT_TRUE(h.model->launchesAtLogin());
-    EXPECT_EQ(h.model->launchAtLoginNote(), "Vantrel starts with macOS.");
+    model->refresh();
+    EXPECT_EQ(model->launchAtLoginNote(), "Could not change it: Operation not permitted");
+    desktop.loginItem().setError(std::nullopt);
+    model->setLaunchAtLogin(true);
+    EXPECT_TRUE(model->launchesAtLogin());
+    EXPECT_EQ(model->launchAtLoginNote(), "Vantrel starts with macOS.");
 }
 
-TEST(SettingsViewModel, RefreshTakesInWhatChangedWithoutANotice) {
-    SettingsHarness h;
-    h.defaults.setString(modeKey, "tree");
-    h.defaults.setString(bundleKey, rawValue(CaptureBundleFormat::stable));
-    h.defaults.setString(agentKey, rawValue(AgentPasteTarget::codex));
-    h.desktop.loginItem().setStatus(LoginItemService::Status::enabled);
-    EXPECT_EQ(h.model->activeMode(), CaptureMode::bundle);
-    EXPECT_EQ(h.model->activeBundleFormat(), CaptureBundleFormat::experimental);
-    h.model->refresh();
-    EXPECT_EQ(h.model->activeMode(), CaptureMode::tree);
-    EXPECT_EQ(h.model->activeBundleFormat(), CaptureBundleFormat::stable);
-    EXPECT_EQ(h.model->activeAgent(), AgentPasteTarget::codex);
-    EXPECT_TRUE(h.model->launchesAtLogin());
+TEST_F(SettingsViewModelTest, RefreshTakesInWhatChangedWithoutANotice) {
+    defaults.setString(modeKey, "tree");
+    defaults.setString(bundleKey, rawValue(CaptureBundleFormat::stable));
+    defaults.setString(agentKey, rawValue(AgentPasteTarget::codex));
+    desktop.loginItem().setStatus(LoginItemService::Status::enabled);
+    EXPECT_EQ(shown(*model), "bundle claudeCode experimental claudeCodeV2");
+    EXPECT_FALSE(model->launchesAtLogin());
+    model->refresh();
+    EXPECT_EQ(shown(*model), "tree codex stable claudeCodeV2");
+    EXPECT_TRUE(model->launchesAtLogin());
 }
 
-TEST(SettingsViewModel, LinksAndPanesOpenThroughTheDesktop) {
-    SettingsHarness h;
-    h.model->openFormatGuide();
-    ASSERT_EQ(h.desktop.openedURLs().size(), 1);
-    EXPECT_EQ(h.desktop.openedURLs().first().toString(),
+TEST_F(SettingsViewModelTest, LinksAndPanesOpenThroughTheDesktop) {
+    model->openFormatGuide();
+    ASSERT_EQ(desktop.openedURLs().size(), 1);
+    EXPECT_EQ(desktop.openedURLs().first().toString(),
               AppDelegate::website + "/vantrel/documentation/paste-formats/");
-    h.model->openAccessibilitySettings();
-    EXPECT_TRUE(h.desktop.openedURLs().last().toString().endsWith("Privacy_Accessibility"));
-    EXPECT_FALSE(h.permissions.didRequestScreenRecording());
-    h.model->openScreenRecordingSettings();
-    EXPECT_TRUE(h.desktop.openedURLs().last().toString().endsWith("Privacy_ScreenCapture"));
-    EXPECT_TRUE(h.permissions.didRequestScreenRecording());
+    model->openAccessibilitySettings();
+    EXPECT_TRUE(desktop.openedURLs().last().toString().endsWith("Privacy_Accessibility"));
+    EXPECT_FALSE(permissions.didRequestScreenRecording());
+    model->openScreenRecordingSettings();
+    EXPECT_TRUE(desktop.openedURLs().last().toString().endsWith("Privacy_ScreenCapture"));
+    EXPECT_TRUE(permissions.didRequestScreenRecording());
 }
 
-TEST(SettingsViewModel, AGoneModelHearsNothing) {
-    SettingsHarness h;
-    h.model.reset();
+TEST_F(SettingsViewModelTest, AGoneModelHearsNothing) {
+    model.reset();
     // Under the sanitizers a handler left behind is a use after free.
-    CaptureModeSettings::setPrimaryMode(h.defaults, h.center, CaptureMode::tree);
+    CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::tree);
 }
 
 // Another process (`vantrel settings`) writes the same file.
@@ -302,8 +288,7 @@ TEST(SettingsFileWatcher, AnnouncesWhatAnotherProcessChangedAndNothingElse) {
     EXPECT_EQ(posted, (QStringList{BundlePasteboardFormatSettings::formatDidChangeNotification,
                                    AgentPasteTargetSettings::targetDidChangeNotification}));
 
-    // A change made here is announced once, by the store, not again by the file's
-    // echo.
+    // A change made here is announced once, by the store, not again by the file's echo.
     posted.clear();
     ASSERT_TRUE(checkAfter(
         [&] { CaptureModeSettings::setPrimaryMode(ours, center, CaptureMode::screenshot); }));
@@ -313,14 +298,11 @@ TEST(SettingsFileWatcher, AnnouncesWhatAnotherProcessChangedAndNothingElse) {
 // One style, palette and font, whatever the machine's desktop would pick.
 void makeDeterministic(QWidget& window) {
     static QStyle* const fusion = QStyleFactory::create(QStringLiteral("Fusion"));
-    const auto styleAll = [](QWidget& root) {
-        root.setStyle(fusion);
-        for (QWidget* child : root.findChildren<QWidget*>())
-            child->setStyle(fusion);
-    };
     window.setPalette(fusion->standardPalette());
     window.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    styleAll(window);
+    window.setStyle(fusion);
+    for (QWidget* child : window.findChildren<QWidget*>())
+        child->setStyle(fusion);
 }
 
 template <class W> W* named(QWidget& window, const QString& name) {
@@ -330,20 +312,19 @@ template <class W> W* named(QWidget& window, const QString& name) {
     return nullptr;
 }
 
-class SettingsWindowTest : public ::testing::Test {
+class SettingsWindowTest : public ::testing::Test, protected SettingsHarness {
   protected:
     SettingsWindowTest() {
-        harness.desktop.setAccessibilityTrusted(true);
-        harness.pollPermissions();
+        desktop.setAccessibilityTrusted(true);
+        pollPermissions();
         makeDeterministic(window);
     }
 
-    SettingsHarness harness;
-    SettingsWindow window{*harness.model};
+    SettingsWindow window{*model};
 };
 
 TEST_F(SettingsWindowTest, EachSectionMatchesItsPicture) {
-    harness.tray.delegate().setLastStatus("Copied for Claude Code: Send (button) · 12 AX nodes");
+    tray.delegate().setLastStatus("Copied for Claude Code: Send (button) · 12 AX nodes");
     const struct {
         SettingsSection section;
         bool advanced;
@@ -357,8 +338,8 @@ TEST_F(SettingsWindowTest, EachSectionMatchesItsPicture) {
     window.show();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.golden);
-        harness.model->setSelection(c.section);
-        harness.model->setShowAdvanced(c.advanced);
+        model->setSelection(c.section);
+        model->setShowAdvanced(c.advanced);
         window.resize(720, 520);
         const QImage picture = window.grab().toImage();
         ASSERT_EQ(picture.size(), QSize(720, 520) * picture.devicePixelRatio());
@@ -373,13 +354,13 @@ TEST_F(SettingsWindowTest, PickersWriteTheStoresAndFollowThem) {
     ASSERT_TRUE(mode && pasteboard && agent);
 
     mode->setCurrentIndex(mode->findText("Text tree"));
-    EXPECT_EQ(harness.defaults.string(CaptureModeSettings::defaultsKey), "tree");
+    EXPECT_EQ(defaults.string(CaptureModeSettings::defaultsKey), "tree");
     agent->setCurrentIndex(agent->findText("Codex"));
     EXPECT_EQ(pasteboard->currentText(), "Cursor v2 (1 file + rich text)");
     EXPECT_EQ(agent->accessibleDescription(), "Paste with ⌘V in Codex (same as Cursor).");
 
     // The status menu changes the mode while the window is open.
-    CaptureModeSettings::setPrimaryMode(harness.defaults, harness.center, CaptureMode::screenshot);
+    CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::screenshot);
     EXPECT_EQ(mode->currentText(), "Screenshot only");
     EXPECT_EQ(mode->accessibleDescription(), "Image on clipboard only.");
 }
@@ -387,7 +368,7 @@ TEST_F(SettingsWindowTest, PickersWriteTheStoresAndFollowThem) {
 TEST_F(SettingsWindowTest, ARefusedSwitchSpringsBack) {
     QCheckBox* launch = named<QCheckBox>(window, "Launch at login");
     ASSERT_TRUE(launch);
-    harness.desktop.loginItem().setError(PlatformError{"sim", 1, "denied"});
+    desktop.loginItem().setError(PlatformError{"sim", 1, "denied"});
     launch->click();
     EXPECT_FALSE(launch->isChecked());
     EXPECT_EQ(launch->accessibleDescription(), "Could not change it: denied");
@@ -403,7 +384,7 @@ TEST_F(SettingsWindowTest, ClosingHidesAndPresentingAgainReusesTheWindow) {
     EXPECT_FALSE(window.isVisible());
 
     // Written while hidden, without a notice: presenting reads it again.
-    harness.defaults.setString(CaptureModeSettings::defaultsKey, "tree");
+    defaults.setString(CaptureModeSettings::defaultsKey, "tree");
     window.present();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.pos(), placed);
