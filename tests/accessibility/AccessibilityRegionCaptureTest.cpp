@@ -1,4 +1,5 @@
 #include "AccessibilityTestSupport.h"
+#include "accessibility/AccessibilityRegionFilter.h"
 #include "accessibility/AccessibilityRegionRootResolver.h"
 #include "support/QtPrinters.h"
 
@@ -28,17 +29,13 @@ QJsonObject axWindow(const QString& id, const QJsonArray& frame, const QString& 
     return {{"role", "AXWindow"}, {"id", id}, {"title", title}, {"frame", frame}};
 }
 
-QByteArray desktop(const QJsonArray& windows) {
-    const QJsonObject scene{
-        {"screens", QJsonArray{QJsonObject{{"frame", QJsonArray{0, 0, 1440, 900}}}}},
-        {"apps", QJsonArray{QJsonObject{{"pid", 501}, {"name", "Mail"}},
-                            QJsonObject{{"pid", 502}, {"name", "Notes"}},
-                            QJsonObject{{"pid", 503}, {"name", QJsonValue::Null}},
-                            QJsonObject{{"pid", 504}, {"name", "Browser"}}}},
-        {"self", QJsonObject{{"pid", 900}}},
-        {"windows", windows},
-    };
-    return QJsonDocument(scene).toJson();
+// Pid 503 has no name unless the case gives it one (as JSON); our own pid is 900.
+QByteArray desktop(const QJsonArray& windows, const char* name503 = "null") {
+    return QStringLiteral(R"({"screens": [{"frame": [0, 0, 1440, 900]}], "self": {"pid": 900},
+        "apps": [{"pid": 501, "name": "Mail"}, {"pid": 502, "name": "Notes"},
+                 {"pid": 503, "name": %1}, {"pid": 504, "name": "Browser"}], "windows": %2})")
+        .arg(QLatin1String(name503), QString::fromUtf8(QJsonDocument(windows).toJson()))
+        .toUtf8();
 }
 
 const QJsonArray mailBounds{100, 100, 800, 600};
@@ -62,66 +59,59 @@ QString describe(SimDesktop& sim, const Resolver::Resolution& resolution) {
     return "not found";
 }
 
+QVariantMap frame(QVariant x, QVariant y, QVariant width, QVariant height) {
+    return {{"x", x}, {"y", y}, {"width", width}, {"height", height}};
+}
+
+SnapshotNode node(const QString& name, std::optional<QVariantMap> frameValue = std::nullopt,
+                  QVariantList children = {}) {
+    SnapshotNode result{{"identifier", name}, {"role", "AXGroup"}};
+    if (frameValue)
+        result.insert("frame", *frameValue);
+    if (!children.isEmpty())
+        result.insert("children", children);
+    return result;
+}
+
+const QRectF filterArea(100, 100, 50, 50);
+
 } // namespace
 
 TEST(AccessibilityRegionRootResolver, PicksTheFrontmostUsableWindowOfAnotherApplication) {
-    const QJsonArray notesBounds{100, 100, 400, 300};
+    const QJsonArray notesBounds{100, 100, 400, 300}, backBounds{500, 300, 800, 500};
     const QJsonObject notes = window(21, 502, notesBounds, axWindow("notes", notesBounds));
-    const QJsonObject notesWithoutAX = window(22, 502, notesBounds);
-    const QJsonArray backBounds{500, 300, 800, 500};
+    const QJsonObject notesNoAX = window(22, 502, notesBounds);
     const QJsonObject docs = window(40, 504, mailBounds, axWindow("docsA", mailBounds, "Docs"));
     const QJsonObject docsBack = window(41, 504, backBounds, axWindow("docsB", backBounds, "Docs"));
+    const QJsonObject untitled =
+        window(40, 504, mailBounds, axWindow("docsA", mailBounds, ""), 0, "");
+    const QJsonObject notesAway =
+        window(21, 502, notesBounds, axWindow("notes", {100, 100, 100, 100}));
+    const QJsonObject nameless = window(23, 503, notesBounds);
     const QJsonArray screen{0, 0, 1440, 900};
-    const struct {
-        const char* name;
-        QJsonArray windows;
-        QRectF area;
-        QString expected;
-    } cases[] = {
-        {"our own overlay is never chosen",
-         {window(1, 900, screen, axWindow("overlay", screen)), mailWindow},
-         area(200, 200, 100, 100),
-         "mail 501 Mail 10000"},
-        {"a window on another layer is skipped",
-         {window(2, 502, screen, axWindow("panel", screen), 3), mailWindow},
-         area(200, 200, 100, 100),
-         "mail 501 Mail 10000"},
-        {"three points of overlap are not enough",
-         {notes, mailWindow},
-         area(497, 200, 100, 100),
-         "mail 501 Mail 10000"},
+    const QJsonObject overlay = window(1, 900, screen, axWindow("overlay", screen));
+    const QJsonObject panel = window(2, 502, screen, axWindow("panel", screen), 3);
+    const QRectF inMail = area(200, 200, 100, 100), onDocsBack = area(850, 650, 100, 100),
+                 away = area(300, 300, 100, 100);
+    const QString mail = "mail 501 Mail 10000", back = "docsB 504 Browser 10000";
+    const std::tuple<const char*, QJsonArray, QRectF, QString> cases[] = {
+        {"our own overlay is never chosen", {overlay, mailWindow}, inMail, mail},
+        {"a window on another layer is skipped", {panel, mailWindow}, inMail, mail},
+        {"3 points of overlap are too few", {notes, mailWindow}, area(497, 200, 100, 100), mail},
         {"four points are", {notes, mailWindow}, area(496, 200, 100, 100), "notes 502 Notes 400"},
-        {"a shared title is decided by the overlap",
-         {docs, docsBack},
-         area(850, 650, 100, 100),
-         "docsB 504 Browser 10000"},
-        {"an app without AX windows in front of one with",
-         {notesWithoutAX, mailWindow},
-         area(200, 200, 100, 100),
-         "mail 501 Mail 10000"},
-        {"an app without AX windows alone",
-         {notesWithoutAX},
-         area(200, 200, 100, 100),
-         "unavailable 502 Notes"},
-        {"the first such app is remembered",
-         {window(23, 503, notesBounds), notesWithoutAX},
-         area(200, 200, 100, 100),
-         "unavailable 503 pid 503"},
-        {"an empty title matches no AX window",
-         {window(40, 504, mailBounds, axWindow("docsA", mailBounds, ""), 0, ""), docsBack},
-         area(850, 650, 100, 100),
-         "docsB 504 Browser 10000"},
-        {"an AX window away from the area is not chosen",
-         {window(21, 502, notesBounds, axWindow("notes", {100, 100, 100, 100}))},
-         area(300, 300, 100, 100),
-         "unavailable 502 Notes"},
+        {"a shared title is decided by the overlap", {docs, docsBack}, onDocsBack, back},
+        {"an app without AX windows before one with", {notesNoAX, mailWindow}, inMail, mail},
+        {"an app without AX windows alone", {notesNoAX}, inMail, "unavailable 502 Notes"},
+        {"the first such app counts", {nameless, notesNoAX}, inMail, "unavailable 503 pid 503"},
+        {"an empty title matches no AX window", {untitled, docsBack}, onDocsBack, back},
+        {"an AX window away from the area", {notesAway}, away, "unavailable 502 Notes"},
         {"an empty desktop area", {mailWindow}, area(1000, 750, 100, 100), "not found"},
     };
-    for (const auto& c : cases) {
-        SimDesktop sim(SceneLoader::fromJson(desktop(c.windows)));
+    for (const auto& [name, windows, area, expected] : cases) {
+        SimDesktop sim(SceneLoader::fromJson(desktop(windows)));
         const auto resolution =
-            Resolver::resolve(sim.accessibility(), sim.windowServer(), sim.screens(), c.area);
-        EXPECT_EQ(describe(sim, resolution), c.expected) << c.name;
+            Resolver::resolve(sim.accessibility(), sim.windowServer(), sim.screens(), area);
+        EXPECT_EQ(describe(sim, resolution), expected) << name;
     }
 }
 
@@ -136,6 +126,8 @@ TEST(AccessibilityRegionCapture, NotesAndTreesFollowHowTheRootWasFound) {
         QJsonObject{{"role", "AXButton"}, {"frame", QJsonArray{120, 110, 80, 30}}},
         QJsonObject{{"role", "AXButton"}, {"frame", QJsonArray{600, 400, 80, 30}}},
         QJsonObject{{"role", "AXStaticText"}}};
+    // The area grows by 2 points: children whose corner lies on its right or bottom edge stay,
+    // one a point further does not.
     const QJsonArray edges{QJsonObject{{"frame", QJsonArray{302, 250, 9, 9}}},
                            QJsonObject{{"frame", QJsonArray{250, 302, 9, 9}}},
                            QJsonObject{{"frame", QJsonArray{303, 250, 9, 9}}},
@@ -155,70 +147,75 @@ TEST(AccessibilityRegionCapture, NotesAndTreesFollowHowTheRootWasFound) {
     const QJsonObject panel{{"role", "AXGroup"},
                             {"children", QJsonArray{QJsonObject{{"role", "AXStaticText"}},
                                                     QJsonObject{{"role", "AXCell"}}}}};
+    const auto kept = [](int nodes, const char* size = "100×100") {
+        return QStringLiteral("region root: Mail (pid 501); region: %1 ax, kept %2 nodes")
+            .arg(QString::fromUtf8(size))
+            .arg(nodes);
+    };
     const struct {
         const char* name;
         QJsonArray windows;
-        QRectF area;
         QString note;
         int nodeCount;
-        QString rootRole;
+        QRectF region = area(200, 200, 100, 100);
+        QString rootRole = "AXWindow";
     } cases[] = {
-        {"pruned to the area",
-         {mailWith(mail)},
-         area(110, 100, 120.7, 60),
-         "region root: Mail (pid 501); region: 120×60 ax, kept 2 nodes",
-         2,
-         "AXWindow"},
-        // The area grows by 2 points: children whose corner lies on its right or bottom edge
-        // stay, one a point further does not.
-        {"edges of the area",
-         {mailWith(edges)},
-         area(200, 200, 100, 100),
-         "region root: Mail (pid 501); region: 100×100 ax, kept 3 nodes",
-         3,
-         "AXWindow"},
-        {"two levels deeper than at the cursor",
-         {mailWith({deep})},
-         area(200, 200, 100, 100),
-         "region root: Mail (pid 501); region: 100×100 ax, kept 7 nodes",
-         7,
-         "AXWindow"},
-        {"twice the nodes of the cursor",
-         {mailWith(groups)},
-         area(200, 200, 100, 100),
-         "region root: Mail (pid 501); region: 100×100 ax, kept 240 nodes",
-         240,
-         "AXWindow"},
+        {"pruned to the area", {mailWith(mail)}, kept(2, "120×60"), 2, area(110, 100, 120.7, 60)},
+        {"edges of the area", {mailWith(edges)}, kept(3), 3},
+        {"two levels deeper than at the cursor", {mailWith({deep})}, kept(7), 7},
+        {"twice the nodes of the cursor", {mailWith(groups)}, kept(240), 240},
         {"hit-test fallback",
          {window(5, 502, {100, 100, 400, 300}, panel, 3)},
-         area(200, 200, 50, 50),
          "region root: NOT RESOLVED → cursor hit-test; region: no AX frames in rect; kept 3 nodes",
          3,
+         area(200, 200, 50, 50),
          "AXGroup"},
         {"no AX windows",
          {window(22, 502, {100, 100, 400, 300})},
-         area(200, 200, 100, 100),
          "region root: none — Notes (pid 502) exposes no AX windows",
          1,
+         area(200, 200, 100, 100),
          "AXApplication"},
         {"an app named like the note",
          {window(11, 503, mailBounds, axWindow("w", mailBounds))},
-         area(200, 200, 100, 100),
          "region root: Tool exposes no AX windows (pid 503); region: 100×100 ax, kept 1 nodes",
-         1,
-         "AXWindow"},
+         1},
     };
     for (const auto& c : cases) {
-        QJsonObject scene = QJsonDocument::fromJson(desktop(c.windows)).object();
-        QJsonArray apps = scene["apps"].toArray();
-        apps[2] = QJsonObject{{"pid", 503}, {"name", "Tool exposes no AX windows"}};
-        scene["apps"] = apps;
-        CaptureHarness harness(QJsonDocument(scene).toJson());
-        const auto record = harness.service.captureUnderMouse(c.area.center(), c.area, false);
-        EXPECT_EQ(record.regionNote.value_or("").toStdString(), c.note.toStdString()) << c.name;
-        EXPECT_EQ(record.nodeCount, c.nodeCount) << c.name;
+        SCOPED_TRACE(c.name);
+        CaptureHarness harness(desktop(c.windows, R"("Tool exposes no AX windows")"));
+        const auto record = harness.service.captureUnderMouse(c.region.center(), c.region, false);
+        EXPECT_EQ(record.regionNote.value_or("").toStdString(), c.note.toStdString());
+        EXPECT_EQ(record.nodeCount, c.nodeCount);
         const QJsonObject file = readJson(record.fileURL.toLocalFile());
-        EXPECT_EQ(file["tree"].toObject()["role"].toString(), c.rootRole) << c.name;
-        EXPECT_EQ(file["regionNote"].toString(), c.note) << c.name;
+        EXPECT_EQ(file["tree"].toObject()["role"].toString(), c.rootRole);
+        EXPECT_EQ(file["regionNote"].toString(), c.note);
     }
+}
+
+TEST(AccessibilityRegionFilter, KeepsWhatLiesInTheAreaAndThePathToIt) {
+    const SnapshotNode inside = node("inside", frame(110.0, 110.0, 10.0, 10.0));
+    const SnapshotNode outside = node("outside", frame(300.0, 300.0, 10.0, 10.0));
+    const SnapshotNode point = node("point", frame(120.0, 120.0, 0.0, 0.0));
+    const SnapshotNode window = node("window", frame(0.0, 0.0, 800.0, 600.0));
+    const SnapshotNode unframed = node("unframed");
+    struct Case {
+        const char* name;
+        SnapshotNode tree;
+        std::optional<SnapshotNode> expected;
+    };
+    const QList<Case> cases{
+        {"leaf outside", outside, std::nullopt},
+        {"zero-size leaf with its origin inside", point, point},
+        {"unframed group keeps only the child that hits",
+         node("group", std::nullopt, {outside, inside, unframed}),
+         node("group", std::nullopt, {inside})},
+        {"window over the area with nothing below it",
+         node("window", frame(0.0, 0.0, 800.0, 600.0), {outside}), window},
+        {"nothing hits", node("group", std::nullopt, {outside, unframed}), std::nullopt},
+        {"integer frame numbers", node("ints", frame(110, 110, 5, 5)),
+         node("ints", frame(110, 110, 5, 5))},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AccessibilityRegionFilter::filter(c.tree, filterArea), c.expected) << c.name;
 }

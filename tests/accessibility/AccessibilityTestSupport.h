@@ -7,13 +7,10 @@
 #include "platform/sim/SceneLoader.h"
 #include "platform/sim/SimDesktop.h"
 #include "screen/SystemPermissionsService.h"
+#include "support/VantrelProcess.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
@@ -68,17 +65,12 @@ class CaptureHarness {
 // One screen of 1440 × 900, the application Mail (pid 501) in front, and one window whose
 // accessibility tree is ax. Its bounds are the root frame, or [100, 60, 900, 600].
 inline QByteArray sceneWith(const QJsonObject& ax, QJsonObject extra = {}) {
-    const QJsonArray bounds =
-        ax.contains("frame") ? ax["frame"].toArray() : QJsonArray{100, 60, 900, 600};
-    QJsonObject scene{
-        {"screens", QJsonArray{QJsonObject{{"frame", QJsonArray{0, 0, 1440, 900}}}}},
-        {"mouse", QJsonArray{5, 5}},
-        {"frontmost", 501},
-        {"apps", QJsonArray{QJsonObject{{"pid", 501}, {"name", "Mail"}}}},
-        {"windows",
-         QJsonArray{QJsonObject{
-             {"id", 11}, {"pid", 501}, {"title", "Inbox"}, {"bounds", bounds}, {"ax", ax}}}},
-    };
+    QJsonObject scene = QJsonDocument::fromJson(R"({"screens": [{"frame": [0, 0, 1440, 900]}],
+        "mouse": [5, 5], "frontmost": 501, "apps": [{"pid": 501, "name": "Mail"}]})")
+                            .object();
+    const QJsonValue bounds = ax.contains("frame") ? ax["frame"] : QJsonArray{100, 60, 900, 600};
+    scene["windows"] = QJsonArray{
+        QJsonObject{{"id", 11}, {"pid", 501}, {"title", "Inbox"}, {"bounds", bounds}, {"ax", ax}}};
     for (auto it = extra.begin(); it != extra.end(); ++it)
         scene.insert(it.key(), it.value());
     return QJsonDocument(scene).toJson();
@@ -93,7 +85,6 @@ inline QJsonObject withChildren(QJsonObject node, const QJsonArray& children) {
     return node;
 }
 
-// The identifiers of a node's children, in order.
 inline QStringList childIdentifiers(const SnapshotNode& node) {
     QStringList identifiers;
     for (const QVariant& child : node.value("children").toList())
@@ -109,10 +100,7 @@ inline int deepestLevel(const SnapshotNode& node) {
 }
 
 inline QJsonObject readJson(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
+    return QJsonDocument::fromJson(vantrel::testing::VantrelProcess::readBytes(path)).object();
 }
 
 } // namespace vantrel::test

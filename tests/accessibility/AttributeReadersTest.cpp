@@ -74,11 +74,7 @@ TEST(AttributeReaders, EachReaderTakesItsOwnKind) {
         }
         return {};
     };
-    const struct {
-        Reader reader;
-        AXValue value;
-        const char* expected;
-    } cases[] = {
+    const std::tuple<Reader, AXValue, const char*> cases[] = {
         {text, AXValue(QStringLiteral("plain")), "plain"},
         {text, AXValue(AXAttributedString{"rich"}), "rich"},
         {text, AXValue(1.0), "absent"},
@@ -106,12 +102,12 @@ TEST(AttributeReaders, EachReaderTakesItsOwnKind) {
         {description, AXValue(AXSizeValue{{3, 4}}), "Optional((3, 4))"},
         {description, AXValue(QList<AXElement>{other, target}), "Optional(<2 elements>)"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [reader, value, expected] : cases) {
         for (const char* attribute : {"AXThing", "AXSize", "AXChildren", "AXValue"})
-            ax.set(target, attribute, c.value);
-        EXPECT_EQ(read(c.reader), c.expected) << c.reader << " " << c.expected;
+            ax.set(target, attribute, value);
+        EXPECT_EQ(read(reader), expected) << reader << " " << expected;
         for (const char* attribute : {"AXThing", "AXSize", "AXChildren", "AXValue"})
             ax.fail(target, attribute, FakeAccessibility::unsupported);
-        EXPECT_EQ(read(c.reader), c.reader == children ? "0 children" : "absent") << c.reader;
+        EXPECT_EQ(read(reader), reader == children ? "0 children" : "absent") << reader;
     }
 }

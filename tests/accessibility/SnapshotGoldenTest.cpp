@@ -11,12 +11,9 @@ namespace {
 
 const QString testDir = QStringLiteral(VANTREL_SOURCE_DIR "/tests/accessibility/");
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const auto readAll = vantrel::testing::VantrelProcess::readBytes;
 
-// What changes from run to run: the capture time, the random part of the name and the folder.
+// What changes from run to run: the capture time.
 QByteArray masked(QByteArray text) {
     static const QRegularExpression time("\"capturedAt\": \"[^\"]*\"");
     return QString::fromUtf8(text).replace(time, "\"capturedAt\": \"<time>\"").toUtf8();

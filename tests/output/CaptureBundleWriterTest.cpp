@@ -5,14 +5,13 @@
 #include "platform/PlatformError.h"
 #include "platform/PlatformVocabulary.h"
 #include "platform/VirtualClock.h"
-#include "support/RunSync.h"
+#include "screen/ScreenTestSupport.h"
 
 #include <QImage>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <variant>
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -52,35 +51,17 @@ class CaptureBundleWriterTest : public ::testing::Test {
         accessibility = snapshotAt(home + "/ax/ax-1.json", R"({"role": "AXButton"})");
     }
 
-    // The writer's error is caught inside a coroutine and thrown again here: an exception that
-    // leaves a task would never end the loop that waits for it.
-    CaptureBundle write(std::optional<QImage> image = std::nullopt) {
+    Settled<CaptureBundle> attempt(std::optional<QImage> image = {}) {
         CaptureBundleWriter writer(clock, defaults, vocabulary, {home + "/cache", desktop()});
-        const auto attempt = [&]() -> QCoro::Task<std::variant<CaptureBundle, PlatformError>> {
-            try {
-                const CaptureBundle bundle = co_await writer.write(accessibility, image);
-                co_return bundle;
-            } catch (const PlatformError& error) {
-                co_return error;
-            }
-        };
-        const auto result = runSync(attempt());
-        if (const auto* error = std::get_if<PlatformError>(&result))
-            throw *error;
-        return std::get<CaptureBundle>(result);
+        return settle(writer.write(accessibility, image));
     }
+    CaptureBundle write(std::optional<QImage> image = {}) { return attempt(image).value.value(); }
 
     // The failure's description; it must be a file error, leave both links where they were, and
     // leave no folder under a capture-folder name and no draft.
     QString failure(const QString& linkedBefore = {}) {
-        QString description;
-        try {
-            write();
-            ADD_FAILURE() << "no error";
-        } catch (const PlatformError& error) {
-            EXPECT_EQ(error.domain, "file");
-            description = error.description;
-        }
+        const PlatformError error = attempt().platformError.value_or(PlatformError{});
+        EXPECT_EQ(error.domain, "file");
         EXPECT_EQ(QFile::symLinkTarget(latest()), linkedBefore);
         EXPECT_EQ(QFile::symLinkTarget(desktopLink()), linkedBefore);
         const QStringList inCaptures =
@@ -91,7 +72,7 @@ class CaptureBundleWriterTest : public ::testing::Test {
                 EXPECT_EQ(captures() + u'/' + name, linkedBefore);
             }
         }
-        return description;
+        return error.description;
     }
 
     QString vantrel() const { return home + "/cache/Vantrel"; }
@@ -157,25 +138,22 @@ TEST_F(CaptureBundleWriterTest, ScreenshotIsALosslessPngOfThePixelsOrAbsent) {
     }
 }
 
+// What holds the name, then the name with "-1", and the suffix the new folder gets.
 TEST_F(CaptureBundleWriterTest, TakenFolderNameGetsANumberedSuffix) {
-    enum class Kind { folder, file, danglingLink };
-    const std::pair<QList<QPair<QString, Kind>>, QString> cases[] = {
-        {{{"", Kind::folder}}, "-1"},
-        {{{"", Kind::folder}, {"-1", Kind::folder}}, "-2"},
-        {{{"", Kind::file}}, "-1"},
-        {{{"", Kind::danglingLink}}, "-1"},
-    };
+    const std::pair<QStringList, QString> cases[] = {
+        {{"folder"}, "-1"}, {{"folder", "folder"}, "-2"}, {{"file"}, "-1"}, {{"link"}, "-1"}};
     for (const auto& [taken, suffix] : cases) {
         fresh();
         const QString base = captures() + u'/' + folderName();
         QDir().mkpath(captures());
-        for (const auto& [name, kind] : taken) {
-            if (kind == Kind::folder)
-                QDir().mkpath(base + name);
-            else if (kind == Kind::file)
-                writeBytes(base + name, "x");
-            else
-                QFile::link(home + "/nowhere", base + name);
+        for (qsizetype k = 0; k < taken.size(); ++k) {
+            const QString name = base + (k > 0 ? QStringLiteral("-%1").arg(k) : QString());
+            if (taken[k] == "folder")
+                QDir().mkpath(name);
+            else if (taken[k] == "file")
+                writeBytes(name, "x");
+            else // dangling
+                QFile::link(home + "/nowhere", name);
         }
         EXPECT_EQ(write().directory.toLocalFile(), base + suffix);
     }
@@ -212,8 +190,7 @@ TEST_F(CaptureBundleWriterTest, RotationKeepsTheNewest25CaptureFoldersAndNothing
     setModified(captures() + "/.incomplete-new", QDateTime::currentDateTimeUtc().addSecs(-3500));
 
     const CaptureBundle bundle = write();
-    expected << bundle.directory.fileName() << "2020-01-01_00-00-00"
-             << "my-stuff";
+    expected += {bundle.directory.fileName(), "2020-01-01_00-00-00", "my-stuff"};
     expected.sort();
 
     EXPECT_EQ(captureDirectories(), expected);
@@ -247,10 +224,10 @@ TEST_F(CaptureBundleWriterTest, DesktopLinkReplacesOnlyALink) {
             QDir().rmdir(desktop());
         if (existing == Existing::link)
             QFile::link(home, desktopLink());
-        if (existing == Existing::folder)
-            writeBytes(desktopLink() + "/mine.txt", "user folder");
-        if (existing == Existing::file)
-            writeBytes(desktopLink(), "user file");
+        const QString mine = desktopLink() + (existing == Existing::folder ? "/mine.txt" : "");
+        const bool users = existing == Existing::folder || existing == Existing::file;
+        if (users)
+            writeBytes(mine, "the user's");
 
         const QString folder = write().directory.toLocalFile();
 
@@ -259,11 +236,8 @@ TEST_F(CaptureBundleWriterTest, DesktopLinkReplacesOnlyALink) {
         EXPECT_EQ(QFile::symLinkTarget(desktopLink()), linked ? folder : QString());
         EXPECT_EQ(entries(desktop()),
                   existing == Existing::noDesktop ? QStringList() : QStringList{"Vantrel-latest"});
-        if (existing == Existing::folder) {
-            EXPECT_EQ(readBytes(desktopLink() + "/mine.txt"), QByteArray("user folder"));
-        }
-        if (existing == Existing::file) {
-            EXPECT_EQ(readBytes(desktopLink()), QByteArray("user file"));
+        if (users) {
+            EXPECT_EQ(readBytes(mine), QByteArray("the user's"));
         }
     }
 }
@@ -272,20 +246,10 @@ TEST_F(CaptureBundleWriterTest, DesktopLinkReplacesOnlyALink) {
 // links stay, and the error names the path.
 TEST_F(CaptureBundleWriterTest, AFailedWriteLeavesNoFolderAndMovesNoLink) {
     const QString outside = temporary.path() + "/elsewhere";
-    enum class Fault {
-        snapshotGone,
-        capturesIsAFile,
-        capturesIsALink,
-        latestIsAFile,
-        latestIsAFolder
-    };
-    const std::pair<Fault, const char*> cases[] = {
-        {Fault::snapshotGone, "snapshot"},    {Fault::capturesIsAFile, "captures"},
-        {Fault::capturesIsALink, "captures"}, {Fault::latestIsAFile, "latest"},
-        {Fault::latestIsAFolder, "latest"},
-    };
-    for (const auto& [fault, named] : cases) {
-        SCOPED_TRACE(named);
+    enum class Fault { snapshotGone, capturesFile, capturesLink, latestFile, latestFolder };
+    for (const Fault fault : {Fault::snapshotGone, Fault::capturesFile, Fault::capturesLink,
+                              Fault::latestFile, Fault::latestFolder}) {
+        SCOPED_TRACE(int(fault));
         fresh();
         QString first;
         if (fault == Fault::snapshotGone) {
@@ -298,28 +262,28 @@ TEST_F(CaptureBundleWriterTest, AFailedWriteLeavesNoFolderAndMovesNoLink) {
             path = accessibility.fileURL.toLocalFile();
             QFile::remove(path);
             break;
-        case Fault::capturesIsAFile:
+        case Fault::capturesFile:
             writeBytes(captures(), "a plain file where the folder belongs");
             break;
-        case Fault::capturesIsALink:
+        case Fault::capturesLink:
             QDir().mkpath(outside + "/2000-01-01_00-00-00-000");
             QDir().mkpath(vantrel());
             QFile::link(outside, captures());
             break;
-        case Fault::latestIsAFile:
-        case Fault::latestIsAFolder:
+        case Fault::latestFile:
+        case Fault::latestFolder:
             path = latest();
-            if (fault == Fault::latestIsAFile)
+            if (fault == Fault::latestFile)
                 writeBytes(latest(), "the user's");
             else
                 QDir().mkpath(latest() + "/occupied");
             break;
         }
         EXPECT_TRUE(failure(first).contains(path)) << path.toStdString();
-        if (fault == Fault::capturesIsALink) {
+        if (fault == Fault::capturesLink) {
             EXPECT_EQ(entries(outside), QStringList{"2000-01-01_00-00-00-000"});
         }
-        if (fault == Fault::latestIsAFile) {
+        if (fault == Fault::latestFile) {
             EXPECT_EQ(readBytes(latest()), QByteArray("the user's"));
         }
     }

@@ -12,25 +12,17 @@ using namespace vantrel;
 
 namespace {
 
-// What a user's defaults hold: mode, agent, pasteboard format, bundle format; null is absent.
-struct Stored {
-    const char* mode;
-    const char* agent;
-    const char* pasteboardFormat;
-    const char* bundleFormat;
-};
-
-// The four settings as read, as their stored words.
-QString readBack(const Stored& stored) {
+// The four settings stored as "mode agent pasteboardFormat bundleFormat" ("-" absent, "''" empty),
+// read back as their stored words.
+QString readBack(const QString& stored) {
     MemoryUserDefaults defaults;
-    const std::pair<const char*, QString> keys[] = {
-        {stored.mode, CaptureModeSettings::defaultsKey},
-        {stored.agent, AgentPasteTargetSettings::defaultsKey},
-        {stored.pasteboardFormat, BundlePasteboardFormatSettings::defaultsKey},
-        {stored.bundleFormat, CaptureBundleFormatSettings::defaultsKey}};
-    for (const auto& [value, key] : keys) {
-        if (value)
-            defaults.setString(key, QString::fromUtf8(value));
+    const QString keys[] = {CaptureModeSettings::defaultsKey, AgentPasteTargetSettings::defaultsKey,
+                            BundlePasteboardFormatSettings::defaultsKey,
+                            CaptureBundleFormatSettings::defaultsKey};
+    const QStringList words = stored.split(u' ');
+    for (qsizetype k = 0; k < words.size(); ++k) {
+        if (words[k] != "-")
+            defaults.setString(keys[k], words[k] == "''" ? QString("") : words[k]);
     }
     return QStringList{rawValue(CaptureModeSettings::primaryMode(defaults)),
                        rawValue(AgentPasteTargetSettings::target(defaults)),
@@ -43,36 +35,21 @@ QString readBack(const Stored& stored) {
 
 TEST(CaptureSettings, ReadRulesAndFallbacks) {
     const QString fresh = "bundle claudeCode claudeCodeV2 experimental";
-    const struct {
-        const char* name;
-        Stored stored;
-        QString expected;
-    } cases[] = {
-        {"fresh install", {}, fresh},
-        {"every value stored",
-         {"tree", "codex", "experimentB", "stable"},
-         "tree codex experimentB stable"},
-        {"agent derived from cursorV1",
-         {{}, {}, "cursorV1", {}},
-         "bundle cursor cursorV1 experimental"},
-        {"agent derived from claudeCodeV1",
-         {{}, {}, "claudeCodeV1", {}},
-         "bundle claudeCode claudeCodeV1 experimental"},
-        {"foreign format falls back, agent follows", {{}, {}, "cursorV9", {}}, fresh},
-        {"capitalised agent is no raw value",
-         {{}, "Cursor", "legacyFileOnly", {}},
-         "bundle cursor legacyFileOnly experimental"},
-        {"capitalised agent over a Claude format",
-         {{}, "Cursor", "claudeCodeV1", {}},
-         "bundle claudeCode claudeCodeV1 experimental"},
-        {"case matters for mode and bundle format", {"Tree", {}, {}, "Stable"}, fresh},
-        {"screenshot mode",
-         {"screenshot", {}, {}, "experimental"},
-         "screenshot claudeCode claudeCodeV2 experimental"},
-        {"empty strings", {"", "", "", ""}, fresh},
+    const std::pair<const char*, QString> cases[] = {
+        {"- - - -", fresh},
+        {"tree codex experimentB stable", "tree codex experimentB stable"},
+        // The agent follows a stored format, also over a capitalised (foreign) agent.
+        {"- - cursorV1 -", "bundle cursor cursorV1 experimental"},
+        {"- - claudeCodeV1 -", "bundle claudeCode claudeCodeV1 experimental"},
+        {"- - cursorV9 -", fresh},
+        {"- Cursor legacyFileOnly -", "bundle cursor legacyFileOnly experimental"},
+        {"- Cursor claudeCodeV1 -", "bundle claudeCode claudeCodeV1 experimental"},
+        {"Tree - - Stable", fresh}, // case matters
+        {"screenshot - - experimental", "screenshot claudeCode claudeCodeV2 experimental"},
+        {"'' '' '' ''", fresh},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(readBack(c.stored), c.expected) << c.name;
+    for (const auto& [stored, expected] : cases)
+        EXPECT_EQ(readBack(stored), expected) << stored;
 }
 
 TEST(CaptureSettings, ANonStringValueReadsAsAbsent) {
@@ -84,14 +61,12 @@ TEST(CaptureSettings, ANonStringValueReadsAsAbsent) {
 }
 
 TEST(CaptureSettings, ChoosingAnAgentStoresItsFormatAndAnnouncesFormatFirst) {
-    const struct {
-        AgentPasteTarget agent;
-        const char* storedFormat;
-    } cases[] = {{AgentPasteTarget::codex, "cursorV2"},
-                 {AgentPasteTarget::cursor, "cursorV2"},
-                 {AgentPasteTarget::claudeCode, "claudeCodeV2"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(rawValue(c.agent).toStdString());
+    const std::pair<AgentPasteTarget, QString> cases[] = {
+        {AgentPasteTarget::codex, "cursorV2"},
+        {AgentPasteTarget::cursor, "cursorV2"},
+        {AgentPasteTarget::claudeCode, "claudeCodeV2"}};
+    for (const auto& [agent, storedFormat] : cases) {
+        SCOPED_TRACE(rawValue(agent).toStdString());
         MemoryUserDefaults defaults;
         NotificationCenter center;
         QStringList posted;
@@ -100,10 +75,9 @@ TEST(CaptureSettings, ChoosingAnAgentStoresItsFormatAndAnnouncesFormatFirst) {
                                     CaptureModeSettings::modeDidChangeNotification}) {
             center.addObserver(name, [&posted, name] { posted.append(name); });
         }
-        AgentPasteTargetSettings::setTarget(defaults, center, c.agent);
-        EXPECT_EQ(defaults.string(AgentPasteTargetSettings::defaultsKey), rawValue(c.agent));
-        EXPECT_EQ(defaults.string(BundlePasteboardFormatSettings::defaultsKey),
-                  QString(c.storedFormat));
+        AgentPasteTargetSettings::setTarget(defaults, center, agent);
+        EXPECT_EQ(defaults.string(AgentPasteTargetSettings::defaultsKey), rawValue(agent));
+        EXPECT_EQ(defaults.string(BundlePasteboardFormatSettings::defaultsKey), storedFormat);
         EXPECT_EQ(posted, (QStringList{"vantrel.bundlePasteboardFormatDidChange",
                                        "vantrel.agentPasteTargetDidChange"}));
     }
@@ -112,16 +86,16 @@ TEST(CaptureSettings, ChoosingAnAgentStoresItsFormatAndAnnouncesFormatFirst) {
 TEST(CaptureSettings, WritingTheCurrentValueStillAnnouncesIt) {
     MemoryUserDefaults defaults;
     NotificationCenter center;
-    int modeChanges = 0;
-    int bundleFormatChanges = 0;
-    center.addObserver("vantrel.captureModeDidChange", [&] { ++modeChanges; });
-    center.addObserver("vantrel.captureBundleFormatDidChange", [&] { ++bundleFormatChanges; });
+    QStringList posted;
+    for (const QString name :
+         {"vantrel.captureModeDidChange", "vantrel.captureBundleFormatDidChange"})
+        center.addObserver(name, [&posted, name] { posted.append(name); });
     CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::bundle);
     CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::bundle);
     CaptureBundleFormatSettings::setActiveFormat(defaults, center,
                                                  CaptureBundleFormat::experimental);
-    EXPECT_EQ(modeChanges, 2);
-    EXPECT_EQ(bundleFormatChanges, 1);
+    EXPECT_EQ(posted, (QStringList{"vantrel.captureModeDidChange", "vantrel.captureModeDidChange",
+                                   "vantrel.captureBundleFormatDidChange"}));
     EXPECT_EQ(defaults.string("vantrel.primaryCaptureMode"), QString("bundle"));
     EXPECT_EQ(defaults.string("vantrel.activeBundleFormat"), QString("experimental"));
 }

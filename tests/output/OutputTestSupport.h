@@ -1,11 +1,9 @@
 #pragma once
 
 #include "accessibility/CapturedAccessibility.h"
-#include "support/QtPrinters.h"
+#include "support/VantrelProcess.h"
 
 #include <QDir>
-#include <QFile>
-#include <QStringList>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -19,10 +17,11 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-inline QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+inline const auto readBytes = VantrelProcess::readBytes;
+
+// The summary and the path to the element that snapshotAt's records give.
+inline const QString target = QStringLiteral("Target: Button \"Send\" · Inbox");
+inline const QString targetPath = QStringLiteral("Path: Window \"Inbox\" → Button \"Send\"");
 
 // A snapshot record whose file holds `json`, written at `path`.
 inline CapturedAccessibility snapshotAt(const QString& path, const QByteArray& json) {
@@ -31,8 +30,7 @@ inline CapturedAccessibility snapshotAt(const QString& path, const QByteArray& j
     accessibility.fileURL = QUrl::fromLocalFile(path);
     accessibility.nodeCount = 3;
     accessibility.summary = QStringLiteral("Button \"Send\" · Inbox");
-    accessibility.inlinePreview =
-        QStringLiteral("Target: Button \"Send\" · Inbox\nPath: Window \"Inbox\" → Button \"Send\"");
+    accessibility.inlinePreview = target + u'\n' + targetPath;
     return accessibility;
 }
 
@@ -44,15 +42,6 @@ template <class Paths> Paths bundleIn(const QString& folder, bool withScreenshot
     if (withScreenshot)
         result.screenshotURL = file("screenshot.png");
     return result;
-}
-
-// The lines between the first "```json" and the next "```", joined again.
-inline QString fencedJson(const QStringList& lines) {
-    const qsizetype start = lines.indexOf(QStringLiteral("```json"));
-    if (start < 0)
-        return {};
-    const qsizetype end = lines.indexOf(QStringLiteral("```"), start + 1);
-    return lines.mid(start + 1, end - start - 1).join(u'\n');
 }
 
 } // namespace vantrel::testing

@@ -3,13 +3,10 @@
 #include "platform/NotificationCenter.h"
 #include "platform/VirtualClock.h"
 #include "screen/SystemPermissionsService.h"
+#include "support/VantrelProcess.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -61,31 +58,7 @@ const char* const regionScene = R"({
      "ax": {"role": "AXWindow", "title": "Inbox", "frame": [1445, 5, 300, 200], "children": [
        {"role": "AXButton", "title": "Send", "frame": [1450, 40, 80, 30]}]}}]})";
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray encodeJPEG(const QImage& image) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(82);
-    writer.write(image);
-    return buffer.data();
-}
-
-template <class T>
-std::pair<std::optional<ScreenCaptureError>, std::optional<PlatformError>>
-errorsOf(const Settled<T>& settled) {
-    return {settled.screenError, settled.platformError};
-}
-
-quint32 filteredID(const ContentFilter& filter) {
-    if (const auto* display = std::get_if<DisplayFilter>(&filter))
-        return display->displayID;
-    return std::get<WindowFilter>(filter).windowID;
-}
+const auto readFile = VantrelProcess::readBytes;
 
 class ScreenCaptureServiceTest : public ::testing::Test {
   protected:
@@ -99,7 +72,7 @@ class ScreenCaptureServiceTest : public ::testing::Test {
         ++loads;
         service.reset();
         permissions.reset();
-        desktop = desktopFrom(json.constData());
+        desktop = std::make_unique<SimDesktop>(SceneLoader::fromJson(json));
         permissions =
             std::make_unique<SystemPermissionsService>(desktop->platform(), center, clock);
         service = std::make_unique<ScreenCaptureService>(desktop->platform(), *permissions, clock,
@@ -112,14 +85,12 @@ class ScreenCaptureServiceTest : public ::testing::Test {
     QStringList shotFiles() const { return QDir(shots()).entryList(QDir::Files); }
     int contentQueries() const { return desktop->screenCapture().shareableContentCount(); }
     quint32 requestedID(qsizetype k = 0) {
-        return filteredID(desktop->screenCapture().captureRequests().at(k).filter);
+        const ContentFilter filter = desktop->screenCapture().captureRequests().at(k).filter;
+        const auto* display = std::get_if<DisplayFilter>(&filter);
+        return display ? display->displayID : std::get<WindowFilter>(filter).windowID;
     }
-    Settled<QList<CapturedScreen>> captureWindow(std::optional<quint32> exclude = {}) {
-        return settle(service->capture(true, exclude));
-    }
-    Settled<CapturedScreen> captureRegion(QRectF region) {
-        return settle(service->capture(region));
-    }
+    Settled<QList<CapturedScreen>> captureWindow() { return settle(service->capture(true, {})); }
+    Settled<CapturedScreen> captureRegion(QRectF area) { return settle(service->capture(area)); }
 
     QTemporaryDir dir;
     int loads = 0;
@@ -131,55 +102,42 @@ class ScreenCaptureServiceTest : public ::testing::Test {
 };
 
 TEST_F(ScreenCaptureServiceTest, DisplaysComePrimaryFirstThenLeftToRight) {
-    struct Display {
-        quint32 displayID;
-        const char* label;
-        QSize pixels;
-    };
-    const struct {
-        const char* firstNumber;
-        QList<Display> expected;
-    } cases[] = {
+    // Each shot as "display ID: label, pixels", in the order of the records.
+    const std::pair<const char*, QStringList> cases[] = {
         {"1",
-         {{1, "Primary display", {2880, 1800}},
-          {2, "Secondary display 1", {1920, 1080}},
-          {4, "Secondary display 2", {1280, 800}},
-          {3, "Secondary display 3", {1280, 800}}}},
+         {"1: Primary display, 2880x1800", "2: Secondary display 1, 1920x1080",
+          "4: Secondary display 2, 1280x800", "3: Secondary display 3, 1280x800"}},
         // The unnumbered screen has display ID 1 and, matching no screen, the fallback scale 2.
         {"null",
-         {{2, "Secondary display 0", {1920, 1080}},
-          {1, "Secondary display 1", {2880, 1800}},
-          {4, "Secondary display 2", {1280, 800}},
-          {3, "Secondary display 3", {1280, 800}}}},
+         {"2: Secondary display 0, 1920x1080", "1: Secondary display 1, 2880x1800",
+          "4: Secondary display 2, 1280x800", "3: Secondary display 3, 1280x800"}},
     };
-    for (const auto& testCase : cases) {
-        SCOPED_TRACE(testCase.firstNumber);
-        load(displayScene(testCase.firstNumber));
+    for (const auto& [firstNumber, expected] : cases) {
+        SCOPED_TRACE(firstNumber);
+        load(displayScene(firstNumber));
         const auto result = captureWindow();
         ASSERT_TRUE(result.value);
-        ASSERT_EQ(result.value->size(), testCase.expected.size());
-        for (qsizetype k = 0; k < testCase.expected.size(); ++k) {
+        QStringList shots;
+        for (qsizetype k = 0; k < result.value->size(); ++k) {
             const CapturedScreen& record = result.value->at(k);
-            const Display& expected = testCase.expected[k];
-            EXPECT_EQ(record.label, QString::fromUtf8(expected.label));
-            EXPECT_EQ(record.isPrimary, expected.label == std::string_view("Primary display"));
-            EXPECT_EQ(requestedID(k), expected.displayID);
+            const QSize pixels = QImageReader(record.fileURL.toLocalFile()).size();
+            shots << QStringLiteral("%1: %2, %3x%4")
+                         .arg(requestedID(k))
+                         .arg(record.label)
+                         .arg(pixels.width())
+                         .arg(pixels.height());
+            EXPECT_EQ(record.isPrimary, record.label == "Primary display");
             EXPECT_EQ(record.fileURL.toLocalFile(),
                       shot(QStringLiteral("shot_%1_%2.jpg").arg(k).arg(stamp)));
-            EXPECT_EQ(QImageReader(record.fileURL.toLocalFile()).size(), expected.pixels);
         }
+        EXPECT_EQ(shots, expected);
     }
 }
 
 TEST_F(ScreenCaptureServiceTest, WindowCaptureTakesTheLargestCandidateOrFallsBackToDisplays) {
-    const struct {
-        const char* name;
-        std::optional<qint32> frontmost;
-        bool windowOnly;
-        std::optional<quint32> exclude;
-        quint32 requestedID;
-        const char* label;
-    } cases[] = {
+    using Case = std::tuple<const char*, std::optional<qint32>, bool, std::optional<quint32>,
+                            quint32, const char*>;
+    const Case cases[] = {
         {"equal areas keep the first", 501, true, {}, 11, "Active window: Inbox"},
         {"an excluded window is skipped", 501, true, 11u, 12, "Active window: Drafts"},
         {"an empty title falls back to the app name", 504, true, {}, 16, "Active window: Empty"},
@@ -188,16 +146,16 @@ TEST_F(ScreenCaptureServiceTest, WindowCaptureTakesTheLargestCandidateOrFallsBac
         {"no layer-0 window", 505, true, {}, 1, "Primary display"},
         {"displays asked for", 501, false, {}, 1, "Primary display"},
     };
-    for (const auto& testCase : cases) {
-        SCOPED_TRACE(testCase.name);
+    for (const auto& [name, frontmost, windowOnly, exclude, displayOrWindowID, label] : cases) {
+        SCOPED_TRACE(name);
         load(windowScene);
-        desktop->setFrontmost(testCase.frontmost);
-        const auto result = settle(service->capture(testCase.windowOnly, testCase.exclude));
+        desktop->setFrontmost(frontmost);
+        const auto result = settle(service->capture(windowOnly, exclude));
         ASSERT_TRUE(result.value);
         ASSERT_EQ(result.value->size(), 1);
-        EXPECT_EQ(result.value->first().label, QString::fromUtf8(testCase.label));
+        EXPECT_EQ(result.value->first().label, QString::fromUtf8(label));
         EXPECT_TRUE(result.value->first().isPrimary);
-        EXPECT_EQ(requestedID(), testCase.requestedID);
+        EXPECT_EQ(requestedID(), displayOrWindowID);
     }
 }
 
@@ -213,20 +171,17 @@ TEST_F(ScreenCaptureServiceTest, AreaBecomesTheTruncatedPixelRectangleOfItsDispl
     EXPECT_EQ(requestedID(), 2u);
 
     const QImage display = desktop->screenshot(1);
-    const QByteArray expected = encodeJPEG(display.copy(20, 41, 201, 100));
-    ASSERT_NE(encodeJPEG(display.copy(21, 41, 201, 100)), expected);
-    ASSERT_NE(encodeJPEG(display.copy(20, 42, 201, 100)), expected);
-    ASSERT_NE(encodeJPEG(display.copy(20, 41, 202, 100)), expected);
+    const QByteArray expected = qtJpeg(display.copy(20, 41, 201, 100));
+    ASSERT_NE(qtJpeg(display.copy(21, 41, 201, 100)), expected);
+    ASSERT_NE(qtJpeg(display.copy(20, 42, 201, 100)), expected);
+    ASSERT_NE(qtJpeg(display.copy(20, 41, 202, 100)), expected);
     EXPECT_EQ(readFile(result.value->fileURL.toLocalFile()), expected);
 }
 
 TEST_F(ScreenCaptureServiceTest, AreaSidesAreCheckedBeforeAndAfterClipping) {
-    const struct {
-        const char* name;
-        QRectF region;     // bottom-left space; the left display spans x 0 to 1440, y 0 to 900
-        const char* label; // null: captureFailed
-        quint32 displayID;
-    } cases[] = {
+    // Areas in bottom-left space, where the left display spans x 0 to 1440 and y 0 to 900; no label
+    // means captureFailed.
+    const std::tuple<const char*, QRectF, const char*, quint32> cases[] = {
         {"4 points wide", {100, 100, 4, 50}, "Region 4×50", 1},
         {"3.9 points wide", {100, 100, 3.9, 50}, nullptr, 0},
         {"4 points tall", {100, 100, 50, 4}, "Region 50×4", 1},
@@ -236,52 +191,49 @@ TEST_F(ScreenCaptureServiceTest, AreaSidesAreCheckedBeforeAndAfterClipping) {
         {"mostly on the right display", {1400, 100, 200, 50}, "Region 160×50", 2},
         {"even overlap keeps the first display", {1390, 100, 100, 50}, "Region 50×50", 1},
     };
-    for (const auto& testCase : cases) {
-        SCOPED_TRACE(testCase.name);
+    for (const auto& [name, area, label, displayID] : cases) {
+        SCOPED_TRACE(name);
         load(regionScene);
-        const auto result = captureRegion(testCase.region);
-        if (testCase.label == nullptr) {
+        const auto result = captureRegion(area);
+        if (label == nullptr) {
             EXPECT_EQ(result.screenError, ScreenCaptureError::captureFailed());
             EXPECT_TRUE(shotFiles().isEmpty());
             continue;
         }
         ASSERT_TRUE(result.value);
-        EXPECT_EQ(result.value->label, QString::fromUtf8(testCase.label));
-        EXPECT_EQ(requestedID(), testCase.displayID);
+        EXPECT_EQ(result.value->label, QString::fromUtf8(label));
+        EXPECT_EQ(requestedID(), displayID);
     }
 }
 
 TEST_F(ScreenCaptureServiceTest, PermissionGateUsesTheCachedStateThenThePreflight) {
-    const struct {
-        const char* name;
-        bool monitoredWhileGranted;
-        bool grantedNow;
-    } cases[] = {
+    const auto errors = [](const auto& s) { return std::pair{s.screenError, s.platformError}; };
+    const std::tuple<const char*, bool, bool> cases[] = {
         {"granted", false, true},
         // The cached answer lets the capture through; the platform's own refusal then comes up.
         {"revoked since the last poll", true, false},
         {"denied", false, false},
     };
-    for (const auto& testCase : cases) {
+    for (const auto& [name, monitoredWhileGranted, grantedNow] : cases) {
         for (bool region : {false, true}) {
-            SCOPED_TRACE(::testing::Message() << testCase.name << ", region " << region);
+            SCOPED_TRACE(::testing::Message() << name << ", region " << region);
             load(windowScene);
-            if (testCase.monitoredWhileGranted)
+            if (monitoredWhileGranted)
                 permissions->startMonitoring();
-            desktop->setScreenRecordingGranted(testCase.grantedNow);
+            desktop->setScreenRecordingGranted(grantedNow);
             const int queriesBefore = contentQueries();
             const auto [screenError, platformError] =
-                region ? errorsOf(captureRegion({10, 10, 100, 100})) : errorsOf(captureWindow());
-            const bool gated = !testCase.grantedNow && !testCase.monitoredWhileGranted;
+                region ? errors(captureRegion({10, 10, 100, 100})) : errors(captureWindow());
+            const bool gated = !grantedNow && !monitoredWhileGranted;
             EXPECT_EQ(screenError.has_value(), gated);
             if (gated) {
                 EXPECT_EQ(screenError->code, ScreenCaptureError::Code::permissionDenied);
                 EXPECT_EQ(contentQueries(), queriesBefore);
                 EXPECT_EQ(desktop->screenCapture().accessRequestCount(), 0);
-            } else if (!testCase.grantedNow) {
+            } else if (!grantedNow) {
                 EXPECT_EQ(platformError, SimScreenCapture::userDeclinedError());
             }
-            EXPECT_EQ(shotFiles().isEmpty(), !testCase.grantedNow);
+            EXPECT_EQ(shotFiles().isEmpty(), !grantedNow);
         }
     }
 }
@@ -308,11 +260,10 @@ TEST_F(ScreenCaptureServiceTest, ASecondShotInTheSameSecondKeepsTheFirst) {
 
 // The error says which file and why, so the user can act on it.
 TEST_F(ScreenCaptureServiceTest, UnwritableFolderFailsWithWriteFailedAndLeavesNothing) {
-    QFile blocker(dir.filePath(QStringLiteral("blocker")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    load(windowScene, blocker.fileName() + QStringLiteral("/shots"));
-    const QString reason = blocker.fileName() + QStringLiteral(": Not a directory");
+    const QString blocker = dir.filePath(QStringLiteral("blocker"));
+    ASSERT_TRUE(QFile(blocker).open(QIODevice::WriteOnly));
+    load(windowScene, blocker + QStringLiteral("/shots"));
+    const QString reason = blocker + QStringLiteral(": Not a directory");
     EXPECT_EQ(captureWindow().screenError, ScreenCaptureError::writeFailed(reason));
     EXPECT_EQ(captureRegion({10, 10, 100, 100}).screenError,
               ScreenCaptureError::writeFailed(reason));
@@ -325,32 +276,29 @@ TEST_F(ScreenCaptureServiceTest, UnwritableFolderFailsWithWriteFailedAndLeavesNo
 // Pictures beyond what an image may hold are asked for smaller, keeping their shape; the record
 // carries exactly the pixels its file was encoded from.
 TEST_F(ScreenCaptureServiceTest, HugePicturesAreAskedForWithinTheLimits) {
-    const struct {
-        int width;     // points, of the display and of the window filling it
-        QSize window;  // the window picture, one pixel per point up to the limit
-        QRectF region; // bottom-left space, on the display
-        QSize area;    // its picture, scaled down with the display
-    } cases[] = {
+    // The width in points of the display and of the window filling it; the window's picture, one
+    // pixel per point up to the limit; an area on the display and its picture, scaled down with it.
+    const std::tuple<int, QSize, QRectF, QSize> cases[] = {
         {16384, {16384, 500}, {0, 0, 8192, 250}, {8192, 250}},
         {16385, {16384, 499}, {0, 0, 16385, 500}, {16384, 499}},
         {32768, {16384, 250}, {16384, 0, 2000, 500}, {1000, 250}},
         {65536, {16384, 125}, {0, 0, 4, 4}, {1, 1}},   // on the bottom edge: clipped there
         {131072, {16384, 62}, {0, 496, 4, 4}, {1, 1}}, // half a pixel: never less than one
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.width);
+    for (const auto& [width, windowPicture, region, areaPicture] : cases) {
+        SCOPED_TRACE(width);
         load(QStringLiteral(R"({"screens": [{"frame": [0, 0, %1, 500], "scale": 1, "number": 1}],
             "frontmost": 501, "apps": [{"pid": 501, "name": "Wide"}],
             "windows": [{"id": 11, "pid": 501, "title": "Wide", "bounds": [0, 0, %1, 500]}]})")
-                 .arg(c.width)
+                 .arg(width)
                  .toUtf8());
         const auto window = captureWindow();
         ASSERT_TRUE(window.value);
-        EXPECT_EQ(window.value->first().image.size(), c.window);
-        EXPECT_EQ(QImageReader(window.value->first().fileURL.toLocalFile()).size(), c.window);
-        const auto area = captureRegion(c.region);
+        EXPECT_EQ(window.value->first().image.size(), windowPicture);
+        EXPECT_EQ(QImageReader(window.value->first().fileURL.toLocalFile()).size(), windowPicture);
+        const auto area = captureRegion(region);
         ASSERT_TRUE(area.value);
-        EXPECT_EQ(area.value->image.size(), c.area);
+        EXPECT_EQ(area.value->image.size(), areaPicture);
         EXPECT_EQ(area.value->subject, ScreenshotSubject::area);
     }
 }

@@ -9,7 +9,9 @@
 #include "screen/ScreenCaptureError.h"
 #include "support/QtPrinters.h"
 
+#include <QBuffer>
 #include <QCoro/QCoroTask>
+#include <QImageWriter>
 
 #include <memory>
 #include <optional>
@@ -37,8 +39,14 @@ template <class T> Settled<T> settle(QCoro::Task<T> task) {
     return settled;
 }
 
-inline std::unique_ptr<SimDesktop> desktopFrom(const char* json) {
-    return std::make_unique<SimDesktop>(SceneLoader::fromJson(QByteArray(json)));
+// What Qt's own JPEG writer makes of a picture at the quality screenshots are stored with.
+inline QByteArray qtJpeg(const QImage& image) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(82);
+    writer.write(image);
+    return buffer.data();
 }
 
 } // namespace vantrel::testing

@@ -31,7 +31,8 @@ class SystemPermissionsServiceTest : public ::testing::Test {
 
     void load(bool accessibility, bool screenRecording, const char* extra = "") {
         service.reset();
-        desktop = desktopFrom(permissionScene(accessibility, screenRecording, extra).constData());
+        const QByteArray scene = permissionScene(accessibility, screenRecording, extra);
+        desktop = std::make_unique<SimDesktop>(SceneLoader::fromJson(scene));
         service = std::make_unique<SystemPermissionsService>(desktop->platform(), center, clock);
     }
 
@@ -46,31 +47,28 @@ class SystemPermissionsServiceTest : public ::testing::Test {
 };
 
 TEST_F(SystemPermissionsServiceTest, MonitorPollsAtOnceThenEverySecondOrEveryThreeWhenBothGranted) {
-    const struct {
-        bool accessibility;
-        bool screenRecording;
-        int notificationsAtLaunch; // the initial state is both false
-        std::chrono::milliseconds interval;
-    } cases[] = {
+    // Accessibility, screen recording, notifications at launch (the initial state is both false)
+    // and the interval.
+    const std::tuple<bool, bool, int, std::chrono::milliseconds> cases[] = {
         {true, true, 1, 3s},
         {true, false, 1, 1s},
         {false, true, 1, 1s},
         {false, false, 0, 1s},
     };
-    for (const auto& testCase : cases) {
-        SCOPED_TRACE(::testing::Message() << testCase.accessibility << testCase.screenRecording);
+    for (const auto& [accessibility, screenRecording, notificationsAtLaunch, interval] : cases) {
+        SCOPED_TRACE(::testing::Message() << accessibility << screenRecording);
         notifications = 0;
-        load(testCase.accessibility, testCase.screenRecording);
+        load(accessibility, screenRecording);
         const qsizetype before = clock.requestedSleeps().size();
         service->startMonitoring();
-        EXPECT_EQ(notifications, testCase.notificationsAtLaunch);
-        EXPECT_EQ(service->state(), (State{testCase.accessibility, testCase.screenRecording}));
-        EXPECT_EQ(clock.requestedSleeps().mid(before), QList{testCase.interval});
+        EXPECT_EQ(notifications, notificationsAtLaunch);
+        EXPECT_EQ(service->state(), (State{accessibility, screenRecording}));
+        EXPECT_EQ(clock.requestedSleeps().mid(before), QList{interval});
 
-        clock.advance(testCase.interval * 3);
+        clock.advance(interval * 3);
         EXPECT_EQ(clock.requestedSleeps().mid(before),
-                  QList<std::chrono::milliseconds>(4, testCase.interval));
-        EXPECT_EQ(notifications, testCase.notificationsAtLaunch);
+                  QList<std::chrono::milliseconds>(4, interval));
+        EXPECT_EQ(notifications, notificationsAtLaunch);
     }
 }
 
@@ -114,35 +112,33 @@ TEST_F(SystemPermissionsServiceTest, EveryChangeIsAnnouncedOnceAtTheNextPoll) {
 
 TEST_F(SystemPermissionsServiceTest, OnceScreenRecordingWasRequestedTheMonitorQueriesLive) {
     const PlatformError failure{QStringLiteral("SCStreamErrorDomain"), -3801, QStringLiteral("no")};
-    const struct {
-        const char* name;
-        void (*request)(SystemPermissionsService&);
-    } cases[] = {
+    using Request = void (*)(SystemPermissionsService&);
+    const std::pair<const char*, Request> cases[] = {
         {"never requested", nullptr},
         {"pane opened", [](SystemPermissionsService& s) { s.openScreenRecordingSettings(); }},
         {"system asked", [](SystemPermissionsService& s) { s.requestScreenRecordingIfNeeded(); }},
     };
-    for (const auto& testCase : cases) {
-        SCOPED_TRACE(testCase.name);
+    for (const auto& [name, request] : cases) {
+        SCOPED_TRACE(name);
         load(true, false);
         service->startMonitoring();
         clock.advance(1s);
         EXPECT_EQ(contentQueries(), 0);
-        if (testCase.request)
-            testCase.request(*service);
-        EXPECT_EQ(service->didRequestScreenRecording(), testCase.request != nullptr);
+        if (request)
+            request(*service);
+        EXPECT_EQ(service->didRequestScreenRecording(), request != nullptr);
 
         // Granted, but the live query fails: only the preflight calls that granted.
         desktop->setScreenRecordingGranted(true);
         desktop->setShareableContentError(failure);
         clock.advance(1s);
-        EXPECT_EQ(service->state().screenRecording, testCase.request == nullptr);
-        EXPECT_EQ(contentQueries(), testCase.request ? 1 : 0);
+        EXPECT_EQ(service->state().screenRecording, request == nullptr);
+        EXPECT_EQ(contentQueries(), request ? 1 : 0);
 
         desktop->setShareableContentError(std::nullopt);
         clock.advance(lastSleep());
         EXPECT_TRUE(service->state().screenRecording);
-        EXPECT_EQ(contentQueries(), testCase.request ? 2 : 0);
+        EXPECT_EQ(contentQueries(), request ? 2 : 0);
     }
 }
 
@@ -171,24 +167,20 @@ TEST_F(SystemPermissionsServiceTest, PromptsAreShownOnceUntilActivationFindsThem
 }
 
 TEST_F(SystemPermissionsServiceTest, PermissionMessagesStartWithTheBundleNameOrThisApp) {
-    const struct {
-        const char* extra;
-        const char* appName;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"", "Vantrel"},
         {R"(, "bundleName": "Clipper")", "Clipper"},
-        {R"(, "bundleName": "")", "This app"},
-    };
+        {R"(, "bundleName": "")", "This app"}};
     QTemporaryDir shots;
-    for (const auto& testCase : cases) {
-        SCOPED_TRACE(testCase.appName);
-        load(true, false, testCase.extra);
-        EXPECT_EQ(service->appName(), QString::fromUtf8(testCase.appName));
+    for (const auto& [extra, appName] : cases) {
+        SCOPED_TRACE(appName);
+        load(true, false, extra);
+        EXPECT_EQ(service->appName(), QString::fromUtf8(appName));
         ScreenCaptureService screens(desktop->platform(), *service, clock, shots.path());
         const auto result = settle(screens.capture(true, std::nullopt));
         ASSERT_TRUE(result.screenError);
         EXPECT_EQ(result.screenError->localizedDescription(),
-                  QString::fromUtf8(testCase.appName) +
+                  QString::fromUtf8(appName) +
                       QStringLiteral(" needs Screen Recording access. Enable it in System "
                                      "Settings → Privacy & Security → Screen Recording."));
     }
