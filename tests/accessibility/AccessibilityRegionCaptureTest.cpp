@@ -88,6 +88,11 @@ TEST(AccessibilityRegionRootResolver, PicksTheFrontmostUsableWindowOfAnotherAppl
     const QJsonObject notesAway =
         window(21, 502, notesBounds, axWindow("notes", {100, 100, 100, 100}));
     const QJsonObject nameless = window(23, 503, notesBounds);
+    // Two tabs of one size whose titles differ from the window's: neither wins on title or score.
+    const QJsonObject tabA =
+        window(40, 504, mailBounds, axWindow("docsA", mailBounds, "A"), 0, "Docs");
+    const QJsonObject tabB =
+        window(41, 504, mailBounds, axWindow("docsB", mailBounds, "B"), 0, "Docs");
     const QJsonArray screen{0, 0, 1440, 900};
     const QJsonObject overlay = window(1, 900, screen, axWindow("overlay", screen));
     const QJsonObject panel = window(2, 502, screen, axWindow("panel", screen), 3);
@@ -106,6 +111,7 @@ TEST(AccessibilityRegionRootResolver, PicksTheFrontmostUsableWindowOfAnotherAppl
         {"an empty title matches no AX window", {untitled, docsBack}, onDocsBack, back},
         {"an AX window away from the area", {notesAway}, away, "unavailable 502 Notes"},
         {"an empty desktop area", {mailWindow}, area(1000, 750, 100, 100), "not found"},
+        {"equal scores keep the first AX window", {tabA, tabB}, inMail, "docsA 504 Browser 10000"},
     };
     for (const auto& [name, windows, area, expected] : cases) {
         SimDesktop sim(SceneLoader::fromJson(desktop(windows)));

@@ -98,6 +98,17 @@ TEST_F(HotKeyManagerTest, NoHandlerMeansNothingIsRegistered) {
     EXPECT_FALSE(manager.isCopyRegistered());
 }
 
+// The simulated keyboard runs the handler only for registered keys; otherwise a key the manager
+// failed to register would still seem to work.
+TEST_F(HotKeyManagerTest, OnlyRegisteredKeysReachTheHandler) {
+    manager.registerHotKeys();
+    input.unregisterHotKey(HotKeyManager::regionCopyId);
+    EXPECT_FALSE(desktop.pressHotKey(HotKeyManager::regionCopyId));
+    EXPECT_TRUE(desktop.pressHotKey(HotKeyManager::copyId));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pressed, QStringList{"copy"});
+}
+
 TEST_F(HotKeyManagerTest, APressAfterTheManagerIsGoneDoesNothing) {
     auto owned = std::make_unique<HotKeyManager>(input);
     bool ran = false;

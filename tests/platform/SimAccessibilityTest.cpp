@@ -139,6 +139,17 @@ TEST(SimAccessibility, ReadsAnswerAsTheSceneSaysAndFailWithThePlatformCodes) {
         EXPECT_EQ(read(ax, element, attribute), expected) << element << " " << attribute;
 }
 
+// A fault a test puts in hits only the element and the attribute it names: a sim that failed
+// more reads would hide which read the code under test depends on.
+TEST(SimAccessibility, AnInjectedFaultHitsOnlyItsElementAndAttribute) {
+    auto desktop = test::desktopFromJson(scene);
+    auto& ax = desktop->accessibility();
+    ax.failReads(ax.element("group"), "AXChildren", SimAccessibility::cannotComplete);
+    EXPECT_EQ(read(ax, "group", "AXChildren"), "error -25204");
+    EXPECT_EQ(read(ax, "group", "AXParent"), "w1");
+    EXPECT_EQ(read(ax, "w1", "AXChildren"), "[group noFrame]");
+}
+
 // An element listed as its own descendant, and a reference to an element written later: reads
 // and hit-tests must still end, and a reference does not re-parent its target.
 TEST(SimAccessibility, ReferencesShareElementsAndCyclesTerminate) {

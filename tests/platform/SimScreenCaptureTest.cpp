@@ -36,6 +36,9 @@ TEST(SimScreenCapture, PicturesShowWindowsFrontToBackLessTheExcluded) {
     EXPECT_EQ(lessBoth.pixelColor(350, 250), windowColor(*desktop, 6)) << "the desktop window";
     EXPECT_EQ(captured(*desktop, WindowFilter{2}, 800, 600).pixelColor(300, 200),
               windowColor(*desktop, 2));
+    // Where nothing covers it, a window's picture is what the display shows of it, scaled alike.
+    EXPECT_TRUE(captured(*desktop, WindowFilter{1}, 600, 400) ==
+                captured(*desktop, DisplayFilter{1, {2}}, 2000, 1600).copy(200, 200, 600, 400));
 }
 
 // Text shows as dark pixels whatever the font. A leaf is labelled; a window's root, a container on
