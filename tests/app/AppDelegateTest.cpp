@@ -20,9 +20,11 @@
 #include "support/WaitUntil.h"
 #include "ui/OnboardingCoordinator.h"
 #include "ui/OnboardingViewModel.h"
+#include "ui/widgets/TrayIcon.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -463,6 +465,62 @@ TEST_F(AppDelegateTest, LinksUpdatesAndQuit) {
     EXPECT_FALSE(quit);
     choose("Quit Vantrel");
     EXPECT_TRUE(quit);
+}
+
+namespace {
+
+// One line an entry: title, "off" when disabled, "✓" when checked, its shortcut; submenus inline.
+QStringList lines(const QMenu& menu) {
+    QStringList shown;
+    for (QAction* action : menu.actions()) {
+        shown << (action->isSeparator()
+                      ? "—"
+                      : QStringList{action->text(), action->isEnabled() ? "" : "off",
+                                    action->isChecked() ? "✓" : "", action->shortcut().toString()}
+                            .join('|'));
+        if (QMenu* submenu = action->menu<QMenu*>())
+            shown += lines(*submenu);
+    }
+    return shown;
+}
+
+QStringList lines(const QList<StatusMenuItem>& items) {
+    QStringList shown;
+    for (const StatusMenuItem& item : items) {
+        const QString key = item.key.isEmpty() ? "" : "Ctrl+" + item.key.toUpper();
+        shown << (item.isSeparator() ? "—"
+                                     : QStringList{item.title, item.enabled ? "" : "off",
+                                                   item.checked ? "✓" : "", key}
+                                           .join('|'));
+        shown += lines(item.submenu);
+    }
+    return shown;
+}
+
+} // namespace
+
+// The tray shows the delegate's menu entry for entry, and a choice there reaches the delegate.
+TEST_F(AppDelegateTest, TheTrayMenuMirrorsTheStatusMenuAndForwardsChoices) {
+    desktop.setAccessibilityTrusted(false);
+    delegate.applicationDidFinishLaunching();
+    TrayIcon tray(delegate);
+    EXPECT_EQ(lines(*tray.menu()), lines(delegate.statusMenu().items));
+    for (const char* line : {"⚠︎ Accessibility not granted|off||", "Quit Vantrel|||Ctrl+Q",
+                             "Full capture (for agents)||✓|"})
+        EXPECT_TRUE(lines(*tray.menu()).contains(line)) << line;
+
+    const auto choose = [&tray](const QString& title) {
+        for (QMenu* menu : tray.menu()->findChildren<QMenu*>() << tray.menu())
+            for (QAction* action : menu->actions())
+                if (action->text() == title)
+                    return action->trigger();
+        FAIL() << title.toStdString();
+    };
+    choose("Screenshot only");
+    EXPECT_EQ(CaptureModeSettings::primaryMode(defaults), CaptureMode::screenshot);
+    EXPECT_TRUE(lines(*tray.menu()).contains("Screenshot only||✓|"));
+    choose("Settings…");
+    EXPECT_EQ(windows, (QStringList{"setup", "settings"}));
 }
 
 // `vantrel capture --front-window --at X,Y` moves the pointer after the session starts: the

@@ -12,6 +12,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <csignal>
+#include <unistd.h>
+
 namespace vantrel::testing {
 
 // Runs the vantrel binary in a home folder of its own, as a user or an agent would.
@@ -55,11 +58,16 @@ class VantrelProcess {
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("VANTREL", QStringLiteral(VANTREL_BINARY));
         process.setProcessEnvironment(environment);
+        // A group of its own, so a run that hangs can be stopped with whatever the script started.
+        process.setChildProcessModifier([] { ::setpgid(0, 0); });
         process.start(program, arguments);
     }
 
     static Result finish(QProcess& process) {
-        process.waitForFinished(60000);
+        if (!process.waitForFinished(60000) && process.processId() > 0) {
+            ::kill(-static_cast<pid_t>(process.processId()), SIGKILL);
+            process.waitForFinished();
+        }
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};

@@ -9,11 +9,14 @@
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/OnboardingWindow.h"
 #include "ui/widgets/PermissionPage.h"
+#include "ui/widgets/StatusIconPainter.h"
+#include "ui/widgets/SymbolIcon.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -287,4 +290,20 @@ TEST(AboutDialogTest, ShowsVersionBuildLicenceAndCredits) {
     EXPECT_TRUE(matchesGolden(about.grab().toImage(), "about", goldens));
     about.closeButton()->click();
     EXPECT_FALSE(about.isVisible());
+}
+
+// The drawings stand in wherever the icon theme has no picture, and the tray icon is always one;
+// each is small enough to pass a whole-window picture's tolerance, so they are compared here.
+TEST(SymbolIcons, EachDrawingAndTheTrayIconMatchTheirPicture) {
+    const QStringList symbols{"gearshape",          "camera.viewfinder",    "sparkles",
+                              "lock.shield",        "doc.on.clipboard",     "accessibility",
+                              "record.circle.fill", "checkmark.circle.fill"};
+    QImage sheet(32 * int(symbols.size() + 1), 32, QImage::Format_ARGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    for (int i = 0; i < symbols.size(); ++i)
+        painter.drawPixmap(32 * i, 0, SymbolIcon::drawn(symbols[i], Qt::darkBlue, 32));
+    painter.drawPixmap(32 * int(symbols.size()), 0, StatusIconPainter::pixmap(32));
+    painter.end();
+    EXPECT_TRUE(matchesGolden(sheet, "symbols", goldens));
 }

@@ -21,10 +21,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QtCore/qtestsupport_core.h>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -363,6 +365,19 @@ TEST_F(SettingsWindowTest, PickersWriteTheStoresAndFollowThem) {
     CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::screenshot);
     EXPECT_EQ(mode->currentText(), "Screenshot only");
     EXPECT_EQ(mode->accessibleDescription(), "Image on clipboard only.");
+}
+
+// Each permission row shows "Granted" or "Not granted" as the monitor last saw it.
+TEST_F(SettingsWindowTest, PermissionRowsFollowTheMonitor) {
+    const auto showing = [this](const QString& text) {
+        return int(std::ranges::count_if(window.findChildren<QLabel*>(), [&](const QLabel* label) {
+            return label->text() == text && !label->isHidden();
+        }));
+    };
+    EXPECT_EQ(std::pair(showing("Granted"), showing("Not granted")), std::pair(1, 1));
+    desktop.setScreenRecordingGranted(true);
+    clock.advance(1s);
+    EXPECT_EQ(std::pair(showing("Granted"), showing("Not granted")), std::pair(2, 0));
 }
 
 TEST_F(SettingsWindowTest, ARefusedSwitchSpringsBack) {
