@@ -276,6 +276,13 @@ TEST(SettingsFileWatcher, AnnouncesWhatAnotherProcessChangedAndNothingElse) {
 
     SettingsUserDefaults theirs(file);
     NotificationCenter theirCenter;
+    // Each write reaches the file at once: another process, or a crash right after, sees it.
+    theirs.setString("probe", "x");
+    theirs.setBool("flag", true);
+    QFile onDisk(file);
+    ASSERT_TRUE(onDisk.open(QIODevice::ReadOnly));
+    const QByteArray text = onDisk.readAll();
+    EXPECT_TRUE(text.contains("probe=x") && text.contains("flag=true")) << text.constData();
     ASSERT_TRUE(checkAfter([&] { theirs.setBool("hasCompletedOnboardingV1", true); }));
     EXPECT_TRUE(posted.isEmpty());
 
