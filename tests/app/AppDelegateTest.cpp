@@ -510,15 +510,19 @@ TEST_F(AppDelegateTest, TheTrayMenuMirrorsTheStatusMenuAndForwardsChoices) {
         EXPECT_TRUE(lines(*tray.menu()).contains(line)) << line;
 
     const auto choose = [&tray](const QString& title) {
-        for (QMenu* menu : tray.menu()->findChildren<QMenu*>() << tray.menu())
+        const QList<QMenu*> menus = tray.menu()->findChildren<QMenu*>() << tray.menu();
+        for (QMenu* menu : menus)
             for (QAction* action : menu->actions())
-                if (action->text() == title)
-                    return action->trigger();
+                if (action->text() == title) {
+                    action->trigger();
+                    return QCoreApplication::processEvents();
+                }
         FAIL() << title.toStdString();
     };
     choose("Screenshot only");
     EXPECT_EQ(CaptureModeSettings::primaryMode(defaults), CaptureMode::screenshot);
     EXPECT_TRUE(lines(*tray.menu()).contains("Screenshot only||✓|"));
+    EXPECT_EQ(tray.menu()->findChildren<QMenu*>().size(), 2) << "the old submenus are gone";
     choose("Settings…");
     EXPECT_EQ(windows, (QStringList{"setup", "settings"}));
 }

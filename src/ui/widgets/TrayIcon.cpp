@@ -54,8 +54,9 @@ bool TrayIcon::isTrayAvailable() {
 }
 
 void TrayIcon::showMenu() {
-    // Rebuilt from scratch, as the model is.
+    // Rebuilt from scratch, as the model is; clear() leaves the submenus, so they go here.
     m_menu->clear();
+    qDeleteAll(m_menu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly));
     addItems(*m_menu, m_delegate.statusMenu().items);
 }
 
@@ -82,7 +83,11 @@ void TrayIcon::addItems(QMenu& menu, const QList<StatusMenuItem>& items) {
         }
         if (!item.key.isEmpty())
             action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + item.key.toUpper()));
-        connect(action, &QAction::triggered, this, [this, item] { m_delegate.perform(item); });
+        // Queued: a choice may rebuild this very menu, which must not happen inside the action's
+        // own signal (the rebuild deletes the action).
+        connect(
+            action, &QAction::triggered, this, [this, item] { m_delegate.perform(item); },
+            Qt::QueuedConnection);
     }
 }
 
