@@ -509,14 +509,15 @@ TEST_F(AppDelegateTest, TheTrayMenuMirrorsTheStatusMenuAndForwardsChoices) {
                              "Full capture (for agents)||✓|"})
         EXPECT_TRUE(lines(*tray.menu()).contains(line)) << line;
 
+    // Entries are children of their menus, and submenus of the tray's menu.
     const auto choose = [&tray](const QString& title) {
-        const QList<QMenu*> menus = tray.menu()->findChildren<QMenu*>() << tray.menu();
-        for (QMenu* menu : menus)
-            for (QAction* action : menu->actions())
-                if (action->text() == title) {
-                    action->trigger();
-                    return QCoreApplication::processEvents();
-                }
+        for (QAction* action : tray.menu()->findChildren<QAction*>()) {
+            if (action->text() == title) {
+                action->trigger();
+                QCoreApplication::processEvents();
+                return;
+            }
+        }
         FAIL() << title.toStdString();
     };
     choose("Screenshot only");
