@@ -114,4 +114,13 @@ TEST_F(CopyToastTest, ANewShowRestartsTheTimerAndOutlivesAnOldFadeOut) {
     EXPECT_FALSE(toast.isVisible());
 }
 
+// A toast that goes away while shown must not fade its view out later.
+TEST_F(CopyToastTest, AToastGoneWhileShownLeavesItsViewAlone) {
+    auto shortLived = std::make_unique<CopyToast>(view, desktop.screens(), clock);
+    shortLived->show("Copied");
+    shortLived.reset();
+    clock.advance(CopyToast::visibleDuration);
+    EXPECT_TRUE(view.pendingFadeOuts.isEmpty());
+}
+
 } // namespace

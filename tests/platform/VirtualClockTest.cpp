@@ -37,19 +37,6 @@ TEST(VirtualClock, ResumesSleepersInDeadlineOrderAtTheirOwnTimes) {
     EXPECT_EQ(clock.pendingSleepers(), 0);
 }
 
-TEST(VirtualClock, ABlockingSleepMovesTimeWithoutWakingSleepers) {
-    VirtualClock clock;
-    QStringList log;
-    const QDateTime start = clock.now();
-    sleeper(clock, log, "a", 100ms);
-    clock.sleepBlocking(150ms);
-    EXPECT_TRUE(log.isEmpty());
-    EXPECT_EQ(clock.now(), start.addMSecs(150));
-    clock.advance(0ms);
-    EXPECT_EQ(log, QStringList{"a@150"});
-    EXPECT_EQ(clock.requestedSleeps(), (QList<std::chrono::milliseconds>{100ms, 150ms}));
-}
-
 // A stop must end the sleep inside request_stop(): at exit no timer or advance() comes to do it.
 TEST(ClockStop, AStopRequestEndsASleepAtOnce) {
     VirtualClock virtualClock;
