@@ -96,6 +96,7 @@ TEST(SimAccessibility, HitTestsFindTheDeepestElementOfTheFrontmostWindow) {
         {80, 120, "over", "the later sibling is on top"},
         {30, 120, "under", "the earlier sibling where it is alone"},
         {400, 150, "w2", "the right edge belongs to the next window"},
+        {250, 300, "w2", "so does the bottom edge"},
         {450, 310, "field", "the back window where it is uncovered"},
         {650, 50, "nothing", "a window without accessibility"},
         {1500, 1500, "nothing", "off-screen windows are ignored"},
