@@ -151,5 +151,19 @@ TEST(SimAccessibility, AnInjectedFaultHitsOnlyItsElementAndAttribute) {
     EXPECT_EQ(read(ax, "w1", "AXChildren"), "[group noFrame]");
 }
 
+// An element listed as its own descendant, and a reference to an element written later: reads
+// and hit-tests must still end, and a reference does not re-parent its target.
+TEST(SimAccessibility, ReferencesShareElementsAndCyclesTerminate) {
+    auto desktop = test::desktopFromJson(test::sceneWithAx(R"({"id": "root",
+        "frame": [0, 0, 100, 100], "children": [{"id": "a", "frame": [0, 0, 50, 50],
+          "children": [{"ref": "root"}, {"ref": "later"}, {"ref": "a"}]},
+          {"id": "later", "frame": [60, 60, 10, 10]}]})"));
+    auto& ax = desktop->accessibility();
+    EXPECT_EQ(hit(ax, 10, 10), "a");
+    EXPECT_EQ(read(ax, "a", "AXChildren"), "[root later a]");
+    EXPECT_EQ(read(ax, "root", "AXParent"), "app:10");
+    EXPECT_EQ(read(ax, "later", "AXParent"), "root");
+}
+
 } // namespace
 } // namespace vantrel
