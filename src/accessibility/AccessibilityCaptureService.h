@@ -26,10 +26,11 @@ class WindowServer;
 // in its own folder. A capture is synchronous; it blocks only for the single tree re-read.
 class AccessibilityCaptureService final : public AccessibilityCapturing {
   public:
-    // Without outputDirectory, snapshots go to <caches>/<app folder>/accessibility.
+    // Without outputDirectory, snapshots go to <caches>/<app folder>/accessibility. The default
+    // limits are the ones every capture keeps, from the tray and from the command line alike.
     AccessibilityCaptureService(const Platform& platform,
                                 const SystemPermissionsService& permissions, Clock& clock,
-                                int maxDepth, int maxNodes, int maxChildrenPerNode,
+                                int maxDepth = 4, int maxNodes = 120, int maxChildrenPerNode = 24,
                                 std::optional<QString> outputDirectory = std::nullopt);
 
     // Throws AccessibilityCaptureError.

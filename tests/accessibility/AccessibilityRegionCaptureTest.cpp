@@ -93,6 +93,10 @@ TEST(AccessibilityRegionRootResolver, PicksTheFrontmostUsableWindowOfAnotherAppl
         window(40, 504, mailBounds, axWindow("docsA", mailBounds, "A"), 0, "Docs");
     const QJsonObject tabB =
         window(41, 504, mailBounds, axWindow("docsB", mailBounds, "B"), 0, "Docs");
+    // The window's own title outweighs another AX window's better fit to its bounds.
+    const QJsonObject titled =
+        window(40, 504, mailBounds, axWindow("docsA", {100, 100, 400, 300}, "Docs"), 0, "Docs");
+    const QJsonObject fitting = window(41, 504, backBounds, axWindow("docsB", mailBounds, "B"));
     const QJsonArray screen{0, 0, 1440, 900};
     const QJsonObject overlay = window(1, 900, screen, axWindow("overlay", screen));
     const QJsonObject panel = window(2, 502, screen, axWindow("panel", screen), 3);
@@ -112,6 +116,7 @@ TEST(AccessibilityRegionRootResolver, PicksTheFrontmostUsableWindowOfAnotherAppl
         {"an AX window away from the area", {notesAway}, away, "unavailable 502 Notes"},
         {"an empty desktop area", {mailWindow}, area(1000, 750, 100, 100), "not found"},
         {"equal scores keep the first AX window", {tabA, tabB}, inMail, "docsA 504 Browser 10000"},
+        {"a unique title beats a better fit", {titled, fitting}, inMail, "docsA 504 Browser 10000"},
     };
     for (const auto& [name, windows, area, expected] : cases) {
         SimDesktop sim(SceneLoader::fromJson(desktop(windows)));

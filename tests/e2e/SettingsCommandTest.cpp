@@ -48,4 +48,11 @@ TEST(SettingsCommand, UnknownNamesAndValuesAreUsageErrorsThatChangeNothing) {
     }
     EXPECT_EQ(vantrel.run({"settings", "mode"}).out, "bundle\n");
     EXPECT_EQ(vantrel.run({"settings", "agent"}).out, "claudeCode\n");
+
+    // Asked for, the usage goes to standard output and is no error.
+    for (const char* help : {"help", "--help"}) {
+        const auto result = vantrel.run({help});
+        EXPECT_EQ(result.exitCode, 0) << help;
+        EXPECT_TRUE(result.out.startsWith("usage: vantrel capture")) << help;
+    }
 }

@@ -111,6 +111,13 @@ INSTANTIATE_TEST_SUITE_P(
         DragCase{"moveUnderThreshold", drag({100, 100}, {107.9, 92.1}), std::nullopt},
         DragCase{"wideButTooFlat", drag({100, 100}, {200, 107.9}), std::nullopt},
         DragCase{"exactlyEightByEight", drag({100, 100}, {108, 92}), QRectF(100, 92, 8, 8)},
+        // Eight points along one axis alone make a drag; it ends where the mouse is released.
+        DragCase{"exactlyEightAcross",
+                 {{Down, {100, 100}}, {Drag, {108, 103}}, {Up, {150, 160}}},
+                 QRectF(100, 100, 50, 60)},
+        DragCase{"exactlyEightUp",
+                 {{Down, {100, 100}}, {Drag, {103, 108}}, {Up, {150, 160}}},
+                 QRectF(100, 100, 50, 60)},
         DragCase{"draggedUpAndLeft", drag({300, 200}, {250, 260}), QRectF(250, 200, 50, 60)},
         DragCase{"backUnderThresholdStillDragged",
                  {{Down, {100, 100}}, {Drag, {140, 140}}, {Drag, {103, 103}}, {Up, {103, 103}}},

@@ -102,6 +102,8 @@ TEST_F(CaptureBundleWriterTest, WritesAPrivateFolderNamedByTheClockAndNothingEls
     EXPECT_EQ(readBytes(folder + "/accessibility.json"), QByteArray(R"({"role": "AXButton"})"));
     for (const QString& path : {vantrel(), captures(), folder})
         EXPECT_EQ(modeOf(path), 0700u) << path.toStdString();
+    for (const QString& name : entries(folder))
+        EXPECT_EQ(modeOf(folder + u'/' + name), 0600u) << name.toStdString();
     EXPECT_EQ(entries(captures()), QStringList{folderName()});
 }
 
@@ -114,9 +116,12 @@ TEST_F(CaptureBundleWriterTest, ScreenshotIsALosslessPngOfThePixelsOrAbsent) {
     QImage translucent = opaque.convertToFormat(QImage::Format_ARGB32);
     translucent.setPixel(1, 1, qRgba(10, 20, 30, 40));
     const QImage indexed = opaque.convertToFormat(QImage::Format_Indexed8);
-    const std::optional<QImage> cases[] = {opaque, translucent, indexed, QImage(), std::nullopt};
+    // Wider than PNG allows: the encoder fails and the bundle goes without a screenshot.
+    const QImage tooWide(1'000'001, 1, QImage::Format_RGB32);
+    const std::optional<QImage> cases[] = {opaque,  translucent, indexed,
+                                           tooWide, QImage(),    std::nullopt};
     for (const auto& picture : cases) {
-        const bool stored = picture && !picture->isNull();
+        const bool stored = picture && !picture->isNull() && picture->width() <= 1'000'000;
         SCOPED_TRACE(stored ? int(picture->format()) : -1);
         const CaptureBundle bundle = write(picture);
         const QString path = bundle.directory.toLocalFile() + "/screenshot.png";

@@ -32,6 +32,17 @@ TEST(SimScreenCapture, PicturesShowWindowsFrontToBackLessTheExcluded) {
     EXPECT_EQ(full.pixelColor(1900, 100), SimPainter::desktopColor());
     const QImage lessFront = captured(*desktop, DisplayFilter{1, {1}}, 2000, 1600);
     EXPECT_EQ(lessFront.pixelColor(700, 500), windowColor(*desktop, 2));
+    // Titles are written on the bars: centred in an ordinary window's title bar, along the
+    // middle of a window on another layer.
+    const auto written = [](const QImage& picture, QRect area, QColor ground) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (picture.pixel(x, y) != ground.rgb())
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(written(full, QRect(360, 204, 400, 48), windowColor(*desktop, 1).darker(112)));
+    EXPECT_TRUE(written(lessFront, QRect(416, 570, 300, 60), windowColor(*desktop, 2)));
     const QImage lessBoth = captured(*desktop, DisplayFilter{1, {1, 2}}, 1000, 800);
     EXPECT_EQ(lessBoth.pixelColor(350, 250), windowColor(*desktop, 6)) << "the desktop window";
     EXPECT_EQ(captured(*desktop, WindowFilter{2}, 800, 600).pixelColor(300, 200),

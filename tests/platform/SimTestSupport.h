@@ -41,7 +41,7 @@ inline const char* const windowScene = R"({
     "apps": [{"pid": 10, "name": "Named"}, {"pid": 20, "name": "Anonymous"}],
     "windows": [
       {"id": 1, "pid": 10, "title": "Front", "bounds": [100, 100, 300, 200]},
-      {"id": 2, "pid": 20, "bounds": [200, 150, 400, 300], "layer": 3},
+      {"id": 2, "pid": 20, "title": "Palette", "bounds": [200, 150, 400, 300], "layer": 3},
       {"id": 3, "pid": 10, "title": "Hidden", "bounds": [0, 0, 50, 50], "onScreen": false},
       {"id": 6, "pid": 10, "bounds": [0, 0, 600, 500], "layer": -2147483603, "desktop": true}
     ]})";

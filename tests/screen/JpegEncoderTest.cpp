@@ -2,6 +2,7 @@
 #include "ScreenTestSupport.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -59,6 +60,11 @@ TEST(JpegEncoder, WritesTheBytesOfQtsWriter) {
         pictures.last().setDotsPerMeterX(x);
         pictures.last().setDotsPerMeterY(y);
     }
+    // Text or a colour profile, each alone, needs the markers only Qt's writer makes.
+    pictures.append(quadrants(QImage::Format_RGB32));
+    pictures.last().setText("Title", "Inbox");
+    pictures.append(quadrants(QImage::Format_RGB32));
+    pictures.last().setColorSpace(QColorSpace::SRgb);
     for (const QImage& picture : pictures) {
         SCOPED_TRACE(::testing::Message() << picture.format() << ", " << picture.dotsPerMeterX()
                                           << " × " << picture.dotsPerMeterY() << " dpm");

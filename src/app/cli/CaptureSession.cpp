@@ -6,7 +6,7 @@ CaptureSession::CaptureSession(const Platform& platform, UserDefaults& defaults,
                                NotificationCenter& center, Clock& clock,
                                std::optional<QRectF> region)
     : m_platform(platform), m_permissions(m_platform, center, clock),
-      m_accessibilityCapture(m_platform, m_permissions, clock, 4, 120, 24),
+      m_accessibilityCapture(m_platform, m_permissions, clock),
       m_screenCapture(m_platform, m_permissions, clock),
       m_bundleWriter(clock, defaults, m_platform.vocabulary),
       m_bundleRecorder(m_bundleWriter, m_lastBundle),

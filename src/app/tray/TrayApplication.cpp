@@ -7,7 +7,7 @@ TrayApplication::TrayApplication(const Platform& platform, UserDefaults& default
                                  RegionSelecting& regionSelection)
     : m_platform(platform), m_defaults(defaults), m_center(center),
       m_permissions(m_platform, center, clock),
-      m_accessibilityCapture(m_platform, m_permissions, clock, 4, 120, 24),
+      m_accessibilityCapture(m_platform, m_permissions, clock),
       m_screenCapture(m_platform, m_permissions, clock),
       m_bundleWriter(clock, defaults, m_platform.vocabulary),
       m_pasteboardWriter(m_platform.pasteboard, defaults, m_platform.vocabulary),
