@@ -499,12 +499,14 @@ QStringList lines(const QList<StatusMenuItem>& items) {
 
 } // namespace
 
-// The tray shows the delegate's menu entry for entry, and a choice there reaches the delegate.
+// The tray shows the delegate's menu entry for entry and its tooltip, and a choice there reaches
+// the delegate.
 TEST_F(AppDelegateTest, TheTrayMenuMirrorsTheStatusMenuAndForwardsChoices) {
     desktop.setAccessibilityTrusted(false);
     delegate.applicationDidFinishLaunching();
     TrayIcon tray(delegate);
     EXPECT_EQ(lines(*tray.menu()), lines(delegate.statusMenu().items));
+    EXPECT_EQ(tray.toolTip(), delegate.toolTip());
     for (const char* line : {"⚠︎ Accessibility not granted|off||", "Quit Vantrel|||Ctrl+Q",
                              "Full capture (for agents)||✓|"})
         EXPECT_TRUE(lines(*tray.menu()).contains(line)) << line;
@@ -526,6 +528,8 @@ TEST_F(AppDelegateTest, TheTrayMenuMirrorsTheStatusMenuAndForwardsChoices) {
     EXPECT_EQ(tray.menu()->findChildren<QMenu*>().size(), 2) << "the old submenus are gone";
     choose("Settings…");
     EXPECT_EQ(windows, (QStringList{"setup", "settings"}));
+    AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::codex);
+    EXPECT_EQ(tray.toolTip(), delegate.toolTip());
 }
 
 // `vantrel capture --front-window --at X,Y` moves the pointer after the session starts: the

@@ -389,6 +389,14 @@ TEST_F(SettingsWindowTest, PermissionRowsFollowTheMonitor) {
     EXPECT_EQ(std::pair(showing("Granted"), showing("Not granted")), std::pair(2, 0));
 }
 
+TEST_F(SettingsWindowTest, TheFormatGuideLinkOpensTheGuide) {
+    QLabel* link = named<QLabel>(window, "Read the format guide");
+    ASSERT_TRUE(link);
+    Q_EMIT link->linkActivated(link->text());
+    EXPECT_EQ(desktop.openedURLs(),
+              QList<QUrl>{QUrl(AppDelegate::website + "/vantrel/documentation/paste-formats/")});
+}
+
 TEST_F(SettingsWindowTest, ARefusedSwitchSpringsBack) {
     QCheckBox* launch = named<QCheckBox>(window, "Launch at login");
     ASSERT_TRUE(launch);

@@ -49,6 +49,10 @@ TrayIcon::TrayIcon(AppDelegate& delegate, QObject* parent)
 
 TrayIcon::~TrayIcon() = default;
 
+QString TrayIcon::toolTip() const {
+    return m_tray->toolTip();
+}
+
 bool TrayIcon::isTrayAvailable() {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <memory>
 
@@ -23,6 +24,7 @@ class TrayIcon final : public QObject {
 
     static bool isTrayAvailable();
     QMenu* menu() const { return m_menu.get(); }
+    QString toolTip() const;
 
   private:
     void showMenu();
