@@ -117,11 +117,12 @@ TEST_F(CaptureBundleWriterTest, ScreenshotIsALosslessPngOfThePixelsOrAbsent) {
     translucent.setPixel(1, 1, qRgba(10, 20, 30, 40));
     const QImage indexed = opaque.convertToFormat(QImage::Format_Indexed8);
     // Wider than PNG allows: the encoder fails and the bundle goes without a screenshot.
-    const QImage tooWide(1'000'001, 1, QImage::Format_RGB32);
+    constexpr int pngWidthLimit = 1'000'000;
+    const QImage tooWide(pngWidthLimit + 1, 1, QImage::Format_RGB32);
     const std::optional<QImage> cases[] = {opaque,  translucent, indexed,
                                            tooWide, QImage(),    std::nullopt};
     for (const auto& picture : cases) {
-        const bool stored = picture && !picture->isNull() && picture->width() <= 1'000'000;
+        const bool stored = picture && !picture->isNull() && picture->width() <= pngWidthLimit;
         SCOPED_TRACE(stored ? int(picture->format()) : -1);
         const CaptureBundle bundle = write(picture);
         const QString path = bundle.directory.toLocalFile() + "/screenshot.png";

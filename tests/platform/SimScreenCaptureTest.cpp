@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace vantrel {
 namespace {
 
@@ -17,6 +19,15 @@ QImage captured(SimDesktop& desktop, ContentFilter filter, int width, int height
 
 QColor windowColor(SimDesktop& desktop, quint32 id) {
     return SimPainter::windowColor(*desktop.scene().window(id));
+}
+
+// How many pixels of the area match.
+int pixelsWhere(const QImage& image, QRect area, const std::function<bool(QRgb)>& matches) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += matches(image.pixel(x, y));
+    return count;
 }
 
 // Screenshots leave out the windows they exclude (our own overlay and toast), and a window's own
@@ -35,11 +46,7 @@ TEST(SimScreenCapture, PicturesShowWindowsFrontToBackLessTheExcluded) {
     // Titles are written on the bars: centred in an ordinary window's title bar, along the
     // middle of a window on another layer.
     const auto written = [](const QImage& picture, QRect area, QColor ground) {
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                if (picture.pixel(x, y) != ground.rgb())
-                    return true;
-        return false;
+        return pixelsWhere(picture, area, [&](QRgb pixel) { return pixel != ground.rgb(); }) > 0;
     };
     EXPECT_TRUE(written(full, QRect(360, 204, 400, 48), windowColor(*desktop, 1).darker(112)));
     EXPECT_TRUE(written(lessFront, QRect(416, 570, 300, 60), windowColor(*desktop, 2)));
@@ -61,12 +68,8 @@ TEST(SimScreenCapture, LabelsOnlyLeavesAndNamedContainers) {
             "description": "", "frame": [10, 30, 80, 60],
             "children": [{"title": "Leaf", "frame": [10, 60, 80, 30]}]}]}]})"));
     const QImage image = captured(*desktop, WindowFilter{1}, 100, 100);
-    const auto darkPixels = [&](QRect area) {
-        int count = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                count += qGray(image.pixel(x, y)) < 100;
-        return count;
+    const auto darkPixels = [&image](QRect area) {
+        return pixelsWhere(image, area, [](QRgb pixel) { return qGray(pixel) < 100; });
     };
     EXPECT_EQ(darkPixels(QRect(2, 2, 60, 26)), 0) << "the title bar's left end";
     EXPECT_EQ(darkPixels(QRect(12, 32, 76, 26)), 0) << "the group with empty names";

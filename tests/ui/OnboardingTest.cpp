@@ -305,5 +305,5 @@ TEST(SymbolIcons, EachDrawingAndTheTrayIconMatchTheirPicture) {
         painter.drawPixmap(32 * i, 0, SymbolIcon::drawn(symbols[i], Qt::darkBlue, 32));
     painter.drawPixmap(32 * int(symbols.size()), 0, StatusIconPainter::pixmap(32));
     painter.end();
-    EXPECT_TRUE(matchesGolden(sheet, "symbols", goldens, false));
+    EXPECT_TRUE(matchesGolden(sheet, "symbols", goldens, /*hasText=*/false));
 }
