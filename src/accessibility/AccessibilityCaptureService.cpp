@@ -3,6 +3,7 @@
 #include "AccessibilityRegionFilter.h"
 #include "AccessibilityRegionRootResolver.h"
 #include "AccessibilitySummary.h"
+#include "LeafRoles.h"
 #include "SnapshotDocument.h"
 #include "platform/AccessibilityPlatform.h"
 #include "platform/Clock.h"
@@ -37,6 +38,7 @@ const QString secureTextFieldRole = QStringLiteral("AXSecureTextField");
 const QString noAXWindowsNote = QStringLiteral("exposes no AX windows");
 
 const QString children = QStringLiteral("children");
+const QString roleKey = QStringLiteral("role");
 
 QString defaultOutputDirectory(const AppIdentity& identity) {
     const QString caches = StandardLocations::cachesDirectory();
@@ -173,8 +175,12 @@ AccessibilityCaptureService::captureUnderMouse(std::optional<QPointF> point,
         throw AccessibilityCaptureError::serializationFailed();
     const QString path = writeSnapshot(*bytes, document.capturedAt);
 
-    return {QUrl::fromLocalFile(path), nodeCount(tree), summary,
-            AccessibilitySummary::inlinePreview(accessibility, start.root, ancestors, tree), note};
+    return {QUrl::fromLocalFile(path),
+            nodeCount(tree),
+            summary,
+            AccessibilitySummary::inlinePreview(accessibility, start.root, ancestors, tree),
+            note,
+            LeafRoles::contains(tree.value(roleKey).toString())};
 }
 
 AccessibilityCaptureService::Start
@@ -229,7 +235,7 @@ AXElement AccessibilityCaptureService::hitTest(QPointF topLeftPoint) {
 
 SnapshotNode AccessibilityCaptureService::readTree(const Start& start) {
     SnapshotNode tree = serializeFresh(start);
-    if (tree.contains(children))
+    if (tree.contains(children) || LeafRoles::contains(tree.value(roleKey).toString()))
         return tree;
     // Some applications build their tree lazily; a second look after a pause often finds it.
     m_clock.sleepBlocking(rereadDelay);

@@ -14,6 +14,8 @@ struct CapturedAccessibility {
     QString summary;
     QString inlinePreview;
     std::optional<QString> regionNote; // area captures only
+    // The snapshot's root is a control that has no children by nature (a button, a field...).
+    bool rootIsLeaf = false;
 };
 
 } // namespace vantrel

@@ -101,8 +101,7 @@ QCoro::Task<std::optional<CaptureOutcome>> AppDelegate::performCopy(bool fromMen
         co_await m_deps.coordinator.capture(mode, capturePoint, area, fromMenu && !useRegion);
     if (outcome.isSuccess()) {
         setLastStatus(outcome.statusLine());
-        m_deps.toast.show(
-            toastText(outcome.statusLine(), m_deps.defaults, m_deps.platform.vocabulary));
+        m_deps.toast.show(toastText(outcome, m_deps.defaults, m_deps.platform.vocabulary));
     } else {
         setLastStatus(localizedDescription(outcome.error()));
         openSettingsIfPermissionDenied(outcome.error(), mode);
@@ -110,10 +109,12 @@ QCoro::Task<std::optional<CaptureOutcome>> AppDelegate::performCopy(bool fromMen
     co_return outcome;
 }
 
-QString AppDelegate::toastText(const QString& statusLine, const UserDefaults& defaults,
+QString AppDelegate::toastText(const CaptureOutcome& outcome, const UserDefaults& defaults,
                                const PlatformVocabulary& vocabulary) {
-    // A plain substring test: it matches a node count of exactly 1, a snapshot of its root alone.
-    if (statusLine.contains(QStringLiteral("· 1 AX nodes")))
+    // A bundle whose snapshot is its root alone, unless that root is a control that never has
+    // children: pressing again cannot bring a button's tree.
+    const auto& snapshot = outcome.bundleSnapshot();
+    if (snapshot && snapshot->nodeCount == 1 && !snapshot->rootIsLeaf)
         return QStringLiteral("Copied, but the AX tree is empty — press ") + vocabulary.copyHotKey +
                QStringLiteral(" again");
     return QStringLiteral("Copied — press ") + vocabulary.pasteKey + QStringLiteral(" in ") +

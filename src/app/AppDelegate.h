@@ -103,7 +103,7 @@ class AppDelegate final : public QObject {
     // such as the command line that report it themselves.
     QCoro::Task<std::optional<CaptureOutcome>> performCopy(bool fromMenu, bool useRegion);
 
-    static QString toastText(const QString& statusLine, const UserDefaults& defaults,
+    static QString toastText(const CaptureOutcome& outcome, const UserDefaults& defaults,
                              const PlatformVocabulary& vocabulary);
     void openSettingsIfPermissionDenied(const CaptureError& error, CaptureMode mode);
     void startMouseTracking();

@@ -92,8 +92,8 @@ QCoro::Task<CaptureOutcome> ClipCoordinator::captureBundle(std::optional<QPointF
     m_services.pasteboardWriter.writeBundle(
         *bundle, accessibility, shot.image, shot.subject,
         BundlePasteboardFormatSettings::activeFormat(m_services.defaults));
-    co_return CaptureOutcome::success(
-        bundleStatusLine(accessibility, regionScreenRect.has_value()));
+    co_return CaptureOutcome::success(bundleStatusLine(accessibility, regionScreenRect.has_value()),
+                                      accessibility);
 }
 
 QString ClipCoordinator::bundleStatusLine(const CapturedAccessibility& accessibility,

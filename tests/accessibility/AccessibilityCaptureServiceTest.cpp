@@ -79,21 +79,35 @@ TEST(AccessibilityCaptureService, EmptyTextsAreLeftOutButAnEmptyValueIsKept) {
     }
 }
 
-// A leaf is read again after a blocking pause; the second read counts only if it has children.
-TEST(AccessibilityCaptureService, ALeafIsReadAgainAndTheSecondReadKeptOnlyWithChildren) {
-    QJsonObject button{{"role", "AXButton"}, {"id", "send"}, {"title", "Send"}};
-    button["frame"] = QJsonArray{120, 100, 80, 30};
-    CaptureHarness harness(sceneWith(withChildren(leaf("AXWindow", "win"), {button})));
-    // A title that vanishes during the pause shows which read was kept.
-    harness.clock.onBlockingSleep = [&] {
-        harness.ax().failReads(harness.element("send"), "AXTitle", SimAccessibility::noValue);
-    };
-    const auto record = harness.service.captureUnderMouse(over(130, 110), {}, false);
-    EXPECT_EQ(harness.clock.requestedSleeps(), QList<std::chrono::milliseconds>{150ms});
-    const QJsonObject file = readJson(record.fileURL.toLocalFile());
-    EXPECT_EQ(file["tree"].toObject()["title"].toString(), "Send");
-    EXPECT_EQ(file["capturedAt"].toString(), "2026-01-31T09:15:02Z") << "whole seconds";
-    EXPECT_EQ(record.nodeCount, 1);
+// A root without children is read again after a blocking pause, unless it is a control that has
+// none by nature; the second read counts only if it has children.
+TEST(AccessibilityCaptureService, AnEmptyRootIsReadAgainUnlessItIsALeafByNature) {
+    const struct {
+        const char* role;
+        bool pauses;
+    } roots[] = {{"AXGroup", true},   {"AXWindow", true},          {"AXMenuItem", true},
+                 {"AXButton", false}, {"AXTextField", false},      {"AXStaticText", false},
+                 {"AXImage", false},  {"AXSecureTextField", false}};
+    for (const auto& [role, pauses] : roots) {
+        SCOPED_TRACE(role);
+        const QJsonObject root{{"role", role},
+                               {"id", "root"},
+                               {"title", "Kept"},
+                               {"frame", QJsonArray{120, 100, 80, 30}}};
+        CaptureHarness harness(sceneWith(withChildren(leaf("AXWindow", "win"), {root})));
+        // A title that vanishes during the pause shows which read was kept.
+        harness.clock.onBlockingSleep = [&] {
+            harness.ax().failReads(harness.element("root"), "AXTitle", SimAccessibility::noValue);
+        };
+        const auto record = harness.service.captureUnderMouse(over(130, 110), {}, false);
+        EXPECT_EQ(harness.clock.requestedSleeps(), pauses ? QList<std::chrono::milliseconds>{150ms}
+                                                          : QList<std::chrono::milliseconds>{});
+        const QJsonObject file = readJson(record.fileURL.toLocalFile());
+        EXPECT_EQ(file["tree"].toObject()["title"].toString(), "Kept");
+        EXPECT_EQ(file["capturedAt"].toString(), "2026-01-31T09:15:02Z") << "whole seconds";
+        EXPECT_EQ(record.nodeCount, 1);
+        EXPECT_EQ(record.rootIsLeaf, !pauses);
+    }
 
     const QJsonObject group = withChildren(
         QJsonObject{{"role", "AXGroup"}, {"id", "lazy"}, {"frame", QJsonArray{120, 100, 200, 200}}},
@@ -101,7 +115,9 @@ TEST(AccessibilityCaptureService, ALeafIsReadAgainAndTheSecondReadKeptOnlyWithCh
     CaptureHarness lazy(sceneWith(withChildren(leaf("AXWindow", "win"), {group})));
     lazy.ax().failReads(lazy.element("lazy"), "AXChildren", SimAccessibility::cannotComplete);
     lazy.clock.onBlockingSleep = [&] { lazy.ax().clearReadFaults(); };
-    EXPECT_EQ(lazy.service.captureUnderMouse(over(130, 110), {}, false).nodeCount, 2);
+    const auto late = lazy.service.captureUnderMouse(over(130, 110), {}, false);
+    EXPECT_EQ(late.nodeCount, 2);
+    EXPECT_FALSE(late.rootIsLeaf);
 
     CaptureHarness eager(sceneWith(withChildren(leaf("AXWindow", "win"), {group})));
     eager.service.captureUnderMouse(over(130, 110), {}, false);

@@ -218,15 +218,30 @@ TEST_F(AppDelegateTest, ACancelledAreaCapturesNothing) {
     EXPECT_TRUE(pasteboard.writes.isEmpty());
 }
 
-// The empty-tree toast goes by a plain substring test, wherever the node count stands.
+// The empty-tree toast goes by the bundle's snapshot, never by the status line's wording.
 TEST_F(AppDelegateTest, ToastText) {
     const auto words = PlatformVocabulary::macOS();
     AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
-    EXPECT_EQ(AppDelegate::toastText("Copied for Cursor: Group · 1 AX nodes · region capture",
-                                     defaults, words),
-              emptyTreeToast);
-    EXPECT_EQ(AppDelegate::toastText("Copied for Cursor: Group · 21 AX nodes", defaults, words),
-              "Copied — press ⌘V in Cursor");
+    const auto snapshot = [](int nodeCount, bool rootIsLeaf) {
+        CapturedAccessibility record;
+        record.nodeCount = nodeCount;
+        record.rootIsLeaf = rootIsLeaf;
+        return record;
+    };
+    const QString copied = "Copied — press ⌘V in Cursor";
+    const QString oneNode = "Copied for Cursor: Group · 1 AX nodes";
+    const struct {
+        const char* name;
+        CaptureOutcome outcome;
+        QString toast;
+    } cases[] = {
+        {"root alone", CaptureOutcome::success(oneNode, snapshot(1, false)), emptyTreeToast},
+        {"a button alone", CaptureOutcome::success(oneNode, snapshot(1, true)), copied},
+        {"two nodes", CaptureOutcome::success(oneNode, snapshot(2, false)), copied},
+        {"no snapshot", CaptureOutcome::success(oneNode), copied},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AppDelegate::toastText(c.outcome, defaults, words), c.toast) << c.name;
 }
 
 // A one-node snapshot gets the empty-tree toast but the normal status line; a failure becomes
