@@ -5,6 +5,7 @@
 #include "support/DesktopTools.h"
 #include "support/TestApplication.h"
 #include "support/VantrelProcess.h"
+#include "support/WaitUntil.h"
 
 #include <QDir>
 #include <QFile>
@@ -138,6 +139,12 @@ TEST(DesktopCapture, WithoutAccessibilityItFailsCleanly) {
             << result.err.toStdString();
         EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
         EXPECT_EQ(clipboard("UTF8_STRING"), "before\n");
+        // The clipboard server started with the command goes with the failed capture, and no
+        // payload file stays behind.
+        EXPECT_TRUE(waitUntil([&] {
+            return toolOutput("pgrep", {"-f", vantrel.home()}).isEmpty();
+        }));
+        EXPECT_FALSE(VantrelProcess::everyFileName(vantrel.home()).contains("clipboard-"));
     }
 }
 

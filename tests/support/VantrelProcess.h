@@ -85,6 +85,15 @@ class VantrelProcess {
         return text;
     }
 
+    // The path of every file under folder, hidden ones included, one a line.
+    static QString everyFileName(const QString& folder) {
+        QStringList names;
+        QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext())
+            names.append(files.next());
+        return names.join(u'\n');
+    }
+
     // Writes a file into the home folder and returns its path.
     QString writeFile(const QString& name, const QByteArray& bytes) const {
         const QString path = home() + u'/' + name;

@@ -81,6 +81,8 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
         err << "vantrel capture: " << reason << "\n";
         return 1;
     }
+    // The server's start-up overlaps the capture; a failed capture stops it again.
+    desktop->prepareClipboardHandOff();
     const CaptureReport report = capture(*desktop, options);
     // A payload that cannot outlive the command is a capture the user cannot paste.
     const std::optional<QString> clipboardError =

@@ -5,6 +5,7 @@
 #include "ClipboardPayload.h"
 #include "ClipboardServer.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -13,14 +14,17 @@
 #include <QThread>
 #include <QUuid>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 namespace vantrel {
 
 namespace {
 
-// Starting a Qt process and taking the selection takes well under a second; a server that has
-// not answered by then is stuck, and the command must not hang on it.
+// Taking the selection takes milliseconds once the server runs; a server that has not answered
+// within this long is stuck, and the command must not hang on it.
 constexpr int handoffMilliseconds = 5000;
 
 QString payloadFolder() {
@@ -39,16 +43,6 @@ QProcessEnvironment serverEnvironment() {
     return environment;
 }
 
-bool waitUntilGone(const QString& path) {
-    const QDeadlineTimer deadline(handoffMilliseconds);
-    while (QFileInfo::exists(path)) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 QString readReason(const QString& path) {
     QFile file(path);
     const QString reason = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
@@ -60,39 +54,89 @@ QString readReason(const QString& path) {
 
 } // namespace
 
-std::optional<QString> ClipboardHandoff::handOff(const ClipboardPayload& payload,
-                                                 const QString& executable) {
+std::unique_ptr<ClipboardHandoff> ClipboardHandoff::start(const QString& executable) {
     const QString folder = payloadFolder();
     const QString path = folder + QStringLiteral("/clipboard-") +
                          QUuid::createUuid().toString(QUuid::WithoutBraces) +
                          QStringLiteral(".payload");
     try {
         FileWriter::makePrivateFolders(folder);
-        FileWriter::writeNew(path, payload.encoded());
     } catch (const FileWriteFailure& failure) {
-        return failure.detail();
+        return std::unique_ptr<ClipboardHandoff>(new ClipboardHandoff(path, 0, failure.detail()));
     }
-
     QProcess server;
     server.setProgram(executable);
-    server.setArguments({ClipboardServer::argument, path});
+    server.setArguments(
+        {ClipboardServer::argument, path, QString::number(QCoreApplication::applicationPid())});
     server.setProcessEnvironment(serverEnvironment());
     server.setStandardInputFile(QProcess::nullDevice());
     server.setStandardOutputFile(QProcess::nullDevice());
     server.setStandardErrorFile(QProcess::nullDevice());
     qint64 pid = 0;
-    if (!server.startDetached(&pid)) {
-        QFile::remove(path);
-        return QStringLiteral("could not start the clipboard server ") + executable;
+    if (!server.startDetached(&pid))
+        return std::unique_ptr<ClipboardHandoff>(new ClipboardHandoff(
+            path, 0, QStringLiteral("could not start the clipboard server ") + executable));
+    return std::unique_ptr<ClipboardHandoff>(new ClipboardHandoff(path, pid, std::nullopt));
+}
+
+ClipboardHandoff::ClipboardHandoff(QString path, qint64 pid, std::optional<QString> startFailure)
+    : m_path(std::move(path)), m_pid(pid), m_startFailure(std::move(startFailure)) {}
+
+ClipboardHandoff::~ClipboardHandoff() {
+    if (!m_handedOff)
+        stopServer();
+}
+
+void ClipboardHandoff::stopServer() {
+    if (m_pid > 0)
+        ::kill(static_cast<pid_t>(m_pid), SIGTERM);
+    m_pid = 0;
+    QFile::remove(m_path + QStringLiteral(".part"));
+    QFile::remove(m_path);
+    QFile::remove(ClipboardServer::errorPath(m_path));
+}
+
+std::optional<QString> ClipboardHandoff::handOff(const ClipboardPayload& payload) {
+    if (m_startFailure)
+        return m_startFailure;
+    // Whole or not at all: the server takes the payload the moment its name appears.
+    const QString draft = m_path + QStringLiteral(".part");
+    try {
+        FileWriter::writeNew(draft, payload.encoded());
+    } catch (const FileWriteFailure& failure) {
+        stopServer();
+        return failure.detail();
     }
-    if (!waitUntilGone(path)) {
-        ::kill(static_cast<pid_t>(pid), SIGTERM);
-        QFile::remove(path);
-        return QStringLiteral("the clipboard server did not take the payload within 5 s");
+    if (std::rename(QFile::encodeName(draft).constData(), QFile::encodeName(m_path).constData()) !=
+        0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        stopServer();
+        return reason;
     }
-    const QString errorPath = ClipboardServer::errorPath(path);
-    if (QFileInfo::exists(errorPath))
-        return readReason(errorPath);
+    const QString errorPath = ClipboardServer::errorPath(m_path);
+    const QDeadlineTimer deadline(handoffMilliseconds);
+    while (QFileInfo::exists(m_path)) {
+        if (QFileInfo::exists(errorPath)) {
+            const QString reason = readReason(errorPath);
+            stopServer();
+            return reason;
+        }
+        if (!ClipboardServer::isRunning(m_pid)) {
+            stopServer();
+            return QStringLiteral("the clipboard server stopped before it took the payload");
+        }
+        if (deadline.hasExpired()) {
+            stopServer();
+            return QStringLiteral("the clipboard server did not take the payload within 5 s");
+        }
+        QThread::msleep(1);
+    }
+    if (QFileInfo::exists(errorPath)) {
+        const QString reason = readReason(errorPath);
+        stopServer();
+        return reason;
+    }
+    m_handedOff = true;
     return std::nullopt;
 }
 

@@ -2,18 +2,36 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace vantrel {
 
 struct ClipboardPayload;
 
-// Leaves a payload on the X11 clipboard beyond the life of this process: writes it to a private
-// file and starts the executable's clipboard server on it, detached.
-struct ClipboardHandoff {
+// Leaves a payload on the X11 clipboard beyond the life of this process. The executable's
+// clipboard server is started, detached, before the capture, so its start-up overlaps the
+// capture's work; it then waits for the payload in a private file. A handoff that never
+// happens (a failed capture) stops the server and leaves nothing behind.
+class ClipboardHandoff final {
+  public:
+    static std::unique_ptr<ClipboardHandoff> start(const QString& executable);
+    ~ClipboardHandoff();
+
+    ClipboardHandoff(const ClipboardHandoff&) = delete;
+    ClipboardHandoff& operator=(const ClipboardHandoff&) = delete;
+
     // Returns once the server owns the selection; otherwise the reason, with nothing left behind.
-    static std::optional<QString> handOff(const ClipboardPayload& payload,
-                                          const QString& executable);
+    std::optional<QString> handOff(const ClipboardPayload& payload);
+
+  private:
+    ClipboardHandoff(QString path, qint64 pid, std::optional<QString> startFailure);
+    void stopServer();
+
+    QString m_path;
+    qint64 m_pid = 0;
+    std::optional<QString> m_startFailure;
+    bool m_handedOff = false;
 };
 
 } // namespace vantrel

@@ -4,11 +4,16 @@
 #include "ClipboardPayload.h"
 
 #include <QClipboard>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QTimer>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +24,7 @@ namespace vantrel {
 namespace {
 
 constexpr qint64 largestPayload = qint64(1) << 30;
+constexpr int commandCheckMilliseconds = 100;
 
 QString systemReason() {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -64,9 +70,37 @@ int fail(const QString& payloadPath, const QString& reason) {
     return 1;
 }
 
+// The payload's name appears whole (it is renamed into place). False when the command that
+// started us ended without one: its capture failed, and there is nothing to serve.
+bool waitForPayload(const QString& path, qint64 commandPid) {
+    QEventLoop loop;
+    const auto settled = [&] {
+        return QFileInfo::exists(path) || !ClipboardServer::isRunning(commandPid);
+    };
+    const auto check = [&] {
+        if (settled())
+            loop.quit();
+    };
+    const QFileSystemWatcher watcher({QFileInfo(path).absolutePath()});
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, check);
+    // The watcher cannot see the command end; a slow look now and then can.
+    QTimer liveness;
+    QObject::connect(&liveness, &QTimer::timeout, &loop, check);
+    liveness.start(commandCheckMilliseconds);
+    if (!settled())
+        loop.exec();
+    return QFileInfo::exists(path);
+}
+
 } // namespace
 
-int ClipboardServer::serve(const QString& payloadPath) {
+bool ClipboardServer::isRunning(qint64 pid) {
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
+}
+
+int ClipboardServer::serve(const QString& payloadPath, qint64 commandPid) {
+    if (!waitForPayload(payloadPath, commandPid))
+        return 0;
     QString reason;
     const auto bytes = readPrivateFile(payloadPath, reason);
     if (!bytes)

@@ -10,9 +10,12 @@ namespace vantrel {
 struct ClipboardServer {
     static inline const QString argument = QStringLiteral("--serve-clipboard");
 
-    // Runs the server on a payload file (removed once the selection is ours). Needs a
-    // QGuiApplication on the xcb platform. Returns the exit code.
-    static int serve(const QString& payloadPath);
+    // Runs the server on a payload file (removed once the selection is ours). The server starts
+    // before the payload exists and waits for it while the command that started it runs. Needs
+    // a QGuiApplication on the xcb platform. Returns the exit code.
+    static int serve(const QString& payloadPath, qint64 commandPid);
+    // Whether the process still exists; the server and the command watch each other by pid.
+    static bool isRunning(qint64 pid);
     // Where a server that could not take the payload leaves its reason.
     static QString errorPath(const QString& payloadPath) {
         return payloadPath + QStringLiteral(".error");

@@ -1,6 +1,5 @@
 #include "LinuxDesktop.h"
 
-#include "ClipboardHandoff.h"
 #include "ClipboardPayload.h"
 #include "LinuxVocabulary.h"
 #include "X11Compositor.h"
@@ -43,11 +42,17 @@ bool LinuxDesktop::hasCompositor() const {
     return X11Compositor::isRunning(*m_connection);
 }
 
+void LinuxDesktop::prepareClipboardHandOff() {
+    if (!m_clipboardHandoff)
+        m_clipboardHandoff = ClipboardHandoff::start(m_options.executable);
+}
+
 std::optional<QString> LinuxDesktop::handOffClipboard() {
     const ClipboardPayload payload = ClipboardPayload::fromPasteboard(m_pasteboard);
     if (payload.isEmpty())
         return std::nullopt;
-    return ClipboardHandoff::handOff(payload, m_options.executable);
+    prepareClipboardHandOff();
+    return m_clipboardHandoff->handOff(payload);
 }
 
 } // namespace vantrel

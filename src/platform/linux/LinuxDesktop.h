@@ -3,6 +3,7 @@
 #include "../Platform.h"
 #include "AtspiAccessibility.h"
 #include "CapturePointScreens.h"
+#include "ClipboardHandoff.h"
 #include "DesktopWorkspace.h"
 #include "PackageManagerUpdater.h"
 #include "X11HotKeys.h"
@@ -43,6 +44,8 @@ class LinuxDesktop final {
     const QList<QUrl>& openedURLs() const { return m_workspace.openedURLs(); }
     // Whether windows can be translucent: a compositing manager is running.
     bool hasCompositor() const;
+    // Starts the clipboard server now, so that it is up when the capture ends.
+    void prepareClipboardHandOff();
     // Leaves the pasteboard on the X11 clipboard after this process exits; the reason when not.
     std::optional<QString> handOffClipboard();
 
@@ -62,6 +65,7 @@ class LinuxDesktop final {
     XdgAutostartLoginItem m_loginItem;
     PackageManagerUpdater m_updater;
     X11Pasteboard m_pasteboard;
+    std::unique_ptr<ClipboardHandoff> m_clipboardHandoff;
 };
 
 } // namespace vantrel
