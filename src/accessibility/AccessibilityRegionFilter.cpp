@@ -4,11 +4,11 @@ namespace vantrel {
 
 namespace {
 
-const QString children = QStringLiteral("children");
+const QString childrenKey = QStringLiteral("children");
 
 // Anything but a list of nodes counts as no children at all.
 QVariantList childList(const SnapshotNode& node) {
-    const QVariant value = node.value(children);
+    const QVariant value = node.value(childrenKey);
     if (value.typeId() != QMetaType::QVariantList)
         return {};
     const QVariantList list = value.toList();
@@ -37,9 +37,9 @@ std::optional<SnapshotNode> AccessibilityRegionFilter::filter(const SnapshotNode
     if (!hit && kept.isEmpty())
         return std::nullopt;
     SnapshotNode result = node;
-    result.remove(children);
+    result.remove(childrenKey);
     if (!kept.isEmpty())
-        result.insert(children, kept);
+        result.insert(childrenKey, kept);
     return result;
 }
 

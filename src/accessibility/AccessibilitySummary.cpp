@@ -11,9 +11,9 @@ namespace vantrel {
 
 namespace {
 
-const QString role = QStringLiteral("AXRole");
-const QString title = QStringLiteral("AXTitle");
-const QString parent = QStringLiteral("AXParent");
+const QString roleAttribute = QStringLiteral("AXRole");
+const QString titleAttribute = QStringLiteral("AXTitle");
+const QString parentAttribute = QStringLiteral("AXParent");
 constexpr int windowSearchLength = 8; // the element and seven parents
 
 QString quoted(const QString& text) {
@@ -57,10 +57,10 @@ QString AccessibilitySummary::roleLabel(const QString& roleText) {
 
 QString AccessibilitySummary::summary(AccessibilityPlatform& accessibility, AXElement element) {
     using Service = AccessibilityCaptureService;
-    const QString label = roleLabel(
-        Service::axString(accessibility, element, role).value_or(QStringLiteral("Element")));
+    const QString label = roleLabel(Service::axString(accessibility, element, roleAttribute)
+                                        .value_or(QStringLiteral("Element")));
     const QString elementTitle =
-        Service::axString(accessibility, element, title).value_or(QString());
+        Service::axString(accessibility, element, titleAttribute).value_or(QString());
     const QString identifier =
         Service::axString(accessibility, element, QStringLiteral("AXIdentifier"))
             .value_or(QString());
@@ -79,9 +79,9 @@ AccessibilitySummary::nearestWindowTitle(AccessibilityPlatform& accessibility, A
     using Service = AccessibilityCaptureService;
     std::optional<AXElement> current = element;
     for (int examined = 0; current && examined < windowSearchLength; ++examined) {
-        if (Service::axString(accessibility, *current, role) == QStringLiteral("AXWindow"))
-            return Service::axString(accessibility, *current, title);
-        current = Service::axElement(accessibility, *current, parent);
+        if (Service::axString(accessibility, *current, roleAttribute) == QStringLiteral("AXWindow"))
+            return Service::axString(accessibility, *current, titleAttribute);
+        current = Service::axElement(accessibility, *current, parentAttribute);
     }
     return std::nullopt;
 }
@@ -93,14 +93,14 @@ QList<AncestorEntry> AccessibilitySummary::ancestorChain(AccessibilityPlatform& 
     std::optional<AXElement> current = element;
     while (limit >= 1 && current) {
         chain.append({
-            {QStringLiteral("role"),
-             Service::axString(accessibility, *current, role).value_or(QStringLiteral("unknown"))},
+            {QStringLiteral("role"), Service::axString(accessibility, *current, roleAttribute)
+                                         .value_or(QStringLiteral("unknown"))},
             {QStringLiteral("title"),
-             Service::axString(accessibility, *current, title).value_or(QString())},
+             Service::axString(accessibility, *current, titleAttribute).value_or(QString())},
         });
         if (chain.size() >= limit)
             break;
-        current = Service::axElement(accessibility, *current, parent);
+        current = Service::axElement(accessibility, *current, parentAttribute);
     }
     return chain;
 }

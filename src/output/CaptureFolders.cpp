@@ -27,14 +27,10 @@ constexpr mode_t privateMode = 0700;
 const QString draftPrefix = QStringLiteral(".incomplete-");
 constexpr qint64 abandonedDraftSeconds = 60 * 60;
 
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 // Looks at the entry itself: a link, even one to a directory, is never one of our folders.
 bool isRealDirectory(const QString& path) {
     struct stat status {};
-    return ::lstat(native(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 void refuseLink(const QString& path) {
@@ -76,7 +72,8 @@ bool isAbandonedDraft(const QString& name, const QString& path) {
 class FolderLock {
   public:
     explicit FolderLock(const QString& path)
-        : m_descriptor(::open(native(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        : m_descriptor(
+              ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
         if (m_descriptor >= 0)
             ::flock(m_descriptor, LOCK_EX);
     }
@@ -107,15 +104,15 @@ void CaptureFolders::prepareRoot(const QString& root) {
 QString CaptureFolders::createDraft(const QString& root) {
     const QString path =
         root + u'/' + draftPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (::mkdir(native(path).constData(), privateMode) != 0)
+    if (::mkdir(QFile::encodeName(path).constData(), privateMode) != 0)
         throw FileErrors::fromErrno(QStringLiteral("create the folder"), path, errno);
     return path;
 }
 
 bool CaptureFolders::publish(const QString& draft, const QString& root, const QString& name) {
     const QString target = root + u'/' + name;
-    if (::renameat2(AT_FDCWD, native(draft).constData(), AT_FDCWD, native(target).constData(),
-                    RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, QFile::encodeName(draft).constData(), AT_FDCWD,
+                    QFile::encodeName(target).constData(), RENAME_NOREPLACE) == 0)
         return true;
     const int error = errno;
     if (error == EEXIST || error == ENOTEMPTY)

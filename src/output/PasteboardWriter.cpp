@@ -24,7 +24,7 @@ QString screenshotAttachedLine(ScreenshotSubject subject) {
     Q_UNREACHABLE();
 }
 
-QString path(const QUrl& url) {
+QString localPath(const QUrl& url) {
     return url.toLocalFile();
 }
 
@@ -99,7 +99,7 @@ void PasteboardWriter::writeScreenshot(const QImage& image, const std::optional<
     m_pasteboard.writeObjects({image});
     QStringList lines{QStringLiteral("# Vantrel · screenshot"), screenshotAttachedLine(subject)};
     if (fileURL)
-        lines << QStringLiteral("File: ") + path(*fileURL);
+        lines << QStringLiteral("File: ") + localPath(*fileURL);
     writeText(lines.join(u'\n'));
 }
 
@@ -131,10 +131,10 @@ QString PasteboardWriter::standardBundleText(const CaptureBundle& bundle,
         QStringLiteral("# Vantrel · bundle (") + fileName(bundleFormat()) + u')',
         QStringLiteral("Paste format: ") + title(pasteboardFormat),
         QStringLiteral("Target: ") + accessibility.summary,
-        u'@' + path(captureDocument(bundle)),
+        u'@' + localPath(captureDocument(bundle)),
     };
     if (listsScreenshotFile(pasteboardFormat) && bundle.screenshotURL)
-        lines << u'@' + path(*bundle.screenshotURL);
+        lines << u'@' + localPath(*bundle.screenshotURL);
     return lines.join(u'\n');
 }
 
@@ -146,7 +146,7 @@ QString PasteboardWriter::richBundlePasteboardText(
     QStringList lines;
     if (includeAtFile) {
         lines << QStringLiteral("# Vantrel · bundle (Cursor: file + text)")
-              << u'@' + path(captureDocument(bundle));
+              << u'@' + localPath(captureDocument(bundle));
     } else {
         lines << QStringLiteral("# Vantrel · bundle (paste: image + text)");
         if (attached)
@@ -154,11 +154,11 @@ QString PasteboardWriter::richBundlePasteboardText(
     }
     lines << QStringLiteral("Target: ") + accessibility.summary << QString()
           << QStringLiteral("## Accessibility summary") << accessibility.inlinePreview << QString()
-          << QStringLiteral("## Files on disk") << path(captureDocument(bundle));
+          << QStringLiteral("## Files on disk") << localPath(captureDocument(bundle));
     if (bundle.screenshotURL)
-        lines << path(*bundle.screenshotURL);
-    lines << path(bundle.accessibilityURL)
-          << QStringLiteral("Bundle folder: ") + path(bundle.directory);
+        lines << localPath(*bundle.screenshotURL);
+    lines << localPath(bundle.accessibilityURL)
+          << QStringLiteral("Bundle folder: ") + localPath(bundle.directory);
     return lines.join(u'\n');
 }
 

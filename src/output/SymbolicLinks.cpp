@@ -14,10 +14,6 @@ namespace vantrel {
 
 namespace {
 
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 QString temporarySibling(const QString& linkPath) {
     return linkPath + u'.' + QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
@@ -26,23 +22,25 @@ QString temporarySibling(const QString& linkPath) {
 
 void SymbolicLinks::replace(const QString& linkPath, const QString& destination) {
     const QString temporary = temporarySibling(linkPath);
-    if (::symlink(native(destination).constData(), native(temporary).constData()) != 0)
+    if (::symlink(QFile::encodeName(destination).constData(),
+                  QFile::encodeName(temporary).constData()) != 0)
         throw FileErrors::fromErrno(QStringLiteral("create the link"), temporary, errno);
-    if (::rename(native(temporary).constData(), native(linkPath).constData()) != 0) {
+    if (::rename(QFile::encodeName(temporary).constData(),
+                 QFile::encodeName(linkPath).constData()) != 0) {
         const int error = errno;
-        ::unlink(native(temporary).constData());
+        ::unlink(QFile::encodeName(temporary).constData());
         throw FileErrors::fromErrno(QStringLiteral("replace the link"), linkPath, error);
     }
 }
 
 bool SymbolicLinks::isSymbolicLink(const QString& path) {
     struct stat status {};
-    return ::lstat(native(path).constData(), &status) == 0 && S_ISLNK(status.st_mode);
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISLNK(status.st_mode);
 }
 
 bool SymbolicLinks::isAbsent(const QString& path) {
     struct stat status {};
-    return ::lstat(native(path).constData(), &status) != 0 && errno == ENOENT;
+    return ::lstat(QFile::encodeName(path).constData(), &status) != 0 && errno == ENOENT;
 }
 
 } // namespace vantrel

@@ -19,7 +19,7 @@ namespace vantrel {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = AtspiStallGuard::Clock;
+using StallClock = AtspiStallGuard::Clock;
 
 constexpr quint64 systemWideId = 1;
 // What applicationElement() gives for a pid AT-SPI does not know: every read fails.
@@ -160,7 +160,7 @@ AXReadResult AtspiAccessibility::copyAttributeValue(AXElement element, const QSt
     const Reader reader = readers().value(attribute);
     if (!reader)
         return failure(attributeUnsupported);
-    if (m_stalls.isStalled(applicationOf(object), Clock::now()))
+    if (m_stalls.isStalled(applicationOf(object), StallClock::now()))
         return failure(cannotComplete);
     return (this->*reader)(object);
 }
@@ -190,14 +190,14 @@ const QHash<QString, AtspiAccessibility::Reader>& AtspiAccessibility::readers() 
 template <typename Call> auto AtspiAccessibility::ask(AtspiAccessible* object, Call&& call) {
     using Result = decltype(call(static_cast<GError**>(nullptr)));
     const QString application = applicationOf(object);
-    if (m_stalls.isStalled(application, Clock::now()))
+    if (m_stalls.isStalled(application, StallClock::now()))
         return std::optional<Result>();
     GError* error = nullptr;
-    const auto started = Clock::now();
+    const auto started = StallClock::now();
     Result result = call(&error);
     if (!error)
         return std::optional<Result>(std::move(result));
-    const auto now = Clock::now();
+    const auto now = StallClock::now();
     if (m_stalls.isTimeout(now - started))
         m_stalls.markStalled(application, now);
     g_error_free(error);

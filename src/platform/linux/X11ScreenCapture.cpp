@@ -1,5 +1,7 @@
 #include "X11ScreenCapture.h"
 
+#include "XcbReply.h"
+
 #include "X11Screens.h"
 #include "X11ShmPool.h"
 #include "X11WindowServer.h"
@@ -14,11 +16,6 @@
 namespace vantrel {
 
 namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* raw) {
-    return Reply<T>(raw, &std::free);
-}
 
 PlatformError error(int code, const QString& description) {
     return {X11ScreenCapture::errorDomain, code, description};
@@ -186,7 +183,7 @@ std::optional<QImage> X11ScreenCapture::grabShared(const QRect& rect) {
     }
     // Until it is wrapped, a failure hands the segment straight back.
     xcb_generic_error_t* getError = nullptr;
-    auto image = reply(xcb_shm_get_image_reply(
+    auto image = xcbReply(xcb_shm_get_image_reply(
         connection,
         xcb_shm_get_image(connection, m_connection.root(), static_cast<int16_t>(rect.x()),
                           static_cast<int16_t>(rect.y()), static_cast<uint16_t>(rect.width()),
@@ -207,7 +204,7 @@ std::optional<QImage> X11ScreenCapture::grabShared(const QRect& rect) {
 QImage X11ScreenCapture::grabPlain(const QRect& rect) {
     xcb_connection_t* connection = m_connection.get();
     xcb_generic_error_t* getError = nullptr;
-    auto answer = reply(xcb_get_image_reply(
+    auto answer = xcbReply(xcb_get_image_reply(
         connection,
         xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_connection.root(),
                       static_cast<int16_t>(rect.x()), static_cast<int16_t>(rect.y()),

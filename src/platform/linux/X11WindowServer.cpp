@@ -1,5 +1,7 @@
 #include "X11WindowServer.h"
 
+#include "XcbReply.h"
+
 #include "XcbConnection.h"
 
 #include <QFile>
@@ -13,11 +15,6 @@
 namespace vantrel {
 
 namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* raw) {
-    return Reply<T>(raw, &std::free);
-}
 
 constexpr quint32 allDesktops = 0xFFFFFFFF;
 
@@ -38,7 +35,7 @@ struct Requests {
 template <typename Cookie, typename ReplyFunction>
 auto take(xcb_connection_t* connection, ReplyFunction function, Cookie cookie) {
     xcb_generic_error_t* error = nullptr;
-    auto answer = reply(function(connection, cookie, &error));
+    auto answer = xcbReply(function(connection, cookie, &error));
     std::free(error);
     return answer;
 }

@@ -1,5 +1,7 @@
 #include "XcbConnection.h"
 
+#include "XcbReply.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -12,11 +14,6 @@
 namespace vantrel {
 
 namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* raw) {
-    return Reply<T>(raw, &std::free);
-}
 
 QString connectionErrorText(int code) {
     switch (code) {
@@ -109,7 +106,7 @@ xcb_atom_t XcbConnection::atom(const char* name) const {
     const QByteArray key(name);
     if (const auto found = m_atoms.find(key); found != m_atoms.end())
         return found->second;
-    auto interned = reply(xcb_intern_atom_reply(
+    auto interned = xcbReply(xcb_intern_atom_reply(
         m_connection,
         xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(key.size()), key.constData()),
         nullptr));
@@ -124,7 +121,7 @@ QByteArray XcbConnection::atomName(xcb_atom_t atom) const {
         if (known == atom)
             return name;
     }
-    auto named = reply(
+    auto named = xcbReply(
         xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, atom), nullptr));
     if (!named)
         return {};
@@ -143,7 +140,7 @@ xcb_get_property_cookie_t XcbConnection::requestProperty(xcb_window_t window, xc
 std::optional<XcbConnection::Property>
 XcbConnection::takeProperty(xcb_get_property_cookie_t cookie) const {
     xcb_generic_error_t* error = nullptr;
-    auto answer = reply(xcb_get_property_reply(m_connection, cookie, &error));
+    auto answer = xcbReply(xcb_get_property_reply(m_connection, cookie, &error));
     std::free(error); // BadWindow: the window went away meanwhile
     if (!answer || answer->type == XCB_ATOM_NONE)
         return std::nullopt;
@@ -189,13 +186,13 @@ QList<X11Monitor> XcbConnection::monitors() const {
             xcb_get_extension_data(m_connection, &xcb_randr_id);
         m_hasMonitors = false;
         if (randr != nullptr && randr->present) {
-            auto version = reply(xcb_randr_query_version_reply(
+            auto version = xcbReply(xcb_randr_query_version_reply(
                 m_connection, xcb_randr_query_version(m_connection, 1, 5), nullptr));
             m_hasMonitors = version && (version->major_version > 1 || version->minor_version >= 5);
         }
     }
     if (*m_hasMonitors) {
-        auto list = reply(xcb_randr_get_monitors_reply(
+        auto list = xcbReply(xcb_randr_get_monitors_reply(
             m_connection, xcb_randr_get_monitors(m_connection, m_root, 1), nullptr));
         if (list) {
             quint32 position = 0;

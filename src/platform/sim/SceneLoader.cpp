@@ -24,7 +24,7 @@ namespace {
 
 constexpr qint64 maxPid = std::numeric_limits<qint32>::max();
 constexpr qint64 maxUInt32 = std::numeric_limits<quint32>::max();
-constexpr qint64 maxExactInteger = 9007199254740992LL;
+constexpr qint64 exactLayerLimit = 9007199254740992LL;
 constexpr qint64 maxFileSize = 64LL * 1024 * 1024;
 const QString defaultBundleName = QStringLiteral("Vantrel");
 const QString defaultBundleIdentifier = QStringLiteral("com.vantrel.Vantrel");
@@ -212,7 +212,7 @@ void SceneLoader::readWindow(const SceneJsonNode& node) {
         window.title = node["title"].stringOrNull();
     window.bounds = extent(node["bounds"]);
     if (!node["layer"].isMissing())
-        window.layer = node["layer"].integer(-maxExactInteger, maxExactInteger);
+        window.layer = node["layer"].integer(-exactLayerLimit, exactLayerLimit);
     if (!node["onScreen"].isMissing())
         window.onScreen = node["onScreen"].boolean();
     if (!node["desktop"].isMissing())

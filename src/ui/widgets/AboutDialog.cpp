@@ -10,7 +10,7 @@ namespace vantrel {
 
 namespace {
 
-constexpr int symbolSize = 64;
+constexpr int aboutSymbolSize = 64;
 constexpr int textWidth = 340;
 
 QString shown(const std::optional<QString>& value) {
@@ -47,7 +47,7 @@ AboutDialog::AboutDialog(const std::optional<QString>& version, const std::optio
 
     auto* symbol = new QLabel(this);
     symbol->setPixmap(SymbolIcon::drawn(QStringLiteral("doc.on.clipboard"),
-                                        palette().color(QPalette::Highlight), symbolSize));
+                                        palette().color(QPalette::Highlight), aboutSymbolSize));
     symbol->setAlignment(Qt::AlignCenter);
     symbol->setAccessibleName(QStringLiteral("Vantrel"));
 

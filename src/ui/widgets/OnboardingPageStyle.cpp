@@ -12,7 +12,7 @@ namespace {
 
 constexpr int spacing = 18;
 constexpr int padding = 32;
-constexpr int symbolSize = 56;
+constexpr int pageSymbolSize = 56;
 constexpr int messageWidth = 440;
 
 QFont sized(double points, QFont::Weight weight = QFont::Normal) {
@@ -50,14 +50,14 @@ QBoxLayout* OnboardingPageStyle::column(QWidget* page) {
 QLabel* OnboardingPageStyle::symbol(QWidget* page) {
     auto* shown = new QLabel(page);
     shown->setAlignment(Qt::AlignCenter);
-    shown->setFixedHeight(symbolSize);
+    shown->setFixedHeight(pageSymbolSize);
     return shown;
 }
 
 void OnboardingPageStyle::showSymbol(QLabel* label, const QString& symbol, const QColor& tint,
                                      const QString& accessibleName) {
     // The drawing, not the theme's picture: every desktop shows the same symbol.
-    label->setPixmap(SymbolIcon::drawn(symbol, tint, symbolSize));
+    label->setPixmap(SymbolIcon::drawn(symbol, tint, pageSymbolSize));
     label->setAccessibleName(accessibleName);
 }
 
