@@ -79,3 +79,31 @@ bench: build-release desktop-deps
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Installing and packaging (docs/install.md). The data files are built with scdoc and rsvg-convert;
+# the package and its tests need the validators, lintian, dpkg-shlibdeps and file (which CPack
+# uses to find the binaries to strip and to compute dependencies for).
+PACKAGES += scdoc librsvg2-bin
+PACKAGING_PACKAGES := desktop-file-utils appstream lintian dpkg-dev file
+PREFIX ?= /usr/local
+
+.PHONY: install deb packaging-deps
+
+packaging-deps: deps
+	$(call install-missing,$(PACKAGING_PACKAGES))
+
+build-test: packaging-deps
+
+# Honours PREFIX (default /usr/local) and DESTDIR.
+install: deps
+	cmake --preset default -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build --preset default --target vantrel vantrel_data
+	DESTDIR="$(DESTDIR)" cmake --install build/release
+
+# vantrel_<version>_<arch>.deb in this folder.
+deb: packaging-deps
+	cmake --preset default
+	cmake --build --preset default --target vantrel vantrel_data
+	rm -f build/release/package/vantrel_*.deb
+	cd build/release && cpack -G DEB
+	cp build/release/package/vantrel_*.deb .
