@@ -6,12 +6,15 @@ set(CPACK_PACKAGE_NAME vantrel)
 set(CPACK_PACKAGE_VENDOR Quendale)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "show a coding agent the part of the screen you mean")
-set(CPACK_PACKAGE_DESCRIPTION
-    "One hotkey captures a screenshot of the window under the pointer, or of an area you drag, \
-together with a snapshot of the accessibility tree at that spot. Both go into a capture folder \
-with two Markdown documents that explain them, and a paste-ready payload shaped for the chosen \
-coding agent (Claude Code, Cursor, Codex) goes on the clipboard. The vantrel command runs the \
-same captures from scripts. Runs on X11 desktops, reading applications through AT-SPI.")
+# CPack indents these lines for the control file but does not wrap them: keep them short.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+       "One hotkey captures a screenshot of the window under the pointer, or of an"
+       "area you drag, together with a snapshot of the accessibility tree at that"
+       "spot. Both go into a capture folder with two Markdown documents that explain"
+       "them, and a paste-ready payload shaped for the chosen coding agent (Claude"
+       "Code, Cursor, Codex) goes on the clipboard. The vantrel command runs the"
+       "same captures from scripts. It works on X11 desktops and reads applications"
+       "through AT-SPI.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
@@ -26,8 +29,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS at-spi2-core)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
-# The package takes the zsh completion where Debian's zsh looks for packaged ones (see data/).
+# The package takes the zsh completion where Debian's zsh looks for packaged ones (see data/). Only
+# a component install leaves out a component, so it is one, with every component in one package.
 set(CPACK_COMPONENTS_ALL vantrel zsh_vendor)
-set(CPACK_DEB_COMPONENT_INSTALL OFF)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 
 include(CPack)

@@ -20,7 +20,7 @@ deb=$work/out/vantrel_${version}_$(dpkg --print-architecture).deb
 [[ -f $deb ]] || fail "no $deb: $(ls "$work/out")"
 
 # Lintian's own notes (it dislikes running as root) are not about the package.
-lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
+lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || true
 if grep -E '^[EW]: ' "$work/lintian.log"; then fail "lintian found the above"; fi
 [[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || fail "package version is not $version"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6gui6' || fail "dependencies were not computed"
