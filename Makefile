@@ -106,4 +106,4 @@ deb: packaging-deps
 	cmake --build --preset default --target vantrel vantrel_data
 	rm -f build/release/package/vantrel_*.deb
 	cd build/release && cpack -G DEB
-	cp build/release/package/vantrel_*.deb .
+	cp -v build/release/package/vantrel_*.deb .
