@@ -2,10 +2,11 @@
 # Builds the Debian package from a build folder and checks it: its name and version, lintian
 # without an error or a warning, computed dependencies, the listed files (root's, with their
 # modes, the binary stripped), and that the unpacked binary runs the demo.
-# Usage: check-deb.sh BUILD_DIR FILES_LIST
+# Usage: check-deb.sh BUILD_DIR FILES_LIST BINARY (the build's vantrel)
 set -euo pipefail
 build=$1
 files=$2
+vantrel=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() {
@@ -15,7 +16,7 @@ fail() {
 
 cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
     fail "cpack: $(cat "$work/cpack.log")"
-version=$("$build/src/vantrel" --version | cut -d' ' -f2)
+version=$("$vantrel" --version | cut -d' ' -f2)
 deb=$work/out/vantrel_${version}_$(dpkg --print-architecture).deb
 [[ -f $deb ]] || fail "no $deb: $(ls "$work/out")"
 
@@ -39,7 +40,7 @@ file "$work/root/usr/bin/vantrel" | grep -q ', stripped' || fail "the binary is 
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache
 export XDG_DATA_HOME=$work/home/.local/share XDG_RUNTIME_DIR=$work/home/.run QT_QPA_PLATFORM=offscreen
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-[[ $("$work/root/usr/bin/vantrel" --version) == "$("$build/src/vantrel" --version)" ]] ||
+[[ $("$work/root/usr/bin/vantrel" --version) == "$("$vantrel" --version)" ]] ||
     fail "the packaged binary's version differs from the build's"
 demo=$("$work/root/usr/bin/vantrel" demo) || fail "demo failed: $demo"
 folder=$(sed -n 's/^Capture folder: //p' <<<"$demo")
