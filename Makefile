@@ -2,10 +2,14 @@
 PACKAGES := cmake ninja-build g++ mold pkg-config qt6-base-dev qcoro-qt6-dev libgtest-dev libgmock-dev \
             libturbojpeg0-dev libpng-dev zlib1g-dev fonts-dejavu-core \
             libatspi2.0-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xinput-dev \
-            libxcb-xkb-dev libxcb-keysyms1-dev
+            libxcb-xkb-dev libxcb-keysyms1-dev scdoc librsvg2-bin
 # The private headless desktop the desktop tests start: X server, buses, window manager, test apps.
 DESKTOP_PACKAGES := xvfb xauth dbus dbus-x11 at-spi2-core openbox python3-gi gir1.2-gtk-3.0 \
             gir1.2-atspi-2.0 xclip xdotool x11-utils qt6-qpa-plugins libglib2.0-bin procps
+# The package and its tests: the validators, lintian, dpkg-shlibdeps and file (which CPack uses to
+# find the binaries to strip and to compute dependencies for). scdoc and rsvg-convert, above, build
+# the man page and the icons.
+PACKAGING_PACKAGES := desktop-file-utils appstream lintian dpkg-dev file
 # Only `make fuzz` needs clang and its libFuzzer runtime.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
@@ -79,3 +83,27 @@ bench: build-release desktop-deps
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Installing and packaging (docs/install.md).
+PREFIX ?= /usr/local
+
+.PHONY: install deb packaging-deps
+
+packaging-deps: deps
+	$(call install-missing,$(PACKAGING_PACKAGES))
+
+build-test: packaging-deps
+
+# Honours PREFIX (default /usr/local) and DESTDIR.
+install: deps
+	cmake --preset default -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build --preset default --target vantrel vantrel_data
+	DESTDIR="$(DESTDIR)" cmake --install build/release
+
+# vantrel_<version>_<arch>.deb in this folder.
+deb: packaging-deps
+	cmake --preset default
+	cmake --build --preset default --target vantrel vantrel_data
+	rm -f build/release/package/vantrel_*.deb
+	cd build/release && cpack -G DEB
+	cp -v build/release/package/vantrel_*.deb .

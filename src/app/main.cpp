@@ -158,6 +158,9 @@ int main(int argc, char** argv) {
     const QStringList arguments = app.arguments().mid(1);
     vantrel::SettingsUserDefaults defaults;
     vantrel::NotificationCenter center;
-    vantrel::CommandLineInterface cli(defaults, center, QStringLiteral(":/scenes/demo.json"));
+    vantrel::CommandLineInterface cli(
+        defaults, center, QStringLiteral(":/scenes/demo.json"),
+        vantrel::CommandLineInterface::versionLine(QStringLiteral(VANTREL_VERSION),
+                                                   QStringLiteral(VANTREL_BUILD)));
     return cli.run(arguments, out, err);
 }

@@ -7,8 +7,9 @@
 namespace vantrel {
 
 CommandLineInterface::CommandLineInterface(UserDefaults& defaults, NotificationCenter& center,
-                                           QString demoScenePath)
-    : m_defaults(defaults), m_center(center), m_demoScenePath(std::move(demoScenePath)) {}
+                                           QString demoScenePath, QString versionLine)
+    : m_defaults(defaults), m_center(center), m_demoScenePath(std::move(demoScenePath)),
+      m_versionLine(std::move(versionLine)) {}
 
 QString CommandLineInterface::usage() {
     return QStringLiteral(
@@ -16,7 +17,16 @@ QString CommandLineInterface::usage() {
         "[--region X,Y,W,H] [--at X,Y]\n"
         "                       [--front-window] [--json] [--pasteboard-out FILE]\n"
         "       vantrel settings [NAME [VALUE]]\n"
-        "       vantrel demo\n");
+        "       vantrel demo\n"
+        "       vantrel help | --help\n"
+        "       vantrel --version\n");
+}
+
+QString CommandLineInterface::versionLine(const QString& version, const QString& build) {
+    QString line = QStringLiteral("vantrel ") + version;
+    if (!build.isEmpty())
+        line += QStringLiteral(" (build ") + build + u')';
+    return line + u'\n';
 }
 
 int CommandLineInterface::run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -30,6 +40,15 @@ int CommandLineInterface::run(const QStringList& arguments, QTextStream& out, QT
         return runDemo(out, err);
     if (command == QLatin1String("help") || command == QLatin1String("--help")) {
         out << usage();
+        return 0;
+    }
+    if (command == QLatin1String("--version")) {
+        if (!rest.isEmpty()) {
+            err << QStringLiteral("vantrel: unexpected argument \"%1\"\n").arg(rest.first())
+                << usage();
+            return 2;
+        }
+        out << m_versionLine;
         return 0;
     }
     err << (command.isEmpty() ? QString()

@@ -11,12 +11,16 @@ class UserDefaults;
 // Dispatches `vantrel COMMAND ...` to its command. Exit codes: 0 success, 1 failure, 2 bad usage.
 class CommandLineInterface final {
   public:
-    CommandLineInterface(UserDefaults& defaults, NotificationCenter& center, QString demoScenePath);
+    // versionLine: what `vantrel --version` prints (see versionLine()).
+    CommandLineInterface(UserDefaults& defaults, NotificationCenter& center, QString demoScenePath,
+                         QString versionLine = {});
 
     // Arguments exclude the program name.
     int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
     static QString usage();
+    // "vantrel 0.1.0 (build 34a9d19)", or without the parentheses when the build is not known.
+    static QString versionLine(const QString& version, const QString& build);
 
   private:
     int runCapture(const QStringList& arguments, QTextStream& out, QTextStream& err);
@@ -25,6 +29,7 @@ class CommandLineInterface final {
     UserDefaults& m_defaults;
     NotificationCenter& m_center;
     QString m_demoScenePath;
+    QString m_versionLine;
 };
 
 } // namespace vantrel

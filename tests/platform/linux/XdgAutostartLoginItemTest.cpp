@@ -2,6 +2,7 @@
 #include "platform/PlatformError.h"
 
 #include <QFile>
+#include <QMap>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -28,6 +29,28 @@ TEST(XdgAutostartLoginItem, RegistersAnEntryTheDesktopStartsAndRemovesIt) {
     EXPECT_EQ(file.permissions() & (QFile::WriteGroup | QFile::WriteOther), 0);
     item.unregisterItem();
     EXPECT_EQ(item.status(), Status::notRegistered);
+}
+
+// What starts at login is what the application menu shows: the installed desktop entry's name,
+// comment, icon and program (the login entry names the program by its full path).
+TEST(XdgAutostartLoginItem, AgreesWithTheInstalledDesktopEntry) {
+    const auto keys = [](const QString& path) {
+        QMap<QString, QString> values;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n'))
+            if (!line.startsWith(u'#') && line.contains(u'='))
+                values.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
+        return values;
+    };
+    QTemporaryDir config;
+    XdgAutostartLoginItem item("/usr/bin/vantrel", config.path());
+    item.registerItem();
+    const auto login = keys(item.entryPath());
+    const auto installed = keys(VANTREL_SOURCE_DIR "/data/vantrel.desktop");
+    for (const char* key : {"Type", "Name", "Comment", "Icon", "Terminal"})
+        EXPECT_EQ(login.value(key), installed.value(key)) << key;
+    EXPECT_EQ(login.value("Exec"), "\"/usr/bin/" + installed.value("Exec") + u'"');
 }
 
 // An entry the user switched off in the desktop's own settings does not start Vantrel.
