@@ -1,6 +1,6 @@
 # The two set-up commands: `make run` and `make test`. Each installs the Debian packages it needs.
 PACKAGES := cmake ninja-build g++ mold pkg-config qt6-base-dev qcoro-qt6-dev libgtest-dev libgmock-dev \
-            libturbojpeg0-dev libpng-dev zlib1g-dev fonts-dejavu-core \
+            libturbojpeg0-dev zlib1g-dev fonts-dejavu-core \
             libatspi2.0-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xinput-dev \
             libxcb-xkb-dev libxcb-keysyms1-dev scdoc librsvg2-bin
 # The private headless desktop the desktop tests start: X server, buses, window manager, test apps.

@@ -1,23 +1,39 @@
 #include "PngEncoder.h"
 
-#include <QSysInfo>
+#include <QList>
+#include <QtConcurrent/QtConcurrentMap>
 
-#include <png.h>
+#include <zlib.h>
+
+#include <algorithm>
 
 namespace vantrel {
 
 namespace {
 
 constexpr int compressionLevel = 1;
+// What common PNG readers (libpng among them) accept by default; a wider picture would be a file
+// that agents cannot open.
+constexpr int largestSide = 1'000'000;
+// About this much raw image per strip: enough for the fastest level to find its runs, and a
+// count of strips that keeps both cores busy on a screenshot. It does not depend on the machine,
+// so the same picture always gives the same file.
+constexpr qsizetype stripBytes = qsizetype(1) << 20;
+constexpr qsizetype largestChunk = qsizetype(1) << 24;
 
-void appendBytes(png_structp png, png_bytep data, png_size_t length) {
-    static_cast<QByteArray*>(png_get_io_ptr(png))
-        ->append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
-}
+struct Strip {
+    int firstRow = 0;
+    int rowCount = 0;
+    bool last = false;
+};
 
-void flushNothing(png_structp) {}
+struct CompressedStrip {
+    QByteArray deflated;
+    uLong adler = 1;
+    qsizetype rawLength = 0;
+    bool ok = false;
+};
 
-// 32-bit pixels are words 0xAARRGGBB; in memory that is B, G, R, A on little-endian machines.
 QImage encodable(const QImage& image) {
     if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32)
         return image;
@@ -25,52 +41,116 @@ QImage encodable(const QImage& image) {
                                                          : QImage::Format_RGB32);
 }
 
-// No C++ object may live in this frame: libpng reports errors by jumping back to its setjmp.
-bool encodeRows(png_structp png, png_infop info, const QImage& image, QByteArray* output) {
-    if (setjmp(png_jmpbuf(png)))
-        return false;
-    const bool alpha = image.format() == QImage::Format_ARGB32;
-    png_set_write_fn(png, output, appendBytes, flushNothing);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()),
-                 static_cast<png_uint_32>(image.height()), 8,
-                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, compressionLevel);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_write_info(png, info);
-    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian)
-        png_set_bgr(png);
-    else
-        png_set_swap_alpha(png);
-    if (!alpha)
-        png_set_filler(png, 0,
-                       QSysInfo::ByteOrder == QSysInfo::LittleEndian ? PNG_FILLER_AFTER
-                                                                     : PNG_FILLER_BEFORE);
-    for (int row = 0; row < image.height(); ++row)
-        png_write_row(png, image.constScanLine(row));
-    png_write_end(png, info);
-    return true;
+// One PNG scanline: filter type 0 (none), then red, green, blue (and alpha) of each pixel. Read
+// as words, so the byte order of the machine does not matter.
+void scanline(const QImage& image, int row, bool alpha, QByteArray& line) {
+    const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+    auto* out = reinterpret_cast<uchar*>(line.data());
+    *out++ = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        const QRgb pixel = pixels[x];
+        *out++ = uchar(qRed(pixel));
+        *out++ = uchar(qGreen(pixel));
+        *out++ = uchar(qBlue(pixel));
+        if (alpha)
+            *out++ = uchar(qAlpha(pixel));
+    }
+}
+
+// A raw deflate piece that ends on a byte boundary without closing the stream (all but the last
+// strip), so the pieces joined in order are one valid stream.
+CompressedStrip compress(const QImage& image, bool alpha, const Strip& strip) {
+    CompressedStrip result;
+    z_stream stream{};
+    if (deflateInit2(&stream, compressionLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+        Z_OK)
+        return result;
+    const qsizetype lineLength = 1 + qsizetype(image.width()) * (alpha ? 4 : 3);
+    QByteArray line(lineLength, Qt::Uninitialized);
+    result.rawLength = lineLength * strip.rowCount;
+    result.deflated.resize(qsizetype(deflateBound(&stream, uLong(result.rawLength))) + 16);
+    stream.next_out = reinterpret_cast<Bytef*>(result.deflated.data());
+    stream.avail_out = uInt(result.deflated.size());
+    bool ok = true;
+    for (int k = 0; k < strip.rowCount && ok; ++k) {
+        scanline(image, strip.firstRow + k, alpha, line);
+        result.adler = adler32(result.adler, reinterpret_cast<const Bytef*>(line.constData()),
+                               uInt(lineLength));
+        stream.next_in = reinterpret_cast<Bytef*>(line.data());
+        stream.avail_in = uInt(lineLength);
+        const bool lastRow = k + 1 == strip.rowCount;
+        const int flush = !lastRow ? Z_NO_FLUSH : strip.last ? Z_FINISH : Z_SYNC_FLUSH;
+        const int status = deflate(&stream, flush);
+        ok = stream.avail_in == 0 && (flush == Z_FINISH ? status == Z_STREAM_END : status == Z_OK);
+    }
+    result.deflated.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    result.ok = ok;
+    return result;
+}
+
+void appendBigEndian(QByteArray& out, quint32 value) {
+    const char bytes[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+    out.append(bytes, 4);
+}
+
+void appendChunk(QByteArray& out, const char type[4], const char* data, qsizetype length) {
+    appendBigEndian(out, quint32(length));
+    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type), 4);
+    // A null buffer would restart the checksum instead of adding nothing.
+    if (length > 0)
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(data), uInt(length));
+    out.append(type, 4);
+    out.append(data, length);
+    appendBigEndian(out, quint32(crc));
+}
+
+QList<Strip> strips(int height, qsizetype lineLength) {
+    const qsizetype rowsPerStrip = std::max<qsizetype>(1, stripBytes / lineLength);
+    QList<Strip> result;
+    for (int row = 0; row < height; row += int(rowsPerStrip))
+        result.append({row, int(std::min<qsizetype>(rowsPerStrip, height - row)), false});
+    result.last().last = true;
+    return result;
 }
 
 } // namespace
 
 QByteArray PngEncoder::encode(const QImage& image) {
-    if (image.isNull())
+    if (image.isNull() || image.width() > largestSide || image.height() > largestSide)
         return {};
     const QImage pixels = encodable(image);
     if (pixels.isNull())
         return {};
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (png == nullptr)
-        return {};
-    png_infop info = png_create_info_struct(png);
-    QByteArray output;
-    // Compressed screenshots land near a tenth of the raw size; reserving that avoids most
-    // regrowth.
-    output.reserve(static_cast<qsizetype>(pixels.sizeInBytes() / 8));
-    const bool written = info != nullptr && encodeRows(png, info, pixels, &output);
-    png_destroy_write_struct(&png, &info);
-    return written ? output : QByteArray();
+    const bool alpha = pixels.format() == QImage::Format_ARGB32;
+    const qsizetype lineLength = 1 + qsizetype(pixels.width()) * (alpha ? 4 : 3);
+
+    const QList<CompressedStrip> pieces = QtConcurrent::blockingMapped(
+        strips(pixels.height(), lineLength),
+        [&pixels, alpha](const Strip& strip) { return compress(pixels, alpha, strip); });
+
+    // The zlib stream: header (deflate, 32K window, fastest), the pieces, their joint checksum.
+    QByteArray zlib("\x78\x01", 2);
+    uLong adler = 1;
+    for (const CompressedStrip& piece : pieces) {
+        if (!piece.ok)
+            return {};
+        zlib.append(piece.deflated);
+        adler = adler32_combine(adler, piece.adler, z_off_t(piece.rawLength));
+    }
+    appendBigEndian(zlib, quint32(adler));
+
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QByteArray header;
+    appendBigEndian(header, quint32(pixels.width()));
+    appendBigEndian(header, quint32(pixels.height()));
+    // Bit depth 8; colour type 6 (RGBA) or 2 (RGB); deflate; adaptive filters; no interlace.
+    header.append(alpha ? "\x08\x06\x00\x00\x00" : "\x08\x02\x00\x00\x00", 5);
+    appendChunk(png, "IHDR", header.constData(), header.size());
+    for (qsizetype at = 0; at < zlib.size(); at += largestChunk)
+        appendChunk(png, "IDAT", zlib.constData() + at, std::min(largestChunk, zlib.size() - at));
+    appendChunk(png, "IEND", nullptr, 0);
+    return png;
 }
 
 } // namespace vantrel

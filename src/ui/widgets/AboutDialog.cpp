@@ -81,8 +81,8 @@ QString AboutDialog::buildLine() const {
 }
 
 QString AboutDialog::credits() {
-    return QStringLiteral("Built with Qt, QCoro, AT-SPI (libatspi), xcb, libjpeg-turbo, libpng "
-                          "and zlib. Thanks to their authors.");
+    return QStringLiteral("Built with Qt, QCoro, AT-SPI (libatspi), xcb, libjpeg-turbo and "
+                          "zlib. Thanks to their authors.");
 }
 
 QString AboutDialog::licence() {
