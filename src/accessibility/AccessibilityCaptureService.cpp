@@ -16,6 +16,7 @@
 #include "screen/SystemPermissionsService.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QUrl>
 #include <QUuid>
 
@@ -149,6 +150,9 @@ AccessibilityCaptureService::captureUnderMouse(std::optional<QPointF> point,
     if (!accessibility.isProcessTrusted())
         throw AccessibilityCaptureError::permissionDenied(m_permissions.appName(),
                                                           m_platform.vocabulary);
+    // Whatever the capture's end, the elements it read are let go: an app that runs for weeks
+    // must not keep every element it ever captured.
+    const auto releaseElements = qScopeGuard([&accessibility] { accessibility.releaseElements(); });
 
     const ScreenList& screens = m_platform.screens;
     std::optional<QRectF> topLeftArea;

@@ -24,6 +24,9 @@ class AccessibilityPlatform {
     virtual std::optional<AXElement> elementAtPosition(AXElement systemWide, float x, float y) = 0;
     virtual AXElement applicationElement(qint32 pid) = 0;
     virtual AXReadResult copyAttributeValue(AXElement element, const QString& attribute) = 0;
+    // A capture is over: no element handed out so far is used again, and what the backend holds
+    // for them may go. A handle used after this reads as an invalid element.
+    virtual void releaseElements() {}
 };
 
 } // namespace vantrel

@@ -1,14 +1,18 @@
 // What every backend must do, written once and run against the simulated
 // desktop and against the X11 backend on the private desktop: the same calls,
 // the same answers.
+#include "accessibility/AccessibilityCaptureService.h"
 #include "platform/AccessibilityPlatform.h"
+#include "platform/NotificationCenter.h"
 #include "platform/ScreenCapturePlatform.h"
 #include "platform/ScreenList.h"
 #include "platform/SimTestSupport.h"
+#include "platform/VirtualClock.h"
 #include "platform/WindowServer.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/sim/SceneLoader.h"
 #include "platform/sim/SimDesktop.h"
+#include "screen/SystemPermissionsService.h"
 #include "support/DesktopTools.h"
 #include "support/TestApplication.h"
 #include "support/WaitUntil.h"
@@ -16,6 +20,7 @@
 #include <QCoro/QCoroTask>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace vantrel::testing {
@@ -233,6 +238,30 @@ TYPED_TEST(BackendContract, AnotherProgramReadsThePasteboardBack) {
     ASSERT_EQ(this->desktop.publishPasteboard(), std::nullopt);
     EXPECT_EQ(this->desktop.readBack("UTF8_STRING"), "contract · ünïcode");
     EXPECT_EQ(QUrl(this->desktop.readBack("text/uri-list").trimmed()), file);
+}
+
+// A capture lets go of every element it read, so a tray app that captures for weeks keeps none;
+// a handle kept from before reads as an invalid element, never as another one.
+TEST(LinuxBackend, ACaptureLetsGoOfTheElementsItRead) {
+    LinuxContract desktop;
+    const Platform platform = desktop.platform();
+    auto& atspi = static_cast<AtspiAccessibility&>(platform.accessibility);
+    const QPointF centre = desktop.front().button.center();
+    const auto kept =
+        atspi.elementAtPosition(atspi.systemWideElement(), float(centre.x()), float(centre.y()));
+    ASSERT_TRUE(kept);
+    EXPECT_GT(atspi.heldObjectCount(), 0);
+
+    NotificationCenter center;
+    VirtualClock clock;
+    const SystemPermissionsService permissions(platform, center, clock);
+    QTemporaryDir snapshots;
+    AccessibilityCaptureService service(platform, permissions, clock, 4, 120, 24, snapshots.path());
+    const QPointF bottomLeftCentre(centre.x(),
+                                   platform.screens.screens().first().frame.height() - centre.y());
+    EXPECT_EQ(service.captureUnderMouse(bottomLeftCentre, {}, false).summary.left(6), "Button");
+    EXPECT_EQ(atspi.heldObjectCount(), 0);
+    EXPECT_EQ(atspi.copyAttributeValue(*kept, "AXRole").error, AtspiAccessibility::invalidElement);
 }
 
 } // namespace

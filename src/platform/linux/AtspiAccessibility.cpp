@@ -92,8 +92,16 @@ AtspiAccessibility::AtspiAccessibility(const WindowServer& windows,
 }
 
 AtspiAccessibility::~AtspiAccessibility() {
+    releaseElements();
+}
+
+void AtspiAccessibility::releaseElements() {
     for (AtspiAccessible* object : std::as_const(m_objects))
         g_object_unref(object);
+    m_objects.clear();
+    m_ids.clear();
+    // The address may come back for another object; ids never do.
+    m_lastExtentsOf = nullptr;
 }
 
 bool AtspiAccessibility::isProcessTrusted() const {

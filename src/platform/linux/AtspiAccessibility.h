@@ -37,6 +37,10 @@ class AtspiAccessibility final : public AccessibilityPlatform {
     std::optional<AXElement> elementAtPosition(AXElement systemWide, float x, float y) override;
     AXElement applicationElement(qint32 pid) override;
     AXReadResult copyAttributeValue(AXElement element, const QString& attribute) override;
+    void releaseElements() override;
+
+    // How many AT-SPI objects the handle table keeps alive.
+    qsizetype heldObjectCount() const { return m_objects.size(); }
 
   private:
     using Reader = AXReadResult (AtspiAccessibility::*)(AtspiAccessible*);
