@@ -1,10 +1,12 @@
 #!/bin/bash
 # Times the real-desktop capture on a private headless desktop and prints figures (no pass/fail):
-# the AT-SPI walk against a naive walker, pictures against a bare MIT-SHM read, and whole
-# `vantrel capture` runs (process start to exit, payload served) against their floor and against
-# maim writing a JPEG of the same window, all in this one run.
+# the AT-SPI walk against a naive walker, pictures against a bare MIT-SHM read, whole
+# `vantrel capture` runs (process start to exit, payload served; bundle and screenshot modes, and
+# start-up alone) against their floor and against maim writing a JPEG of the same window, the
+# tray app's Ctrl+Alt+C to clipboard against its floor, and the tray app's resident memory after
+# 10 and after SOAK (default 1000) hotkey captures, all in this one run.
 #
-#   bench/desktop_bench.sh BUILD_DIR [RUNS]
+#   [SOAK=N] bench/desktop_bench.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build=$(realpath "${1:?usage: desktop_bench.sh BUILD_DIR [RUNS]}")
 runs=${2:-20}
@@ -42,6 +44,28 @@ percentiles() {
         if (i95 < 1) i95 = 1; printf "p50 %.1f ms  p95 %.1f ms", v[i50], v[i95] }'
 }
 
+# Median of the numbers on stdin, and the ratio of two numbers.
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+
+# Runs the command $runs times; one line of milliseconds per run.
+time_runs() {
+    for _ in $(seq "$runs"); do
+        local start
+        start=$(date +%s%N)
+        "$@" >/dev/null 2>&1
+        milliseconds "$start"
+    done
+}
+
+# A figure's percentiles, and its ratio to a baseline's median when one is given.
+report() {
+    local line
+    line="$1: $(percentiles <"$2")"
+    [ -n "${3:-}" ] && line+="  · ÷ maim (p50) = $(ratio "$(median <"$2")" "$(median <"$3")")"
+    echo "$line"
+}
+
 milliseconds() { echo $(( ($(date +%s%N) - $1) / 1000 )) | awk '{ printf "%.1f\n", $1 / 1000 }'; }
 
 echo "== AT-SPI walk of a 1000-node window"
@@ -55,7 +79,7 @@ read -r pid _ < <(start_probe --x 200 --y 150 --size 602x425 --title "Picture Pr
 "$build/bench/x11_capture_bench" || true
 kill "$pid"
 
-echo "== Whole capture of a 1440×900 window, $runs runs each"
+echo "== Whole capture of a 1440×900 window, $runs runs each, against maim in the same run"
 read -r pid line < <(start_probe --x 0 --y 0 --size 1440x900 --undecorated --title "Capture Probe")
 paint=$(sed -E 's/.*paint=([0-9,]+).*/\1/' <<<"$line")
 IFS=, read -r px py pw ph <<<"$paint"
@@ -63,27 +87,43 @@ leaf_x=$((px + pw / 2)); leaf_y=$((py + ph / 2))
 # The list fills the lower part of the window: a point over its scrolled view is a container.
 list_x=700; list_y=600
 window=$(xdotool search --onlyvisible --name '^Capture Probe$' | head -1)
+maim -i "$window" -f jpg "$state/maim.jpg" # warm the page cache, as every command below is
+time_runs maim -i "$window" -f jpg "$state/maim.jpg" >"$state/maim"
+report "maim JPEG of the same window" "$state/maim"
 for point in "container $list_x $list_y" "leaf $leaf_x $leaf_y"; do
     read -r name x y <<<"$point"
-    times=()
-    for _ in $(seq "$runs"); do
-        start=$(date +%s%N)
-        "$build/src/vantrel" capture --at "$x,$((900 - y))" >/dev/null
-        times+=("$(milliseconds "$start")")
-    done
-    echo "vantrel capture over a $name: $(printf '%s\n' "${times[@]}" | percentiles)"
+    time_runs "$build/src/vantrel" capture --at "$x,$((900 - y))" >"$state/bundle-$name"
+    report "vantrel capture (bundle) over a $name" "$state/bundle-$name" "$state/maim"
     "$build/bench/desktop_floor_bench" "$x" "$y" "$runs" >"$state/floor-$name"
-    echo "  floor (grab + walk + JPEG, in process): $(awk '{ print $1 + $2 + $3 }' "$state/floor-$name" | percentiles)"
+    awk '{ print $1 + $2 + $3 }' "$state/floor-$name" >"$state/floor-sum-$name"
+    report "  floor (grab + walk + JPEG, in process)" "$state/floor-sum-$name"
     echo "    grab $(awk '{ print $1 }' "$state/floor-$name" | percentiles) · walk $(awk '{ print $2 }' "$state/floor-$name" | percentiles) · JPEG $(awk '{ print $3 }' "$state/floor-$name" | percentiles)"
 done
-if command -v maim >/dev/null; then
-    times=()
-    for _ in $(seq "$runs"); do
-        start=$(date +%s%N)
-        maim -i "$window" -f jpg "$state/maim.jpg"
-        times+=("$(milliseconds "$start")")
-    done
-    echo "maim JPEG of the same window: $(printf '%s\n' "${times[@]}" | percentiles)"
-else
-    echo "maim not installed (make bench installs it)"
-fi
+time_runs "$build/src/vantrel" capture --mode screenshot --at "$leaf_x,$((900 - leaf_y))" \
+    >"$state/screenshot"
+report "vantrel capture --mode screenshot" "$state/screenshot" "$state/maim"
+time_runs "$build/src/vantrel" --help >"$state/help"
+report "start-up alone: vantrel --help" "$state/help" "$state/maim"
+kill "$pid"
+
+echo "== Ctrl+Alt+C to the clipboard in the running tray app, over a 1000-node window"
+read -r pid _ < <(start_probe --nodes 1000 --x 0 --y 0 --size 1200x800 --title "Hotkey Probe")
+xdotool mousemove 600 500 # over the probe's rows: a container, the walk stops at its limits
+tray_home=$(mktemp -d)
+HOME=$tray_home XDG_CONFIG_HOME=$tray_home/.config XDG_CACHE_HOME=$tray_home/.cache \
+    XDG_DATA_HOME=$tray_home/.local/share "$build/src/vantrel" >"$state/tray.log" 2>&1 &
+tray=$!
+sleep 2 # up and holding its keys; a benchmark may wait, a test may not
+"$build/bench/tray_hotkey_bench" "$tray" 2 >/dev/null # warm-up
+"$build/bench/tray_hotkey_bench" "$tray" "$runs" >"$state/hotkey"
+report "hotkey to clipboard, $runs runs" "$state/hotkey"
+"$build/bench/desktop_floor_bench" 600 500 "$runs" | awk '{ print $1 + $2 + $3 }' >"$state/hotkey-floor"
+report "  floor (picture + bounded walk + JPEG + toJson)" "$state/hotkey-floor"
+echo "  hotkey ÷ floor (p50) = $(ratio "$(median <"$state/hotkey")" "$(median <"$state/hotkey-floor")")   (target ≤ 1.5)"
+
+soak=${SOAK:-1000}
+echo "== Resident memory of the tray app: after 10 hotkey captures and after $soak"
+read -r early late < <("$build/bench/tray_hotkey_bench" "$tray" "$soak" --soak 10)
+echo "  after 10: $early KiB · after $soak: $late KiB · ratio $(ratio "$late" "$early")   (target ≤ 1.1)"
+kill "$tray" "$pid"
+rm -rf "$tray_home"
