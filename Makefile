@@ -11,8 +11,13 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := scene_loader region_filter grapheme_cut capture_documents
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+# The MCP client tests run the official SDK clients on Node.js (20 or newer); Debian's nodejs
+# is installed only when no node is on the PATH.
+MCP_CLIENT_PACKAGES := nodejs npm
+MCP_CLIENTS_DIR := tests/mcp/clients
 
-.PHONY: run test test-sanitized fuzz deps desktop-deps fuzz-deps build-release build-test bench format
+.PHONY: run test test-sanitized fuzz deps desktop-deps fuzz-deps build-release build-test bench format \
+        mcp-client-deps
 
 # Installs whichever of the listed Debian packages are missing.
 define install-missing
@@ -34,6 +39,12 @@ desktop-deps: deps
 fuzz-deps: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
 
+# Node.js, then the clients pinned by the lock file (skipped when already installed from it).
+mcp-client-deps:
+	@command -v node >/dev/null || { $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+	    $(SUDO) apt-get install -y -qq --no-install-recommends $(MCP_CLIENT_PACKAGES); }
+	$(MCP_CLIENTS_DIR)/install.sh
+
 build-release: deps
 	cmake --preset default
 	cmake --build --preset default --target vantrel
@@ -46,7 +57,7 @@ run: build-release
 	QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} ./build/release/src/vantrel demo
 
 # The suite again under AddressSanitizer (leak check on) and UndefinedBehaviorSanitizer.
-test: build-test
+test: build-test mcp-client-deps
 	ctest --preset test
 	$(MAKE) test-sanitized
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CaptureCommand.h"
+
 #include <QStringList>
 #include <QTextStream>
 
@@ -17,6 +19,12 @@ class CommandLineInterface final {
     int run(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
     static QString usage();
+    // The private copy of stdout that `vantrel mcp` answers on; taken before anything can print.
+    void setProtocolOutput(int descriptor) { m_protocolOutput = descriptor; }
+    // What `vantrel capture --ask` shows; the command line itself has no widgets.
+    void setOverlayFactory(CaptureCommand::OverlayFactory factory) {
+        m_overlayFactory = std::move(factory);
+    }
 
   private:
     int runCapture(const QStringList& arguments, QTextStream& out, QTextStream& err);
@@ -25,6 +33,8 @@ class CommandLineInterface final {
     UserDefaults& m_defaults;
     NotificationCenter& m_center;
     QString m_demoScenePath;
+    int m_protocolOutput = -1;
+    CaptureCommand::OverlayFactory m_overlayFactory;
 };
 
 } // namespace vantrel
