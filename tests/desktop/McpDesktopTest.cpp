@@ -71,6 +71,23 @@ TEST(McpDesktop, AskUserToCaptureReturnsTheDraggedAreaAndEscCancels) {
         << text(escaped, 0).toStdString();
 }
 
+TEST(McpDesktop, AskingForAWindowCapturesWhatTheUserClicks) {
+    const TestApplication app = TestApplication::gtk();
+    ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
+    xdotool(mouseMove(QPoint(5, 5)));
+    VantrelProcess home;
+    McpWire wire(home, {});
+    wire.startCall(1, "ask_user_to_capture", {{"prompt", "Click the window"}, {"mode", "window"}});
+    ASSERT_TRUE(waitUntil(overlayShown));
+    xdotool(mouseMove(app.paintButton().center()) + QStringList{"click", "1"});
+    const QJsonObject clicked = wire.answer(1)["result"].toObject();
+    ASSERT_FALSE(clicked["isError"].toBool()) << text(clicked, 0).toStdString();
+    EXPECT_TRUE(text(clicked, 2)
+                    .contains(QRegularExpression("^Button \"Paint\" .*<- target",
+                                                 QRegularExpression::MultilineOption)))
+        << text(clicked, 2).toStdString();
+}
+
 TEST(McpDesktop, ACancelledAskGetsNoAnswerAndLeavesNoOverlay) {
     VantrelProcess home;
     McpWire wire(home, {});
