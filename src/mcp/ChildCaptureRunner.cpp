@@ -80,11 +80,18 @@ quint64 ChildCaptureRunner::start(const Request& request, Waiting waiting, Done 
     Run run;
     run.done = std::move(done);
     run.askUser = request.kind == Request::Kind::askUser;
-    if (!m_options.scenePath && m_options.environment.value(QStringLiteral("DISPLAY")).isEmpty()) {
+    QString refusal;
+    if (!m_options.scenePath && m_options.environment.value(QStringLiteral("DISPLAY")).isEmpty())
+        refusal = noDisplayMessage();
+    else if (m_options.scenePath && run.askUser)
+        refusal = QStringLiteral("This server captures a simulated desktop (--scene), where "
+                                 "nobody can answer the overlay; use capture_window or "
+                                 "capture_area instead.");
+    if (!refusal.isEmpty()) {
         // Answered from the loop, as every other outcome is.
         m_runs.insert(capture, run);
-        QTimer::singleShot(0, this, [this, capture] {
-            finish(capture, {Outcome::Status::failed, {}, noDisplayMessage()});
+        QTimer::singleShot(0, this, [this, capture, refusal] {
+            finish(capture, {Outcome::Status::failed, {}, refusal});
         });
         return capture;
     }

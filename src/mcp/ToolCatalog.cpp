@@ -17,11 +17,14 @@ QJsonObject integer(const QString& description, int minimum, int maximum,
     return schema;
 }
 
-QJsonObject number(const QString& description, std::optional<double> minimum = std::nullopt) {
-    QJsonObject schema{{"type", "number"}, {"description", description}};
-    if (minimum)
-        schema.insert("minimum", *minimum);
-    return schema;
+// Screen coordinates: far beyond any desktop, but finite and small enough to pass on unchanged.
+constexpr double farthest = 100000;
+
+QJsonObject number(const QString& description, double minimum) {
+    return {{"type", "number"},
+            {"description", description},
+            {"minimum", minimum},
+            {"maximum", farthest}};
 }
 
 QJsonObject boolean(const QString& description, bool fallback) {
@@ -178,12 +181,12 @@ QJsonArray ToolCatalog::tools() {
                   "left of the first screen: a screenshot and the accessibility tree of what lies "
                   "in it. Use it when you know the coordinates, for example from an earlier "
                   "capture's outline.",
-                  objectSchema(
-                      merged(captureOptions(), {{"x", number("Left edge in screen pixels.")},
-                                                {"y", number("Top edge in screen pixels.")},
-                                                {"width", number("Width in screen pixels.", 1)},
-                                                {"height", number("Height in screen pixels.", 1)}}),
-                      {"x", "y", "width", "height"}),
+                  objectSchema(merged(captureOptions(),
+                                      {{"x", number("Left edge in screen pixels.", -farthest)},
+                                       {"y", number("Top edge in screen pixels.", -farthest)},
+                                       {"width", number("Width in screen pixels.", 1)},
+                                       {"height", number("Height in screen pixels.", 1)}}),
+                               {"x", "y", "width", "height"}),
                   false),
         toolEntry(
             "ask_user_to_capture", "Ask the user to point at something",

@@ -135,6 +135,7 @@ TEST(McpServer, AnswersMalformedInputWithTheRightError) {
         {call("list_captures", {{"limit", 2.5}}), -32602, 7},
         {call("capture_window", {{"target", "desk"}}), -32602, 7},
         {call("capture_area", {{"x", 1}, {"y", 1}, {"width", 0}, {"height", 5}}), -32602, 7},
+        {call("capture_area", {{"x", 1e300}, {"y", 1}, {"width", 9}, {"height", 5}}), -32602, 7},
         {call("ask_user_to_capture", {{"prompt", QString(201, u'p')}}), -32602, 7},
         {call("ask_user_to_capture", {{"prompt", "p"}, {"timeout_s", 301}}), -32602, 7},
         {call("get_latest_capture", {{"tree_budget_tokens", "4000"}}), -32602, 7},

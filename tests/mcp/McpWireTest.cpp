@@ -82,3 +82,21 @@ TEST(McpWire, AnAgentsCaptureLeavesTheClipboardAloneUnlessAsked) {
     const auto copied = home.run({"capture", "--scene", scene, "--json"});
     EXPECT_FALSE(copied.json()["pasteboard"].toArray().isEmpty());
 }
+
+TEST(McpWire, WithoutADisplayCapturesSayWhichVariablesToForward) {
+    VantrelProcess home;
+    // The server must not find the developer's own display.
+    const QByteArray display = qgetenv("DISPLAY");
+    qunsetenv("DISPLAY");
+    McpWire wire(home, {});
+    if (!display.isEmpty())
+        qputenv("DISPLAY", display);
+    const QJsonObject result = wire.call(1, "capture_window");
+    EXPECT_TRUE(result["isError"].toBool());
+    EXPECT_TRUE(result["content"][0]["text"].toString().contains(
+        "Forward DISPLAY, XAUTHORITY and DBUS_SESSION_BUS_ADDRESS"))
+        << result["content"][0]["text"].toString().toStdString();
+    const QJsonObject asked = McpWire(home, {"--scene", VantrelProcess::scene("demo.json")})
+                                  .call(1, "ask_user_to_capture", {{"prompt", "Where?"}});
+    EXPECT_TRUE(asked["content"][0]["text"].toString().contains("simulated desktop"));
+}
