@@ -17,7 +17,7 @@ MCP_CLIENT_PACKAGES := nodejs npm
 MCP_CLIENTS_DIR := tests/mcp/clients
 
 .PHONY: run test test-sanitized fuzz deps desktop-deps fuzz-deps build-release build-test bench format \
-        mcp-client-deps
+        mcp-client-deps mcp-bench
 
 # Installs whichever of the listed Debian packages are missing.
 define install-missing
@@ -87,6 +87,12 @@ bench: build-release desktop-deps
 	    x11_capture_bench
 	./build/release/bench/capture_bench
 	bench/desktop_bench.sh build/release
+	$(MAKE) mcp-bench
+
+# The MCP server on the simulated desktop: outline size against the snapshot JSON, and
+# capture_window through the SDK client against `vantrel capture`.
+mcp-bench: build-release mcp-client-deps
+	node bench/mcp_bench.mjs build/release/src/vantrel
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,8 +1,8 @@
 #include "PngShrinker.h"
 
 #include "mcp/ImageFit.h"
+#include "screen/PngEncoder.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QImageReader>
 
@@ -20,10 +20,8 @@ std::optional<ImageShrinking::Picture> PngShrinker::shrink(const QString& path, 
         const QImage scaled = size == image.size() ? image
                                                    : image.scaled(size, Qt::IgnoreAspectRatio,
                                                                   Qt::SmoothTransformation);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        return scaled.save(&buffer, "PNG") ? bytes : QByteArray();
+        // The captures' own fast encoder: a tool call waits on it.
+        return PngEncoder::encode(scaled);
     });
     if (!encoded)
         return std::nullopt;
