@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace vantrel {
 
 namespace {
@@ -87,6 +89,17 @@ quint64 ChildCaptureRunner::start(const Request& request, Waiting waiting, Done 
         refusal = QStringLiteral("This server captures a simulated desktop (--scene), where "
                                  "nobody can answer the overlay; use capture_window or "
                                  "capture_area instead.");
+    else if (run.askUser && std::any_of(m_runs.cbegin(), m_runs.cend(), [](const Run& other) {
+                 return other.process && other.askUser;
+             }))
+        refusal = QStringLiteral("The user is already being asked to capture something; wait "
+                                 "for that answer before asking again.");
+    else if (std::count_if(m_runs.cbegin(), m_runs.cend(), [](const Run& other) {
+                 return other.process != nullptr;
+             }) >= maxRunningCaptures)
+        refusal = QStringLiteral("%1 captures are already running; wait for one to finish, "
+                                 "then try again.")
+                      .arg(maxRunningCaptures);
     if (!refusal.isEmpty()) {
         // Answered from the loop, as every other outcome is.
         m_runs.insert(capture, run);

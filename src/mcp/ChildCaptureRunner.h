@@ -24,6 +24,8 @@ class ChildCaptureRunner final : public QObject, public CaptureRunning {
     // A capture that is not waiting on the user gets this long before it is stopped.
     static constexpr int captureTimeoutSeconds = 55;
     static constexpr int waitingReportSeconds = 5;
+    // A client cannot fill the machine with captures, nor the screen with overlays.
+    static constexpr int maxRunningCaptures = 4;
 
     struct Options {
         QString program;                  // the vantrel binary

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,8 @@
 namespace vantrel {
 
 int ProtocolStdio::takeStdout() {
+    // A client that goes away must end the server through a failed write, not a signal.
+    ::signal(SIGPIPE, SIG_IGN);
     const int copy = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
     if (copy < 0)
         return -1;

@@ -8,7 +8,7 @@ namespace vantrel {
 // stderr; only the protocol's own writes reach the real stdout.
 struct ProtocolStdio {
     // A private copy of stdout (closed on exec, so children never inherit it), and fd 1 pointed
-    // at stderr. -1 when stdout cannot be copied.
+    // at stderr; SIGPIPE is ignored from then on. -1 when stdout cannot be copied.
     static int takeStdout();
     // Writes every byte, retrying after interruptions; false when the reader is gone.
     static bool writeAll(int fd, const QByteArray& bytes);
