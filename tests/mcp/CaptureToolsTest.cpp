@@ -87,16 +87,3 @@ TEST(CaptureTools, CancellingAFinishedCallReachesNoCapture) {
     t.tools.cancel(second);
     EXPECT_EQ(t.runner.cancelled, QList<quint64>{2});
 }
-
-TEST(CaptureTools, FileToolsAnswerAtOnceAndSayWhatIsMissing) {
-    Tools t;
-    t.start("get_latest_capture", {});
-    t.start("get_tree", {{"capture_id", "../etc"}, {"depth", 8}});
-    t.start("list_captures", {{"limit", 10}});
-    ASSERT_EQ(t.replies.size(), 3);
-    EXPECT_TRUE(
-        std::as_const(t.replies)[0]["content"][0]["text"].toString().contains("no capture yet"));
-    EXPECT_TRUE(std::as_const(t.replies)[1]["isError"].toBool());
-    EXPECT_EQ(std::as_const(t.replies)[2]["structuredContent"]["captures"].toArray(), QJsonArray());
-    EXPECT_TRUE(t.runner.requests.isEmpty());
-}

@@ -104,13 +104,3 @@ TEST(ChildCaptureRunner, LimitsWhatRunsAtOnceAndCancelsWithoutAnAnswer) {
     EXPECT_TRUE(runner.arguments(ask()).contains("--ask=--scene"));
     EXPECT_TRUE(runner.arguments({}).contains("--no-clipboard"));
 }
-
-TEST(ChildCaptureRunner, WithoutADisplayAnswersAtOnceWithoutAChild) {
-    Child child("touch started");
-    auto runner = child.runner("");
-    std::optional<Outcome> outcome;
-    runner.start(
-        {}, [](int) {}, [&outcome](const Outcome& o) { outcome = o; });
-    ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }));
-    EXPECT_TRUE(outcome->error.contains("DISPLAY is not set"));
-}

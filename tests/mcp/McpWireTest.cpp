@@ -8,33 +8,10 @@
 
 using namespace vantrel::testing;
 
-TEST(McpWire, OnlyJsonOnStdoutEvenWithDebugLoggingAndExitsWhenStdinCloses) {
-    VantrelProcess home;
-    McpWire wire(home, {"--scene", VantrelProcess::scene("demo.json")}, "*.debug=true");
-    wire.send(
-        R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2025-06-18","capabilities":{},"clientInfo":{"name":"wire","version":"1"}}})");
-    EXPECT_EQ(wire.answer(1)["result"]["protocolVersion"].toString(), "2025-06-18");
-    wire.send(R"({"jsonrpc":"2.0","method":"notifications/initialized"})");
-    wire.send("garbage\r");
-    wire.send(R"({"jsonrpc":"2.0","id":2,"method":"tools/list"})");
-    EXPECT_EQ(wire.answer(2)["result"]["tools"].toArray().size(), 6);
-    EXPECT_EQ(wire.lines.size(), 3); // the garbage line's parse error came in between
-    EXPECT_EQ(QJsonDocument::fromJson(wire.lines[1]).object().value("error")["code"].toInt(),
-              -32700);
-    const QJsonObject capture = wire.call(3, "capture_window");
-    EXPECT_FALSE(capture["isError"].toBool()) << QJsonDocument(capture).toJson().constData();
+namespace {
 
-    wire.process().closeWriteChannel();
-    ASSERT_TRUE(wire.process().waitForFinished(2000));
-    EXPECT_EQ(wire.process().exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(wire.process().exitCode(), 0);
-    EXPECT_TRUE(wire.process().readAllStandardOutput().isEmpty());
-}
-
-TEST(McpWire, ACaptureReturnsHeaderPictureOutlineAndLinksOfAnOrdinaryFolder) {
-    VantrelProcess home;
-    McpWire wire(home, {"--scene", VantrelProcess::scene("demo.json")});
-    const QJsonObject result = wire.call(1, "capture_window", {{"max_image_edge", 500}});
+// Header, picture, outline and links, of an ordinary capture folder.
+void checkCapture(const VantrelProcess& home, const QJsonObject& result) {
     const QJsonArray content = result["content"].toArray();
     ASSERT_GE(content.size(), 4) << QJsonDocument(result).toJson().constData();
     EXPECT_FALSE(result.contains("structuredContent"));
@@ -64,13 +41,30 @@ TEST(McpWire, ACaptureReturnsHeaderPictureOutlineAndLinksOfAnOrdinaryFolder) {
         links,
         (QStringList{"accessibility.json", "capture.md", "capture1.md", "screenshot.png"}
              .replaceInStrings(QRegularExpression("^"), "vantrel://captures/" + folders[0] + "/")));
+}
 
-    // The same capture again, from the folder.
-    const QJsonObject latest = wire.call(2, "get_latest_capture", {{"include_image", false}});
-    EXPECT_TRUE(latest["content"][0]["text"].toString().startsWith("Capture " + folders[0]));
-    EXPECT_NE(latest["content"][1]["type"].toString(), "image");
-    const QJsonObject listing = wire.call(3, "list_captures");
-    EXPECT_EQ(listing["structuredContent"]["captures"][0]["folder"].toString(), folder);
+} // namespace
+
+TEST(McpWire, OnlyJsonOnStdoutEvenWithDebugLoggingAndExitsWhenStdinCloses) {
+    VantrelProcess home;
+    McpWire wire(home, {"--scene", VantrelProcess::scene("demo.json")}, "*.debug=true");
+    wire.send(
+        R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2025-06-18","capabilities":{},"clientInfo":{"name":"wire","version":"1"}}})");
+    EXPECT_EQ(wire.answer(1)["result"]["protocolVersion"].toString(), "2025-06-18");
+    wire.send(R"({"jsonrpc":"2.0","method":"notifications/initialized"})");
+    wire.send("garbage\r");
+    wire.send(R"({"jsonrpc":"2.0","id":2,"method":"tools/list"})");
+    EXPECT_EQ(wire.answer(2)["result"]["tools"].toArray().size(), 6);
+    EXPECT_EQ(wire.lines.size(), 3); // the garbage line's parse error came in between
+    EXPECT_EQ(QJsonDocument::fromJson(wire.lines[1]).object().value("error")["code"].toInt(),
+              -32700);
+    checkCapture(home, wire.call(3, "capture_window", {{"max_image_edge", 500}}));
+
+    wire.process().closeWriteChannel();
+    ASSERT_TRUE(wire.process().waitForFinished(2000));
+    EXPECT_EQ(wire.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(wire.process().exitCode(), 0);
+    EXPECT_TRUE(wire.process().readAllStandardOutput().isEmpty());
 }
 
 TEST(McpWire, AnAgentsCaptureLeavesTheClipboardAloneUnlessAsked) {
