@@ -11,8 +11,9 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := scene_loader region_filter grapheme_cut capture_documents
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-# The MCP client tests run the official SDK clients on Node.js (20 or newer); Debian's nodejs
-# is installed only when no node is on the PATH.
+# The MCP client tests run the official SDK clients on Node.js 20 or newer: the system's when it
+# is new enough, else one pinned from npm (tests/mcp/clients/install.sh). Debian's nodejs and
+# npm are installed only when npm is missing.
 MCP_CLIENT_PACKAGES := nodejs npm
 MCP_CLIENTS_DIR := tests/mcp/clients
 
@@ -39,9 +40,9 @@ desktop-deps: deps
 fuzz-deps: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
 
-# Node.js, then the clients pinned by the lock file (skipped when already installed from it).
+# npm, then the clients pinned by the lock files (skipped when already installed from them).
 mcp-client-deps:
-	@command -v node >/dev/null || { $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+	@command -v npm >/dev/null || { $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
 	    $(SUDO) apt-get install -y -qq --no-install-recommends $(MCP_CLIENT_PACKAGES); }
 	$(MCP_CLIENTS_DIR)/install.sh
 
@@ -92,7 +93,7 @@ bench: build-release desktop-deps
 # The MCP server on the simulated desktop: outline size against the snapshot JSON, and
 # capture_window through the SDK client against `vantrel capture`.
 mcp-bench: build-release mcp-client-deps
-	node bench/mcp_bench.mjs build/release/src/vantrel
+	$(MCP_CLIENTS_DIR)/node.sh bench/mcp_bench.mjs build/release/src/vantrel
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,9 +1,14 @@
 #!/bin/sh
-# Installs the pinned MCP clients from package-lock.json. Skipped when node_modules was installed
-# from this very lock file, so a run without network still works after the first install.
+# Installs the pinned MCP clients from package-lock.json and, where the system's node is older
+# than 20 (Debian 12 ships 18), the Node.js 20 pinned in runtime/. Each is skipped when it was
+# installed from its current lock file, so later runs need no network.
 set -eu
 cd "$(dirname "$0")"
-if [ -f node_modules/.package-lock.json ] && [ node_modules/.package-lock.json -nt package-lock.json ]; then
-    exit 0
+installed() {
+    [ -f "$1/node_modules/.package-lock.json" ] &&
+        [ "$1/node_modules/.package-lock.json" -nt "$1/package-lock.json" ]
+}
+if ! ./node.sh --system-is-enough && ! installed runtime; then
+    (cd runtime && npm ci --no-audit --no-fund --loglevel=error)
 fi
-exec npm ci --no-audit --no-fund --loglevel=error
+installed . || npm ci --no-audit --no-fund --loglevel=error
