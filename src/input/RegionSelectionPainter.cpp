@@ -59,7 +59,9 @@ void drawSizeChip(QPainter& painter, const RegionSelectionView& view, QRectF sel
 
 void drawHint(QPainter& painter, const RegionSelectionView& view) {
     const QFont font = RegionSelectionPainter::hintFont();
-    const QString text = view.hintText();
+    // A long prompt gives up its middle, so the instructions at its end stay on the screen.
+    const double room = view.bounds().width() - 4 * RegionSelectionView::hintInset.width();
+    const QString text = QFontMetricsF(font).elidedText(view.hintText(), Qt::ElideMiddle, room);
     const QRectF box = view.hintBox(measure(font, text));
     fillRoundedBox(painter, box, 8, black(0.55));
     drawText(painter, font, box, RegionSelectionView::hintInset, text);
