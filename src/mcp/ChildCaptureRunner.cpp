@@ -38,15 +38,17 @@ ChildCaptureRunner::~ChildCaptureRunner() {
     }
 }
 
-QString ChildCaptureRunner::noDisplayMessage() {
-    return QStringLiteral(
-        "The desktop cannot be reached: DISPLAY is not set in the server's environment. Forward "
-        "DISPLAY, XAUTHORITY and DBUS_SESSION_BUS_ADDRESS to `vantrel mcp` and restart the agent "
-        "(Claude Code: claude mcp add vantrel -e DISPLAY=\"$DISPLAY\" -e "
-        "XAUTHORITY=\"$XAUTHORITY\" -e DBUS_SESSION_BUS_ADDRESS=\"$DBUS_SESSION_BUS_ADDRESS\" -- "
-        "vantrel mcp; Codex CLI: env_vars = [\"DISPLAY\", \"XAUTHORITY\", "
-        "\"DBUS_SESSION_BUS_ADDRESS\"] under [mcp_servers.vantrel]; Gemini CLI and Cursor: an "
-        "\"env\" object with the three variables in the server's entry).");
+QString ChildCaptureRunner::noDisplayMessage(const QString& why) {
+    return QStringLiteral("The desktop cannot be reached (%1). Forward ").arg(why) +
+           QStringLiteral("DISPLAY, XAUTHORITY and DBUS_SESSION_BUS_ADDRESS to `vantrel mcp` and "
+                          "restart the agent "
+                          "(Claude Code: claude mcp add vantrel -e DISPLAY=\"$DISPLAY\" -e "
+                          "XAUTHORITY=\"$XAUTHORITY\" -e "
+                          "DBUS_SESSION_BUS_ADDRESS=\"$DBUS_SESSION_BUS_ADDRESS\" -- "
+                          "vantrel mcp; Codex CLI: env_vars = [\"DISPLAY\", \"XAUTHORITY\", "
+                          "\"DBUS_SESSION_BUS_ADDRESS\"] under [mcp_servers.vantrel]; Gemini CLI "
+                          "and Cursor: an "
+                          "\"env\" object with the three variables in the server's entry).");
 }
 
 QStringList ChildCaptureRunner::arguments(const Request& request) const {
@@ -84,7 +86,8 @@ quint64 ChildCaptureRunner::start(const Request& request, Waiting waiting, Done 
     run.askUser = request.kind == Request::Kind::askUser;
     QString refusal;
     if (!m_options.scenePath && m_options.environment.value(QStringLiteral("DISPLAY")).isEmpty())
-        refusal = noDisplayMessage();
+        refusal =
+            noDisplayMessage(QStringLiteral("DISPLAY is not set in the server's environment"));
     else if (m_options.scenePath && run.askUser)
         refusal = QStringLiteral("This server captures a simulated desktop (--scene), where "
                                  "nobody can answer the overlay; use capture_window or "
@@ -189,7 +192,7 @@ ChildCaptureRunner::Outcome ChildCaptureRunner::outcomeOf(QProcess& process,
     if (!reason.endsWith(u'.'))
         reason += u'.';
     if (reason.contains(QLatin1String("display"), Qt::CaseInsensitive))
-        return {Outcome::Status::failed, {}, reason + u' ' + noDisplayMessage()};
+        return {Outcome::Status::failed, {}, noDisplayMessage(reason.chopped(1))};
     return {Outcome::Status::failed, {}, reason + QStringLiteral(" Try again, or ask the user.")};
 }
 

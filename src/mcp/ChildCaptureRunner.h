@@ -41,8 +41,8 @@ class ChildCaptureRunner final : public QObject, public CaptureRunning {
 
     // The arguments of the child's command line.
     QStringList arguments(const Request& request) const;
-    // What to tell the agent when no display is reachable: the variables to forward.
-    static QString noDisplayMessage();
+    // What to tell the agent when no display is reachable, and why: the variables to forward.
+    static QString noDisplayMessage(const QString& why);
 
   private:
     struct Run {
