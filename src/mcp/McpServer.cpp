@@ -77,8 +77,11 @@ void McpServer::receiveLine(const QByteArray& line) {
     QJsonParseError parse;
     const QJsonDocument document = QJsonDocument::fromJson(line, &parse);
     if (parse.error != QJsonParseError::NoError) {
-        replyError(QJsonValue::Null, parseError,
-                   QStringLiteral("Parse error: %1").arg(parse.errorString()));
+        // A lone number or string is JSON all the same, just not a request.
+        const bool scalar = QJsonDocument::fromJson('[' + line + ']').isArray();
+        replyError(QJsonValue::Null, scalar ? invalidRequest : parseError,
+                   scalar ? QStringLiteral("Invalid Request: expected a JSON-RPC 2.0 request")
+                          : QStringLiteral("Parse error: %1").arg(parse.errorString()));
         return;
     }
     if (document.isArray()) {

@@ -115,6 +115,8 @@ TEST(McpServer, AnswersMalformedInputWithTheRightError) {
         QJsonValue id;
     } cases[] = {
         {"not json", -32700, QJsonValue::Null},
+        {"{\"jsonrpc\":\"2.0\",", -32700, QJsonValue::Null},
+        {"5", -32600, QJsonValue::Null},
         {"[{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"ping\"}]", -32600, QJsonValue::Null},
         {"{\"jsonrpc\":\"2.0\",\"id\":3}", -32600, 3},
         {"{\"jsonrpc\":\"1.0\",\"id\":\"x\",\"method\":\"ping\"}", -32600, "x"},
