@@ -22,6 +22,11 @@ QString text(const QJsonObject& result, int index) {
     return result["content"][index]["text"].toString();
 }
 
+bool targetsPaint(const QJsonObject& result) {
+    return text(result, 2).contains(
+        QRegularExpression("^Button \"Paint\" .*<- target", QRegularExpression::MultilineOption));
+}
+
 TEST(McpDesktop, CaptureWindowOverTheGtkProbeOutlinesItsPaintButton) {
     const TestApplication app = TestApplication::gtk();
     ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
@@ -30,9 +35,7 @@ TEST(McpDesktop, CaptureWindowOverTheGtkProbeOutlinesItsPaintButton) {
     McpWire wire(home, {});
     const QJsonObject result = wire.call(1, "capture_window", {{"max_image_edge", 200}});
     ASSERT_FALSE(result["isError"].toBool()) << text(result, 0).toStdString();
-    EXPECT_TRUE(text(result, 2).contains(
-        QRegularExpression("^Button \"Paint\" .*<- target", QRegularExpression::MultilineOption)))
-        << text(result, 2).toStdString();
+    EXPECT_TRUE(targetsPaint(result)) << text(result, 2).toStdString();
     const QString folder = QRegularExpression("Folder: (\\S+)").match(text(result, 0)).captured(1);
     const QSize screenshot = QImage(folder + "/screenshot.png").size();
     ASSERT_FALSE(screenshot.isEmpty()) << text(result, 0).toStdString();
@@ -41,7 +44,7 @@ TEST(McpDesktop, CaptureWindowOverTheGtkProbeOutlinesItsPaintButton) {
     EXPECT_EQ(picture.size(), ImageFit::fitted(screenshot, 200));
 }
 
-TEST(McpDesktop, AskUserToCaptureReturnsTheDraggedAreaAndEscCancels) {
+TEST(McpDesktop, AskUserToCaptureReturnsTheDraggedAreaEscCancelsAndAClickPicksAWindow) {
     const TestApplication app = TestApplication::gtk();
     ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
     VantrelProcess home;
@@ -69,23 +72,14 @@ TEST(McpDesktop, AskUserToCaptureReturnsTheDraggedAreaAndEscCancels) {
     EXPECT_TRUE(escaped["isError"].toBool());
     EXPECT_TRUE(text(escaped, 0).contains("cancelled by the user"))
         << text(escaped, 0).toStdString();
-}
 
-TEST(McpDesktop, AskingForAWindowCapturesWhatTheUserClicks) {
-    const TestApplication app = TestApplication::gtk();
-    ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
-    xdotool(mouseMove(QPoint(5, 5)));
-    VantrelProcess home;
-    McpWire wire(home, {});
-    wire.startCall(1, "ask_user_to_capture", {{"prompt", "Click the window"}, {"mode", "window"}});
+    // In window mode a click picks the window under it instead of cancelling.
+    wire.startCall(3, "ask_user_to_capture", {{"prompt", "Click it"}, {"mode", "window"}});
     ASSERT_TRUE(waitUntil(overlayShown));
     xdotool(mouseMove(app.paintButton().center()) + QStringList{"click", "1"});
-    const QJsonObject clicked = wire.answer(1)["result"].toObject();
+    const QJsonObject clicked = wire.answer(3)["result"].toObject();
     ASSERT_FALSE(clicked["isError"].toBool()) << text(clicked, 0).toStdString();
-    EXPECT_TRUE(text(clicked, 2)
-                    .contains(QRegularExpression("^Button \"Paint\" .*<- target",
-                                                 QRegularExpression::MultilineOption)))
-        << text(clicked, 2).toStdString();
+    EXPECT_TRUE(targetsPaint(clicked)) << text(clicked, 2).toStdString();
 }
 
 TEST(McpDesktop, ACancelledAskGetsNoAnswerAndLeavesNoOverlay) {
