@@ -15,8 +15,14 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := scene_loader region_filter grapheme_cut capture_documents
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+# The MCP client tests run the official SDK clients on Node.js 20 or newer: the system's when it
+# is new enough, else one pinned from npm (tests/mcp/clients/install.sh). Debian's nodejs and
+# npm are installed only when npm is missing.
+MCP_CLIENT_PACKAGES := nodejs npm
+MCP_CLIENTS_DIR := tests/mcp/clients
 
-.PHONY: run test test-sanitized fuzz deps desktop-deps fuzz-deps build-release build-test bench format
+.PHONY: run test test-sanitized fuzz deps desktop-deps fuzz-deps build-release build-test bench format \
+        mcp-client-deps mcp-bench
 
 # Installs whichever of the listed Debian packages are missing.
 define install-missing
@@ -38,6 +44,12 @@ desktop-deps: deps
 fuzz-deps: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
 
+# npm, then the clients pinned by the lock files (skipped when already installed from them).
+mcp-client-deps:
+	@command -v npm >/dev/null || { $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive \
+	    $(SUDO) apt-get install -y -qq --no-install-recommends $(MCP_CLIENT_PACKAGES); }
+	$(MCP_CLIENTS_DIR)/install.sh
+
 build-release: deps
 	cmake --preset default
 	cmake --build --preset default --target vantrel
@@ -50,7 +62,7 @@ run: build-release
 	QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} ./build/release/src/vantrel demo
 
 # The suite again under AddressSanitizer (leak check on) and UndefinedBehaviorSanitizer.
-test: build-test
+test: build-test mcp-client-deps
 	ctest --preset test
 	$(MAKE) test-sanitized
 
@@ -85,6 +97,12 @@ bench: build-release desktop-deps
 	./build/release/bench/capture_bench
 	bench/desktop_bench.sh build/release
 	@if [ -n "$(BASELINE)" ]; then bench/build_phases.sh HEAD $(BASELINE); fi
+	$(MAKE) mcp-bench
+
+# The MCP server on the simulated desktop: outline size against the snapshot JSON, and
+# capture_window through the SDK client against `vantrel capture`.
+mcp-bench: build-release mcp-client-deps
+	$(MCP_CLIENTS_DIR)/node.sh bench/mcp_bench.mjs build/release/src/vantrel
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -9,6 +9,7 @@
 #include "platform/linux/ClipboardServer.h"
 #include "platform/linux/FeedUpdater.h"
 #include "platform/linux/LinuxDesktop.h"
+#include "platform/linux/ProtocolStdio.h"
 #include "ui/widgets/AreaSelectionOverlay.h"
 
 #include <QApplication>
@@ -20,6 +21,17 @@
 namespace {
 
 QtMessageHandler qtMessageHandler = nullptr;
+
+// Whether an option is given, alone or as --name=value.
+bool hasArgument(int argc, char** argv, const char* wanted) {
+    const QByteArray name(wanted);
+    for (int i = 2; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == name || argument.startsWith(name + '='))
+            return true;
+    }
+    return false;
+}
 
 // Painting the simulated desktop off screen makes Qt look for a runtime folder that a command
 // never uses; its complaint would only clutter what scripts read on stderr.
@@ -146,8 +158,18 @@ int main(int argc, char** argv) {
     }
     if (argc == 1)
         return runTrayApp(argc, argv);
-    // Commands need no display: they paint the simulated desktop off screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // Before anything can print: the protocol owns the real stdout, everything else goes to
+    // stderr.
+    const bool protocolServer = argc >= 2 && QLatin1String(argv[1]) == QLatin1String("mcp");
+    const int protocolOutput = protocolServer ? vantrel::ProtocolStdio::takeStdout() : -1;
+    // Commands need no display: they paint the simulated desktop off screen. An agent's request
+    // to let the user choose shows the overlay on the real desktop.
+    const bool showsOverlay = argc >= 3 && QLatin1String(argv[1]) == QLatin1String("capture") &&
+                              hasArgument(argc, argv, "--ask") &&
+                              !hasArgument(argc, argv, "--scene");
+    if (showsOverlay)
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qtMessageHandler = qInstallMessageHandler(dropRuntimeFolderNotices);
     QGuiApplication app(argc, argv);
@@ -162,5 +184,18 @@ int main(int argc, char** argv) {
         defaults, center, QStringLiteral(":/scenes/demo.json"),
         vantrel::CommandLineInterface::versionLine(QStringLiteral(VANTREL_VERSION),
                                                    QStringLiteral(VANTREL_BUILD)));
+    if (protocolServer) {
+        QGuiApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+        cli.setProtocolOutput(protocolOutput);
+    }
+    cli.setOverlayFactory([](const vantrel::Platform& platform, bool hasCompositor,
+                             const vantrel::RegionSelectionRequest& request) {
+        using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
+        auto overlay = std::make_unique<vantrel::AreaSelectionOverlay>(
+            platform.screens, platform.screenCapture,
+            hasCompositor ? Backdrop::Translucent : Backdrop::FrozenScreens);
+        overlay->setRequest(request);
+        return std::unique_ptr<vantrel::RegionSelecting>(std::move(overlay));
+    });
     return cli.run(arguments, out, err);
 }

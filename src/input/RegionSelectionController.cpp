@@ -78,6 +78,7 @@ void RegionSelectionController::presentOverlay() {
                 if (isCurrent(owner))
                     finish(std::nullopt);
             });
+        view->setRequest(m_request);
         m_views.push_back(view);
         m_surfaces.presentPanel(view, screen);
     }

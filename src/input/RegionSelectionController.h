@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RegionSelecting.h"
+#include "RegionSelectionView.h"
 
 #include <coroutine>
 #include <memory>
@@ -9,7 +10,7 @@
 namespace vantrel {
 
 class RegionSelectionSurfaces;
-class RegionSelectionView;
+using RegionSelectionRequest = RegionSelectionView::Request;
 class ScreenList;
 
 // Covers every screen, lets the user drag, and hands the area to the one waiting caller. A
@@ -28,6 +29,8 @@ class RegionSelectionController final : public RegionSelecting {
     void cancel();
 
     bool isOpen() const { return m_pending != nullptr; }
+    // For the selections that follow.
+    void setRequest(RegionSelectionRequest request) { m_request = std::move(request); }
 
   private:
     struct Pending;
@@ -41,6 +44,7 @@ class RegionSelectionController final : public RegionSelecting {
     RegionSelectionSurfaces& m_surfaces;
     std::shared_ptr<Pending> m_pending;
     std::vector<std::shared_ptr<RegionSelectionView>> m_views;
+    RegionSelectionRequest m_request;
 };
 
 } // namespace vantrel

@@ -11,8 +11,6 @@ namespace vantrel {
 
 namespace {
 
-const QString hintText = QStringLiteral("Drag to capture · Esc to cancel");
-
 QColor black(double alpha) {
     return QColor::fromRgbF(0, 0, 0, static_cast<float>(alpha));
 }
@@ -61,9 +59,12 @@ void drawSizeChip(QPainter& painter, const RegionSelectionView& view, QRectF sel
 
 void drawHint(QPainter& painter, const RegionSelectionView& view) {
     const QFont font = RegionSelectionPainter::hintFont();
-    const QRectF box = view.hintBox(measure(font, hintText));
+    // A long prompt gives up its middle, so the instructions at its end stay on the screen.
+    const double room = view.bounds().width() - 4 * RegionSelectionView::hintInset.width();
+    const QString text = QFontMetricsF(font).elidedText(view.hintText(), Qt::ElideMiddle, room);
+    const QRectF box = view.hintBox(measure(font, text));
     fillRoundedBox(painter, box, 8, black(0.55));
-    drawText(painter, font, box, RegionSelectionView::hintInset, hintText);
+    drawText(painter, font, box, RegionSelectionView::hintInset, text);
 }
 
 QFont systemFont(int pixelSize) {

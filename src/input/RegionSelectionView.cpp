@@ -40,8 +40,19 @@ void RegionSelectionView::mouseDragged(QPointF position) {
         m_didDrag = true;
 }
 
+QString RegionSelectionView::hintText() const {
+    const QString how = m_request.clickPicksPoint
+                            ? QStringLiteral("Click a window · Esc to cancel")
+                            : QStringLiteral("Drag to capture · Esc to cancel");
+    return m_request.prompt.isEmpty() ? how : m_request.prompt + QStringLiteral("  —  ") + how;
+}
+
 void RegionSelectionView::mouseUp(QPointF position) {
     m_dragCurrent = position;
+    if (!m_didDrag && m_request.clickPicksPoint && m_dragStart) {
+        m_onConfirm(QRectF(position, QSizeF(1, 1)));
+        return;
+    }
     if (!m_didDrag) {
         m_onCancel();
         return;

@@ -25,6 +25,16 @@ class RegionSelectionView final {
     RegionSelectionView(QRectF screenFrame, double topInset, std::function<void(QRectF)> onConfirm,
                         std::function<void()> onCancel);
 
+    // What an agent asks the user, shown with the hint; and whether a click (no drag) picks the
+    // point under it, as a 1×1 area, instead of cancelling.
+    struct Request {
+        QString prompt;
+        bool clickPicksPoint = false;
+    };
+    void setRequest(Request request) { m_request = std::move(request); }
+    const Request& request() const { return m_request; }
+    QString hintText() const;
+
     void mouseDown(QPointF position);
     void mouseDragged(QPointF position);
     void mouseUp(QPointF position);
@@ -56,6 +66,7 @@ class RegionSelectionView final {
     bool m_didDrag = false;
     std::function<void(QRectF)> m_onConfirm;
     std::function<void()> m_onCancel;
+    Request m_request;
 };
 
 } // namespace vantrel

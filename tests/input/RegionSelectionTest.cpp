@@ -160,6 +160,25 @@ TEST(RegionSelectionController, ASecondSelectionEndsTheFirstAndShowsFreshPanels)
     EXPECT_EQ(second.area, QRectF(10, 10, 20, 20));
 }
 
+// An agent's request: its prompt on every screen, and a click that picks the point under it.
+TEST(RegionSelectionController, AnAgentsRequestShowsItsPromptAndAClickPicksAPoint) {
+    SimDesktop desktop = twoScreens();
+    RecordedSurfaces surfaces;
+    Selection clicked;
+    RegionSelectionController controller(desktop.screens(), surfaces);
+    controller.setRequest({"Which button?", true});
+    QCoro::Task<> task = watch(controller, clicked);
+    ASSERT_EQ(surfaces.shown.size(), 2u);
+    EXPECT_EQ(surfaces.shown.at(1)->hintText(), "Which button?  —  Click a window · Esc to cancel");
+    surfaces.shown.at(1)->mouseDown({1500, 700});
+    surfaces.shown.at(1)->mouseUp({1500, 700});
+    EXPECT_EQ(clicked.area, QRectF(1500, 700, 1, 1));
+    controller.setRequest({});
+    Selection plain;
+    QCoro::Task<> again = watch(controller, plain);
+    EXPECT_EQ(surfaces.shown.at(0)->hintText(), "Drag to capture · Esc to cancel");
+}
+
 TEST(RegionSelectionController, WithoutScreensOrOnDestructionTheCallerGetsNone) {
     RecordedSurfaces surfaces;
     SimDesktop none(SceneLoader::fromJson(R"({"screens": []})"));

@@ -8,6 +8,7 @@
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/sim/SceneError.h"
 #include "platform/sim/SimDesktop.h"
+#include "screen/CaptureCoordinates.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroTask>
@@ -44,6 +45,11 @@ CaptureCommand::CaptureCommand(UserDefaults& defaults, NotificationCenter& cente
     : m_defaults(defaults), m_center(center) {}
 
 int CaptureCommand::run(const CaptureOptions& options, QTextStream& out, QTextStream& err) {
+    if (options.ask && (options.scenePath || !m_overlayFactory)) {
+        err << "vantrel capture: --ask needs the real desktop to show the area selection overlay "
+               "on\n";
+        return 1;
+    }
     if (options.scenePath)
         return runOnScene(*options.scenePath, options, out, err);
     return runOnDesktop(options, out, err);
@@ -82,26 +88,56 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
         return 1;
     }
     // The server's start-up overlaps the capture; a failed capture stops it again.
-    desktop->prepareClipboardHandOff();
-    const CaptureReport report = capture(*desktop, options);
+    if (!options.noClipboard)
+        desktop->prepareClipboardHandOff();
+    std::unique_ptr<RegionSelecting> overlay;
+    if (options.ask)
+        overlay = m_overlayFactory(desktop->platform(), desktop->hasCompositor(),
+                                   {*options.ask, options.pickWindow});
+    const CaptureReport report = capture(*desktop, options, overlay.get());
     // A payload that cannot outlive the command is a capture the user cannot paste.
     const std::optional<QString> clipboardError =
-        report.ok ? desktop->handOffClipboard() : std::nullopt;
+        report.ok && !options.noClipboard ? desktop->handOffClipboard() : std::nullopt;
     return this->report(report, options, clipboardError, out, err);
 }
 
 template <class Desktop>
-CaptureReport CaptureCommand::capture(Desktop& desktop, const CaptureOptions& options) {
+CaptureReport CaptureCommand::capture(Desktop& desktop, const CaptureOptions& options,
+                                      RegionSelecting* overlay) {
     OverridingUserDefaults defaults(m_defaults);
     if (options.mode)
         defaults.overrideString(CaptureModeSettings::defaultsKey, rawValue(*options.mode));
     SystemClock clock;
-    CaptureSession session(desktop.platform(), defaults, m_center, clock, options.region);
-    if (options.at)
-        desktop.moveMouse(*options.at);
+    const ScreenList& screens = desktop.platform().screens;
+    // Top-left rectangles convert with the same formula, which is its own inverse.
+    std::optional<QRectF> region = options.region;
+    if (region && options.topLeft)
+        region = CaptureCoordinates::topLeftRect(screens, *region);
+    std::optional<QPointF> at = options.at;
+    if (at && options.topLeft)
+        at = CaptureCoordinates::topLeftPoint(screens, *at);
+    // Picking a window: the user's click is the capture point, as --at gives it.
+    const bool pickWindow = overlay && options.pickWindow;
+    if (pickWindow) {
+        const std::optional<QRectF> picked = QCoro::waitFor(overlay->selectRegion());
+        if (!picked) {
+            CaptureReport report;
+            report.cancelled = true;
+            report.status = QStringLiteral("Cancelled");
+            m_lastReport = report;
+            return report;
+        }
+        at = picked->center();
+    }
+    CaptureChoices choices;
+    choices.leaveClipboard = options.noClipboard;
+    choices.regionSelection = pickWindow ? nullptr : overlay;
+    CaptureSession session(desktop.platform(), defaults, m_center, clock, region, choices);
+    if (at)
+        desktop.moveMouse(*at);
 
     const bool fromMenu = options.frontWindow;
-    const bool useRegion = options.region.has_value();
+    const bool useRegion = region.has_value() || (overlay && !pickWindow);
     const std::optional<CaptureOutcome> outcome = runToEnd(session.delegate(), fromMenu, useRegion);
 
     CaptureReport report;
@@ -113,6 +149,7 @@ CaptureReport CaptureCommand::capture(Desktop& desktop, const CaptureOptions& op
     report.bundle = report.ok ? session.lastBundle() : std::nullopt;
     report.pasteboard = desktop.pasteboard().dump();
     report.openedURLs = desktop.openedURLs();
+    report.cancelled = !outcome.has_value();
     m_lastReport = report;
     return report;
 }
@@ -133,6 +170,9 @@ int CaptureCommand::report(const CaptureReport& report, const CaptureOptions& op
             << *clipboardError << "\n";
     if (options.json) {
         QJsonObject object = report.toJson();
+        // Only a run that let the user choose can be cancelled; other reports stay as they were.
+        if (options.ask)
+            object.insert(QStringLiteral("cancelled"), report.cancelled);
         if (clipboardError)
             object.insert(QStringLiteral("clipboardError"), *clipboardError);
         if (options.pasteboardOut)

@@ -33,7 +33,8 @@ QString invalid(const QString& option, const QString& value, const QString& expe
 QString CaptureOptions::usage() {
     return QStringLiteral(
         "usage: vantrel capture [--scene FILE] [--mode bundle|screenshot|tree] [--region X,Y,W,H]\n"
-        "                       [--at X,Y] [--front-window] [--json] [--pasteboard-out FILE]\n");
+        "                       [--at X,Y] [--front-window] [--json] [--pasteboard-out FILE]\n"
+        "                       [--no-clipboard] [--top-left] [--ask PROMPT [--pick-window]]\n");
 }
 
 std::variant<CaptureOptions, QString> CaptureOptions::parse(const QStringList& arguments) {
@@ -47,6 +48,10 @@ std::variant<CaptureOptions, QString> CaptureOptions::parse(const QStringList& a
         {"front-window", "Start from the front window, as the menu's Copy Window."},
         {"json", "Print one JSON object."},
         {"pasteboard-out", "Also write the pasteboard items to FILE.", "FILE"},
+        {"no-clipboard", "Leave the clipboard as it is."},
+        {"top-left", "Read --region and --at in top-left screen space."},
+        {"ask", "Let the user choose on the overlay, showing PROMPT.", "PROMPT"},
+        {"pick-window", "With --ask: the user clicks a window instead of dragging."},
     });
     if (!parser.parse(QStringList{QStringLiteral("vantrel")} + arguments))
         return QStringLiteral("vantrel capture: ") + parser.errorText();
@@ -81,6 +86,17 @@ std::variant<CaptureOptions, QString> CaptureOptions::parse(const QStringList& a
     options.json = parser.isSet("json");
     if (parser.isSet("pasteboard-out"))
         options.pasteboardOut = parser.value("pasteboard-out");
+    options.noClipboard = parser.isSet("no-clipboard");
+    options.topLeft = parser.isSet("top-left");
+    if (parser.isSet("ask")) {
+        options.ask = parser.value("ask");
+        if (options.region || options.frontWindow || options.at)
+            return QStringLiteral(
+                "vantrel capture: --ask cannot be combined with --region, --at or --front-window");
+    }
+    options.pickWindow = parser.isSet("pick-window");
+    if (options.pickWindow && !options.ask)
+        return QStringLiteral("vantrel capture: --pick-window needs --ask");
     return options;
 }
 

@@ -21,6 +21,12 @@ struct CaptureOptions {
     bool frontWindow = false;
     bool json = false;
     std::optional<QString> pasteboardOut;
+    // For agents: leave the clipboard alone; read --region and --at in top-left space.
+    bool noClipboard = false;
+    bool topLeft = false;
+    // For agents: let the user choose on the overlay, showing this prompt.
+    std::optional<QString> ask;
+    bool pickWindow = false;
 
     // The options, or a usage error message. Arguments exclude the program and command names.
     static std::variant<CaptureOptions, QString> parse(const QStringList& arguments);

@@ -21,6 +21,7 @@ struct CaptureReport {
     std::optional<CaptureBundle> bundle;
     QJsonArray pasteboard;
     QList<QUrl> openedURLs;
+    bool cancelled = false; // the user cancelled the area selection
 
     QJsonObject toJson() const;
 };

@@ -2,6 +2,7 @@
 
 #include "GivenRegionSelection.h"
 #include "RecordingToast.h"
+#include "UntouchedPasteboard.h"
 #include "accessibility/AccessibilityCaptureService.h"
 #include "app/AppDelegate.h"
 #include "app/ClipCoordinator.h"
@@ -19,12 +20,18 @@ class Clock;
 class NotificationCenter;
 class UserDefaults;
 
+// What an agent's capture changes: its clipboard choice and how the area is chosen.
+struct CaptureChoices {
+    bool leaveClipboard = false;
+    RegionSelecting* regionSelection = nullptr; // default: the given region
+};
+
 // Everything one capture needs, wired by hand as the app wires it: the services, the pipeline and
 // the capture commands, on the given platform.
 class CaptureSession final {
   public:
     CaptureSession(const Platform& platform, UserDefaults& defaults, NotificationCenter& center,
-                   Clock& clock, std::optional<QRectF> region);
+                   Clock& clock, std::optional<QRectF> region, CaptureChoices choices = {});
 
     AppDelegate& delegate() { return m_delegate; }
     const RecordingToast& toast() const { return m_toast; }
@@ -56,6 +63,7 @@ class CaptureSession final {
     std::optional<CaptureBundle> m_lastBundle;
     BundleRecorder m_bundleRecorder;
     PasteboardWriter m_pasteboardWriter;
+    UntouchedPasteboard m_untouchedPasteboard;
     ClipCoordinator m_coordinator;
     GivenRegionSelection m_regionSelection;
     RecordingToast m_toast;

@@ -2,7 +2,10 @@
 
 #include "CaptureCommand.h"
 #include "CaptureReport.h"
+#include "McpCommand.h"
 #include "SettingsCommand.h"
+
+#include <QCoreApplication>
 
 namespace vantrel {
 
@@ -17,6 +20,7 @@ QString CommandLineInterface::usage() {
         "[--region X,Y,W,H] [--at X,Y]\n"
         "                       [--front-window] [--json] [--pasteboard-out FILE]\n"
         "       vantrel settings [NAME [VALUE]]\n"
+        "       vantrel mcp [--scene FILE]\n"
         "       vantrel demo\n"
         "       vantrel help | --help\n"
         "       vantrel --version\n");
@@ -36,6 +40,8 @@ int CommandLineInterface::run(const QStringList& arguments, QTextStream& out, QT
         return runCapture(rest, out, err);
     if (command == QLatin1String("settings"))
         return SettingsCommand(m_defaults, m_center).run(rest, out, err);
+    if (command == QLatin1String("mcp"))
+        return McpCommand(m_protocolOutput, QCoreApplication::applicationFilePath()).run(rest, err);
     if (command == QLatin1String("demo") && rest.isEmpty())
         return runDemo(out, err);
     if (command == QLatin1String("help") || command == QLatin1String("--help")) {
@@ -64,7 +70,9 @@ int CommandLineInterface::runCapture(const QStringList& arguments, QTextStream& 
         err << *message << "\n" << CaptureOptions::usage();
         return 2;
     }
-    return CaptureCommand(m_defaults, m_center).run(std::get<CaptureOptions>(parsed), out, err);
+    CaptureCommand command(m_defaults, m_center);
+    command.setOverlayFactory(m_overlayFactory);
+    return command.run(std::get<CaptureOptions>(parsed), out, err);
 }
 
 int CommandLineInterface::runDemo(QTextStream& out, QTextStream& err) {

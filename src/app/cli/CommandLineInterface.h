@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CaptureCommand.h"
+
 #include <QStringList>
 #include <QTextStream>
 
@@ -21,6 +23,12 @@ class CommandLineInterface final {
     static QString usage();
     // "vantrel 0.1.0 (build 34a9d19)", or without the parentheses when the build is not known.
     static QString versionLine(const QString& version, const QString& build);
+    // The private copy of stdout that `vantrel mcp` answers on; taken before anything can print.
+    void setProtocolOutput(int descriptor) { m_protocolOutput = descriptor; }
+    // What `vantrel capture --ask` shows; the command line itself has no widgets.
+    void setOverlayFactory(CaptureCommand::OverlayFactory factory) {
+        m_overlayFactory = std::move(factory);
+    }
 
   private:
     int runCapture(const QStringList& arguments, QTextStream& out, QTextStream& err);
@@ -30,6 +38,8 @@ class CommandLineInterface final {
     NotificationCenter& m_center;
     QString m_demoScenePath;
     QString m_versionLine;
+    int m_protocolOutput = -1;
+    CaptureCommand::OverlayFactory m_overlayFactory;
 };
 
 } // namespace vantrel

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "mcp/ImageShrinking.h"
+
+namespace vantrel {
+
+// Reads a screenshot and encodes it at the size ImageFit allows, as PNG.
+class PngShrinker final : public ImageShrinking {
+  public:
+    std::optional<Picture> shrink(const QString& path, int maxEdge) const override;
+};
+
+} // namespace vantrel
