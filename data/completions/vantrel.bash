@@ -5,7 +5,7 @@ _vantrel() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]} words=
     COMPREPLY=()
     if ((COMP_CWORD == 1)); then
-        words='capture settings demo help --help --version'
+        words='capture settings mcp demo help --help --version'
     elif [[ ${COMP_WORDS[1]} == capture ]]; then
         case $prev in
         --scene | --pasteboard-out)
@@ -14,9 +14,19 @@ _vantrel() {
             return
             ;;
         --mode) words='bundle screenshot tree' ;;
-        --region | --at) return ;; # numbers: nothing to offer
-        *) words='--scene --mode --region --at --front-window --json --pasteboard-out' ;;
+        --region | --at | --ask) return ;; # numbers or free text: nothing to offer
+        *)
+            words='--scene --mode --region --at --front-window --json --pasteboard-out'
+            words+=' --no-clipboard --top-left --ask --pick-window'
+            ;;
         esac
+    elif [[ ${COMP_WORDS[1]} == mcp ]]; then
+        if [[ $prev == --scene ]]; then
+            compopt -o filenames 2>/dev/null || true
+            mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+            return
+        fi
+        words='--scene'
     elif [[ ${COMP_WORDS[1]} == settings ]]; then
         if ((COMP_CWORD == 2)); then
             words='mode agent pasteboard-format bundle-format'

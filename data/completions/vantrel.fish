@@ -1,10 +1,11 @@
 # fish completion for vantrel: commands, capture options and their values, setting names and
 # values. Keep the lists in step with `vantrel --help`; the install test checks them against it.
 
-set -l commands capture settings demo help
+set -l commands capture settings mcp demo help
 complete -c vantrel -f
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a capture -d 'Capture a window or an area with its accessibility tree'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a settings -d 'Show or change the capture settings'
+complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a mcp -d 'Serve coding agents over the Model Context Protocol'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a demo -d 'Capture the built-in demo desktop'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a help -d 'Print the usage'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -l help -d 'Print the usage'
@@ -18,6 +19,13 @@ complete -c vantrel -n '__fish_seen_subcommand_from capture' -l at -x -d 'Captur
 complete -c vantrel -n '__fish_seen_subcommand_from capture' -l front-window -d 'Start from the front window'
 complete -c vantrel -n '__fish_seen_subcommand_from capture' -l json -d 'Print one JSON object'
 complete -c vantrel -n '__fish_seen_subcommand_from capture' -l pasteboard-out -r -F -d 'Also write the pasteboard items to FILE'
+complete -c vantrel -n '__fish_seen_subcommand_from capture' -l no-clipboard -d 'Leave the clipboard as it is'
+complete -c vantrel -n '__fish_seen_subcommand_from capture' -l top-left -d 'Read --region and --at in top-left screen space'
+complete -c vantrel -n '__fish_seen_subcommand_from capture' -l ask -x -d 'Let the user choose on the overlay, showing PROMPT'
+complete -c vantrel -n '__fish_seen_subcommand_from capture' -l pick-window -d 'With --ask, a click picks a window'
+
+# vantrel mcp
+complete -c vantrel -n '__fish_seen_subcommand_from mcp' -l scene -r -F -d 'Serve captures of the simulated desktop in FILE'
 
 # vantrel settings NAME VALUE
 set -l names mode agent pasteboard-format bundle-format

@@ -8,7 +8,7 @@ using vantrel::test::FakeAccessibility;
 
 namespace {
 
-const QString marker = QStringLiteral("\n… [truncated, full: accessibility.json]");
+const QString previewCutMarker = QStringLiteral("\n… [truncated, full: accessibility.json]");
 
 // A window with a chain of untitled groups below it and a button at the bottom.
 AXElement buttonBelowWindow(FakeAccessibility& ax, int groupsBetween, const QString& windowTitle) {
@@ -111,9 +111,9 @@ TEST(AccessibilitySummary, PreviewCutsTheTreeAtFourThousandUserPerceivedCharacte
             subtreeJson(AccessibilitySummary::inlinePreview(ax, element, {}, {{"role", role}}));
         QString expected = full;
         if (total == 4001) // one over the limit loses only the closing brace
-            expected = full.chopped(1) + marker;
+            expected = full.chopped(1) + previewCutMarker;
         if (total > 4001)
-            expected = QStringLiteral("{\"role\":\"") + clusters(4000 - prefix) + marker;
+            expected = QStringLiteral("{\"role\":\"") + clusters(4000 - prefix) + previewCutMarker;
         EXPECT_EQ(json, expected) << total;
     }
 }

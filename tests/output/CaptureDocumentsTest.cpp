@@ -13,7 +13,7 @@ using namespace vantrel::testing;
 
 namespace {
 
-const QString marker = QStringLiteral("\n… (truncated)");
+const QString documentCutMarker = QStringLiteral("\n… (truncated)");
 
 class CaptureDocumentsTest : public ::testing::Test {
   protected:
@@ -101,7 +101,7 @@ TEST_F(CaptureDocumentsTest, DocumentsCutOrPointAtLongJson) {
     const QString a4094(4094, u'a');
     const std::tuple<bool, QString, std::optional<QString>> cases[] = {
         {true, kept, kept},
-        {true, kept + "é", kept + marker},
+        {true, kept + "é", kept + documentCutMarker},
         {false, a4094 + "é", a4094 + "é"},                         // 4096 bytes
         {false, a4094 + "aé", std::nullopt},                       // 4097 bytes, 4096 code units
         {false, QStringLiteral("€").repeated(1366), std::nullopt}, // 4098 bytes, 1366 clusters

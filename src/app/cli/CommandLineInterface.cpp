@@ -16,9 +16,9 @@ CommandLineInterface::CommandLineInterface(UserDefaults& defaults, NotificationC
 
 QString CommandLineInterface::usage() {
     return QStringLiteral(
-        "usage: vantrel capture [--scene FILE] [--mode bundle|screenshot|tree] "
-        "[--region X,Y,W,H] [--at X,Y]\n"
-        "                       [--front-window] [--json] [--pasteboard-out FILE]\n"
+        "usage: vantrel capture [--scene FILE] [--mode bundle|screenshot|tree] [--region X,Y,W,H]\n"
+        "                       [--at X,Y] [--front-window] [--json] [--pasteboard-out FILE]\n"
+        "                       [--no-clipboard] [--top-left] [--ask PROMPT [--pick-window]]\n"
         "       vantrel settings [NAME [VALUE]]\n"
         "       vantrel mcp [--scene FILE]\n"
         "       vantrel demo\n"
