@@ -2,6 +2,7 @@
 
 #include "CaptureCommand.h"
 #include "CaptureReport.h"
+#include "DoctorCommand.h"
 #include "SettingsCommand.h"
 
 namespace vantrel {
@@ -18,6 +19,7 @@ QString CommandLineInterface::usage() {
         "                       [--front-window] [--json] [--pasteboard-out FILE]\n"
         "       vantrel settings [NAME [VALUE]]\n"
         "       vantrel demo\n"
+        "       vantrel doctor [--json]\n"
         "       vantrel help | --help\n"
         "       vantrel --version\n");
 }
@@ -36,6 +38,8 @@ int CommandLineInterface::run(const QStringList& arguments, QTextStream& out, QT
         return runCapture(rest, out, err);
     if (command == QLatin1String("settings"))
         return SettingsCommand(m_defaults, m_center).run(rest, out, err);
+    if (command == QLatin1String("doctor"))
+        return DoctorCommand().run(rest, out, err);
     if (command == QLatin1String("demo") && rest.isEmpty())
         return runDemo(out, err);
     if (command == QLatin1String("help") || command == QLatin1String("--help")) {
