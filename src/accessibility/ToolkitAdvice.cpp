@@ -106,6 +106,19 @@ const QList<ToolkitAdvice::Entry>& ToolkitAdvice::table() {
     return entries;
 }
 
+const ToolkitAdvice::Entry* ToolkitAdvice::emptyTreeCause(const CapturedAccessibility& snapshot) {
+    if (snapshot.nodeCount != 1 || snapshot.rootIsLeaf ||
+        (snapshot.rootRole != u"AXWindow" && snapshot.rootRole != u"AXApplication"))
+        return nullptr;
+    return &entryFor(snapshot.toolkit);
+}
+
+QString ToolkitAdvice::emptyTreeExplanation(const Entry& entry) {
+    return QStringLiteral("The AX tree is empty (%1): %2. Fix: %3. `vantrel doctor` checks every "
+                          "application.")
+        .arg(entry.name, entry.cause, entry.fix);
+}
+
 const ToolkitAdvice::Entry& ToolkitAdvice::entry(Toolkit toolkit) {
     for (const Entry& candidate : table()) {
         if (candidate.toolkit == toolkit)

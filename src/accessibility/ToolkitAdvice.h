@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CapturedAccessibility.h"
 #include "platform/ToolkitClues.h"
 
 #include <QList>
@@ -26,6 +27,12 @@ class ToolkitAdvice final {
     static const Entry& entry(Toolkit toolkit);
     static const Entry& entryFor(const ToolkitClues& clues) { return entry(recognise(clues)); }
     static const QList<Entry>& table();
+
+    // Why a snapshot came back empty: its root alone, a window or an application rather than a
+    // control that has no children by nature. None for any other snapshot.
+    static const Entry* emptyTreeCause(const CapturedAccessibility& snapshot);
+    // The status line's follow-up and capture1.md's line for such a snapshot.
+    static QString emptyTreeExplanation(const Entry& entry);
 };
 
 } // namespace vantrel

@@ -2,6 +2,7 @@
 
 #include "AXElement.h"
 #include "AXValue.h"
+#include "ToolkitClues.h"
 
 #include <QString>
 
@@ -24,6 +25,11 @@ class AccessibilityPlatform {
     virtual std::optional<AXElement> elementAtPosition(AXElement systemWide, float x, float y) = 0;
     virtual AXElement applicationElement(qint32 pid) = 0;
     virtual AXReadResult copyAttributeValue(AXElement element, const QString& attribute) = 0;
+    // What tells the toolkit of the element's application; empty where the backend cannot say.
+    virtual ToolkitClues applicationToolkit(AXElement element) {
+        Q_UNUSED(element);
+        return {};
+    }
 };
 
 } // namespace vantrel

@@ -222,10 +222,13 @@ TEST_F(AppDelegateTest, ACancelledAreaCapturesNothing) {
 TEST_F(AppDelegateTest, ToastText) {
     const auto words = PlatformVocabulary::macOS();
     AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
-    const auto snapshot = [](int nodeCount, bool rootIsLeaf) {
+    const auto snapshot = [](int nodeCount, bool rootIsLeaf, QString role = "AXGroup",
+                             QString toolkit = {}) {
         CapturedAccessibility record;
         record.nodeCount = nodeCount;
         record.rootIsLeaf = rootIsLeaf;
+        record.rootRole = role;
+        record.toolkit.toolkitName = toolkit;
         return record;
     };
     const QString copied = "Copied — press ⌘V in Cursor";
@@ -238,6 +241,11 @@ TEST_F(AppDelegateTest, ToastText) {
         {"root alone", CaptureOutcome::success(oneNode, snapshot(1, false)), emptyTreeToast},
         {"a button alone", CaptureOutcome::success(oneNode, snapshot(1, true)), copied},
         {"two nodes", CaptureOutcome::success(oneNode, snapshot(2, false)), copied},
+        {"a Qt window alone",
+         CaptureOutcome::success(oneNode, snapshot(1, false, "AXWindow", "Qt")),
+         "Copied, but Qt exposes no AX tree — restart it with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"},
+        {"a GTK window alone",
+         CaptureOutcome::success(oneNode, snapshot(1, false, "AXWindow", "GTK")), emptyTreeToast},
         {"no snapshot", CaptureOutcome::success(oneNode), copied},
     };
     for (const auto& c : cases)

@@ -10,7 +10,7 @@ using namespace vantrel;
 
 namespace {
 
-const QString marker = QStringLiteral("\n… (truncated)");
+const QString truncationMarker = QStringLiteral("\n… (truncated)");
 
 // The plain walk over every boundary of the whole text, for comparison.
 QString truncatedByFullWalk(const QString& text, int maxClusters) {
@@ -21,7 +21,7 @@ QString truncatedByFullWalk(const QString& text, int maxClusters) {
         if (position < 0 || position >= text.size())
             return text;
     }
-    return text.left(position) + marker;
+    return text.left(position) + truncationMarker;
 }
 
 // Pieces that meet every grapheme rule: ASCII beside combining marks, joiners, emoji, flags,
