@@ -1,11 +1,12 @@
 # fish completion for vantrel: commands, capture options and their values, setting names and
 # values. Keep the lists in step with `vantrel --help`; the install test checks them against it.
 
-set -l commands capture settings demo help
+set -l commands capture settings demo doctor help
 complete -c vantrel -f
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a capture -d 'Capture a window or an area with its accessibility tree'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a settings -d 'Show or change the capture settings'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a demo -d 'Capture the built-in demo desktop'
+complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a doctor -d 'Tell why captures would fail or come back thin'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a help -d 'Print the usage'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -l help -d 'Print the usage'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -l version -d 'Print the version and the build'
@@ -18,6 +19,9 @@ complete -c vantrel -n '__fish_seen_subcommand_from capture' -l at -x -d 'Captur
 complete -c vantrel -n '__fish_seen_subcommand_from capture' -l front-window -d 'Start from the front window'
 complete -c vantrel -n '__fish_seen_subcommand_from capture' -l json -d 'Print one JSON object'
 complete -c vantrel -n '__fish_seen_subcommand_from capture' -l pasteboard-out -r -F -d 'Also write the pasteboard items to FILE'
+
+# vantrel doctor
+complete -c vantrel -n '__fish_seen_subcommand_from doctor' -l json -d 'Print one JSON object'
 
 # vantrel settings NAME VALUE
 set -l names mode agent pasteboard-format bundle-format
