@@ -63,33 +63,3 @@ TEST(ToolkitAdvice, EachToolkitIsRecognisedAndGetsItsFix) {
         }
     }
 }
-
-// Only a window or an application alone is an empty tree; a control alone is a whole capture.
-TEST(ToolkitAdvice, AnEmptyTreeIsAWindowOrApplicationRootAlone) {
-    const auto snapshot = [](int nodes, bool leaf, const QString& role) {
-        CapturedAccessibility made;
-        made.nodeCount = nodes;
-        made.rootIsLeaf = leaf;
-        made.rootRole = role;
-        made.toolkit.toolkitName = QStringLiteral("Qt");
-        return made;
-    };
-    const struct {
-        const char* name;
-        CapturedAccessibility snapshot;
-        bool explained;
-    } cases[] = {
-        {"window alone", snapshot(1, false, "AXWindow"), true},
-        {"application alone", snapshot(1, false, "AXApplication"), true},
-        {"window with a child", snapshot(2, false, "AXWindow"), false},
-        {"text field alone", snapshot(1, true, "AXTextField"), false},
-        {"group alone", snapshot(1, false, "AXGroup"), false},
-    };
-    for (const auto& c : cases) {
-        const ToolkitAdvice::Entry* cause = ToolkitAdvice::emptyTreeCause(c.snapshot);
-        EXPECT_EQ(cause != nullptr, c.explained) << c.name;
-        if (cause) {
-            EXPECT_EQ(cause->toolkit, ToolkitAdvice::Toolkit::qt) << c.name;
-        }
-    }
-}

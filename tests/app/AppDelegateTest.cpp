@@ -218,7 +218,8 @@ TEST_F(AppDelegateTest, ACancelledAreaCapturesNothing) {
     EXPECT_TRUE(pasteboard.writes.isEmpty());
 }
 
-// The empty-tree toast goes by the bundle's snapshot, never by the status line's wording.
+// The empty-tree toast goes by the bundle's snapshot, never by the status line's wording; a
+// window or application alone names its toolkit's fix where one helps.
 TEST_F(AppDelegateTest, ToastText) {
     const auto words = PlatformVocabulary::macOS();
     AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
@@ -244,6 +245,13 @@ TEST_F(AppDelegateTest, ToastText) {
         {"a Qt window alone",
          CaptureOutcome::success(oneNode, snapshot(1, false, "AXWindow", "Qt")),
          "Copied, but Qt exposes no AX tree — restart it with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"},
+        {"a Qt application alone",
+         CaptureOutcome::success(oneNode, snapshot(1, false, "AXApplication", "Qt")),
+         "Copied, but Qt exposes no AX tree — restart it with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"},
+        {"a Qt group alone", CaptureOutcome::success(oneNode, snapshot(1, false, "AXGroup", "Qt")),
+         emptyTreeToast},
+        {"a Qt window with a child",
+         CaptureOutcome::success(oneNode, snapshot(2, false, "AXWindow", "Qt")), copied},
         {"a GTK window alone",
          CaptureOutcome::success(oneNode, snapshot(1, false, "AXWindow", "GTK")), emptyTreeToast},
         {"no snapshot", CaptureOutcome::success(oneNode), copied},
