@@ -134,10 +134,14 @@ DoctorFinding applicationFinding(const ApplicationAccessibility& application, in
         return made;
     }
     made.verdict = Verdict::problem;
+    if (application.onBus && !application.answered) {
+        made.summary = label + QStringLiteral("did not answer on the accessibility bus (busy or "
+                                              "hung)");
+        made.fix = QStringLiteral("capture again once it responds; restart it if it stays stuck");
+        return made;
+    }
     if (!application.onBus)
         made.summary = label + QStringLiteral("not on the accessibility bus, so no tree");
-    else if (!application.answered)
-        made.summary = label + QStringLiteral("did not answer on the accessibility bus");
     else
         made.summary = label + QStringLiteral("its windows expose no accessibility tree");
     made.summary += QStringLiteral(" — ") + advice.cause;

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -56,6 +57,16 @@ struct AccessibilityOff {
     ~AccessibilityOff() { setAccessibilityEnabled(true); }
 };
 
+// A GTK probe stopped (SIGSTOP) after its tree was up, as a hung application; let go at the end.
+struct StoppedApplication {
+    StoppedApplication() : app(TestApplication::gtk()) {
+        if (app.waitForAccessible("Paint", "push button"))
+            ::kill(static_cast<pid_t>(app.pid()), SIGSTOP);
+    }
+    ~StoppedApplication() { ::kill(static_cast<pid_t>(app.pid()), SIGCONT); }
+    TestApplication app;
+};
+
 TEST(Doctor, AllGoodWithATrayHostAndAnAccessibleApplication) {
     const FakeStatusNotifierWatcher watcher;
     ASSERT_TRUE(watcher.isRegistered());
@@ -86,6 +97,8 @@ TEST(Doctor, EachProblemIsFoundAloneWithItsFix) {
         {"no tray host", [] { return std::shared_ptr<void>(); }, "trayHost", "none", "system tray"},
         {"Ctrl+Alt+C held", [] { return std::shared_ptr<void>(grabKey('c')); }, "hotKey",
          "Ctrl+Alt+C: held by another program", "free it"},
+        {"a hung application", [] { return std::make_shared<StoppedApplication>(); }, "application",
+         "did not answer", "restart it"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 #include "AtspiApplicationSurvey.h"
 
+#include <QElapsedTimer>
 #include <QList>
 
 #include <atspi/atspi.h>
@@ -10,10 +11,12 @@ namespace {
 
 // The same bounds the capture backend sets: a second for a call, two for an application met
 // for the first time.
+constexpr int surveyCallTimeoutMs = 1000;
+
 void initialiseAtspiForSurvey() {
     static const bool once = [] {
         atspi_init();
-        atspi_set_timeout(1000, 2000);
+        atspi_set_timeout(surveyCallTimeoutMs, 2 * surveyCallTimeoutMs);
         return true;
     }();
     Q_UNUSED(once);
@@ -78,13 +81,20 @@ AtspiApplicationSurvey::Answer AtspiApplicationSurvey::survey(qint64 pid, int no
     if (!application)
         return answer;
     answer.onBus = true;
+    QElapsedTimer clock;
+    clock.start();
     GError* error = nullptr;
-    if (gchar* name = atspi_accessible_get_toolkit_name(application, &error)) {
+    gchar* name = atspi_accessible_get_toolkit_name(application, &error);
+    if (name)
         answer.toolkitName = QString::fromUtf8(name);
-        g_free(name);
-    }
-    if (error)
+    g_free(name);
+    // The first question a live application answers from its own process; libatspi's cache
+    // would answer the counts below for a stopped one, as an empty tree.
+    if (error) {
         g_error_free(error);
+        answer.answered = false;
+        return answer;
+    }
 
     // Breadth first, so a bound cuts deep subtrees rather than whole windows.
     QList<AtspiAccessible*> queue{static_cast<AtspiAccessible*>(g_object_ref(application))};
@@ -116,6 +126,10 @@ AtspiApplicationSurvey::Answer AtspiApplicationSurvey::survey(qint64 pid, int no
     // A bound reached before the windows were looked at still means a tree.
     if (answer.nodeCount >= nodeBound)
         answer.exposesTree = true;
+    // A stopped application can look empty: libatspi answers some questions from what it was
+    // told at registration and lets others run into the timeout without an error.
+    if (!answer.exposesTree && clock.elapsed() >= surveyCallTimeoutMs)
+        answer.answered = false;
     for (AtspiAccessible* object : std::as_const(queue))
         g_object_unref(object);
     return answer;
