@@ -4,6 +4,7 @@
 #include "input/HotKeyManager.h"
 #include "platform/HotKeyService.h"
 
+#include <QHash>
 #include <QJsonArray>
 
 namespace vantrel {
