@@ -5,7 +5,7 @@ _vantrel() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]} words=
     COMPREPLY=()
     if ((COMP_CWORD == 1)); then
-        words='capture settings mcp demo help --help --version'
+        words='capture settings mcp demo doctor help --help --version'
     elif [[ ${COMP_WORDS[1]} == capture ]]; then
         case $prev in
         --scene | --pasteboard-out)
@@ -27,6 +27,8 @@ _vantrel() {
             return
         fi
         words='--scene'
+    elif [[ ${COMP_WORDS[1]} == doctor ]]; then
+        ((COMP_CWORD == 2)) && words='--json'
     elif [[ ${COMP_WORDS[1]} == settings ]]; then
         if ((COMP_CWORD == 2)); then
             words='mode agent pasteboard-format bundle-format'

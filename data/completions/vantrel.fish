@@ -1,12 +1,13 @@
 # fish completion for vantrel: commands, capture options and their values, setting names and
 # values. Keep the lists in step with `vantrel --help`; the install test checks them against it.
 
-set -l commands capture settings mcp demo help
+set -l commands capture settings mcp demo doctor help
 complete -c vantrel -f
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a capture -d 'Capture a window or an area with its accessibility tree'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a settings -d 'Show or change the capture settings'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a mcp -d 'Serve coding agents over the Model Context Protocol'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a demo -d 'Capture the built-in demo desktop'
+complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a doctor -d 'Tell why captures would fail or come back thin'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -a help -d 'Print the usage'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -l help -d 'Print the usage'
 complete -c vantrel -n "not __fish_seen_subcommand_from $commands" -l version -d 'Print the version and the build'
@@ -26,6 +27,9 @@ complete -c vantrel -n '__fish_seen_subcommand_from capture' -l pick-window -d '
 
 # vantrel mcp
 complete -c vantrel -n '__fish_seen_subcommand_from mcp' -l scene -r -F -d 'Serve captures of the simulated desktop in FILE'
+
+# vantrel doctor
+complete -c vantrel -n '__fish_seen_subcommand_from doctor' -l json -d 'Print one JSON object'
 
 # vantrel settings NAME VALUE
 set -l names mode agent pasteboard-format bundle-format

@@ -172,6 +172,11 @@ AccessibilityCaptureService::captureUnderMouse(std::optional<QPointF> point,
         tree = pruneToArea(tree, start, *topLeftArea, *note);
 
     const QString summary = AccessibilitySummary::summary(accessibility, start.root);
+    const int nodes = nodeCount(tree);
+    const QString rootRole = tree.value(roleKey).toString();
+    // Only an empty snapshot is explained by its toolkit; others skip the extra reads.
+    const ToolkitClues toolkit =
+        nodes == 1 ? accessibility.applicationToolkit(start.root) : ToolkitClues{};
     const SnapshotDocument document{ancestors, m_clock.now(), capturePoint, topLeftArea,
                                     note,      summary,       tree};
     const auto bytes = document.encoded();
@@ -180,11 +185,13 @@ AccessibilityCaptureService::captureUnderMouse(std::optional<QPointF> point,
     const QString path = writeSnapshot(*bytes, document.capturedAt);
 
     return {QUrl::fromLocalFile(path),
-            nodeCount(tree),
+            nodes,
             summary,
             AccessibilitySummary::inlinePreview(accessibility, start.root, ancestors, tree),
             note,
-            LeafRoles::contains(tree.value(roleKey).toString())};
+            LeafRoles::contains(rootRole),
+            rootRole,
+            toolkit};
 }
 
 AccessibilityCaptureService::Start

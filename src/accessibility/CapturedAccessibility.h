@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ToolkitClues.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -16,6 +18,9 @@ struct CapturedAccessibility {
     std::optional<QString> regionNote; // area captures only
     // The snapshot's root is a control that has no children by nature (a button, a field...).
     bool rootIsLeaf = false;
+    QString rootRole = {};
+    // The toolkit of the root's application; read only when the snapshot is its root alone.
+    ToolkitClues toolkit = {};
 };
 
 } // namespace vantrel

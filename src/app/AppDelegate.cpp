@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "ClipCoordinator.h"
+#include "accessibility/ToolkitAdvice.h"
 #include "input/RegionSelecting.h"
 #include "input/ToastShowing.h"
 #include "output/AgentPasteTargetSettings.h"
@@ -55,6 +56,7 @@ AppDelegate::~AppDelegate() {
 
 void AppDelegate::setLastStatus(const QString& status) {
     m_lastStatus = status;
+    m_lastStatusFollowUp.clear();
     Q_EMIT lastStatusChanged();
 }
 
@@ -101,6 +103,7 @@ QCoro::Task<std::optional<CaptureOutcome>> AppDelegate::performCopy(bool fromMen
         co_await m_deps.coordinator.capture(mode, capturePoint, area, fromMenu && !useRegion);
     if (outcome.isSuccess()) {
         setLastStatus(outcome.statusLine());
+        m_lastStatusFollowUp = statusFollowUp(outcome);
         m_deps.toast.show(toastText(outcome, m_deps.defaults, m_deps.platform.vocabulary));
     } else {
         setLastStatus(localizedDescription(outcome.error()));
@@ -114,11 +117,24 @@ QString AppDelegate::toastText(const CaptureOutcome& outcome, const UserDefaults
     // A bundle whose snapshot is its root alone, unless that root is a control that never has
     // children: pressing again cannot bring a button's tree.
     const auto& snapshot = outcome.bundleSnapshot();
+    const ToolkitAdvice::Entry* cause =
+        snapshot ? ToolkitAdvice::emptyTreeCause(*snapshot) : nullptr;
+    // Pressing again helps only where the toolkit builds its tree on its own.
+    if (cause && !cause->shortFix.isEmpty())
+        return QStringLiteral("Copied, but ") + cause->name +
+               QStringLiteral(" exposes no AX tree — ") + cause->shortFix;
     if (snapshot && snapshot->nodeCount == 1 && !snapshot->rootIsLeaf)
         return QStringLiteral("Copied, but the AX tree is empty — press ") + vocabulary.copyHotKey +
                QStringLiteral(" again");
     return QStringLiteral("Copied — press ") + vocabulary.pasteKey + QStringLiteral(" in ") +
            title(AgentPasteTargetSettings::target(defaults));
+}
+
+QString AppDelegate::statusFollowUp(const CaptureOutcome& outcome) {
+    const auto& snapshot = outcome.bundleSnapshot();
+    const ToolkitAdvice::Entry* cause =
+        snapshot ? ToolkitAdvice::emptyTreeCause(*snapshot) : nullptr;
+    return cause ? ToolkitAdvice::emptyTreeExplanation(*cause) : QString();
 }
 
 void AppDelegate::openSettingsIfPermissionDenied(const CaptureError& error, CaptureMode mode) {

@@ -55,6 +55,9 @@ class AppDelegate final : public QObject {
     ~AppDelegate() override;
 
     const QString& lastStatus() const { return m_lastStatus; }
+    // Said after the status line: why a capture's tree came back empty; empty otherwise.
+    const QString& lastStatusFollowUp() const { return m_lastStatusFollowUp; }
+    // Also clears the follow-up.
     void setLastStatus(const QString& status);
     QPointF lastCaptureMouseLocation() const { return m_lastCaptureMouseLocation; }
 
@@ -105,6 +108,7 @@ class AppDelegate final : public QObject {
 
     static QString toastText(const CaptureOutcome& outcome, const UserDefaults& defaults,
                              const PlatformVocabulary& vocabulary);
+    static QString statusFollowUp(const CaptureOutcome& outcome);
     void openSettingsIfPermissionDenied(const CaptureError& error, CaptureMode mode);
     void startMouseTracking();
     void openLatestBundle();
@@ -139,6 +143,7 @@ class AppDelegate final : public QObject {
     std::optional<MouseMonitor::Token> m_mouseMonitor;
     QPointF m_lastCaptureMouseLocation;
     QString m_lastStatus;
+    QString m_lastStatusFollowUp;
     QPointer<OnboardingCoordinator> m_onboarding;
     QPointer<OnboardingViewModel> m_onboardingModel;
 };

@@ -3,6 +3,7 @@
 #include "AgentPasteTargetSettings.h"
 #include "CaptureModeSettings.h"
 #include "SnapshotJsonText.h"
+#include "accessibility/ToolkitAdvice.h"
 #include "platform/Clock.h"
 
 #include <QStringList>
@@ -95,6 +96,8 @@ CaptureDocuments::experimentalCaptureText(const CapturedAccessibility& accessibi
     lines << QStringLiteral("# Vantrel capture (format 1)") << QString() << pasteTo << QString()
           << QStringLiteral("Target: ") + accessibility.summary
           << QStringLiteral("Captured: ") + capturedAt();
+    if (const ToolkitAdvice::Entry* cause = ToolkitAdvice::emptyTreeCause(accessibility))
+        lines << ToolkitAdvice::emptyTreeExplanation(*cause);
     if (paths.screenshotURL)
         lines << QStringLiteral("Screenshot: ") + path(*paths.screenshotURL);
     lines << QStringLiteral("Accessibility JSON: ") + path(paths.accessibilityURL)

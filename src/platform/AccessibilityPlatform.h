@@ -2,6 +2,7 @@
 
 #include "AXElement.h"
 #include "AXValue.h"
+#include "ToolkitClues.h"
 
 #include <QString>
 
@@ -27,6 +28,11 @@ class AccessibilityPlatform {
     // A capture is over: no element handed out so far is used again, and what the backend holds
     // for them may go. A handle used after this reads as an invalid element.
     virtual void releaseElements() {}
+    // What tells the toolkit of the element's application; empty where the backend cannot say.
+    virtual ToolkitClues applicationToolkit(AXElement element) {
+        Q_UNUSED(element);
+        return {};
+    }
 };
 
 } // namespace vantrel

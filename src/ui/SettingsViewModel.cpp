@@ -182,7 +182,10 @@ QString SettingsViewModel::regionHotKeyNote() const {
 
 QString SettingsViewModel::lastAction() const {
     const QString& status = m_deps.delegate.lastStatus();
-    return status.isEmpty() ? emDash : status;
+    if (status.isEmpty())
+        return emDash;
+    const QString& followUp = m_deps.delegate.lastStatusFollowUp();
+    return followUp.isEmpty() ? status : status + u'\n' + followUp;
 }
 
 QString SettingsViewModel::captureModeNote() const {

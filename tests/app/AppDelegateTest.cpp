@@ -218,14 +218,18 @@ TEST_F(AppDelegateTest, ACancelledAreaCapturesNothing) {
     EXPECT_TRUE(pasteboard.writes.isEmpty());
 }
 
-// The empty-tree toast goes by the bundle's snapshot, never by the status line's wording.
+// The empty-tree toast goes by the bundle's snapshot, never by the status line's wording; a
+// window or application alone names its toolkit's fix where one helps.
 TEST_F(AppDelegateTest, ToastText) {
     const auto words = PlatformVocabulary::macOS();
     AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
-    const auto snapshot = [](int nodeCount, bool rootIsLeaf) {
+    const auto snapshot = [](int nodeCount, bool rootIsLeaf, QString role = "AXGroup",
+                             QString toolkit = {}) {
         CapturedAccessibility record;
         record.nodeCount = nodeCount;
         record.rootIsLeaf = rootIsLeaf;
+        record.rootRole = role;
+        record.toolkit.toolkitName = toolkit;
         return record;
     };
     const QString copied = "Copied — press ⌘V in Cursor";
@@ -238,6 +242,18 @@ TEST_F(AppDelegateTest, ToastText) {
         {"root alone", CaptureOutcome::success(oneNode, snapshot(1, false)), emptyTreeToast},
         {"a button alone", CaptureOutcome::success(oneNode, snapshot(1, true)), copied},
         {"two nodes", CaptureOutcome::success(oneNode, snapshot(2, false)), copied},
+        {"a Qt window alone",
+         CaptureOutcome::success(oneNode, snapshot(1, false, "AXWindow", "Qt")),
+         "Copied, but Qt exposes no AX tree — restart it with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"},
+        {"a Qt application alone",
+         CaptureOutcome::success(oneNode, snapshot(1, false, "AXApplication", "Qt")),
+         "Copied, but Qt exposes no AX tree — restart it with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"},
+        {"a Qt group alone", CaptureOutcome::success(oneNode, snapshot(1, false, "AXGroup", "Qt")),
+         emptyTreeToast},
+        {"a Qt window with a child",
+         CaptureOutcome::success(oneNode, snapshot(2, false, "AXWindow", "Qt")), copied},
+        {"a GTK window alone",
+         CaptureOutcome::success(oneNode, snapshot(1, false, "AXWindow", "GTK")), emptyTreeToast},
         {"no snapshot", CaptureOutcome::success(oneNode), copied},
     };
     for (const auto& c : cases)

@@ -148,5 +148,35 @@ TEST(DesktopCapture, WithoutAccessibilityItFailsCleanly) {
     }
 }
 
+// A GTK window with nothing in it is an empty tree: the status line as ever, then GTK's cause;
+// a button alone is a whole capture with the normal toast.
+TEST(DesktopCapture, AnEmptyWindowSaysWhyAndAButtonAloneIsWhole) {
+    const struct {
+        const char* name;
+        QStringList arguments;
+        bool empty;
+    } cases[] = {{"empty window", {"--empty"}, true}, {"button", {}, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TestApplication app = TestApplication::gtk(c.arguments);
+        const QPoint at = c.empty ? app.window().center() : app.paintButton().center();
+        if (!c.empty) {
+            ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
+        }
+        VantrelProcess vantrel;
+        const auto result = vantrel.run({"capture", "--at", bottomLeft(at), "--json"});
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        const QJsonObject report = result.json();
+        EXPECT_TRUE(report["status"].toString().endsWith(" · 1 AX nodes"))
+            << report["status"].toString().toStdString();
+        EXPECT_EQ(report["statusFollowUp"].toString().startsWith("The AX tree is empty (GTK): "),
+                  c.empty)
+            << report["statusFollowUp"].toString().toStdString();
+        EXPECT_EQ(report["toast"].toString(),
+                  c.empty ? "Copied, but the AX tree is empty — press Ctrl+Alt+C again"
+                          : "Copied — press Ctrl+V in Claude Code");
+    }
+}
+
 } // namespace
 } // namespace vantrel::testing

@@ -68,22 +68,6 @@ QString capturedFile(const VantrelProcess& home, const QString& name) {
     return folders.size() == 1 ? captures.filePath(folders.first() + "/" + name) : QString();
 }
 
-// Another program holding Ctrl+Alt+<key> on the root window, as a second hotkey tool would, for
-// as long as the connection it returns lasts; null when it could not take the key.
-std::shared_ptr<xcb_connection_t> grabKey(xcb_keysym_t keysym) {
-    const std::shared_ptr<xcb_connection_t> connection(xcb_connect(nullptr, nullptr),
-                                                       &xcb_disconnect);
-    const qsizetype keycode = serverKeysyms().indexOf(keysym);
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection.get())).data->root;
-    xcb_generic_error_t* error = xcb_request_check(
-        connection.get(),
-        xcb_grab_key_checked(connection.get(), 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
-                             keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-    const bool held = keycode > 0 && !error;
-    std::free(error);
-    return held ? connection : nullptr;
-}
-
 // Ctrl+Alt+R: the overlay shows the frozen screen at 65 % of its brightness; Esc undoes it.
 bool overlayOpens(QPoint point, const QColor& undimmed) {
     const auto near = [](int dimmed, int full) { return std::abs(dimmed - full * 0.65) <= 3; };

@@ -1,6 +1,7 @@
 #include "app/cli/CommandLineInterface.h"
 #include "support/VantrelProcess.h"
 
+#include <QJsonArray>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -39,4 +40,41 @@ TEST(CommandLine, HelpVersionAndMistakesUseTheRightStreamAndExitCode) {
     }
     EXPECT_TRUE(usage.contains("--version"));
     EXPECT_EQ(CommandLineInterface::versionLine("1.2.3", ""), "vantrel 1.2.3\n");
+}
+
+// Where there is no display or bus to ask, the doctor says so with a fix and exits 1 at once.
+TEST(CommandLine, DoctorWithoutADisplayOrABusNamesEachWithItsFix) {
+    VantrelProcess vantrel;
+    const QString noBus = "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent ";
+    const struct {
+        QString environment;
+        QStringList problems; // the checks that fail, in order
+        QString summaryPart;
+    } cases[] = {
+        {"env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE " + noBus,
+         {"session", "accessibilityBus"},
+         "no graphical session"},
+        {"env -u DISPLAY WAYLAND_DISPLAY=wayland-9 " + noBus,
+         {"session", "accessibilityBus"},
+         "Wayland without Xwayland"},
+        {"env -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE DISPLAY=:9876 " + noBus,
+         {"display", "accessibilityBus"},
+         "cannot open the display"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.environment.toStdString());
+        const auto result = vantrel.runScript(c.environment + " \"$VANTREL\" doctor --json");
+        EXPECT_EQ(result.exitCode, 1);
+        QStringList problems;
+        QString summaries;
+        for (const QJsonValue& finding : result.json()["findings"].toArray()) {
+            if (finding["verdict"].toString() == "problem")
+                problems << finding["check"].toString();
+            if (!finding["fix"].toString().isEmpty())
+                summaries += finding["summary"].toString() + '\n';
+        }
+        EXPECT_EQ(problems, c.problems) << result.out.toStdString();
+        EXPECT_TRUE(summaries.contains(c.summaryPart)) << result.out.toStdString();
+    }
+    EXPECT_EQ(vantrel.run({"doctor", "--verbose"}).exitCode, 2);
 }

@@ -89,6 +89,7 @@ expect() {
 }
 expect '' "$commands $(comm -23 <(echo "$options") <(echo "$capture_options"))"
 expect capture "$capture_options"
+expect doctor --json
 expect 'capture --mode' "$(grep -oE -- '--mode [a-z|]+' <<<"$capture_usage" | cut -d' ' -f2 | tr '|' ' ')"
 while IFS=: read -r name list; do
     expect "settings ${name// /}" "${list//|/}"

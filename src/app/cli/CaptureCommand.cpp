@@ -143,6 +143,7 @@ CaptureReport CaptureCommand::capture(Desktop& desktop, const CaptureOptions& op
     CaptureReport report;
     report.ok = outcome && outcome->isSuccess();
     report.status = session.delegate().lastStatus();
+    report.statusFollowUp = session.delegate().lastStatusFollowUp();
     report.toast = session.toast().lastText();
     if (outcome && !outcome->isSuccess())
         report.error = localizedDescription(outcome->error());
@@ -181,6 +182,8 @@ int CaptureCommand::report(const CaptureReport& report, const CaptureOptions& op
         out << QJsonDocument(object).toJson(QJsonDocument::Indented);
     } else if (report.ok) {
         out << report.status << "\n";
+        if (!report.statusFollowUp.isEmpty())
+            out << report.statusFollowUp << "\n";
     } else {
         err << (report.error ? *report.error : report.status) << "\n";
     }

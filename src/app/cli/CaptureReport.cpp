@@ -27,7 +27,7 @@ QJsonObject CaptureReport::toJson() const {
     QJsonArray opened;
     for (const QUrl& url : openedURLs)
         opened.append(url.toString());
-    return QJsonObject{
+    QJsonObject object{
         {"ok", ok},
         {"status", status},
         {"toast", optionalString(toast)},
@@ -36,6 +36,10 @@ QJsonObject CaptureReport::toJson() const {
         {"pasteboard", pasteboard},
         {"openedURLs", opened},
     };
+    // Only when there is one, so every other report keeps its keys.
+    if (!statusFollowUp.isEmpty())
+        object.insert(QStringLiteral("statusFollowUp"), statusFollowUp);
+    return object;
 }
 
 } // namespace vantrel

@@ -16,6 +16,7 @@ namespace vantrel {
 struct CaptureReport {
     bool ok = false;
     QString status;
+    QString statusFollowUp; // empty unless the tree came back empty
     std::optional<QString> toast;
     std::optional<QString> error;
     std::optional<CaptureBundle> bundle;

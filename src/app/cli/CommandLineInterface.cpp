@@ -2,6 +2,7 @@
 
 #include "CaptureCommand.h"
 #include "CaptureReport.h"
+#include "DoctorCommand.h"
 #include "McpCommand.h"
 #include "SettingsCommand.h"
 
@@ -22,6 +23,7 @@ QString CommandLineInterface::usage() {
         "       vantrel settings [NAME [VALUE]]\n"
         "       vantrel mcp [--scene FILE]\n"
         "       vantrel demo\n"
+        "       vantrel doctor [--json]\n"
         "       vantrel help | --help\n"
         "       vantrel --version\n");
 }
@@ -42,6 +44,8 @@ int CommandLineInterface::run(const QStringList& arguments, QTextStream& out, QT
         return SettingsCommand(m_defaults, m_center).run(rest, out, err);
     if (command == QLatin1String("mcp"))
         return McpCommand(m_protocolOutput, QCoreApplication::applicationFilePath()).run(rest, err);
+    if (command == QLatin1String("doctor"))
+        return DoctorCommand().run(rest, out, err);
     if (command == QLatin1String("demo") && rest.isEmpty())
         return runDemo(out, err);
     if (command == QLatin1String("help") || command == QLatin1String("--help")) {

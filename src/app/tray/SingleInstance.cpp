@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -21,6 +22,18 @@ bool answers(const QString& socketPath) {
 }
 
 } // namespace
+
+std::optional<qint64> SingleInstance::runningPid(const QString& folder) {
+    QLockFile lock(folder + u'/' + lockName);
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    // A lock left by a crash names a process that is gone (or a reused id of another program).
+    if (!lock.getLockInfo(&pid, &host, &application) || pid <= 0 ||
+        !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
+        return std::nullopt;
+    return pid;
+}
 
 QString SingleInstance::defaultFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -28,6 +29,8 @@ class SingleInstance final {
     static Claim claim(const QString& folder);
     // Asks the instance running from that folder to show itself; false when none answered.
     static bool activateRunning(const QString& folder);
+    // The process id of the instance that holds the lock in that folder, when it still runs.
+    static std::optional<qint64> runningPid(const QString& folder);
     ~SingleInstance();
 
     QString socketPath() const;

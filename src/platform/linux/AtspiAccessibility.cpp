@@ -3,6 +3,7 @@
 #include "AtspiGeometry.h"
 #include "AtspiRoleMap.h"
 #include "AtspiWindowMatch.h"
+#include "ProcessClues.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -489,6 +490,22 @@ AXReadResult AtspiAccessibility::readFocusedWindow(AtspiAccessible* object) {
             return success(handleFor(window));
     }
     return failure(noValue);
+}
+
+ToolkitClues AtspiAccessibility::applicationToolkit(AXElement element) {
+    AtspiAccessible* object = objectFor(element);
+    if (!object)
+        return {};
+    const auto pid =
+        ask(object, [&](GError** error) { return atspi_accessible_get_process_id(object, error); });
+    ToolkitClues clues = pid ? ProcessClues::of(*pid) : ToolkitClues{};
+    const auto name = ask(
+        object, [&](GError** error) { return atspi_accessible_get_toolkit_name(object, error); });
+    if (name && *name) {
+        clues.toolkitName = QString::fromUtf8(*name);
+        g_free(*name);
+    }
+    return clues;
 }
 
 } // namespace vantrel

@@ -37,6 +37,9 @@ class AtspiAccessibility final : public AccessibilityPlatform {
     std::optional<AXElement> elementAtPosition(AXElement systemWide, float x, float y) override;
     AXElement applicationElement(qint32 pid) override;
     AXReadResult copyAttributeValue(AXElement element, const QString& attribute) override;
+    // The toolkit name the application gives on the bus, with its process's clues from /proc.
+    ToolkitClues applicationToolkit(AXElement element) override;
+
     void releaseElements() override;
 
     // How many AT-SPI objects the handle table keeps alive.

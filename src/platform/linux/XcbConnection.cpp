@@ -42,7 +42,9 @@ QList<quint32> XcbConnection::Property::values32() const {
         return values;
     const qsizetype count = data.size() / 4;
     values.resize(count);
-    std::memcpy(values.data(), data.constData(), static_cast<size_t>(count) * 4);
+    // An empty list has no buffer, and memcpy must not be handed a null pointer even for nothing.
+    if (count > 0)
+        std::memcpy(values.data(), data.constData(), static_cast<size_t>(count) * 4);
     return values;
 }
 

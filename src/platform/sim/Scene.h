@@ -26,6 +26,7 @@ struct SceneApp {
     qint32 pid = 0;
     std::optional<QString> name;
     std::optional<QString> bundleId;
+    std::optional<QString> toolkit; // the toolkit name it gives on the accessibility bus
 };
 
 struct SceneWindow {

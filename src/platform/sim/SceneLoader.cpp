@@ -174,7 +174,7 @@ void SceneLoader::readApps() {
     if (m_root["apps"].isMissing())
         return;
     for (const SceneJsonNode& node : m_root["apps"].array()) {
-        node.object({"pid", "name", "bundleId"});
+        node.object({"pid", "name", "bundleId", "toolkit"});
         SceneApp app;
         app.pid = pid(node["pid"]);
         const auto other = m_appIndexes.constFind(app.pid);
@@ -186,6 +186,8 @@ void SceneLoader::readApps() {
             app.name = node["name"].stringOrNull();
         if (!node["bundleId"].isMissing())
             app.bundleId = node["bundleId"].stringOrNull();
+        if (!node["toolkit"].isMissing())
+            app.toolkit = node["toolkit"].string();
         m_scene.apps.append(app);
     }
 }

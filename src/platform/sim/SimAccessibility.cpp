@@ -74,6 +74,21 @@ AXReadResult SimAccessibility::copyAttributeValue(AXElement element, const QStri
     return failure(invalidElement);
 }
 
+ToolkitClues SimAccessibility::applicationToolkit(AXElement element) {
+    std::optional<qint32> pid;
+    if (kindOf(element) == applicationKind)
+        pid = static_cast<qint32>(indexOf(element));
+    else if (const auto index = elementIndex(element);
+             index && m_scene.elements[*index].window >= 0)
+        pid = m_scene.windows[m_scene.elements[*index].window].pid;
+    ToolkitClues clues;
+    for (const SceneApp& app : m_scene.apps) {
+        if (pid && app.pid == *pid)
+            clues.toolkitName = app.toolkit.value_or(QString());
+    }
+    return clues;
+}
+
 AXElement SimAccessibility::element(const QString& sceneId) const {
     const auto index = m_scene.elementIndex(sceneId);
     return index ? elementHandle(*index) : AXElement{};

@@ -26,6 +26,8 @@ class SimAccessibility final : public AccessibilityPlatform {
     std::optional<AXElement> elementAtPosition(AXElement systemWide, float x, float y) override;
     AXElement applicationElement(qint32 pid) override;
     AXReadResult copyAttributeValue(AXElement element, const QString& attribute) override;
+    // The scene app's "toolkit"; the process clues stay empty.
+    ToolkitClues applicationToolkit(AXElement element) override;
 
     // The element a scene names with "id"; null when there is none.
     AXElement element(const QString& sceneId) const;

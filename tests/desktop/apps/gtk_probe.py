@@ -48,6 +48,8 @@ def parse_arguments():
     parser.add_argument("--nodes", type=int, default=0,
                         help="show a grid of this many labels instead of the list")
     parser.add_argument("--undecorated", action="store_true")
+    parser.add_argument("--empty", action="store_true",
+                        help="a window with no widgets in it (paint is then 0,0,0,0)")
     return parser.parse_args()
 
 
@@ -114,6 +116,8 @@ class Probe:
         self.place()
 
     def build(self):
+        if self.options.empty:
+            return
         top = Gtk.Box(orientation=Gtk.Orientation.HORIZONTAL, spacing=12)
         top.set_border_width(12)
         top.pack_start(self.paint, False, False, 0)
@@ -166,6 +170,8 @@ class Probe:
         return x, y, gdk_window.get_width(), gdk_window.get_height()
 
     def paint_rect(self):
+        if self.options.empty:
+            return 0, 0, 0, 0
         allocation = self.paint.get_allocation()
         x, y = self.paint.translate_coordinates(self.window, 0, 0)
         origin_x, origin_y = self.client_rect()[:2]

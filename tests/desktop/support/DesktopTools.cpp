@@ -82,4 +82,18 @@ QList<quint32> serverKeysyms() {
     return keysyms;
 }
 
+std::shared_ptr<xcb_connection_t> grabKey(xcb_keysym_t keysym) {
+    const std::shared_ptr<xcb_connection_t> connection(xcb_connect(nullptr, nullptr),
+                                                       &xcb_disconnect);
+    const qsizetype keycode = serverKeysyms().indexOf(keysym);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection.get())).data->root;
+    xcb_generic_error_t* error = xcb_request_check(
+        connection.get(),
+        xcb_grab_key_checked(connection.get(), 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1,
+                             keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    const bool held = keycode > 0 && !error;
+    std::free(error);
+    return held ? connection : nullptr;
+}
+
 } // namespace vantrel::testing

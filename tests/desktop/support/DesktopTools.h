@@ -9,6 +9,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <xcb/xcb.h>
+
+#include <memory>
+
 namespace vantrel::testing {
 
 // What a command-line tool (xdotool, xclip) prints once it has finished, trimmed.
@@ -35,5 +39,9 @@ int pixelsOfColour(const QImage& image, const QColor& colour);
 
 // The X server's unshifted keysym of every keycode, indexed by keycode.
 QList<quint32> serverKeysyms();
+
+// Another program holding Ctrl+Alt+<key> on the root window, as a second hotkey tool would, for
+// as long as the connection it returns lasts; null when it could not take the key.
+std::shared_ptr<xcb_connection_t> grabKey(xcb_keysym_t keysym);
 
 } // namespace vantrel::testing

@@ -32,11 +32,17 @@ TestApplication TestApplication::gtk(const QStringList& arguments) {
                            title > 0 ? arguments.value(title) : "Vantrel Probe");
 }
 
+TestApplication TestApplication::qt(const QStringList& unset) {
+    return TestApplication(VANTREL_QT_PROBE, {"-platform", "xcb"}, "Vantrel Qt Probe", unset);
+}
+
 TestApplication::TestApplication(const QString& program, const QStringList& arguments,
-                                 QString title)
+                                 QString title, const QStringList& unset)
     : m_process(std::make_unique<QProcess>()), m_title(std::move(title)) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("PYTHONDONTWRITEBYTECODE", "1");
+    for (const QString& name : unset)
+        environment.remove(name);
     m_process->setProcessEnvironment(environment);
     m_process->start(program, arguments);
     if (!m_process->waitForStarted())

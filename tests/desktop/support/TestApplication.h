@@ -24,6 +24,9 @@ class TestApplication {
   public:
     // tests/desktop/apps/gtk_probe.py: "Vantrel Probe", a "Paint" button, a list, two entries.
     static TestApplication gtk(const QStringList& arguments = {});
+    // apps/qt_probe.cpp: "Vantrel Qt Probe", a Qt Widgets window with one button; started
+    // without the variables named in unset.
+    static TestApplication qt(const QStringList& unset = {});
     ~TestApplication();
 
     qint64 pid() const { return m_process->processId(); }
@@ -41,7 +44,8 @@ class TestApplication {
     }
 
   private:
-    TestApplication(const QString& program, const QStringList& arguments, QString title);
+    TestApplication(const QString& program, const QStringList& arguments, QString title,
+                    const QStringList& unset = {});
     [[noreturn]] void fail(const QString& what) const;
 
     std::unique_ptr<QProcess> m_process;
