@@ -15,8 +15,6 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 
-#include <unistd.h>
-
 namespace vantrel {
 
 QString McpCommand::usage() {
@@ -73,10 +71,10 @@ int McpCommand::run(const QStringList& arguments, QTextStream& err) {
                 server.receiveLine(line.text);
         }
     };
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QSocketNotifier input(ProtocolStdio::standardInput, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &loop, [&] {
         bool atEnd = false;
-        const QByteArray bytes = ProtocolStdio::readAvailable(STDIN_FILENO, atEnd);
+        const QByteArray bytes = ProtocolStdio::readAvailable(ProtocolStdio::standardInput, atEnd);
         deliver(reader.feed(bytes));
         if (atEnd) {
             input.setEnabled(false);

@@ -7,6 +7,9 @@ namespace vantrel {
 // The descriptors of a stdio protocol server. Everything the process or a library prints goes to
 // stderr; only the protocol's own writes reach the real stdout.
 struct ProtocolStdio {
+    // The descriptor requests arrive on.
+    static constexpr int standardInput = 0;
+
     // A private copy of stdout (closed on exec, so children never inherit it), and fd 1 pointed
     // at stderr; SIGPIPE is ignored from then on. -1 when stdout cannot be copied.
     static int takeStdout();
