@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QProcess>
@@ -176,6 +177,32 @@ TEST(DesktopCapture, AnEmptyWindowSaysWhyAndAButtonAloneIsWhole) {
                   c.empty ? "Copied, but the AX tree is empty — press Ctrl+Alt+C again"
                           : "Copied — press Ctrl+V in Claude Code");
     }
+}
+
+// A clipboard server whose command ends without handing it a payload (the command crashed)
+// notices by itself and leaves, serving nothing.
+TEST(DesktopCapture, AClipboardServerWhoseCommandEndsWithoutAPayloadLeaves) {
+    QProcess command; // stands in for the capture command: it runs until its input closes
+    command.start("cat", {});
+    ASSERT_TRUE(command.waitForStarted());
+    VantrelProcess vantrel;
+    QProcess server;
+    vantrel.start(server, VANTREL_BINARY,
+                  {"--serve-clipboard", vantrel.home() + "/clipboard-never.payload",
+                   QString::number(command.processId())});
+    ASSERT_TRUE(server.waitForStarted());
+    // Waiting, it watches the payload's folder: only then may the command end.
+    ASSERT_TRUE(waitUntil([&] {
+        const QDir descriptors(QString("/proc/%1/fd").arg(server.processId()));
+        for (const QFileInfo& fd : descriptors.entryInfoList(QDir::Files | QDir::System))
+            if (fd.symLinkTarget().contains("inotify"))
+                return true;
+        return false;
+    }));
+    command.closeWriteChannel();
+    ASSERT_TRUE(command.waitForFinished());
+    EXPECT_TRUE(server.waitForFinished(10000));
+    EXPECT_EQ(server.exitCode(), 0);
 }
 
 } // namespace

@@ -95,7 +95,16 @@ bool waitForPayload(const QString& path, qint64 commandPid) {
 } // namespace
 
 bool ClipboardServer::isRunning(qint64 pid) {
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
+    if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH))
+        return false;
+    // An ended process whose parent has not collected it yet still answers kill(); its state
+    // in /proc says it is a zombie ("pid (name) Z ...").
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype nameEnd = line.lastIndexOf(')');
+    return nameEnd < 0 || line.mid(nameEnd + 2, 1) != "Z";
 }
 
 int ClipboardServer::serve(const QString& payloadPath, qint64 commandPid) {
