@@ -196,36 +196,31 @@ ChildCaptureRunner::Outcome ChildCaptureRunner::outcomeOf(QProcess& process,
     return {Outcome::Status::failed, {}, reason + QStringLiteral(" Try again, or ask the user.")};
 }
 
-void ChildCaptureRunner::cancel(quint64 capture) {
+std::optional<ChildCaptureRunner::Run> ChildCaptureRunner::take(quint64 capture) {
     const auto found = m_runs.find(capture);
     if (found == m_runs.end())
-        return;
-    Run run = found.value();
-    m_runs.erase(found);
-    if (run.process) {
-        run.process->disconnect(this);
-        run.process->kill();
-        // Reaped, so no overlay or zombie is left behind.
-        run.process->waitForFinished(2000);
-        run.process->deleteLater();
-    }
-}
-
-void ChildCaptureRunner::finish(quint64 capture, const Outcome& outcome) {
-    const auto found = m_runs.find(capture);
-    if (found == m_runs.end())
-        return;
+        return std::nullopt;
     Run run = found.value();
     m_runs.erase(found);
     if (run.process) {
         run.process->disconnect(this);
         if (run.process->state() != QProcess::NotRunning) {
             run.process->kill();
+            // Reaped, so no overlay or zombie is left behind.
             run.process->waitForFinished(2000);
         }
         run.process->deleteLater();
     }
-    run.done(outcome);
+    return run;
+}
+
+void ChildCaptureRunner::cancel(quint64 capture) {
+    take(capture);
+}
+
+void ChildCaptureRunner::finish(quint64 capture, const Outcome& outcome) {
+    if (const auto run = take(capture))
+        run->done(outcome);
 }
 
 } // namespace vantrel

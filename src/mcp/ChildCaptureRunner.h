@@ -54,6 +54,8 @@ class ChildCaptureRunner final : public QObject, public CaptureRunning {
         bool askUser = false;
     };
 
+    // Out of the table, its process stopped; none when the capture is not running.
+    std::optional<Run> take(quint64 capture);
     void finish(quint64 capture, const Outcome& outcome);
     Outcome outcomeOf(QProcess& process, const Request& request) const;
 
