@@ -43,7 +43,7 @@ template <class T> QComboBox* picker(const QList<T>& cases, int width) {
     auto* combo = new QComboBox;
     for (const T value : cases)
         combo->addItem(title(value));
-    // The design's width, unless this desktop's font needs more for the longest title.
+    // The fixed width, unless this desktop's font needs more for the longest title.
     combo->setFixedWidth(std::max(width, combo->sizeHint().width()));
     return combo;
 }
