@@ -2,10 +2,15 @@
 PACKAGES := cmake ninja-build g++ mold pkg-config qt6-base-dev qcoro-qt6-dev libgtest-dev libgmock-dev \
             libturbojpeg0-dev zlib1g-dev fonts-dejavu-core \
             libatspi2.0-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xinput-dev \
-            libxcb-xkb-dev libxcb-keysyms1-dev scdoc librsvg2-bin
+            libxcb-xkb-dev libxcb-keysyms1-dev scdoc librsvg2-bin libglib2.0-bin
 # The private headless desktop the desktop tests start: X server, buses, window manager, test apps.
 DESKTOP_PACKAGES := xvfb xauth dbus dbus-x11 at-spi2-core openbox python3-gi gir1.2-gtk-3.0 \
             gir1.2-atspi-2.0 xclip xdotool x11-utils qt6-qpa-plugins libglib2.0-bin procps
+# The private headless GNOME Shell on Wayland the Wayland tests start, its portal, a clipboard
+# client to check from outside and Qt's Wayland platform. GNOME Shell will not run as root: the
+# tests run it as the system user vantrel-test, created here when make runs as root.
+WAYLAND_PACKAGES := gnome-shell xdg-desktop-portal xdg-desktop-portal-gnome wl-clipboard qt6-wayland
+WAYLAND_TEST_USER := vantrel-test
 # The package and its tests: the validators, lintian, dpkg-shlibdeps and file (which CPack uses to
 # find the binaries to strip and to compute dependencies for). scdoc and rsvg-convert, above, build
 # the man page and the icons.
@@ -21,7 +26,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 MCP_CLIENT_PACKAGES := nodejs npm
 MCP_CLIENTS_DIR := tests/mcp/clients
 
-.PHONY: run test test-sanitized fuzz deps desktop-deps fuzz-deps build-release build-test bench format \
+.PHONY: run test test-sanitized fuzz deps desktop-deps wayland-deps fuzz-deps build-release build-test bench format \
         mcp-client-deps mcp-bench
 
 # Installs whichever of the listed Debian packages are missing.
@@ -41,6 +46,14 @@ deps:
 desktop-deps: deps
 	$(call install-missing,$(DESKTOP_PACKAGES))
 
+wayland-deps: desktop-deps
+	$(call install-missing,$(WAYLAND_PACKAGES))
+	@if [ "$$(id -u)" = 0 ] && ! id -u $(WAYLAND_TEST_USER) >/dev/null 2>&1; then \
+	    echo "Creating the system user $(WAYLAND_TEST_USER) for the Wayland tests"; \
+	    useradd --system --user-group --home-dir /nonexistent --no-create-home \
+	        --shell /usr/sbin/nologin $(WAYLAND_TEST_USER); \
+	fi
+
 fuzz-deps: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
 
@@ -54,7 +67,7 @@ build-release: deps
 	cmake --preset default
 	cmake --build --preset default --target vantrel
 
-build-test: desktop-deps
+build-test: desktop-deps wayland-deps
 	cmake --preset test
 	cmake --build --preset test
 

@@ -1,0 +1,388 @@
+#!/usr/bin/env bash
+# Starts and stops a private headless GNOME Shell on Wayland for the Wayland tests: a session
+# D-Bus, a stand-in system bus, the AT-SPI bus and gnome-shell with Vantrel's extension, all in
+# STATE_DIR and run as an unprivileged user, so nothing reaches the user's display or home.
+#
+#   headless-gnome.sh start STATE_DIR EXTENSION_DIR [FILE...]   # then: . STATE_DIR/env
+#   headless-gnome.sh stop STATE_DIR
+#
+# The FILEs (test binaries, Vantrel, test applications) are copied into STATE_DIR/bin, and the
+# extension allows those copies of Vantrel and of the test binaries as its callers. GNOME Shell
+# refuses to run as root: run as root, this script runs the desktop as the system user
+# vantrel-test (`make wayland-deps` creates it), which is why everything it needs is copied to
+# where that user can read it.
+set -Eeuo pipefail
+
+DEADLINE_SECONDS=${HEADLESS_GNOME_DEADLINE:-60}
+readonly MARKER=.headless-gnome
+readonly TEST_USER=vantrel-test
+readonly EXTENSION_UUID=vantrel@vantrel.com
+readonly HELPER_NAME=com.vantrel.Vantrel.ShellHelper
+readonly SCREEN=1440x900
+
+say() { echo "headless-gnome: $*" >&2; }
+
+usage() {
+    echo "usage: $0 start STATE_DIR EXTENSION_DIR [FILE...] | stop STATE_DIR" >&2
+    exit 2
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# Polls COMMAND until it succeeds; the deadline only bounds a start that would never finish.
+wait_for() {
+    local what=$1
+    shift
+    local end=$(($(now_ms) + DEADLINE_SECONDS * 1000))
+    until "$@" >/dev/null 2>&1; do
+        if (($(now_ms) > end)); then
+            say "gave up after ${DEADLINE_SECONDS} s waiting for $what"
+            return 1
+        fi
+        sleep 0.02
+    done
+}
+
+# A zombie has exited; only its parent's reaping is missing.
+alive() {
+    local state
+    state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
+    [[ $state != Z ]]
+}
+
+descendants() {
+    local child
+    for child in $(pgrep -P "$1" 2>/dev/null || true); do
+        echo "$child"
+        descendants "$child"
+    done
+}
+
+# PID and the name its process runs under once exec'd (a just-forked child still says bash).
+record() {
+    echo "$1 ${2:0:15}" >>"$STATE/pids"
+}
+
+# Recorded pids whose process still has the recorded name, so a recycled pid is never killed.
+recorded_alive() {
+    local pid comm
+    [[ -f $STATE/pids ]] || return 0
+    while read -r pid comm; do
+        if alive "$pid" && [[ $(cat "/proc/$pid/comm" 2>/dev/null) == "$comm" ]]; then
+            echo "$pid"
+        fi
+    done <"$STATE/pids"
+}
+
+all_gone() {
+    local pid
+    for pid in "$@"; do
+        alive "$pid" && return 1
+    done
+    return 0
+}
+
+# Services a bus started (the AT-SPI registry, the portals) are nobody's children: ask each bus
+# who owns its well-known names.
+bus_service_pids() {
+    local name
+    for name in $(gdbus call --address "$1" --dest org.freedesktop.DBus --object-path / \
+        --method org.freedesktop.DBus.ListNames 2>/dev/null | tr -d "[](),'" | tr ' ' '\n' |
+        grep -v '^:'); do
+        gdbus call --address "$1" --dest org.freedesktop.DBus --object-path / \
+            --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null |
+            grep -o '[0-9]\+,' | tr -d ,
+    done
+}
+
+desktop_service_pids() {
+    local session accessibility
+    session=$(sed -n 1p "$STATE/dbus.out" 2>/dev/null || true)
+    [[ -n $session ]] || return 0
+    accessibility=$(gdbus call --address "$session" --dest org.a11y.Bus \
+        --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress 2>/dev/null |
+        sed -n "s/^('\(.*\)',)$/\1/p")
+    bus_service_pids "$session"
+    [[ -z $accessibility ]] || bus_service_pids "$accessibility"
+}
+
+terminate() {
+    local pids=() pid
+    for pid in $(recorded_alive); do
+        # shellcheck disable=SC2207 # pids are single words
+        pids+=("$pid" $(descendants "$pid"))
+    done
+    if ((${#pids[@]})); then
+        # shellcheck disable=SC2207
+        pids+=($(desktop_service_pids | sort -u))
+    fi
+    ((${#pids[@]})) || return 0
+    kill -TERM "${pids[@]}" 2>/dev/null || true
+    if ! DEADLINE_SECONDS=10 wait_for "the desktop to exit" all_gone "${pids[@]}" 2>/dev/null; then
+        say "killing what did not exit on TERM"
+        kill -KILL "${pids[@]}" 2>/dev/null || true
+        wait_for "killed processes to go" all_gone "${pids[@]}"
+    fi
+}
+
+resolve_state() {
+    [[ -n ${1:-} ]] || usage
+    mkdir -p "$1"
+    STATE=$(cd "$1" && pwd -P)
+    if [[ $STATE == *"'"* || $STATE == *$'\n'* ]]; then
+        say "STATE_DIR must not contain quotes or newlines: $STATE"
+        exit 2
+    fi
+}
+
+# Root hands the rest of the work to the test user, running the copy of this script in STATE/bin.
+as_test_user() {
+    if ((EUID != 0)); then
+        "$@"
+        return
+    fi
+    runuser -u "$TEST_USER" -- "$@"
+}
+
+stop() {
+    [[ -d $1 ]] || return 0
+    resolve_state "$1"
+    if [[ ! -e $STATE/$MARKER ]]; then
+        if [[ -z $(ls -A "$STATE") ]]; then
+            rmdir "$STATE"
+            return 0
+        fi
+        say "$STATE is not a headless GNOME's state dir; leaving it alone"
+        exit 1
+    fi
+    if [[ -x $STATE/bin/headless-gnome.sh && $(stat -c %u "$STATE") != "$EUID" ]]; then
+        as_test_user "$STATE/bin/headless-gnome.sh" terminate "$STATE"
+    else
+        terminate
+    fi
+    rm -rf "$STATE"
+}
+
+helper_answers() {
+    gdbus call --session --dest "$HELPER_NAME" --object-path /com/vantrel/Vantrel/ShellHelper \
+        --method com.vantrel.Vantrel.ShellHelper.Version
+}
+
+bus_has_owner() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+        org.freedesktop.DBus.NameHasOwner "string:$1" | grep -q 'boolean true'
+}
+
+accessibility_enabled() {
+    gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+        --method org.freedesktop.DBus.Properties.Get org.a11y.Status IsEnabled | grep -q true
+}
+
+# Only the private desktop's variables reach what this script starts.
+isolate_environment() {
+    unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS
+    unset AT_SPI_BUS_ADDRESS GTK_A11Y SESSION_MANAGER XAUTHORITY
+    export XDG_RUNTIME_DIR=$STATE/runtime
+    export HOME=$STATE/home
+    export XDG_CONFIG_HOME=$HOME/.config
+    export XDG_CACHE_HOME=$HOME/.cache
+    export XDG_DATA_HOME=$HOME/.local/share
+    export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=wayland XDG_SESSION_DESKTOP=gnome
+    # Settings live in a file of the private home; no dconf service is needed.
+    export GSETTINGS_BACKEND=keyfile
+    export NO_AT_BRIDGE=0 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    export GDK_BACKEND=wayland QT_QPA_PLATFORM=wayland
+    mkdir -p "$XDG_CONFIG_HOME/glib-2.0/settings" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" \
+        "$XDG_RUNTIME_DIR"
+    chmod 0700 "$XDG_RUNTIME_DIR"
+}
+
+# The extension enabled, no welcome tour, assistive technologies on, and no animations, so a
+# window is whole on screen once it is mapped.
+write_settings() {
+    cat >"$XDG_CONFIG_HOME/glib-2.0/settings/keyfile" <<SETTINGS
+[org/gnome/shell]
+enabled-extensions=['$EXTENSION_UUID']
+disable-user-extensions=false
+welcome-dialog-last-shown-version='999'
+
+[org/gnome/desktop/interface]
+toolkit-accessibility=true
+enable-animations=false
+SETTINGS
+}
+
+# GNOME Shell's login-manager code needs a system bus; this one lets its own user (the only one
+# who may connect) do anything, and activates nothing.
+start_system_bus() {
+    cat >"$STATE/system-bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <listen>unix:path=$XDG_RUNTIME_DIR/system-bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+    dbus-daemon --config-file="$STATE/system-bus.conf" --fork --print-address=1 --print-pid=1 \
+        </dev/null >"$STATE/system-bus.out" 2>"$STATE/system-bus.log"
+    DBUS_SYSTEM_BUS_ADDRESS=$(sed -n 1p "$STATE/system-bus.out")
+    export DBUS_SYSTEM_BUS_ADDRESS
+    record "$(sed -n 2p "$STATE/system-bus.out")" dbus-daemon
+}
+
+start_session_bus() {
+    dbus-daemon --session --fork --address="unix:path=$XDG_RUNTIME_DIR/bus" \
+        --print-address=1 --print-pid=1 </dev/null >"$STATE/dbus.out" 2>"$STATE/dbus.log"
+    DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$STATE/dbus.out")
+    export DBUS_SESSION_BUS_ADDRESS
+    record "$(sed -n 2p "$STATE/dbus.out")" dbus-daemon
+}
+
+start_accessibility_bus() {
+    /usr/libexec/at-spi-bus-launcher --launch-immediately </dev/null >"$STATE/at-spi.log" 2>&1 &
+    record $! at-spi-bus-launcher
+    # Asking for the name itself would let D-Bus activate a second launcher.
+    wait_for "the AT-SPI bus launcher to own org.a11y.Bus" bus_has_owner org.a11y.Bus
+    gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+        --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled '<true>' >/dev/null
+    wait_for "org.a11y.Status.IsEnabled to read back true" accessibility_enabled
+}
+
+wayland_socket() {
+    local socket
+    for socket in "$XDG_RUNTIME_DIR"/wayland-*; do
+        [[ -S $socket ]] && { basename "$socket"; return 0; }
+    done
+    return 1
+}
+
+start_shell() {
+    gnome-shell --headless --wayland --no-x11 --virtual-monitor "$SCREEN" \
+        </dev/null >"$STATE/gnome-shell.log" 2>&1 &
+    record $! gnome-shell
+    # The extension owns its name once the shell has started up and left the Overview.
+    wait_for "GNOME Shell and the Vantrel extension to answer" helper_answers
+    WAYLAND_DISPLAY=$(wayland_socket)
+    export WAYLAND_DISPLAY
+    # Portals started by the bus see the session's display.
+    dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_TYPE \
+        DBUS_SYSTEM_BUS_ADDRESS GSETTINGS_BACKEND >/dev/null 2>&1
+}
+
+write_env() {
+    local name
+    {
+        for name in WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS DBUS_SYSTEM_BUS_ADDRESS \
+            XDG_RUNTIME_DIR HOME XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME \
+            XDG_CURRENT_DESKTOP XDG_SESSION_TYPE XDG_SESSION_DESKTOP GSETTINGS_BACKEND \
+            NO_AT_BRIDGE QT_LINUX_ACCESSIBILITY_ALWAYS_ON GDK_BACKEND QT_QPA_PLATFORM; do
+            echo "export $name='${!name}'"
+        done
+        echo "export VANTREL_TEST_BIN='$STATE/bin'"
+        echo "unset DISPLAY GTK_A11Y AT_SPI_BUS_ADDRESS XAUTHORITY"
+    } >"$STATE/env.new"
+    # The env file appears only once the desktop is whole.
+    mv "$STATE/env.new" "$STATE/env"
+}
+
+# The state dir goes with a failed start, so its logs are shown first.
+show_logs() {
+    local log
+    for log in "$STATE"/*.log; do
+        [[ -s $log ]] && { echo "--- $(basename "$log")"; tail -n 20 "$log"; } >&2
+    done
+    return 0
+}
+
+# The extension as built, allowing the copies in STATE/bin of Vantrel and the test binaries.
+install_extension() {
+    local target=$XDG_DATA_HOME/gnome-shell/extensions/$EXTENSION_UUID
+    mkdir -p "$(dirname "$target")"
+    cp -R "$1" "$target"
+    python3 - "$target/metadata.json" "$STATE/bin" <<'PYTHON'
+import json, os, sys
+path, bin_dir = sys.argv[1], sys.argv[2]
+with open(path) as f:
+    metadata = json.load(f)
+metadata["vantrel-executables"] = sorted(
+    os.path.join(bin_dir, name) for name in os.listdir(bin_dir)
+    if name == "vantrel" or name.startswith("vantrel_"))
+with open(path, "w") as f:
+    json.dump(metadata, f, indent=2)
+PYTHON
+}
+
+# Runs as the test user (or whoever ran start, when not root): starts the desktop.
+launch() {
+    local began
+    began=$(now_ms)
+    resolve_state "$1"
+    trap 'say "start failed; stopping what it started"; show_logs; terminate; exit 1' ERR
+    isolate_environment
+    write_settings
+    install_extension "$STATE/extension"
+    start_system_bus
+    start_session_bus
+    start_accessibility_bus
+    start_shell
+    write_env
+    trap - ERR
+    echo "headless GNOME Shell on $WAYLAND_DISPLAY up in $(($(now_ms) - began)) ms; state in $STATE"
+}
+
+# Everything the test user runs, in a folder it owns and can reach whatever the build's folder.
+prepare() {
+    local extension=$1 file
+    shift
+    [[ -d $extension && -f $extension/metadata.json ]] || {
+        say "no built extension in $extension"
+        exit 2
+    }
+    mkdir -p "$STATE/bin"
+    cp "$0" "$STATE/bin/headless-gnome.sh"
+    for file in "$@"; do
+        cp -p "$file" "$STATE/bin/"
+    done
+    cp -R "$extension" "$STATE/extension"
+    if ((EUID == 0)); then
+        id -u "$TEST_USER" >/dev/null 2>&1 || {
+            say "no user $TEST_USER to run GNOME Shell as (make wayland-deps creates it)"
+            exit 1
+        }
+        # The state dir's parents must let the test user through.
+        chmod 0755 "$STATE"
+        chown -R "$TEST_USER:" "$STATE"
+    fi
+}
+
+start() {
+    resolve_state "$1"
+    shift
+    [[ -n ${1:-} ]] || usage
+    if [[ -e $STATE/$MARKER ]]; then
+        say "cleaning up a desktop that is no longer whole"
+        stop "$STATE"
+        mkdir -p "$STATE"
+    elif [[ -n $(ls -A "$STATE") ]]; then
+        say "$STATE is not empty; give a new or empty STATE_DIR"
+        exit 1
+    fi
+    touch "$STATE/$MARKER"
+    if ! prepare "$@" || ! as_test_user "$STATE/bin/headless-gnome.sh" launch "$STATE"; then
+        stop "$STATE"
+        exit 1
+    fi
+}
+
+case ${1:-} in
+start) start "${2:-}" "${@:3}" ;;
+stop) stop "${2:-}" ;;
+launch) launch "${2:-}" ;;
+terminate) resolve_state "${2:-}" && terminate ;;
+*) usage ;;
+esac
