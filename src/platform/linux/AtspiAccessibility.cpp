@@ -86,9 +86,10 @@ void initialiseOnce() {
 } // namespace
 
 AtspiAccessibility::AtspiAccessibility(const WindowServer& windows,
-                                       std::function<DesktopSpace()> space)
-    : m_windows(windows), m_spaceSource(std::move(space)), m_space(m_spaceSource()),
-      m_stalls(callTimeout, stallQuarantine), m_nextId(firstObjectId) {
+                                       std::function<DesktopSpace()> space,
+                                       AtspiPlacement* placement)
+    : m_windows(windows), m_spaceSource(std::move(space)), m_placement(placement),
+      m_space(m_spaceSource()), m_stalls(callTimeout, stallQuarantine), m_nextId(firstObjectId) {
     initialiseOnce();
 }
 
@@ -101,6 +102,8 @@ void AtspiAccessibility::releaseElements() {
         g_object_unref(object);
     m_objects.clear();
     m_ids.clear();
+    m_windowOf.clear();
+    m_origins.clear();
     // The address may come back for another object; ids never do.
     m_lastExtentsOf = nullptr;
 }
@@ -238,6 +241,8 @@ AtspiAccessible* AtspiAccessibility::adopt(AtspiAccessible* owned) {
 void AtspiAccessibility::beginWalk(AtspiAccessible* application) {
     m_space = m_spaceSource();
     m_lastExtentsOf = nullptr;
+    // Windows move between walks.
+    m_origins.clear();
     atspi_accessible_set_cache_mask(application, ATSPI_CACHE_ALL);
 }
 
@@ -270,20 +275,27 @@ AtspiAccessible* AtspiAccessibility::windowFor(AtspiAccessible* application,
 }
 
 AtspiAccessible* AtspiAccessibility::deepestAt(AtspiAccessible* window, QPointF rootPixel) {
-    const int x = int(std::floor(rootPixel.x()));
-    const int y = int(std::floor(rootPixel.y()));
+    const auto placement = placementOf(window);
+    if (!placement)
+        return window;
+    const QPointF local =
+        placement->screenCoordinates ? rootPixel : rootPixel - placement->rootPixel;
+    const int x = int(std::floor(local.x()));
+    const int y = int(std::floor(local.y()));
+    const AtspiCoordType type =
+        placement->screenCoordinates ? ATSPI_COORD_TYPE_SCREEN : ATSPI_COORD_TYPE_WINDOW;
     AtspiAccessible* current = window;
     for (int depth = 0; depth < maxHitTestDepth; ++depth) {
         const GRef<AtspiComponent> component(atspi_accessible_get_component_iface(current));
         if (!component)
             break;
         const auto child = ask(current, [&](GError** error) {
-            return atspi_component_get_accessible_at_point(component.get(), x, y,
-                                                           ATSPI_COORD_TYPE_SCREEN, error);
+            return atspi_component_get_accessible_at_point(component.get(), x, y, type, error);
         });
         AtspiAccessible* deeper = child ? adopt(*child) : nullptr;
         if (!deeper || deeper == current)
             break;
+        m_windowOf.insert(deeper, window);
         current = deeper;
     }
     return current;
@@ -295,12 +307,15 @@ std::optional<QList<AtspiAccessible*>> AtspiAccessibility::childObjects(AtspiAcc
     if (!count)
         return std::nullopt;
     QList<AtspiAccessible*> children;
+    AtspiAccessible* window = m_windowOf.value(object);
     for (int index = 0; index < std::min(*count, maxChildren); ++index) {
         const auto child = ask(object, [&](GError** error) {
             return atspi_accessible_get_child_at_index(object, index, error);
         });
         if (child && *child)
             children.append(adopt(*child));
+        if (window && !children.isEmpty())
+            m_windowOf.insert(children.last(), window);
     }
     return children;
 }
@@ -308,8 +323,10 @@ std::optional<QList<AtspiAccessible*>> AtspiAccessibility::childObjects(AtspiAcc
 QList<AtspiAccessible*> AtspiAccessibility::windowObjects(AtspiAccessible* application) {
     QList<AtspiAccessible*> windows;
     // Every top-level child is a window, whatever role its toolkit reports.
-    for (AtspiAccessible* child : childObjects(application).value_or(QList<AtspiAccessible*>()))
+    for (AtspiAccessible* child : childObjects(application).value_or(QList<AtspiAccessible*>())) {
         windows.append(child);
+        m_windowOf.insert(child, child);
+    }
     return windows;
 }
 
@@ -342,15 +359,97 @@ std::optional<QRectF> AtspiAccessibility::rereadFrame(AtspiAccessible* object) {
     const GRef<AtspiComponent> component(atspi_accessible_get_component_iface(object));
     if (!component)
         return std::nullopt;
+    const auto placement = placementOf(object);
+    if (!placement)
+        return std::nullopt;
+    const AtspiCoordType type =
+        placement->screenCoordinates ? ATSPI_COORD_TYPE_SCREEN : ATSPI_COORD_TYPE_WINDOW;
     const auto extents = ask(object, [&](GError** error) {
-        return atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_SCREEN, error);
+        return atspi_component_get_extents(component.get(), type, error);
     });
     if (!extents || !*extents)
         return std::nullopt;
-    const QRect rootPixels((*extents)->x, (*extents)->y, (*extents)->width, (*extents)->height);
+    QRect rootPixels((*extents)->x, (*extents)->y, (*extents)->width, (*extents)->height);
     g_free(*extents);
+    // Off-screen extents (G_MININT) stay as they are, so the geometry still sees them.
+    if (!placement->screenCoordinates && rootPixels.x() != G_MININT && rootPixels.y() != G_MININT)
+        rootPixels.translate(placement->rootPixel);
     const auto showing = hasState(object, ATSPI_STATE_SHOWING);
     return AtspiGeometry::frame(rootPixels, showing.value_or(false), m_space);
+}
+
+std::optional<AtspiPlacement::Origin> AtspiAccessibility::placementOf(AtspiAccessible* object) {
+    if (!m_placement)
+        return AtspiPlacement::Origin{true, {}};
+    AtspiAccessible* window = topLevelOf(object);
+    if (!window)
+        return std::nullopt;
+    const auto known = m_origins.constFind(window);
+    if (known != m_origins.cend())
+        return *known;
+    const auto origin = lookUpOrigin(window);
+    m_origins.insert(window, origin);
+    return origin;
+}
+
+// Up through the parents to the child of an application; each object passed on the way learns
+// its window too.
+AtspiAccessible* AtspiAccessibility::topLevelOf(AtspiAccessible* object) {
+    QList<AtspiAccessible*> path;
+    AtspiAccessible* current = object;
+    for (int depth = 0; depth < maxHitTestDepth && current; ++depth) {
+        if (AtspiAccessible* window = m_windowOf.value(current)) {
+            for (AtspiAccessible* passed : std::as_const(path))
+                m_windowOf.insert(passed, window);
+            return window;
+        }
+        path.append(current);
+        const auto parent = ask(
+            current, [&](GError** error) { return atspi_accessible_get_parent(current, error); });
+        AtspiAccessible* owner = parent ? adopt(*parent) : nullptr;
+        if (owner && roleName(owner) == u"application") {
+            m_windowOf.insert(current, current);
+            continue;
+        }
+        current = owner;
+    }
+    return nullptr;
+}
+
+std::optional<AtspiPlacement::Origin> AtspiAccessibility::lookUpOrigin(AtspiAccessible* window) {
+    AtspiPlacement::Window key;
+    const auto pid =
+        ask(window, [&](GError** error) { return atspi_accessible_get_process_id(window, error); });
+    const auto name = ask(window, [&](GError** error) {
+        return takeString(atspi_accessible_get_name(window, error));
+    });
+    if (!pid || !name)
+        return std::nullopt;
+    key.pid = *pid;
+    key.title = *name;
+    const GRef<AtspiComponent> component(atspi_accessible_get_component_iface(window));
+    if (component) {
+        const auto extents = ask(window, [&](GError** error) {
+            return atspi_component_get_extents(component.get(), ATSPI_COORD_TYPE_WINDOW, error);
+        });
+        if (extents && *extents) {
+            key.size = QSize((*extents)->width, (*extents)->height);
+            g_free(*extents);
+        }
+    }
+    // Only an application answers with its toolkit's name.
+    const auto application = ask(
+        window, [&](GError** error) { return atspi_accessible_get_application(window, error); });
+    AtspiAccessible* owner = application ? adopt(*application) : nullptr;
+    const auto toolkit =
+        owner ? ask(owner,
+                    [&](GError** error) { return atspi_accessible_get_toolkit_name(owner, error); })
+              : std::nullopt;
+    if (toolkit && *toolkit) {
+        key.toolkit = QString::fromUtf8(*toolkit);
+        g_free(*toolkit);
+    }
+    return m_placement->windowOrigin(key);
 }
 
 AXReadResult AtspiAccessibility::readRole(AtspiAccessible* object) {

@@ -2,6 +2,7 @@
 
 #include "../AccessibilityPlatform.h"
 #include "../WindowServer.h"
+#include "AtspiPlacement.h"
 #include "AtspiStallGuard.h"
 #include "DesktopSpace.h"
 
@@ -15,9 +16,10 @@ typedef struct _AtspiAccessible AtspiAccessible;
 
 namespace vantrel {
 
-// The accessibility tree of an X11 desktop through AT-SPI. Attribute names, roles and codes
+// The accessibility tree of a Linux desktop through AT-SPI. Attribute names, roles and codes
 // are those the core knows; how each is read is the table in AtspiAccessibility.cpp and
-// docs/linux-accessibility.md.
+// docs/linux-accessibility.md. Without a placement, extents are screen coordinates (X11); with
+// one, they are relative to each window and placed by it (Wayland).
 class AtspiAccessibility final : public AccessibilityPlatform {
   public:
     // The codes every backend reports for the same situations.
@@ -26,7 +28,8 @@ class AtspiAccessibility final : public AccessibilityPlatform {
     static constexpr int attributeUnsupported = -25205;
     static constexpr int noValue = -25212;
 
-    AtspiAccessibility(const WindowServer& windows, std::function<DesktopSpace()> space);
+    AtspiAccessibility(const WindowServer& windows, std::function<DesktopSpace()> space,
+                       AtspiPlacement* placement = nullptr);
     ~AtspiAccessibility() override;
     AtspiAccessibility(const AtspiAccessibility&) = delete;
     AtspiAccessibility& operator=(const AtspiAccessibility&) = delete;
@@ -69,6 +72,10 @@ class AtspiAccessibility final : public AccessibilityPlatform {
     std::optional<bool> hasState(AtspiAccessible* object, int state);
     std::optional<QRectF> frameOf(AtspiAccessible* object);
     std::optional<QRectF> rereadFrame(AtspiAccessible* object);
+    // Screen coordinates without a placement; otherwise the origin of the object's window.
+    std::optional<AtspiPlacement::Origin> placementOf(AtspiAccessible* object);
+    AtspiAccessible* topLevelOf(AtspiAccessible* object);
+    std::optional<AtspiPlacement::Origin> lookUpOrigin(AtspiAccessible* window);
 
     AXReadResult readRole(AtspiAccessible* object);
     AXReadResult readRoleDescription(AtspiAccessible* object);
@@ -88,6 +95,10 @@ class AtspiAccessibility final : public AccessibilityPlatform {
 
     const WindowServer& m_windows;
     std::function<DesktopSpace()> m_spaceSource;
+    AtspiPlacement* m_placement;
+    // Every object's top-level window, as far as known, and each window's origin in this walk.
+    QHash<AtspiAccessible*, AtspiAccessible*> m_windowOf;
+    QHash<AtspiAccessible*, std::optional<AtspiPlacement::Origin>> m_origins;
     DesktopSpace m_space;
     AtspiStallGuard m_stalls;
     QHash<quint64, AtspiAccessible*> m_objects;

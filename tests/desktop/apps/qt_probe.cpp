@@ -1,5 +1,6 @@
-// A small Qt Widgets window for the desktop tests: "Vantrel Qt Probe" with one button. It prints
-// "ready window=X,Y,W,H" once shown and quits when its stdin closes, like the GTK probe.
+// A small Qt Widgets window for the desktop tests: "Vantrel Qt Probe" with one orange button
+// (#ff8c00). It prints "ready window=X,Y,W,H" once shown and quits when its stdin closes, like
+// the GTK probe.
 #include <QApplication>
 #include <QPushButton>
 #include <QSocketNotifier>
@@ -15,7 +16,10 @@ int main(int argc, char** argv) {
     QWidget window;
     window.setWindowTitle(QStringLiteral("Vantrel Qt Probe"));
     auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(new QPushButton(QStringLiteral("Press"), &window));
+    auto* press = new QPushButton(QStringLiteral("Press"), &window);
+    // One solid colour, text included, so a test can find the button in a picture.
+    press->setStyleSheet(QStringLiteral("background: #ff8c00; color: #ff8c00; border: none"));
+    layout->addWidget(press);
     window.setGeometry(200, 150, 400, 300);
     window.show();
 

@@ -1,0 +1,39 @@
+#include "WaylandDesktop.h"
+
+#include "../linux/LinuxVocabulary.h"
+
+namespace vantrel {
+
+std::unique_ptr<WaylandDesktop> WaylandDesktop::open(const QString& executable,
+                                                     const QString& appVersion, QString& reason) {
+    auto helper = GnomeShellHelper::connect(appVersion, reason);
+    if (!helper)
+        return nullptr;
+    return std::unique_ptr<WaylandDesktop>(new WaylandDesktop(std::move(helper), executable));
+}
+
+WaylandDesktop::WaylandDesktop(std::unique_ptr<GnomeShellHelper> helper, const QString& executable)
+    : m_helper(std::move(helper)), m_screens(*m_helper),
+      m_windowServer(*m_helper, [this] { return m_screens.space(); }),
+      m_screenCapture(*m_helper, m_screens), m_placement(*m_helper),
+      m_accessibility(
+          m_windowServer, [this] { return m_screens.space(); }, &m_placement),
+      m_hotKeys(*m_helper), m_loginItem(executable) {}
+
+Platform WaylandDesktop::platform() {
+    return {m_accessibility,
+            m_windowServer,
+            m_screens,
+            m_screenCapture,
+            m_hotKeys,
+            m_mouseMonitor,
+            m_workspace,
+            m_loginItem,
+            m_updater,
+            m_pasteboard,
+            LinuxVocabulary::words(),
+            {QStringLiteral("Vantrel"), QStringLiteral("com.vantrel.Vantrel"), std::nullopt,
+             std::nullopt}};
+}
+
+} // namespace vantrel

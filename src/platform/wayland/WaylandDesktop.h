@@ -1,0 +1,52 @@
+#pragma once
+
+#include "../Pasteboard.h"
+#include "../Platform.h"
+#include "../linux/AtspiAccessibility.h"
+#include "../linux/DesktopWorkspace.h"
+#include "../linux/PackageManagerUpdater.h"
+#include "../linux/XdgAutostartLoginItem.h"
+#include "GnomeShellHelper.h"
+#include "HelperHotKeys.h"
+#include "HelperScreenCapture.h"
+#include "HelperScreens.h"
+#include "HelperWindowServer.h"
+#include "NoGlobalMouseMonitor.h"
+#include "WaylandPlacement.h"
+
+#include <memory>
+
+namespace vantrel {
+
+// A GNOME session on Wayland: the compositor's part through Vantrel's GNOME Shell extension,
+// accessibility through AT-SPI placed by it. The clipboard is kept in this process only.
+class WaylandDesktop final {
+  public:
+    // None, with the reason a user reads, when the extension does not answer as appVersion's.
+    static std::unique_ptr<WaylandDesktop> open(const QString& executable,
+                                                const QString& appVersion, QString& reason);
+
+    WaylandDesktop(const WaylandDesktop&) = delete;
+    WaylandDesktop& operator=(const WaylandDesktop&) = delete;
+
+    Platform platform();
+    CompositorHelper& helper() { return *m_helper; }
+
+  private:
+    WaylandDesktop(std::unique_ptr<GnomeShellHelper> helper, const QString& executable);
+
+    std::unique_ptr<GnomeShellHelper> m_helper;
+    HelperScreens m_screens;
+    HelperWindowServer m_windowServer;
+    HelperScreenCapture m_screenCapture;
+    WaylandPlacement m_placement;
+    AtspiAccessibility m_accessibility;
+    HelperHotKeys m_hotKeys;
+    NoGlobalMouseMonitor m_mouseMonitor;
+    DesktopWorkspace m_workspace;
+    XdgAutostartLoginItem m_loginItem;
+    PackageManagerUpdater m_updater;
+    Pasteboard m_pasteboard;
+};
+
+} // namespace vantrel

@@ -1,0 +1,212 @@
+// The Wayland backend against the private headless GNOME Shell and Vantrel's extension: the
+// backend contract's cases that hold already, and frames checked against the picture's pixels.
+#include "platform/AccessibilityPlatform.h"
+#include "platform/ScreenCapturePlatform.h"
+#include "platform/ScreenList.h"
+#include "platform/SimTestSupport.h"
+#include "platform/WindowServer.h"
+#include "platform/wayland/GnomeShellHelper.h"
+#include "platform/wayland/WaylandDesktop.h"
+#include "support/AccessibleLookup.h"
+#include "support/WaitUntil.h"
+#include "support/WaylandProbe.h"
+
+#include <QCoro/QCoroTask>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace vantrel::testing {
+namespace {
+
+const QColor gtkPaintColour(0x1e, 0x90, 0xff);
+const QColor qtPressColour(0xff, 0x8c, 0x00);
+
+// The bounding box of every pixel of exactly this colour; empty when there is none.
+QRect colourBounds(const QImage& image, const QColor& colour) {
+    QRect bounds;
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width(); ++x) {
+            if ((row[x] & 0xffffff) == (colour.rgb() & 0xffffff))
+                bounds = bounds.united(QRect(x, y, 1, 1));
+        }
+    }
+    return bounds;
+}
+
+class GnomeBackend : public ::testing::Test {
+  protected:
+    GnomeBackend() {
+        QString reason;
+        desktop = WaylandDesktop::open(QStringLiteral(VANTREL_BINARY), VANTREL_VERSION, reason);
+        if (!desktop)
+            throw std::runtime_error(reason.toStdString());
+    }
+
+    AXReadResult read(AXElement element, const char* attribute) {
+        return platform().accessibility.copyAttributeValue(element, attribute);
+    }
+    QString text(AXElement element, const char* attribute) {
+        const AXReadResult result = read(element, attribute);
+        const auto* value = std::get_if<QString>(&result.value);
+        return result.succeeded() && value ? *value : QString();
+    }
+    QRectF frame(AXElement element) {
+        const auto position = unpackPoint(read(element, "AXPosition").value);
+        const auto size = unpackSize(read(element, "AXSize").value);
+        return position && size ? QRectF(*position, *size) : QRectF();
+    }
+    QImage screenPicture() {
+        const ScreenInfo primary = platform().screens.screens().value(0);
+        return QCoro::waitFor(platform().screenCapture.captureImage(
+            DisplayFilter{primary.number.value_or(0), {}},
+            StreamConfiguration{int(primary.frame.width()), int(primary.frame.height()), true,
+                                false}));
+    }
+    // The element at the centre of the coloured area, which must be the named button whose
+    // frame covers that area to the pixel (give or take one).
+    // The compositor lists a window a little before it shows its first frame.
+    QRect waitForColour(const QColor& colour) {
+        QRect painted;
+        waitUntil([&] { return !(painted = colourBounds(screenPicture(), colour)).isEmpty(); });
+        return painted;
+    }
+    void expectButtonOnItsColour(const QColor& colour, const QString& title) {
+        const QRect painted = waitForColour(colour);
+        ASSERT_FALSE(painted.isEmpty()) << qPrintable(title) << " is not on screen";
+        auto& accessibility = platform().accessibility;
+        const QPointF centre = QRectF(painted).center();
+        const auto element = accessibility.elementAtPosition(accessibility.systemWideElement(),
+                                                             centre.x(), centre.y());
+        ASSERT_TRUE(element);
+        EXPECT_EQ(text(*element, "AXRole"), "AXButton");
+        EXPECT_EQ(text(*element, "AXTitle"), title);
+        const QRectF found = frame(*element);
+        EXPECT_NEAR(found.left(), painted.left(), 1);
+        EXPECT_NEAR(found.top(), painted.top(), 1);
+        EXPECT_NEAR(found.width(), painted.width(), 1);
+        EXPECT_NEAR(found.height(), painted.height(), 1);
+    }
+    Platform platform() { return desktop->platform(); }
+
+    std::unique_ptr<WaylandDesktop> desktop;
+};
+
+TEST_F(GnomeBackend, TheGtkButtonIsFoundAtItsColourWithItsFrameOnThePixels) {
+    const WaylandProbe gtk = WaylandProbe::gtk(desktop->helper());
+    ASSERT_TRUE(gtk.waitForAccessible("Paint", "push button"));
+    // Client-side decorations: the shadow lies outside the frame, inside the surface.
+    const CompositorWindow window = gtk.window(desktop->helper());
+    EXPECT_NE(window.frame, window.buffer);
+    expectButtonOnItsColour(gtkPaintColour, "Paint");
+
+    // Up through the parents to its window, which its application lists.
+    auto& accessibility = platform().accessibility;
+    const QPointF inside = QRectF(colourBounds(screenPicture(), gtkPaintColour)).center();
+    AXElement element =
+        *accessibility.elementAtPosition(accessibility.systemWideElement(), inside.x(), inside.y());
+    for (int hops = 0; hops < 10 && text(element, "AXRole") != "AXWindow"; ++hops)
+        element = std::get<AXElement>(read(element, "AXParent").value);
+    EXPECT_EQ(text(element, "AXTitle"), gtk.title());
+    const auto windows = read(accessibility.applicationElement(qint32(gtk.pid())), "AXWindows");
+    EXPECT_TRUE(std::get<QList<AXElement>>(windows.value).contains(element));
+    // The AT-SPI window is the whole surface, shadow included.
+    EXPECT_EQ(frame(element), QRectF(window.buffer));
+}
+
+TEST_F(GnomeBackend, TheQtButtonIsFoundAtItsColourBelowQtsOwnTitleBar) {
+    const WaylandProbe qt = WaylandProbe::qt(desktop->helper());
+    ASSERT_TRUE(qt.waitForAccessible("Press", "push button"));
+    expectButtonOnItsColour(qtPressColour, "Press");
+}
+
+TEST_F(GnomeBackend, TheWindowListRunsFrontToBackWithTheFocusedApplicationFirst) {
+    const WaylandProbe back = WaylandProbe::gtk(desktop->helper(), {"--title", "Back Probe"});
+    const WaylandProbe front = WaylandProbe::qt(desktop->helper());
+    // A new window takes the focus on GNOME, and with it the top of the stack.
+    ASSERT_TRUE(waitUntil([&] { return front.window(desktop->helper()).focused; }));
+    const auto entries = platform().windowServer.onScreenWindows();
+    ASSERT_TRUE(entries);
+    QStringList titles;
+    for (const WindowListEntry& entry : *entries)
+        titles.append(entry.name.value_or(QString()));
+    EXPECT_LT(titles.indexOf(front.title()), titles.indexOf(back.title()))
+        << qPrintable(titles.join(", "));
+    EXPECT_EQ(platform().windowServer.frontmostApplication().value().pid, front.pid());
+    const WindowListEntry first = entries->first();
+    EXPECT_EQ(first.ownerPid, front.pid());
+    EXPECT_EQ(first.layer, 0);
+    // The core's origin is the primary monitor's corner; this one is the layout's too.
+    EXPECT_EQ(first.bounds.value(), QRectF(front.window(desktop->helper()).frame));
+}
+
+TEST_F(GnomeBackend, PicturesHaveTheSizeOfWhatTheyShowAndFailuresSayWhy) {
+    const QList<ScreenInfo> screens = platform().screens.screens();
+    ASSERT_EQ(screens.size(), 1);
+    EXPECT_EQ(screens.first().frame, QRectF(0, 0, 1440, 900));
+    EXPECT_EQ(screenPicture().size(), QSize(1440, 900));
+
+    const WaylandProbe gtk = WaylandProbe::gtk(desktop->helper());
+    const CompositorWindow window = gtk.window(desktop->helper());
+    ASSERT_FALSE(waitForColour(gtkPaintColour).isEmpty());
+    auto& capture = platform().screenCapture;
+    // A failed picture throws; waitFor would never return.
+    const auto taken = test::awaitResult(capture.captureImage(
+        WindowFilter{quint32(window.id)},
+        StreamConfiguration{window.frame.width(), window.frame.height(), true, false}));
+    ASSERT_TRUE(std::holds_alternative<QImage>(taken))
+        << qPrintable(std::get<PlatformError>(taken).description);
+    const QImage picture = std::get<QImage>(taken);
+    EXPECT_EQ(picture.size(), window.frame.size());
+    EXPECT_FALSE(colourBounds(picture, gtkPaintColour).isEmpty());
+
+    for (const QSize size : {QSize(0, 100), QSize(100, 0)}) {
+        const auto refused = test::awaitResult(capture.captureImage(
+            WindowFilter{quint32(window.id)}, StreamConfiguration{size.width(), size.height()}));
+        EXPECT_TRUE(std::holds_alternative<PlatformError>(refused)) << size.width();
+    }
+    const auto closed = test::awaitResult(
+        capture.captureImage(WindowFilter{0x7ffffff0}, StreamConfiguration{10, 10, true, false}));
+    ASSERT_TRUE(std::holds_alternative<PlatformError>(closed));
+    EXPECT_EQ(std::get<PlatformError>(closed).description, "The window 0x7ffffff0 has closed.");
+}
+
+TEST(GnomeExtension, AnswersVantrelAloneAndSaysSoToOthers) {
+    // gdbus is not Vantrel: it may read the version, nothing else.
+    const auto ask = [](const QString& method) {
+        QProcess gdbus;
+        gdbus.start("gdbus", {"call", "--session", "--dest", GnomeShellHelper::service,
+                              "--object-path", GnomeShellHelper::path, "--method",
+                              GnomeShellHelper::interface + "." + method});
+        gdbus.waitForFinished();
+        return std::pair(gdbus.exitCode(), QString::fromUtf8(gdbus.readAllStandardOutput() +
+                                                             gdbus.readAllStandardError()));
+    };
+    EXPECT_EQ(ask("Version"), std::pair(0, QString("('" VANTREL_VERSION "',)\n")));
+    for (const char* method : {"Pointer", "Windows", "Monitors", "WatchShortcuts"}) {
+        const auto [code, said] = ask(method);
+        EXPECT_NE(code, 0) << method;
+        EXPECT_TRUE(said.contains("com.vantrel.Vantrel.ShellHelper.Error.AccessDenied: Only "
+                                  "Vantrel may use this interface; /usr/bin/gdbus is not Vantrel."))
+            << method << ": " << qPrintable(said);
+    }
+    // This binary is one of the executables the fixture's extension allows.
+    QString reason;
+    const auto helper = GnomeShellHelper::connect(VANTREL_VERSION, reason);
+    ASSERT_TRUE(helper) << qPrintable(reason);
+    EXPECT_TRUE(helper->pointer());
+    EXPECT_EQ(helper->monitors().size(), 1);
+}
+
+TEST(GnomeExtension, AnotherVersionOfTheAppIsToldSoPlainly) {
+    QString reason;
+    EXPECT_FALSE(GnomeShellHelper::connect("9.8.7", reason));
+    EXPECT_EQ(reason, GnomeShellHelper::versionMismatch(VANTREL_VERSION, "9.8.7"));
+    EXPECT_TRUE(reason.startsWith("The Vantrel extension of GNOME Shell is version " VANTREL_VERSION
+                                  ", but Vantrel is version 9.8.7."))
+        << qPrintable(reason);
+}
+
+} // namespace
+} // namespace vantrel::testing
