@@ -184,10 +184,10 @@ int main(int argc, char** argv) {
         defaults, center, QStringLiteral(":/scenes/demo.json"),
         vantrel::CommandLineInterface::versionLine(QStringLiteral(VANTREL_VERSION),
                                                    QStringLiteral(VANTREL_BUILD)));
-    if (protocolServer) {
-        QGuiApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    // The MCP server names it; the GNOME Shell extension must be of the same.
+    QGuiApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    if (protocolServer)
         cli.setProtocolOutput(protocolOutput);
-    }
     cli.setOverlayFactory([](const vantrel::Platform& platform, bool hasCompositor,
                              const vantrel::RegionSelectionRequest& request) {
         using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;

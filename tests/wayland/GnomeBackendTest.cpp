@@ -12,6 +12,9 @@
 #include "support/WaylandProbe.h"
 
 #include <QCoro/QCoroTask>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -170,6 +173,31 @@ TEST_F(GnomeBackend, PicturesHaveTheSizeOfWhatTheyShowAndFailuresSayWhy) {
         capture.captureImage(WindowFilter{0x7ffffff0}, StreamConfiguration{10, 10, true, false}));
     ASSERT_TRUE(std::holds_alternative<PlatformError>(closed));
     EXPECT_EQ(std::get<PlatformError>(closed).description, "The window 0x7ffffff0 has closed.");
+}
+
+// vantrel capture on GNOME: the element under the point, its folder, and a plain word that the
+// clipboard is not served yet rather than a payload that silently goes with the process.
+TEST_F(GnomeBackend, VantrelCaptureTakesTheButtonUnderThePoint) {
+    const WaylandProbe gtk = WaylandProbe::gtk(desktop->helper());
+    ASSERT_TRUE(gtk.waitForAccessible("Paint", "push button"));
+    const QPoint centre = waitForColour(gtkPaintColour).center();
+    QProcess vantrel;
+    vantrel.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel",
+                  {"capture", "--at", QString("%1,%2").arg(centre.x()).arg(centre.y()),
+                   "--top-left", "--json"});
+    ASSERT_TRUE(vantrel.waitForFinished(60000));
+    const QByteArray said = vantrel.readAllStandardOutput();
+    const QJsonObject report = QJsonDocument::fromJson(said).object();
+    EXPECT_TRUE(report["ok"].toBool())
+        << said.constData() << vantrel.readAllStandardError().constData();
+    EXPECT_EQ(vantrel.exitCode(), 1) << "the clipboard is not served";
+    EXPECT_TRUE(report["clipboardError"].toString().startsWith(
+        "Vantrel cannot serve the clipboard of a GNOME Wayland session yet"));
+    QFile tree(report["bundle"]["accessibilityURL"].toString());
+    ASSERT_TRUE(tree.open(QIODevice::ReadOnly)) << said.constData();
+    EXPECT_TRUE(tree.readAll().contains("Paint"));
+    const QImage screenshot(report["bundle"]["screenshotURL"].toString());
+    EXPECT_FALSE(screenshot.isNull());
 }
 
 TEST(GnomeExtension, AnswersVantrelAloneAndSaysSoToOthers) {

@@ -8,6 +8,8 @@
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/sim/SceneError.h"
 #include "platform/sim/SimDesktop.h"
+#include "platform/wayland/DesktopBackendChoice.h"
+#include "platform/wayland/WaylandDesktop.h"
 #include "screen/CaptureCoordinates.h"
 
 #include <QCoreApplication>
@@ -70,6 +72,16 @@ int CaptureCommand::runOnScene(const QString& scenePath, const CaptureOptions& o
 
 int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out,
                                  QTextStream& err) {
+    const auto backend = DesktopBackendChoice::choose(QProcessEnvironment::systemEnvironment());
+    if (backend == DesktopBackendChoice::Backend::gnomeWayland) {
+        QString reason;
+        const auto desktop = WaylandDesktop::open(QCoreApplication::applicationFilePath(),
+                                                  QCoreApplication::applicationVersion(), reason);
+        if (desktop)
+            return runOnGnome(*desktop, options, out, err);
+        // Without the extension, Xwayland's applications can still be captured.
+        err << "vantrel capture: " << reason << "\n";
+    }
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         err << (wayland ? "vantrel capture: this Wayland session has no X11 (Xwayland) display; "
@@ -98,6 +110,19 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
     // A payload that cannot outlive the command is a capture the user cannot paste.
     const std::optional<QString> clipboardError =
         report.ok && !options.noClipboard ? desktop->handOffClipboard() : std::nullopt;
+    return this->report(report, options, clipboardError, out, err);
+}
+
+int CaptureCommand::runOnGnome(WaylandDesktop& desktop, const CaptureOptions& options,
+                               QTextStream& out, QTextStream& err) {
+    if (options.ask) {
+        err << "vantrel capture: --ask needs the selection overlay, which GNOME on Wayland does "
+               "not have yet\n";
+        return 1;
+    }
+    const CaptureReport report = capture(desktop, options);
+    const std::optional<QString> clipboardError =
+        report.ok && !options.noClipboard ? desktop.handOffClipboard() : std::nullopt;
     return this->report(report, options, clipboardError, out, err);
 }
 

@@ -13,6 +13,7 @@ namespace vantrel {
 
 class NotificationCenter;
 class RegionSelecting;
+class WaylandDesktop;
 struct Platform;
 using RegionSelectionRequest = RegionSelectionView::Request;
 class UserDefaults;
@@ -35,6 +36,9 @@ class CaptureCommand final {
     int runOnScene(const QString& scenePath, const CaptureOptions& options, QTextStream& out,
                    QTextStream& err);
     int runOnDesktop(const CaptureOptions& options, QTextStream& out, QTextStream& err);
+    // GNOME on Wayland, through its extension.
+    int runOnGnome(WaylandDesktop& desktop, const CaptureOptions& options, QTextStream& out,
+                   QTextStream& err);
     template <class Desktop>
     CaptureReport capture(Desktop& desktop, const CaptureOptions& options,
                           RegionSelecting* overlay = nullptr);

@@ -13,7 +13,7 @@ std::unique_ptr<WaylandDesktop> WaylandDesktop::open(const QString& executable,
 }
 
 WaylandDesktop::WaylandDesktop(std::unique_ptr<GnomeShellHelper> helper, const QString& executable)
-    : m_helper(std::move(helper)), m_screens(*m_helper),
+    : m_helper(std::move(helper)), m_screens(*m_helper), m_capturePoint(m_screens),
       m_windowServer(*m_helper, [this] { return m_screens.space(); }),
       m_screenCapture(*m_helper, m_screens), m_placement(*m_helper),
       m_accessibility(
@@ -23,7 +23,7 @@ WaylandDesktop::WaylandDesktop(std::unique_ptr<GnomeShellHelper> helper, const Q
 Platform WaylandDesktop::platform() {
     return {m_accessibility,
             m_windowServer,
-            m_screens,
+            m_capturePoint,
             m_screenCapture,
             m_hotKeys,
             m_mouseMonitor,
@@ -34,6 +34,17 @@ Platform WaylandDesktop::platform() {
             LinuxVocabulary::words(),
             {QStringLiteral("Vantrel"), QStringLiteral("com.vantrel.Vantrel"), std::nullopt,
              std::nullopt}};
+}
+
+} // namespace vantrel
+
+namespace vantrel {
+
+std::optional<QString> WaylandDesktop::handOffClipboard() const {
+    if (m_pasteboard.dump().isEmpty())
+        return std::nullopt;
+    return QStringLiteral("Vantrel cannot serve the clipboard of a GNOME Wayland session yet; the "
+                          "capture folder holds everything the payload would.");
 }
 
 } // namespace vantrel

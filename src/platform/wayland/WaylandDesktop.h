@@ -3,6 +3,7 @@
 #include "../Pasteboard.h"
 #include "../Platform.h"
 #include "../linux/AtspiAccessibility.h"
+#include "../linux/CapturePointScreens.h"
 #include "../linux/DesktopWorkspace.h"
 #include "../linux/PackageManagerUpdater.h"
 #include "../linux/XdgAutostartLoginItem.h"
@@ -19,7 +20,8 @@
 namespace vantrel {
 
 // A GNOME session on Wayland: the compositor's part through Vantrel's GNOME Shell extension,
-// accessibility through AT-SPI placed by it. The clipboard is kept in this process only.
+// accessibility through AT-SPI placed by it. The pasteboard is kept in this process only: the
+// session's clipboard is not served yet.
 class WaylandDesktop final {
   public:
     // None, with the reason a user reads, when the extension does not answer as appVersion's.
@@ -32,11 +34,19 @@ class WaylandDesktop final {
     Platform platform();
     CompositorHelper& helper() { return *m_helper; }
 
+    // Captures see the cursor at this bottom-left point; the real pointer does not move.
+    void moveMouse(QPointF bottomLeftPoint) { m_capturePoint.setPoint(bottomLeftPoint); }
+    Pasteboard& pasteboard() { return m_pasteboard; }
+    const QList<QUrl>& openedURLs() const { return m_workspace.openedURLs(); }
+    // Why the pasteboard cannot outlive this process yet; none when it is empty.
+    std::optional<QString> handOffClipboard() const;
+
   private:
     WaylandDesktop(std::unique_ptr<GnomeShellHelper> helper, const QString& executable);
 
     std::unique_ptr<GnomeShellHelper> m_helper;
     HelperScreens m_screens;
+    CapturePointScreens m_capturePoint;
     HelperWindowServer m_windowServer;
     HelperScreenCapture m_screenCapture;
     WaylandPlacement m_placement;
