@@ -6,12 +6,16 @@
 #include "platform/SimTestSupport.h"
 #include "platform/WindowServer.h"
 #include "platform/wayland/GnomeShellHelper.h"
+#include "platform/wayland/HelperHotKeys.h"
 #include "platform/wayland/WaylandDesktop.h"
 #include "support/AccessibleLookup.h"
 #include "support/WaitUntil.h"
 #include "support/WaylandProbe.h"
 
 #include <QCoro/QCoroTask>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -225,6 +229,84 @@ TEST(GnomeExtension, AnswersVantrelAloneAndSaysSoToOthers) {
     ASSERT_TRUE(helper) << qPrintable(reason);
     EXPECT_TRUE(helper->pointer());
     EXPECT_EQ(helper->monitors().size(), 1);
+}
+
+// The fixture gives GNOME's switch-to-workspace-last the keys <Alt><Primary>r.
+TEST(GnomeExtension, ReportsAShortcutThatClashesWithOneOfGnomesOwn) {
+    QString reason;
+    const auto helper = GnomeShellHelper::connect(VANTREL_VERSION, reason);
+    ASSERT_TRUE(helper) << qPrintable(reason);
+    using Clashes = QMap<QString, QString>;
+    const auto answer = helper->watchShortcuts([](const QString&) {});
+    ASSERT_TRUE(std::holds_alternative<Clashes>(answer));
+    const Clashes expected{
+        {"capture-area", "org.gnome.desktop.wm.keybindings switch-to-workspace-last"}};
+    EXPECT_EQ(std::get<Clashes>(answer), expected);
+
+    HelperHotKeys hotKeys(*helper);
+    ASSERT_TRUE(hotKeys.installHandler([](quint32) {}));
+    EXPECT_TRUE(hotKeys.registerHotKey(1, 8, 0x1800)) << "Ctrl+Alt+C is free";
+    EXPECT_FALSE(hotKeys.registerHotKey(2, 15, 0x1800)) << "Ctrl+Alt+R clashes";
+}
+
+// Keys typed through the compositor's remote-desktop interface, as a keyboard would: the session
+// lives as long as the connection that made it, so it has one of its own.
+class RemoteKeyboard {
+  public:
+    RemoteKeyboard()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "remote-keyboard")) {
+        const QDBusMessage created = m_bus.call(QDBusMessage::createMethodCall(
+            "org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop",
+            "org.gnome.Mutter.RemoteDesktop", "CreateSession"));
+        m_session = created.arguments().value(0).value<QDBusObjectPath>().path();
+        if (!m_session.isEmpty())
+            m_started = m_bus.call(sessionCall("Start")).type() == QDBusMessage::ReplyMessage;
+    }
+    ~RemoteKeyboard() {
+        if (m_started)
+            m_bus.call(sessionCall("Stop"));
+        QDBusConnection::disconnectFromBus("remote-keyboard");
+    }
+    bool started() const { return m_started; }
+    // Presses the keys in order, then lets go of them in reverse.
+    void chord(const QList<quint32>& keysyms) {
+        for (quint32 keysym : keysyms)
+            key(keysym, true);
+        for (auto keysym = keysyms.rbegin(); keysym != keysyms.rend(); ++keysym)
+            key(*keysym, false);
+    }
+
+  private:
+    QDBusMessage sessionCall(const QString& method) const {
+        return QDBusMessage::createMethodCall("org.gnome.Mutter.RemoteDesktop", m_session,
+                                              "org.gnome.Mutter.RemoteDesktop.Session", method);
+    }
+    void key(quint32 keysym, bool pressed) {
+        QDBusMessage call = sessionCall("NotifyKeyboardKeysym");
+        call << keysym << pressed;
+        m_bus.call(call);
+    }
+
+    QDBusConnection m_bus;
+    QString m_session;
+    bool m_started = false;
+};
+
+TEST(GnomeExtension, CtrlAltCPressedThroughTheCompositorReachesTheApp) {
+    QString reason;
+    const auto helper = GnomeShellHelper::connect(VANTREL_VERSION, reason);
+    ASSERT_TRUE(helper) << qPrintable(reason);
+    HelperHotKeys hotKeys(*helper);
+    QList<quint32> pressed;
+    ASSERT_TRUE(hotKeys.installHandler([&](quint32 id) { pressed.append(id); }));
+    ASSERT_TRUE(hotKeys.registerHotKey(41, 8, 0x1800));
+    RemoteKeyboard keyboard;
+    ASSERT_TRUE(keyboard.started());
+    constexpr quint32 controlL = 0xffe3, altL = 0xffe9, keyC = 0x63, keyX = 0x78;
+    keyboard.chord({controlL, altL, keyX});
+    keyboard.chord({controlL, altL, keyC});
+    EXPECT_TRUE(waitUntil([&] { return !pressed.isEmpty(); }));
+    EXPECT_EQ(pressed, QList<quint32>{41}) << "Ctrl+Alt+X is no shortcut of ours";
 }
 
 TEST(GnomeExtension, AnotherVersionOfTheAppIsToldSoPlainly) {

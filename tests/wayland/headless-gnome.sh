@@ -198,7 +198,8 @@ isolate_environment() {
 }
 
 # The extension enabled, no welcome tour, assistive technologies on, and no animations, so a
-# window is whole on screen once it is mapped.
+# window is whole on screen once it is mapped. One of GNOME's own keybindings takes Ctrl+Alt+R,
+# spelled otherwise, so that the tests see the extension report a clash.
 write_settings() {
     cat >"$XDG_CONFIG_HOME/glib-2.0/settings/keyfile" <<SETTINGS
 [org/gnome/shell]
@@ -209,6 +210,9 @@ welcome-dialog-last-shown-version='999'
 [org/gnome/desktop/interface]
 toolkit-accessibility=true
 enable-animations=false
+
+[org/gnome/desktop/wm/keybindings]
+switch-to-workspace-last=['<Alt><Primary>r']
 SETTINGS
 }
 
