@@ -37,6 +37,15 @@ TEST(ToolkitOffsets, PlaceEachToolkitsWindowWhereItsExtentsStart) {
          {false, {319, 115}}},
         // Qt 6's own decorations: 3 pixels of border, a 30-pixel title bar, as measured.
         {"qt", compositorWindow(1, "a", qtBuffer), {1, "a", {400, 300}, "Qt"}, {false, {3, 62}}},
+        // Only larger both ways is Qt's frame: borders come on every side.
+        {"qt taller only",
+         compositorWindow(1, "a", qtBuffer),
+         {1, "a", {406, 300}, "Qt"},
+         {false, {0, 32}}},
+        {"qt wider only",
+         compositorWindow(1, "a", qtBuffer),
+         {1, "a", {400, 333}, "Qt"},
+         {false, {0, 32}}},
         // Qt without decorations (maximised to the surface) has nothing to skip.
         {"qt bare",
          compositorWindow(1, "a", qtBuffer),

@@ -64,12 +64,15 @@ class GnomeBackend : public ::testing::Test {
         const auto size = unpackSize(read(element, "AXSize").value);
         return position && size ? QRectF(*position, *size) : QRectF();
     }
-    QImage screenPicture() {
+    // A failed picture is a null image: it throws, and QCoro::waitFor would then never return.
+    QImage screenPicture(double scale = 1) {
         const ScreenInfo primary = platform().screens.screens().value(0);
-        return QCoro::waitFor(platform().screenCapture.captureImage(
+        const auto taken = test::awaitResult(platform().screenCapture.captureImage(
             DisplayFilter{primary.number.value_or(0), {}},
-            StreamConfiguration{int(primary.frame.width()), int(primary.frame.height()), true,
-                                false}));
+            StreamConfiguration{int(primary.frame.width() * scale),
+                                int(primary.frame.height() * scale), true, false}));
+        const auto* image = std::get_if<QImage>(&taken);
+        return image ? *image : QImage();
     }
     // The element at the centre of the coloured area, which must be the named button whose
     // frame covers that area to the pixel (give or take one).
@@ -153,6 +156,7 @@ TEST_F(GnomeBackend, PicturesHaveTheSizeOfWhatTheyShowAndFailuresSayWhy) {
     ASSERT_EQ(screens.size(), 1);
     EXPECT_EQ(screens.first().frame, QRectF(0, 0, 1440, 900));
     EXPECT_EQ(screenPicture().size(), QSize(1440, 900));
+    EXPECT_EQ(screenPicture(0.5).size(), QSize(720, 450)) << "scaled to the size asked for";
 
     const WaylandProbe gtk = WaylandProbe::gtk(desktop->helper());
     const CompositorWindow window = gtk.window(desktop->helper());

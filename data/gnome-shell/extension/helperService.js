@@ -71,25 +71,25 @@ var HelperService = class HelperService {
     constructor(version, callerCheck) {
         this._version = version;
         this._callerCheck = callerCheck;
-        // Unique bus names of the Vantrel processes that asked for the shortcut signal.
-        this._watchers = new Set();
+        // Unique bus name of each Vantrel process that asked for the shortcut signal -> the watch
+        // that forgets it when it leaves the bus.
+        this._watchers = new Map();
         this._object = Gio.DBusExportedObject.wrapJSObject(INTERFACE_XML, this);
         this._object.export(Gio.DBus.session, OBJECT_PATH);
     }
 
     destroy() {
+        for (const watch of this._watchers.values())
+            Gio.bus_unwatch_name(watch);
+        this._watchers.clear();
         this._object.unexport();
     }
 
     /* A press goes to the Vantrel processes watching, never to the whole bus. */
     shortcutPressed(name) {
-        for (const watcher of this._watchers) {
-            try {
-                Gio.DBus.session.emit_signal(watcher, OBJECT_PATH, INTERFACE, 'ShortcutPressed',
-                    new GLib.Variant('(s)', [name]));
-            } catch (e) {
-                this._watchers.delete(watcher);
-            }
+        for (const watcher of this._watchers.keys()) {
+            Gio.DBus.session.emit_signal(watcher, OBJECT_PATH, INTERFACE, 'ShortcutPressed',
+                new GLib.Variant('(s)', [name]));
         }
     }
 
@@ -159,9 +159,21 @@ var HelperService = class HelperService {
     /* Subscribes the caller to ShortcutPressed; answers which shortcuts clash with what. */
     WatchShortcutsAsync(_, invocation) {
         this._answer(invocation, () => {
-            this._watchers.add(invocation.get_sender());
+            this._watch(invocation.get_sender());
             return new GLib.Variant('(a{ss})', [this._clashes ?? {}]);
         });
+    }
+
+    /* A unique name never comes back once its process has gone. */
+    _watch(sender) {
+        if (this._watchers.has(sender))
+            return;
+        const watch = Gio.bus_watch_name_on_connection(Gio.DBus.session, sender,
+            Gio.BusNameWatcherFlags.NONE, null, () => {
+                Gio.bus_unwatch_name(watch);
+                this._watchers.delete(sender);
+            });
+        this._watchers.set(sender, watch);
     }
 
     setClashes(clashes) {
