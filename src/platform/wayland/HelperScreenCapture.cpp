@@ -1,5 +1,7 @@
 #include "HelperScreenCapture.h"
 
+#include <algorithm>
+
 namespace vantrel {
 
 namespace {
@@ -61,12 +63,23 @@ QRect HelperScreenCapture::sourceRect(const ContentFilter& filter) {
             QStringLiteral("The display %1 is not connected.").arg(display->displayID));
     }
     const quint32 id = std::get<WindowFilter>(filter).windowID;
-    for (const CompositorWindow& window : m_helper.windows().value_or(QList<CompositorWindow>())) {
-        if (quint32(window.id) == id)
-            return window.frame;
-    }
-    throw helperCaptureError(noSuchWindowCode,
-                             QStringLiteral("The window 0x%1 has closed.").arg(id, 0, 16));
+    const auto windows = m_helper.windows().value_or(QList<CompositorWindow>());
+    const auto window =
+        std::find_if(windows.begin(), windows.end(),
+                     [id](const CompositorWindow& each) { return quint32(each.id) == id; });
+    if (window == windows.end())
+        throw helperCaptureError(noSuchWindowCode,
+                                 QStringLiteral("The window 0x%1 has closed.").arg(id, 0, 16));
+    // Only what is on a monitor can be pictured.
+    QRect monitors;
+    for (const X11Monitor& monitor : m_screens.monitors())
+        monitors = monitors.united(monitor.pixels);
+    const QRect visible = window->frame.intersected(monitors);
+    if (visible.isEmpty())
+        throw helperCaptureError(
+            notOnScreenCode,
+            QStringLiteral("The window 0x%1 is not on any screen.").arg(id, 0, 16));
+    return visible;
 }
 
 } // namespace vantrel

@@ -6,13 +6,15 @@
 
 namespace vantrel {
 
-// Pictures through the compositor's helper: a display is its monitor's area, a window its frame
-// on screen, overlapping windows included. The helper's pictures cannot leave windows out.
+// Pictures through the compositor's helper: a display is its monitor's area, a window the part of
+// its frame on the monitors, overlapping windows included. The helper's pictures cannot leave
+// windows out.
 class HelperScreenCapture final : public ScreenCapturePlatform {
   public:
     static constexpr int invalidParameterCode = 1;
     static constexpr int noSuchDisplayCode = 2;
     static constexpr int noSuchWindowCode = 3;
+    static constexpr int notOnScreenCode = 4;
     static constexpr int pictureFailedCode = 5;
     static const QString errorDomain;
 
