@@ -125,6 +125,16 @@ TEST_F(GnomeBackend, TheGtkButtonIsFoundAtItsColourWithItsFrameOnThePixels) {
     EXPECT_EQ(frame(element), QRectF(window.buffer));
 }
 
+TEST_F(GnomeBackend, TheMaximisedGtkButtonIsFoundAtItsColourToo) {
+    const WaylandProbe gtk = WaylandProbe::gtk(desktop->helper(), {"--maximized"});
+    ASSERT_TRUE(gtk.waitForAccessible("Paint", "push button"));
+    const CompositorWindow window = gtk.window(desktop->helper());
+    EXPECT_TRUE(window.maximized);
+    // No shadow when maximised: the surface is the frame.
+    EXPECT_EQ(window.frame, window.buffer);
+    expectButtonOnItsColour(gtkPaintColour, "Paint");
+}
+
 TEST_F(GnomeBackend, TheQtButtonIsFoundAtItsColourBelowQtsOwnTitleBar) {
     const WaylandProbe qt = WaylandProbe::qt(desktop->helper());
     ASSERT_TRUE(qt.waitForAccessible("Press", "push button"));

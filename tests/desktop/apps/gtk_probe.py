@@ -50,6 +50,8 @@ def parse_arguments():
     parser.add_argument("--nodes", type=int, default=0,
                         help="show a grid of this many labels instead of the list")
     parser.add_argument("--undecorated", action="store_true")
+    parser.add_argument("--maximized", action="store_true",
+                        help="fill the screen; ready once the window manager has maximised it")
     parser.add_argument("--empty", action="store_true",
                         help="a window with no widgets in it (paint is then 0,0,0,0)")
     return parser.parse_args()
@@ -138,6 +140,12 @@ class Probe:
         width, height = self.options.size
         window = self.window
         window.set_decorated(not self.options.undecorated)
+        window.connect("destroy", Gtk.main_quit)
+        window.connect("realize", self.on_realized)
+        window.connect("configure-event", self.on_configured)
+        if self.options.maximized:
+            window.maximize()
+            return
         # Static gravity makes the position the client area's, whatever frame openbox adds.
         hints = Gdk.Geometry()
         hints.win_gravity = Gdk.Gravity.STATIC
@@ -150,9 +158,6 @@ class Probe:
         window.set_default_size(width, height)
         window.resize(width, height)
         window.move(self.options.x, self.options.y)
-        window.connect("destroy", Gtk.main_quit)
-        window.connect("realize", self.on_realized)
-        window.connect("configure-event", self.on_configured)
 
     def on_realized(self, *_):
         self.window.get_frame_clock().connect("after-paint", self.on_painted)
@@ -187,6 +192,8 @@ class Probe:
         # On Wayland the compositor places windows; a client neither chooses nor knows where.
         if not isinstance(Gdk.Display.get_default(), GdkX11.X11Display):
             wanted = client[:2] + self.options.size
+        if self.options.maximized:
+            wanted = client if self.window.is_maximized() else None
         if client != wanted:
             print(f"waiting: client area {client}, want {wanted}", file=sys.stderr, flush=True)
             return False
