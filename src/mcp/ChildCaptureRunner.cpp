@@ -66,6 +66,9 @@ QStringList ChildCaptureRunner::arguments(const Request& request) const {
         arguments << QStringLiteral("--scene") << *m_options.scenePath;
     if (!request.copyToClipboard)
         arguments << QStringLiteral("--no-clipboard");
+    // The running tray app has the display, the session bus and the overlay.
+    if (!m_options.scenePath)
+        arguments << QStringLiteral("--via-app");
     using Kind = Request::Kind;
     switch (request.kind) {
     case Kind::underPointer:
@@ -93,10 +96,8 @@ quint64 ChildCaptureRunner::start(const Request& request, Waiting waiting, Done 
     run.done = std::move(done);
     run.askUser = request.kind == Request::Kind::askUser;
     QString refusal;
-    if (!m_options.scenePath && m_options.environment.value(QStringLiteral("DISPLAY")).isEmpty())
-        refusal =
-            noDisplayMessage(QStringLiteral("DISPLAY is not set in the server's environment"));
-    else if (m_options.scenePath && run.askUser)
+    // Without DISPLAY the running tray app may still capture; the child says when it cannot.
+    if (m_options.scenePath && run.askUser)
         refusal = QStringLiteral("This server captures a simulated desktop (--scene), where "
                                  "nobody can answer the overlay; use capture_window or "
                                  "capture_area instead.");
@@ -197,6 +198,11 @@ ChildCaptureRunner::Outcome ChildCaptureRunner::outcomeOf(QProcess& process,
         reason = QStringLiteral("The capture failed without saying why");
     if (!reason.endsWith(u'.'))
         reason += u'.';
+    if (m_options.environment.value(QStringLiteral("DISPLAY")).isEmpty())
+        return {Outcome::Status::failed,
+                {},
+                noDisplayMessage(QStringLiteral("DISPLAY is not set in the server's environment, "
+                                                "and the Vantrel app is not running"))};
     if (reason.contains(QLatin1String("display"), Qt::CaseInsensitive))
         return {Outcome::Status::failed, {}, noDisplayMessage(reason.chopped(1))};
     return {Outcome::Status::failed, {}, reason + QStringLiteral(" Try again, or ask the user.")};
