@@ -80,6 +80,8 @@ int runCopy(const QString& stateDir, const QStringList& arguments) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(childMarker, stateDir);
     child.setProcessEnvironment(environment);
+    // The build folder may be out of the desktop user's reach.
+    child.setWorkingDirectory(stateDir);
     if (state.st_uid == geteuid()) {
         child.start(copy, arguments);
     } else {
