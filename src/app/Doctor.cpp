@@ -50,6 +50,27 @@ DoctorFinding sessionFinding(const DoctorFacts& facts) {
     return doctorFinding(check, Verdict::ok, QStringLiteral("X11 (DISPLAY=%1)").arg(facts.display));
 }
 
+DoctorFinding gnomeExtensionFinding(const GnomeExtensionState& extension,
+                                    const QString& appVersion) {
+    const QString check = QStringLiteral("gnomeExtension");
+    if (!extension.answers)
+        return doctorFinding(check, Verdict::problem,
+                             QStringLiteral("Vantrel's extension does not answer: ") +
+                                 extension.error,
+                             QStringLiteral("turn it on in Extensions, or run gnome-extensions "
+                                            "enable vantrel@vantrel.com; after installing it, log "
+                                            "out and back in"));
+    if (extension.version != appVersion)
+        return doctorFinding(check, Verdict::problem,
+                             QStringLiteral("Vantrel's extension is version %1, Vantrel is %2")
+                                 .arg(extension.version, appVersion),
+                             QStringLiteral("log out and back in, so that GNOME Shell loads the "
+                                            "extension installed with this Vantrel"));
+    return doctorFinding(
+        check, Verdict::ok,
+        QStringLiteral("Vantrel's extension answers (version %1)").arg(appVersion));
+}
+
 DoctorFinding displayFinding(const DoctorFacts& facts) {
     const QString check = QStringLiteral("display");
     if (facts.displayError)
@@ -166,6 +187,8 @@ QString doctorVerdictName(Verdict verdict) {
 
 QList<DoctorFinding> Doctor::findings(const DoctorFacts& facts) {
     QList<DoctorFinding> found{sessionFinding(facts)};
+    if (facts.gnomeExtension)
+        found << gnomeExtensionFinding(*facts.gnomeExtension, facts.appVersion);
     if (!facts.display.isEmpty())
         found << displayFinding(facts);
     found << busFinding(facts.bus);
@@ -183,6 +206,7 @@ QList<DoctorFinding> Doctor::findings(const DoctorFacts& facts) {
 QString Doctor::text(const QList<DoctorFinding>& findings) {
     static const QHash<QString, QString> titles{
         {QStringLiteral("session"), QStringLiteral("Session")},
+        {QStringLiteral("gnomeExtension"), QStringLiteral("GNOME Shell extension")},
         {QStringLiteral("display"), QStringLiteral("Display")},
         {QStringLiteral("accessibilityBus"), QStringLiteral("Accessibility bus")},
         {QStringLiteral("trayHost"), QStringLiteral("Tray host")},

@@ -28,13 +28,17 @@ struct DoctorFacts {
     QList<HotKey> hotKeys;
     std::optional<qint64> runningTrayPid; // a Vantrel tray app of this user runs
     std::optional<QList<ApplicationAccessibility>> applications;
+    // Looked at on GNOME on Wayland only; compared with appVersion.
+    std::optional<GnomeExtensionState> gnomeExtension;
+    QString appVersion;
     int nodeBound = 0;
 };
 
 // One line of the diagnosis: what was checked, what was found and, when it needs it, the fix.
 struct DoctorFinding {
     enum class Verdict { ok, note, problem };
-    QString check; // "session", "display", "accessibilityBus", "trayHost", "hotKey", "application"
+    QString check; // "session", "gnomeExtension", "display", "accessibilityBus", "trayHost",
+                   // "hotKey", "application"
     Verdict verdict = Verdict::ok;
     QString summary;
     QString fix; // empty when nothing is to be done

@@ -17,6 +17,13 @@ struct AccessibilityBusState {
     QString error;               // why the last of these failed, in one line
 };
 
+// Vantrel's GNOME Shell extension, as the session bus shows it.
+struct GnomeExtensionState {
+    bool answers = false;
+    QString version; // what it says, when it answers
+    QString error;   // why it does not answer
+};
+
 struct TrayHostState {
     bool statusNotifierWatcher = false; // org.kde.StatusNotifierWatcher has an owner
     bool xembedTray = false;            // _NET_SYSTEM_TRAY_S<n> has an owner

@@ -323,6 +323,20 @@ TEST(GnomeExtension, CtrlAltCPressedThroughTheCompositorReachesTheApp) {
     EXPECT_EQ(pressed, QList<quint32>{41}) << "Ctrl+Alt+X is no shortcut of ours";
 }
 
+TEST(GnomeExtension, TheDoctorFindsItAnswering) {
+    QProcess vantrel;
+    vantrel.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel", {"doctor", "--json"});
+    ASSERT_TRUE(vantrel.waitForFinished(60000));
+    const QByteArray said = vantrel.readAllStandardOutput();
+    QJsonObject extension;
+    for (const QJsonValue finding : QJsonDocument::fromJson(said).object()["findings"].toArray()) {
+        if (finding["check"] == "gnomeExtension")
+            extension = finding.toObject();
+    }
+    EXPECT_EQ(extension["verdict"], "ok") << said.constData();
+    EXPECT_EQ(extension["summary"], "Vantrel's extension answers (version " VANTREL_VERSION ")");
+}
+
 TEST(GnomeExtension, AnotherVersionOfTheAppIsToldSoPlainly) {
     QString reason;
     EXPECT_FALSE(GnomeShellHelper::connect("9.8.7", reason));

@@ -4,6 +4,10 @@
 #include "app/tray/SingleInstance.h"
 #include "input/HotKeyManager.h"
 #include "platform/linux/LinuxDiagnostics.h"
+#include "platform/wayland/DesktopBackendChoice.h"
+#include "platform/wayland/GnomeShellHelper.h"
+
+#include <QCoreApplication>
 
 #include <QJsonDocument>
 
@@ -25,6 +29,10 @@ int DoctorCommand::run(const QStringList& arguments, QTextStream& out, QTextStre
     facts.display = qEnvironmentVariable("DISPLAY");
     facts.waylandDisplay = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     facts.nodeBound = Doctor::nodeBound;
+    facts.appVersion = QCoreApplication::applicationVersion();
+    if (DesktopBackendChoice::choose(QProcessEnvironment::systemEnvironment()) ==
+        DesktopBackendChoice::Backend::gnomeWayland)
+        facts.gnomeExtension = GnomeShellHelper::probe();
 
     QString displayError;
     LinuxDiagnostics diagnostics(displayError);

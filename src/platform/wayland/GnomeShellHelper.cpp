@@ -71,23 +71,28 @@ QByteArray readWhole(int fd) {
 
 } // namespace
 
+GnomeExtensionState GnomeShellHelper::probe() {
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(
+        helperCall(QStringLiteral("Version")), QDBus::Block, gnomeHelperTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return {false, {}, reply.errorMessage()};
+    return {true, reply.arguments().value(0).toString(), {}};
+}
+
 std::unique_ptr<GnomeShellHelper> GnomeShellHelper::connect(const QString& appVersion,
                                                             QString& reason) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    const QDBusMessage reply =
-        bus.call(helperCall(QStringLiteral("Version")), QDBus::Block, gnomeHelperTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
+    const GnomeExtensionState state = probe();
+    if (!state.answers) {
         reason = QStringLiteral("The Vantrel extension of GNOME Shell does not answer (%1). Turn "
                                 "it on in Extensions, or run: gnome-extensions enable %2")
-                     .arg(reply.errorMessage(), extensionUuid);
+                     .arg(state.error, extensionUuid);
         return nullptr;
     }
-    const QString version = reply.arguments().value(0).toString();
-    if (version != appVersion) {
-        reason = versionMismatch(version, appVersion);
+    if (state.version != appVersion) {
+        reason = versionMismatch(state.version, appVersion);
         return nullptr;
     }
-    return std::unique_ptr<GnomeShellHelper>(new GnomeShellHelper(bus));
+    return std::unique_ptr<GnomeShellHelper>(new GnomeShellHelper(QDBusConnection::sessionBus()));
 }
 
 QString GnomeShellHelper::versionMismatch(const QString& extensionVersion,

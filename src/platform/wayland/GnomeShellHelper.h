@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../CompositorHelper.h"
+#include "../DesktopDiagnostics.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -24,6 +25,8 @@ class GnomeShellHelper final : public QObject, public CompositorHelper {
     // None, with the reason a user reads, when the extension does not answer or is not of
     // appVersion.
     static std::unique_ptr<GnomeShellHelper> connect(const QString& appVersion, QString& reason);
+    // Asks the extension its version, which it tells any caller.
+    static GnomeExtensionState probe();
     // What connect() says about an extension of another version.
     static QString versionMismatch(const QString& extensionVersion, const QString& appVersion);
 
