@@ -16,6 +16,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -167,6 +168,16 @@ TEST_F(GnomeBackend, PicturesHaveTheSizeOfWhatTheyShowAndFailuresSayWhy) {
     EXPECT_EQ(screens.first().frame, QRectF(0, 0, 1440, 900));
     EXPECT_EQ(screenPicture().size(), QSize(1440, 900));
     EXPECT_EQ(screenPicture(0.5).size(), QSize(720, 450)) << "scaled to the size asked for";
+    // The tray app takes pictures for as long as it runs: each one's file goes with it.
+    const auto openFiles = [] {
+        return QDir("/proc/self/fd")
+            .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+            .size();
+    };
+    const qsizetype before = openFiles();
+    for (int count = 0; count < 4; ++count)
+        screenPicture(0.25);
+    EXPECT_EQ(openFiles(), before);
 
     const WaylandProbe gtk = WaylandProbe::gtk(desktop->helper());
     const CompositorWindow window = gtk.window(desktop->helper());
