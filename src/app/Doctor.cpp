@@ -58,7 +58,7 @@ DoctorFinding gnomeExtensionFinding(const GnomeExtensionState& extension,
                              QStringLiteral("Vantrel's extension does not answer: ") +
                                  extension.error,
                              QStringLiteral("turn it on in Extensions, or run gnome-extensions "
-                                            "enable vantrel@vantrel.com; after installing it, log "
+                                            "enable vantrel@quendale.com; after installing it, log "
                                             "out and back in"));
     if (extension.version != appVersion)
         return doctorFinding(check, Verdict::problem,

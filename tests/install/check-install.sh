@@ -48,7 +48,7 @@ zcat "$share/man/man1/vantrel.1.gz" | grep -q "\"Vantrel $version\"" || fail "ma
 zcat "$share/doc/vantrel/changelog.gz" | head -1 | grep -q "^vantrel ($version)" ||
     fail "changelog is not $version"
 # The GNOME Shell extension carries the same version and answers the vantrel of this very install.
-metadata=$share/gnome-shell/extensions/vantrel@vantrel.com/metadata.json
+metadata=$share/gnome-shell/extensions/vantrel@quendale.com/metadata.json
 grep -q "\"vantrel-version\": \"$version\"" "$metadata" || fail "the extension is not $version"
 grep -q '"vantrel-executables": \["/opt/vantrel/bin/vantrel"\]' "$metadata" ||
     fail "the extension does not allow /opt/vantrel/bin/vantrel: $(cat "$metadata")"

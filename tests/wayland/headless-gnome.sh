@@ -16,7 +16,7 @@ set -Eeuo pipefail
 DEADLINE_SECONDS=${HEADLESS_GNOME_DEADLINE:-60}
 readonly MARKER=.headless-gnome
 readonly TEST_USER=vantrel-test
-readonly EXTENSION_UUID=vantrel@vantrel.com
+readonly EXTENSION_UUID=vantrel@quendale.com
 readonly HELPER_NAME=com.vantrel.Vantrel.ShellHelper
 readonly SCREEN=1440x900
 

@@ -15,7 +15,7 @@ namespace vantrel {
 const QString GnomeShellHelper::service = QStringLiteral("com.vantrel.Vantrel.ShellHelper");
 const QString GnomeShellHelper::path = QStringLiteral("/com/vantrel/Vantrel/ShellHelper");
 const QString GnomeShellHelper::interface = QStringLiteral("com.vantrel.Vantrel.ShellHelper");
-const QString GnomeShellHelper::extensionUuid = QStringLiteral("vantrel@vantrel.com");
+const QString GnomeShellHelper::extensionUuid = QStringLiteral("vantrel@quendale.com");
 
 namespace {
 
