@@ -20,13 +20,13 @@ namespace vantrel {
 
 namespace {
 
-QCoro::Task<std::optional<std::optional<CaptureOutcome>>> perform(AppDelegate& delegate,
+QCoro::Task<std::optional<std::optional<CaptureOutcome>>> perform(CaptureRunner& runner,
                                                                   bool fromMenu, bool useRegion) {
-    co_return co_await delegate.performCopy(fromMenu, useRegion);
+    co_return co_await runner.performCopy(fromMenu, useRegion);
 }
 
-std::optional<CaptureOutcome> runToEnd(AppDelegate& delegate, bool fromMenu, bool useRegion) {
-    return *QCoro::waitFor(perform(delegate, fromMenu, useRegion));
+std::optional<CaptureOutcome> runToEnd(CaptureRunner& runner, bool fromMenu, bool useRegion) {
+    return *QCoro::waitFor(perform(runner, fromMenu, useRegion));
 }
 
 // The reason when the file could not be written whole.
@@ -138,12 +138,12 @@ CaptureReport CaptureCommand::capture(Desktop& desktop, const CaptureOptions& op
 
     const bool fromMenu = options.frontWindow;
     const bool useRegion = region.has_value() || (overlay && !pickWindow);
-    const std::optional<CaptureOutcome> outcome = runToEnd(session.delegate(), fromMenu, useRegion);
+    const std::optional<CaptureOutcome> outcome = runToEnd(session.runner(), fromMenu, useRegion);
 
     CaptureReport report;
     report.ok = outcome && outcome->isSuccess();
-    report.status = session.delegate().lastStatus();
-    report.statusFollowUp = session.delegate().lastStatusFollowUp();
+    report.status = session.statusLine().text();
+    report.statusFollowUp = session.statusLine().followUp();
     report.toast = session.toast().lastText();
     if (outcome && !outcome->isSuccess())
         report.error = localizedDescription(outcome->error());
