@@ -95,6 +95,7 @@ TEST_F(AppDelegateTest, StartingWithBothPermissionsEndsReadyWithoutWarnings) {
               "Vantrel — ⌃⌥C window · ⌃⌥R area · Paste to Claude Code");
     EXPECT_EQ(desktop.input().hotKeys().size(), 2);
     EXPECT_EQ(desktop.input().monitorCount(), 1);
+    EXPECT_EQ(desktop.updater().startCount(), 1);
 }
 
 // Finishing the assistant it opened puts the permission line back.

@@ -112,6 +112,8 @@ TEST(SetupAssistantFlow, Finishing) {
             EXPECT_EQ(assistant->step(), OnboardingCoordinator::Step::welcome);
             for ([[maybe_unused]] const auto step : OnboardingCoordinator::allSteps)
                 assistant->advance();
+            // Its window is on its way out: nothing may bring it back before it is gone.
+            EXPECT_FALSE(assistant->window());
             EXPECT_TRUE(h.defaults.boolValue(SetupAssistantFlow::onboardingCompletedKey));
             EXPECT_EQ(windows.closes, run);
             EXPECT_EQ(windows.finishes, run);
