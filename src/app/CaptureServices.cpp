@@ -12,7 +12,7 @@ CaptureServices::CaptureServices(const Platform& platform, UserDefaults& default
       m_pasteboardWriter(m_platform.pasteboard, defaults, m_platform.vocabulary),
       m_coordinator({m_accessibilityCapture, m_screenCapture, m_bundleRecorder,
                      leaveClipboard ? static_cast<PasteboardWriting&>(m_untouchedPasteboard)
-                                            : static_cast<PasteboardWriting&>(m_pasteboardWriter),
+                                    : static_cast<PasteboardWriting&>(m_pasteboardWriter),
                      defaults}),
       m_permissionFollowUp(m_permissions, m_platform.accessibility, m_platform.screenCapture) {}
 
