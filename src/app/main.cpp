@@ -1,8 +1,8 @@
 // The vantrel executable: the tray app without arguments, otherwise one command-line run.
 #include "app/SettingsFileWatcher.h"
+#include "app/SingleInstance.h"
 #include "app/cli/CaptureCommand.h"
 #include "app/cli/CommandLineInterface.h"
-#include "app/tray/SingleInstance.h"
 #include "app/tray/TrayApplication.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsUserDefaults.h"
@@ -152,7 +152,7 @@ int runTrayApp(int argc, char** argv) {
         desktop->hasCompositor() ? Backdrop::Translucent : Backdrop::FrozenScreens);
     vantrel::TrayApplication tray(platform, defaults, center, clock, regionSelection);
     dialogsOwner = &tray;
-    claim.instance->onActivationRequest([&tray] { tray.delegate().openSettings(); });
+    claim.instance->onActivationRequest([&tray] { tray.showSettings(); });
     vantrel::CaptureCommand agentCaptures(defaults, center);
     agentCaptures.setOverlayFactory(makeOverlay);
     claim.instance->onCaptureRequest(
@@ -161,8 +161,8 @@ int runTrayApp(int argc, char** argv) {
         });
     // `vantrel settings` in a terminal changes the file under the running app.
     const vantrel::SettingsFileWatcher settingsWatcher(defaults, center);
-    QObject::connect(&tray.delegate(), &vantrel::AppDelegate::quitRequested, &app,
-                     &QCoreApplication::quit);
+    QObject::connect(&tray.delegate().statusMenu(), &vantrel::StatusMenuPresenter::quitRequested,
+                     &app, &QCoreApplication::quit);
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray.delegate(),
                      [&tray](Qt::ApplicationState state) {
                          if (state == Qt::ApplicationActive)

@@ -1,4 +1,4 @@
-#include "app/tray/SingleInstance.h"
+#include "app/SingleInstance.h"
 #include "support/WaitUntil.h"
 
 #include <QDateTime>

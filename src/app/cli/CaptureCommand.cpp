@@ -3,7 +3,7 @@
 #include "CaptureReport.h"
 #include "CaptureSession.h"
 #include "OverridingUserDefaults.h"
-#include "app/tray/SingleInstance.h"
+#include "app/SingleInstance.h"
 #include "output/CaptureModeSettings.h"
 #include "platform/SystemClock.h"
 #include "platform/linux/LinuxDesktop.h"
@@ -220,12 +220,12 @@ QCoro::Task<CaptureReport> CaptureCommand::capture(Desktop& desktop, const Captu
     const bool fromMenu = options.frontWindow;
     const bool useRegion = region.has_value() || (overlay && !pickWindow);
     const std::optional<CaptureOutcome> outcome =
-        co_await session.delegate().performCopy(fromMenu, useRegion);
+        co_await session.runner().performCopy(fromMenu, useRegion);
 
     CaptureReport report;
     report.ok = outcome && outcome->isSuccess();
-    report.status = session.delegate().lastStatus();
-    report.statusFollowUp = session.delegate().lastStatusFollowUp();
+    report.status = session.statusLine().text();
+    report.statusFollowUp = session.statusLine().followUp();
     report.toast = session.toast().lastText();
     if (outcome && !outcome->isSuccess())
         report.error = localizedDescription(outcome->error());
