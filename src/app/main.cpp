@@ -145,15 +145,13 @@ int runTrayApp(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // A clipboard server left behind by a command: it must reach the X server, whatever the
-    // command ran on.
+    // A clipboard server left behind by a command: it speaks to the X server itself, so no
+    // application object (and no toolkit start-up) stands between the command and its exit.
     if (argc == 4 && vantrel::ClipboardServer::argument == QLatin1String(argv[1])) {
         bool isNumber = false;
         const qint64 commandPid = QByteArray(argv[3]).toLongLong(&isNumber);
         if (!isNumber || commandPid <= 0)
             return 2;
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        QGuiApplication app(argc, argv);
         return vantrel::ClipboardServer::serve(QString::fromLocal8Bit(argv[2]), commandPid);
     }
     if (argc == 1)

@@ -11,8 +11,8 @@ struct ClipboardServer {
     static inline const QString argument = QStringLiteral("--serve-clipboard");
 
     // Runs the server on a payload file (removed once the selection is ours). The server starts
-    // before the payload exists and waits for it while the command that started it runs. Needs
-    // a QGuiApplication on the xcb platform. Returns the exit code.
+    // before the payload exists and waits for it while the command that started it runs. Speaks
+    // to the X server itself (DISPLAY) and needs no application object. Returns the exit code.
     static int serve(const QString& payloadPath, qint64 commandPid);
     // Whether the process still exists; the server and the command watch each other by pid.
     static bool isRunning(qint64 pid);
