@@ -17,6 +17,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -31,6 +32,16 @@ bool hasArgument(int argc, char** argv, const char* wanted) {
             return true;
     }
     return false;
+}
+
+// A capture of the real desktop and the usage texts need no platform plugin and no fonts: they
+// run on a QCoreApplication. The simulated desktop is painted, the overlay is a window.
+bool drawsNothing(int argc, char** argv) {
+    const QLatin1String command(argc >= 2 ? argv[1] : "");
+    if (command == QLatin1String("capture"))
+        return !hasArgument(argc, argv, "--scene") && !hasArgument(argc, argv, "--ask");
+    return command == QLatin1String("help") || command == QLatin1String("--help") ||
+           command == QLatin1String("--version");
 }
 
 // Painting the simulated desktop off screen makes Qt look for a runtime folder that a command
@@ -170,12 +181,14 @@ int main(int argc, char** argv) {
     else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qtMessageHandler = qInstallMessageHandler(dropRuntimeFolderNotices);
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("Vantrel"));
+    const std::unique_ptr<QCoreApplication> app =
+        drawsNothing(argc, argv) ? std::make_unique<QCoreApplication>(argc, argv)
+                                 : std::make_unique<QGuiApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList arguments = app.arguments().mid(1);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
     vantrel::SettingsUserDefaults defaults;
     vantrel::NotificationCenter center;
     vantrel::CommandLineInterface cli(
@@ -183,7 +196,7 @@ int main(int argc, char** argv) {
         vantrel::CommandLineInterface::versionLine(QStringLiteral(VANTREL_VERSION),
                                                    QStringLiteral(VANTREL_BUILD)));
     if (protocolServer) {
-        QGuiApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+        QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
         cli.setProtocolOutput(protocolOutput);
     }
     cli.setOverlayFactory([](const vantrel::Platform& platform, bool hasCompositor,

@@ -20,8 +20,9 @@ CaptureSession::CaptureSession(const Platform& platform, UserDefaults& defaults,
                   choices.regionSelection ? *choices.regionSelection
                                           : static_cast<RegionSelecting&>(m_regionSelection),
                   m_toast, m_permissions}) {
-    // The permission state a capture consults is what the monitor saw at launch.
-    m_permissions.startMonitoring();
+    // No permission monitor: each step asks for its own permission where it needs it (the
+    // snapshot asks the accessibility bus, the screenshot its preflight), so a screenshot never
+    // sets up the accessibility bus.
     m_delegate.startMouseTracking();
 }
 
