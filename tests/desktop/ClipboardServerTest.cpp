@@ -45,7 +45,8 @@ void startServer(const VantrelProcess& vantrel, QProcess& server, const Clipboar
     ASSERT_FALSE(QFileInfo::exists(path + ".error"));
 }
 
-// Asks for MULTIPLE with three pairs on a window of our own; the list as the server wrote it back.
+// Asks for MULTIPLE with the pairs on a window of our own; the list as the server wrote it back,
+// empty when the answer named no property (a refusal).
 QList<xcb_atom_t> askMultiple(xcb_connection_t* c, xcb_window_t window,
                               const QList<xcb_atom_t>& pairs) {
     const auto atom = [c](const char* name) {
@@ -57,12 +58,17 @@ QList<xcb_atom_t> askMultiple(xcb_connection_t* c, xcb_window_t window,
     xcb_convert_selection(c, window, atom("CLIPBOARD"), atom("MULTIPLE"), atom("PAIRS"),
                           XCB_CURRENT_TIME);
     xcb_flush(c);
+    xcb_atom_t answered = XCB_ATOM_NONE;
     while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
         const bool notified = (event->response_type & 0x7f) == XCB_SELECTION_NOTIFY;
+        if (notified)
+            answered = reinterpret_cast<xcb_selection_notify_event_t*>(event)->property;
         std::free(event);
         if (notified)
             break;
     }
+    if (answered != atom("PAIRS"))
+        return {};
     const auto reply = xcbReply(xcb_get_property_reply(
         c, xcb_get_property(c, 0, window, atom("PAIRS"), XCB_ATOM_ANY, 0, 64), nullptr));
     const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));

@@ -147,14 +147,25 @@ int X11ClipboardOwner::pollTimeoutMilliseconds() const {
 
 void X11ClipboardOwner::dropStalledTransfers() {
     const auto now = std::chrono::steady_clock::now();
-    std::erase_if(m_transfers, [&](const auto& entry) {
-        const bool stalled = now - entry.second.lastActivity >= stalledTransfer;
-        if (stalled) {
-            const quint32 none = XCB_EVENT_MASK_NO_EVENT;
-            xcb_change_window_attributes(m_connection, entry.first.first, XCB_CW_EVENT_MASK, &none);
+    for (auto entry = m_transfers.begin(); entry != m_transfers.end();) {
+        if (now - entry->second.lastActivity < stalledTransfer) {
+            ++entry;
+            continue;
         }
-        return stalled;
-    });
+        const xcb_window_t requestor = entry->first.first;
+        entry = m_transfers.erase(entry);
+        stopWatching(requestor);
+    }
+}
+
+// A receiver's property changes are heard while any transfer to it is under way.
+void X11ClipboardOwner::stopWatching(xcb_window_t requestor) {
+    for (const auto& [key, transfer] : m_transfers) {
+        if (key.first == requestor)
+            return;
+    }
+    const quint32 none = XCB_EVENT_MASK_NO_EVENT;
+    xcb_change_window_attributes(m_connection, requestor, XCB_CW_EVENT_MASK, &none);
 }
 
 void X11ClipboardOwner::handle(const xcb_generic_event_t* event) {
@@ -270,9 +281,8 @@ void X11ClipboardOwner::continueTransfer(xcb_window_t requestor, xcb_atom_t prop
         return;
     Transfer& transfer = found->second;
     if (transfer.finished) {
-        const quint32 none = XCB_EVENT_MASK_NO_EVENT;
-        xcb_change_window_attributes(m_connection, requestor, XCB_CW_EVENT_MASK, &none);
         m_transfers.erase(found);
+        stopWatching(requestor);
         return;
     }
     // The last call sends nothing: an empty chunk ends the transfer.

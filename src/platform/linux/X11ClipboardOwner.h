@@ -60,6 +60,7 @@ class X11ClipboardOwner final {
                    const QByteArray& value);
     void continueTransfer(xcb_window_t requestor, xcb_atom_t property);
     void dropStalledTransfers();
+    void stopWatching(xcb_window_t requestor);
     int pollTimeoutMilliseconds() const;
 
     xcb_connection_t* m_connection;
