@@ -80,6 +80,11 @@ TEST(ClipboardServer, ServesEveryTargetWholeAndLeavesWhenAnotherProgramCopies) {
     VantrelProcess vantrel;
     QProcess server;
     startServer(vantrel, server, payload);
+    // It speaks to the X server itself: no Qt platform plugin is loaded.
+    const QByteArray maps =
+        VantrelProcess::readBytes(QString("/proc/%1/maps").arg(server.processId()));
+    ASSERT_TRUE(maps.contains("libxcb"));
+    EXPECT_FALSE(maps.contains("/platforms/"));
 
     ClipboardTargets expected(payload);
     const QList<QByteArray> names = expected.names();
