@@ -17,7 +17,7 @@ _vantrel() {
         --region | --at | --ask) return ;; # numbers or free text: nothing to offer
         *)
             words='--scene --mode --region --at --front-window --json --pasteboard-out'
-            words+=' --no-clipboard --top-left --ask --pick-window'
+            words+=' --no-clipboard --top-left --ask --pick-window --via-app'
             ;;
         esac
     elif [[ ${COMP_WORDS[1]} == mcp ]]; then

@@ -24,6 +24,7 @@ complete -c vantrel -n '__fish_seen_subcommand_from capture' -l no-clipboard -d 
 complete -c vantrel -n '__fish_seen_subcommand_from capture' -l top-left -d 'Read --region and --at in top-left screen space'
 complete -c vantrel -n '__fish_seen_subcommand_from capture' -l ask -x -d 'Let the user choose on the overlay, showing PROMPT'
 complete -c vantrel -n '__fish_seen_subcommand_from capture' -l pick-window -d 'With --ask, a click picks a window'
+complete -c vantrel -n '__fish_seen_subcommand_from capture' -l via-app -d 'Let the running app capture, when it runs'
 
 # vantrel mcp
 complete -c vantrel -n '__fish_seen_subcommand_from mcp' -l scene -r -F -d 'Serve captures of the simulated desktop in FILE'

@@ -1,7 +1,8 @@
 // The vantrel executable: the tray app without arguments, otherwise one command-line run.
 #include "app/SettingsFileWatcher.h"
+#include "app/SingleInstance.h"
+#include "app/cli/CaptureCommand.h"
 #include "app/cli/CommandLineInterface.h"
-#include "app/tray/SingleInstance.h"
 #include "app/tray/TrayApplication.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsUserDefaults.h"
@@ -10,14 +11,17 @@
 #include "platform/linux/FeedUpdater.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/ProtocolStdio.h"
+#include "screen/PngEncoder.h"
 #include "ui/widgets/AreaSelectionOverlay.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLocalSocket>
 #include <QTextStream>
 
 #include <cstdio>
 #include <memory>
+#include <stop_token>
 
 namespace {
 
@@ -81,6 +85,31 @@ vantrel::Platform forTheApp(const vantrel::Platform& platform, vantrel::Updater&
             platform.pasteboard,    platform.vocabulary,   identity};
 }
 
+// The overlay an agent's request shows: the tray app's and the command line's alike.
+std::unique_ptr<vantrel::RegionSelecting>
+makeOverlay(const vantrel::Platform& platform, bool hasCompositor,
+            const vantrel::RegionSelectionRequest& request) {
+    using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
+    auto overlay = std::make_unique<vantrel::AreaSelectionOverlay>(
+        platform.screens, platform.screenCapture,
+        hasCompositor ? Backdrop::Translucent : Backdrop::FrozenScreens);
+    overlay->setRequest(request);
+    return overlay;
+}
+
+// A capture handed to the running app by `vantrel capture --via-app`; a caller that goes away
+// takes its overlay with it.
+QCoro::Task<> answerCapture(vantrel::CaptureCommand& captures, vantrel::LinuxDesktop& desktop,
+                            vantrel::SingleInstance::CaptureRequest request) {
+    std::stop_source askerGone;
+    if (request.peer)
+        QObject::connect(request.peer.data(), &QLocalSocket::disconnected, request.peer.data(),
+                         [askerGone]() mutable { askerGone.request_stop(); });
+    const QByteArray reply =
+        co_await captures.answerForApp(desktop, request.arguments, askerGone.get_token());
+    request.answer(reply);
+}
+
 int runTrayApp(int argc, char** argv) {
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -135,11 +164,17 @@ int runTrayApp(int argc, char** argv) {
         desktop->hasCompositor() ? Backdrop::Translucent : Backdrop::FrozenScreens);
     vantrel::TrayApplication tray(platform, defaults, center, clock, regionSelection);
     dialogsOwner = &tray;
-    claim.instance->onActivationRequest([&tray] { tray.delegate().openSettings(); });
+    claim.instance->onActivationRequest([&tray] { tray.showSettings(); });
+    vantrel::CaptureCommand agentCaptures(defaults, center);
+    agentCaptures.setOverlayFactory(makeOverlay);
+    claim.instance->onCaptureRequest(
+        [&agentCaptures, &desktop](const vantrel::SingleInstance::CaptureRequest& request) {
+            answerCapture(agentCaptures, *desktop, request);
+        });
     // `vantrel settings` in a terminal changes the file under the running app.
     const vantrel::SettingsFileWatcher settingsWatcher(defaults, center);
-    QObject::connect(&tray.delegate(), &vantrel::AppDelegate::quitRequested, &app,
-                     &QCoreApplication::quit);
+    QObject::connect(&tray.delegate().statusMenu(), &vantrel::StatusMenuPresenter::quitRequested,
+                     &app, &QCoreApplication::quit);
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray.delegate(),
                      [&tray](Qt::ApplicationState state) {
                          if (state == Qt::ApplicationActive)
@@ -163,7 +198,8 @@ int main(int argc, char** argv) {
         const qint64 commandPid = QByteArray(argv[3]).toLongLong(&isNumber);
         if (!isNumber || commandPid <= 0)
             return 2;
-        return vantrel::ClipboardServer::serve(QString::fromLocal8Bit(argv[2]), commandPid);
+        return vantrel::ClipboardServer::serve(QString::fromLocal8Bit(argv[2]), commandPid,
+                                               &vantrel::PngEncoder::encode);
     }
     if (argc == 1)
         return runTrayApp(argc, argv);
@@ -173,9 +209,11 @@ int main(int argc, char** argv) {
     const int protocolOutput = protocolServer ? vantrel::ProtocolStdio::takeStdout() : -1;
     // Commands need no display: they paint the simulated desktop off screen. An agent's request
     // to let the user choose shows the overlay on the real desktop.
+    // Without a display the running app may still take it (--via-app); else the command says so.
     const bool showsOverlay = argc >= 3 && QLatin1String(argv[1]) == QLatin1String("capture") &&
                               hasArgument(argc, argv, "--ask") &&
-                              !hasArgument(argc, argv, "--scene");
+                              !hasArgument(argc, argv, "--scene") &&
+                              !qEnvironmentVariableIsEmpty("DISPLAY");
     if (showsOverlay)
         qputenv("QT_QPA_PLATFORM", "xcb");
     else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -199,14 +237,6 @@ int main(int argc, char** argv) {
         QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
         cli.setProtocolOutput(protocolOutput);
     }
-    cli.setOverlayFactory([](const vantrel::Platform& platform, bool hasCompositor,
-                             const vantrel::RegionSelectionRequest& request) {
-        using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
-        auto overlay = std::make_unique<vantrel::AreaSelectionOverlay>(
-            platform.screens, platform.screenCapture,
-            hasCompositor ? Backdrop::Translucent : Backdrop::FrozenScreens);
-        overlay->setRequest(request);
-        return std::unique_ptr<vantrel::RegionSelecting>(std::move(overlay));
-    });
+    cli.setOverlayFactory(makeOverlay);
     return cli.run(arguments, out, err);
 }

@@ -13,6 +13,8 @@ class RegionSelecting {
     virtual ~RegionSelecting() = default;
 
     virtual QCoro::Task<std::optional<QRectF>> selectRegion() = 0;
+    // Ends a selection in progress as if the user had cancelled it.
+    virtual void cancel() = 0;
 };
 
 } // namespace vantrel

@@ -26,7 +26,7 @@ class RegionSelectionController final : public RegionSelecting {
     QCoro::Task<std::optional<QRectF>> selectRegion() override;
     // Answers whether the key was taken: Esc ends the selection and goes no further.
     bool handleKey(int qtKey);
-    void cancel();
+    void cancel() override;
 
     bool isOpen() const { return m_pending != nullptr; }
     // For the selections that follow.

@@ -1,9 +1,13 @@
 #include "ChildCaptureRunner.h"
 
+#include "platform/Clock.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTimer>
+
+#include <chrono>
 
 #include <algorithm>
 
@@ -26,11 +30,15 @@ QString lastLine(const QByteArray& text) {
 
 } // namespace
 
-ChildCaptureRunner::ChildCaptureRunner(Options options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)) {}
+ChildCaptureRunner::ChildCaptureRunner(Options options, Clock& clock, QObject* parent)
+    : QObject(parent), m_options(std::move(options)), m_clock(clock) {}
 
 ChildCaptureRunner::~ChildCaptureRunner() {
     for (auto it = m_runs.begin(); it != m_runs.end(); ++it) {
+        // A sleeping deadline would otherwise wake into a runner that is gone.
+        it->timers.request_stop();
+        if (!it->process)
+            continue;
         it->process->disconnect(this);
         it->process->kill();
         it->process->waitForFinished(2000);
@@ -58,6 +66,9 @@ QStringList ChildCaptureRunner::arguments(const Request& request) const {
         arguments << QStringLiteral("--scene") << *m_options.scenePath;
     if (!request.copyToClipboard)
         arguments << QStringLiteral("--no-clipboard");
+    // The running tray app has the display, the session bus and the overlay.
+    if (!m_options.scenePath)
+        arguments << QStringLiteral("--via-app");
     using Kind = Request::Kind;
     switch (request.kind) {
     case Kind::underPointer:
@@ -85,10 +96,8 @@ quint64 ChildCaptureRunner::start(const Request& request, Waiting waiting, Done 
     run.done = std::move(done);
     run.askUser = request.kind == Request::Kind::askUser;
     QString refusal;
-    if (!m_options.scenePath && m_options.environment.value(QStringLiteral("DISPLAY")).isEmpty())
-        refusal =
-            noDisplayMessage(QStringLiteral("DISPLAY is not set in the server's environment"));
-    else if (m_options.scenePath && run.askUser)
+    // Without DISPLAY the running tray app may still capture; the child says when it cannot.
+    if (m_options.scenePath && run.askUser)
         refusal = QStringLiteral("This server captures a simulated desktop (--scene), where "
                                  "nobody can answer the overlay; use capture_window or "
                                  "capture_area instead.");
@@ -115,35 +124,6 @@ quint64 ChildCaptureRunner::start(const Request& request, Waiting waiting, Done 
     run.process->setProcessEnvironment(m_options.environment);
     run.process->setProgram(m_options.program);
     run.process->setArguments(arguments(request));
-    run.deadline = new QTimer(run.process);
-    run.deadline->setSingleShot(true);
-    const int seconds = run.askUser ? request.timeoutSeconds : captureTimeoutSeconds;
-    connect(run.deadline, &QTimer::timeout, this, [this, capture, seconds, askUser = run.askUser] {
-        const auto found = m_runs.find(capture);
-        if (found == m_runs.end())
-            return;
-        found->process->disconnect(this);
-        found->process->kill();
-        finish(capture,
-               askUser ? Outcome{Outcome::Status::timedOut, {}, {}}
-                       : Outcome{Outcome::Status::failed,
-                                 {},
-                                 QStringLiteral("The capture did not finish within %1 s (the "
-                                                "application or the accessibility bus may be "
-                                                "hanging); try again, or capture another window.")
-                                     .arg(seconds)});
-    });
-    if (run.askUser) {
-        run.waitingTimer = new QTimer(run.process);
-        connect(run.waitingTimer, &QTimer::timeout, this, [this, capture, waiting] {
-            const auto found = m_runs.find(capture);
-            if (found == m_runs.end())
-                return;
-            found->waited += waitingReportSeconds;
-            waiting(found->waited);
-        });
-        run.waitingTimer->start(waitingReportSeconds * 1000);
-    }
     connect(run.process, &QProcess::finished, this, [this, capture, request] {
         const auto found = m_runs.find(capture);
         if (found == m_runs.end())
@@ -161,9 +141,36 @@ quint64 ChildCaptureRunner::start(const Request& request, Waiting waiting, Done 
                                                 "and executable.")});
             });
     m_runs.insert(capture, run);
-    run.deadline->start(seconds * 1000);
+    const int seconds = run.askUser ? request.timeoutSeconds : captureTimeoutSeconds;
+    expireAfter(capture, seconds, run.timers.get_token());
+    if (run.askUser)
+        reportWaiting(std::move(waiting), run.timers.get_token());
     run.process->start();
     return capture;
+}
+
+QCoro::Task<> ChildCaptureRunner::expireAfter(quint64 capture, int seconds, std::stop_token stop) {
+    co_await m_clock.sleep(std::chrono::seconds(seconds), stop);
+    if (stop.stop_requested())
+        co_return;
+    const bool askUser = m_runs.value(capture).askUser;
+    finish(capture, askUser
+                        ? Outcome{Outcome::Status::timedOut, {}, {}}
+                        : Outcome{Outcome::Status::failed,
+                                  {},
+                                  QStringLiteral("The capture did not finish within %1 s (the "
+                                                 "application or the accessibility bus may be "
+                                                 "hanging); try again, or capture another window.")
+                                      .arg(seconds)});
+}
+
+QCoro::Task<> ChildCaptureRunner::reportWaiting(Waiting waiting, std::stop_token stop) {
+    for (int waited = waitingReportSeconds;; waited += waitingReportSeconds) {
+        co_await m_clock.sleep(std::chrono::seconds(waitingReportSeconds), stop);
+        if (stop.stop_requested())
+            co_return;
+        waiting(waited);
+    }
 }
 
 ChildCaptureRunner::Outcome ChildCaptureRunner::outcomeOf(QProcess& process,
@@ -191,6 +198,11 @@ ChildCaptureRunner::Outcome ChildCaptureRunner::outcomeOf(QProcess& process,
         reason = QStringLiteral("The capture failed without saying why");
     if (!reason.endsWith(u'.'))
         reason += u'.';
+    if (m_options.environment.value(QStringLiteral("DISPLAY")).isEmpty())
+        return {Outcome::Status::failed,
+                {},
+                noDisplayMessage(QStringLiteral("DISPLAY is not set in the server's environment, "
+                                                "and the Vantrel app is not running"))};
     if (reason.contains(QLatin1String("display"), Qt::CaseInsensitive))
         return {Outcome::Status::failed, {}, noDisplayMessage(reason.chopped(1))};
     return {Outcome::Status::failed, {}, reason + QStringLiteral(" Try again, or ask the user.")};
@@ -202,6 +214,7 @@ std::optional<ChildCaptureRunner::Run> ChildCaptureRunner::take(quint64 capture)
         return std::nullopt;
     Run run = found.value();
     m_runs.erase(found);
+    run.timers.request_stop();
     if (run.process) {
         run.process->disconnect(this);
         if (run.process->state() != QProcess::NotRunning) {

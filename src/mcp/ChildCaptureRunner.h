@@ -7,12 +7,16 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
+#include <QCoro/QCoroTask>
+
 #include <optional>
+#include <stop_token>
 
 class QProcess;
-class QTimer;
 
 namespace vantrel {
+
+class Clock;
 
 // Runs each capture as `vantrel capture ... --json` in a child process, so a crash or a hang of
 // the accessibility bus ends that child and never the server, and the protocol loop stays free.
@@ -33,7 +37,7 @@ class ChildCaptureRunner final : public QObject, public CaptureRunning {
         QProcessEnvironment environment;
     };
 
-    explicit ChildCaptureRunner(Options options, QObject* parent = nullptr);
+    ChildCaptureRunner(Options options, Clock& clock, QObject* parent = nullptr);
     ~ChildCaptureRunner() override;
 
     quint64 start(const Request& request, Waiting waiting, Done done) override;
@@ -47,10 +51,9 @@ class ChildCaptureRunner final : public QObject, public CaptureRunning {
   private:
     struct Run {
         QProcess* process = nullptr;
-        QTimer* deadline = nullptr;
-        QTimer* waitingTimer = nullptr;
+        // Ends the run's deadline and its waiting reports.
+        std::stop_source timers;
         Done done;
-        int waited = 0;
         bool askUser = false;
     };
 
@@ -58,8 +61,11 @@ class ChildCaptureRunner final : public QObject, public CaptureRunning {
     std::optional<Run> take(quint64 capture);
     void finish(quint64 capture, const Outcome& outcome);
     Outcome outcomeOf(QProcess& process, const Request& request) const;
+    QCoro::Task<> expireAfter(quint64 capture, int seconds, std::stop_token stop);
+    QCoro::Task<> reportWaiting(Waiting waiting, std::stop_token stop);
 
     Options m_options;
+    Clock& m_clock;
     quint64 m_last = 0;
     QHash<quint64, Run> m_runs;
 };

@@ -1,6 +1,6 @@
 #include "LaunchAtLoginSwitch.h"
 
-#include "app/LaunchAtLogin.h"
+#include "LaunchAtLogin.h"
 #include "platform/LoginItemService.h"
 #include "platform/PlatformError.h"
 

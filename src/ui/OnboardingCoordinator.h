@@ -11,7 +11,7 @@
 
 namespace vantrel {
 
-// The setup assistant's page and what finishing it means, shared by its window and the delegate
+// The setup assistant's page and what finishing it means, shared by its window and the flow
 // that opened it. Pages never move on their own: only advance() moves them.
 class OnboardingCoordinator final : public QObject {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "SettingsViewModel.h"
 
-#include "app/AppDelegate.h"
+#include "ProductLinks.h"
+#include "StatusLine.h"
 #include "output/AgentPasteTargetSettings.h"
 #include "output/BundlePasteboardFormatSettings.h"
 #include "output/CaptureBundleFormatSettings.h"
@@ -54,7 +55,7 @@ SettingsViewModel::SettingsViewModel(Dependencies dependencies, QObject* parent)
     observe(BundlePasteboardFormatSettings::formatDidChangeNotification,
             &SettingsViewModel::onPasteboardFormatChanged);
     connect(&m_launchAtLogin, &LaunchAtLoginSwitch::changed, this, &SettingsViewModel::changed);
-    connect(&m_deps.delegate, &AppDelegate::lastStatusChanged, this, &SettingsViewModel::changed);
+    connect(&m_deps.statusLine, &StatusLine::changed, this, &SettingsViewModel::changed);
 }
 
 SettingsViewModel::~SettingsViewModel() {
@@ -168,7 +169,7 @@ QString SettingsViewModel::versionLine() const {
 }
 
 QUrl SettingsViewModel::formatGuideURL() const {
-    return QUrl(AppDelegate::website + QStringLiteral("/vantrel/documentation/paste-formats/"));
+    return QUrl(ProductLinks::website + ProductLinks::formatGuide);
 }
 
 QString SettingsViewModel::copyHotKeyNote() const {
@@ -181,10 +182,10 @@ QString SettingsViewModel::regionHotKeyNote() const {
 }
 
 QString SettingsViewModel::lastAction() const {
-    const QString& status = m_deps.delegate.lastStatus();
+    const QString& status = m_deps.statusLine.text();
     if (status.isEmpty())
         return emDash;
-    const QString& followUp = m_deps.delegate.lastStatusFollowUp();
+    const QString& followUp = m_deps.statusLine.followUp();
     return followUp.isEmpty() ? status : status + u'\n' + followUp;
 }
 

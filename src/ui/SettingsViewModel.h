@@ -19,8 +19,8 @@
 
 namespace vantrel {
 
-class AppDelegate;
 class LoginItemService;
+class StatusLine;
 class UserDefaults;
 class Workspace;
 
@@ -37,8 +37,8 @@ class SettingsViewModel final : public QObject {
         LoginItemService& loginItem;
         Workspace& workspace;
         PlatformVocabulary vocabulary;
-        // Its lastStatus is the "Last action".
-        const AppDelegate& delegate;
+        // The "Last action".
+        const StatusLine& statusLine;
         QString capturesRoot;
         // Either may be missing from the build; shown as an em dash then.
         std::optional<QString> version;

@@ -1,10 +1,11 @@
-#include "app/tray/SingleInstance.h"
+#include "app/SingleInstance.h"
 #include "support/WaitUntil.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QLocalSocket>
 #include <QTemporaryDir>
+#include <QtConcurrent/QtConcurrentRun>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -66,6 +67,38 @@ TEST(SingleInstance, ALaterLaunchAsksTheRunningOneToShowItself) {
     EXPECT_TRUE(vantrel::testing::waitUntil(
         [&] { return stranger.state() != QLocalSocket::ConnectedState; }));
     EXPECT_EQ(requests, 1);
+}
+
+// A capture handed over is answered once; an instance that takes none, or a request that is not
+// a list of arguments, is hung up on without a word, so the caller captures by itself.
+TEST(SingleInstance, ACaptureHandedToTheRunningOneGetsItsAnswer) {
+    QTemporaryDir runtime;
+    auto first = SingleInstance::claim(runtime.path());
+    ASSERT_EQ(first.outcome, Outcome::claimed);
+    const auto request = [&runtime](const QStringList& arguments) {
+        auto reply = QtConcurrent::run(
+            [&runtime, arguments] { return SingleInstance::requestCapture(runtime.path(), arguments); });
+        EXPECT_TRUE(vantrel::testing::waitUntil([&reply] { return reply.isFinished(); }));
+        return reply.result();
+    };
+    EXPECT_EQ(request({"--json"}), std::nullopt) << "no capture handler yet";
+
+    QStringList handed;
+    first.instance->onCaptureRequest([&handed](const SingleInstance::CaptureRequest& capture) {
+        handed = capture.arguments;
+        capture.answer("{\"exitCode\":0}");
+    });
+    EXPECT_EQ(request({"--ask=\"quoted\" \\ prompt", "--json"}), QByteArray("{\"exitCode\":0}"));
+    EXPECT_EQ(handed, QStringList({"--ask=\"quoted\" \\ prompt", "--json"}));
+
+    QLocalSocket stranger;
+    stranger.connectToServer(first.instance->socketPath());
+    ASSERT_TRUE(stranger.waitForConnected(1000));
+    stranger.write("capture [1, 2]\n");
+    stranger.waitForBytesWritten(1000);
+    EXPECT_TRUE(vantrel::testing::waitUntil(
+        [&] { return stranger.state() != QLocalSocket::ConnectedState; }));
+    EXPECT_EQ(stranger.readAll(), QByteArray());
 }
 
 // A folder the instance cannot use is refused with its reason: a file in its place, or a path

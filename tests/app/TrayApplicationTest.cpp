@@ -29,7 +29,7 @@ class TrayApplicationTest : public ::testing::Test {
     bool settle() {
         return vantrel::testing::waitUntil([this] {
             clock.advance(10ms);
-            const QString status = app.delegate().lastStatus();
+            const QString status = app.delegate().statusLine().text();
             return !status.startsWith("Capturing") && !status.startsWith("Drag an area");
         });
     }
@@ -65,8 +65,8 @@ TEST_F(TrayApplicationTest, EachHotKeyRunsAWholeCaptureAndTheToastShowsIt) {
     ASSERT_TRUE(desktop->pressHotKey(HotKeyManager::copyId));
     QCoreApplication::processEvents();
     ASSERT_TRUE(settle());
-    EXPECT_TRUE(app.delegate().lastStatus().startsWith("Copied for Claude Code: "))
-        << app.delegate().lastStatus().toStdString();
+    EXPECT_TRUE(app.delegate().statusLine().text().startsWith("Copied for Claude Code: "))
+        << app.delegate().statusLine().text().toStdString();
     EXPECT_EQ(QDir(captures).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before + 1);
     EXPECT_FALSE(desktop->pasteboard().items().isEmpty());
     EXPECT_TRUE(app.toastWindow().isVisible());
@@ -83,8 +83,8 @@ TEST_F(TrayApplicationTest, EachHotKeyRunsAWholeCaptureAndTheToastShowsIt) {
     ASSERT_TRUE(desktop->pressHotKey(HotKeyManager::regionCopyId));
     QCoreApplication::processEvents();
     ASSERT_TRUE(settle());
-    EXPECT_TRUE(app.delegate().lastStatus().contains("region: 400×200 ax"))
-        << app.delegate().lastStatus().toStdString();
+    EXPECT_TRUE(app.delegate().statusLine().text().contains("region: 400×200 ax"))
+        << app.delegate().statusLine().text().toStdString();
     EXPECT_FALSE(desktop->pasteboard().items().isEmpty());
 }
 
@@ -98,7 +98,7 @@ TEST_F(TrayApplicationTest, TheAssistantOpensAtStartFinishesWithoutWindowOthersA
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isFloating());
 
-    app.delegate().showOnboarding();
+    app.delegate().setupAssistant().show();
     EXPECT_EQ(app.windows().onboardingWindow(), window);
 
     window->welcomePage()->primaryButton()->click();
@@ -108,23 +108,23 @@ TEST_F(TrayApplicationTest, TheAssistantOpensAtStartFinishesWithoutWindowOthersA
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(window);
     EXPECT_FALSE(app.windows().onboardingWindow());
-    EXPECT_TRUE(defaults.boolValue(AppDelegate::onboardingCompletedKey));
+    EXPECT_TRUE(defaults.boolValue(SetupAssistantFlow::onboardingCompletedKey));
 
-    app.delegate().showAboutPanel();
+    Q_EMIT app.delegate().statusMenu().aboutRequested();
     AboutDialog* about = app.windows().aboutDialog();
     ASSERT_TRUE(about);
     about->close();
-    app.delegate().showAboutPanel();
+    Q_EMIT app.delegate().statusMenu().aboutRequested();
     EXPECT_EQ(app.windows().aboutDialog(), about);
     EXPECT_TRUE(about->isVisible());
 
     EXPECT_FALSE(app.settingsWindow());
-    app.delegate().openSettings();
+    Q_EMIT app.delegate().statusMenu().settingsRequested();
     SettingsWindow* settings = app.settingsWindow();
     ASSERT_TRUE(settings);
     EXPECT_TRUE(settings->isVisible());
     settings->close();
-    app.delegate().openSettings();
+    Q_EMIT app.delegate().statusMenu().settingsRequested();
     EXPECT_EQ(app.settingsWindow(), settings);
     EXPECT_TRUE(settings->isVisible());
     app.shutdown();

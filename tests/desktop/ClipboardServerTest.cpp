@@ -9,6 +9,7 @@
 #include "platform/linux/ClipboardTargets.h"
 #include "platform/linux/X11ClipboardOwner.h"
 #include "platform/linux/XcbReply.h"
+#include "screen/PngEncoder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -86,7 +87,7 @@ TEST(ClipboardServer, ServesEveryTargetWholeAndLeavesWhenAnotherProgramCopies) {
     ASSERT_TRUE(maps.contains("libxcb"));
     EXPECT_FALSE(maps.contains("/platforms/"));
 
-    ClipboardTargets expected(payload);
+    ClipboardTargets expected(payload, &PngEncoder::encode);
     const QList<QByteArray> names = expected.names();
     ASSERT_GT(expected.render("text/plain")->size(), X11ClipboardOwner::chunkBytes);
     ASSERT_GT(expected.render("image/png")->size(), X11ClipboardOwner::chunkBytes);

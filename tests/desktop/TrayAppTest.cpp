@@ -5,6 +5,7 @@
 #include "platform/linux/X11Translation.h"
 #include "support/AccessibleLookup.h"
 #include "support/DesktopTools.h"
+#include "support/McpWire.h"
 #include "support/TestApplication.h"
 #include "support/VantrelProcess.h"
 #include "support/WaitUntil.h"
@@ -110,6 +111,36 @@ TEST(TrayApp, CtrlAltCOverTheGtkProbeCapturesItServesTheClipboardAndShowsTheToas
     // The app itself owns the clipboard while it runs.
     EXPECT_TRUE(waitUntil([] { return clipboard("TARGETS").contains("image/png"); }));
     EXPECT_FALSE(QImage::fromData(clipboard("image/png"), "PNG").isNull());
+}
+
+// An agent's server that was started without DISPLAY still captures while the app runs: the app
+// takes the capture, and a request the agent cancels closes the app's overlay.
+TEST(TrayApp, TakesAnAgentsCapturesEvenWithoutADisplayAndDropsACancelledOne) {
+    const TestApplication probe = TestApplication::gtk();
+    ASSERT_TRUE(probe.waitForAccessible("Paint", "push button"));
+    xdotool(mouseMove(probe.paintButton().center()));
+    VantrelProcess home;
+    TrayApp app(home);
+    ASSERT_TRUE(app.waitUntilRunning()) << app.errors().toStdString();
+    const QByteArray display = qgetenv("DISPLAY");
+    qunsetenv("DISPLAY");
+    McpWire wire(home, {});
+    qputenv("DISPLAY", display);
+
+    const QJsonObject captured = wire.call(1, "capture_window");
+    const QString header = captured["content"][0]["text"].toString();
+    ASSERT_FALSE(captured["isError"].toBool()) << header.toStdString();
+    EXPECT_TRUE(header.contains("Folder: " + home.cacheDir() + "/Vantrel/captures/"));
+    EXPECT_TRUE(captured["content"][2]["text"].toString().contains("Button \"Paint\""));
+
+    const auto asking = [] {
+        return !xdotool({"search", "--onlyvisible", "--name", "Vantrel area selection"})
+                    .isEmpty();
+    };
+    wire.startCall(2, "ask_user_to_capture", {{"prompt", "Never mind"}});
+    ASSERT_TRUE(waitUntil(asking)) << app.errors().toStdString();
+    wire.send(R"({"jsonrpc":"2.0","method":"notifications/cancelled","params":{"requestId":2}})");
+    EXPECT_TRUE(waitUntil([&] { return !asking(); }));
 }
 
 TEST(TrayApp, AShortcutHeldByAnotherProgramLeavesTheOtherWorking) {

@@ -1,4 +1,5 @@
 #include "mcp/ChildCaptureRunner.h"
+#include "platform/VirtualClock.h"
 #include "support/WaitUntil.h"
 
 #include <QFile>
@@ -17,6 +18,7 @@ using Request = CaptureRunning::Request;
 struct Child {
     QTemporaryDir folder;
     QString program = folder.path() + "/vantrel";
+    mutable VirtualClock clock;
 
     explicit Child(const QByteArray& script) {
         QFile file(program);
@@ -28,7 +30,7 @@ struct Child {
     ChildCaptureRunner runner(const QString& display = ":99") const {
         QProcessEnvironment environment;
         environment.insert("DISPLAY", display);
-        return ChildCaptureRunner({program, std::nullopt, environment});
+        return ChildCaptureRunner({program, std::nullopt, environment}, clock);
     }
 };
 
@@ -103,4 +105,37 @@ TEST(ChildCaptureRunner, LimitsWhatRunsAtOnceAndCancelsWithoutAnAnswer) {
     EXPECT_EQ(outcomes.size(), 2);
     EXPECT_TRUE(runner.arguments(ask()).contains("--ask=--scene"));
     EXPECT_TRUE(runner.arguments({}).contains("--no-clipboard"));
+}
+
+TEST(ChildCaptureRunner, EndsACaptureAtItsDeadlineAndReportsTheWait) {
+    using namespace std::chrono_literals;
+    Request asking = ask();
+    asking.timeoutSeconds = 12;
+    struct Case {
+        Request request;
+        std::chrono::seconds deadline;
+        Outcome::Status status;
+        QString says;
+        QList<int> waited;
+    } cases[] = {
+        {{}, 55s, Outcome::Status::failed, "did not finish within 55 s", {}},
+        {asking, 12s, Outcome::Status::timedOut, "", {5, 10}},
+    };
+    for (const Case& c : cases) {
+        Child child("exec sleep 600");
+        auto runner = child.runner();
+        QList<int> waited;
+        std::optional<Outcome> outcome;
+        runner.start(
+            c.request, [&waited](int seconds) { waited.append(seconds); },
+            [&outcome](const Outcome& o) { outcome = o; });
+        child.clock.advance(c.deadline - 1s);
+        EXPECT_FALSE(outcome.has_value());
+        child.clock.advance(1s);
+        ASSERT_TRUE(outcome.has_value());
+        EXPECT_EQ(outcome->status, c.status);
+        EXPECT_TRUE(outcome->error.contains(c.says)) << outcome->error.toStdString();
+        EXPECT_EQ(waited, c.waited);
+        EXPECT_EQ(child.clock.pendingSleepers(), 0) << "a timer outlived its capture";
+    }
 }

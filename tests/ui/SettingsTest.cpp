@@ -1,8 +1,6 @@
 // The settings: the view model as the tray app wires it on the simulated desktop, the window over
 // it, and the watcher that hears other processes change the settings file.
 #include "app/SettingsFileWatcher.h"
-#include "app/cli/GivenRegionSelection.h"
-#include "app/tray/TrayApplication.h"
 #include "input/GoldenPicture.h"
 #include "output/AgentPasteTargetSettings.h"
 #include "output/BundlePasteboardFormatSettings.h"
@@ -16,7 +14,9 @@
 #include "platform/sim/SceneLoader.h"
 #include "platform/sim/SimDesktop.h"
 #include "support/QtPrinters.h"
+#include "ui/ProductLinks.h"
 #include "ui/SettingsViewModel.h"
+#include "ui/StatusLine.h"
 #include "ui/widgets/SettingsWindow.h"
 
 #include <QCheckBox>
@@ -51,10 +51,11 @@ struct SettingsOptions {
 struct SettingsHarness {
     explicit SettingsHarness(SettingsOptions options = {})
         : desktop(SceneLoader::fromJson(settingsScene)),
-          tray(platform, defaults, center, clock, regionSelection),
+          statusLine(QStringLiteral("Ready. Set mode in menu, then press ") +
+                     platform.vocabulary.copyHotKey + QStringLiteral(".")),
           model(std::make_unique<SettingsViewModel>(SettingsViewModel::Dependencies{
               defaults, center, permissions, desktop.loginItem(), desktop.workspace(),
-              options.vocabulary, tray.delegate(),
+              options.vocabulary, statusLine,
               StandardLocations::cachesDirectory() + QStringLiteral("/Vantrel/captures"),
               options.version, options.build})) {}
 
@@ -66,9 +67,8 @@ struct SettingsHarness {
     MemoryUserDefaults defaults;
     NotificationCenter center;
     VirtualClock clock;
-    GivenRegionSelection regionSelection{std::nullopt};
     SystemPermissionsService permissions{platform, center, clock};
-    TrayApplication tray;
+    StatusLine statusLine;
     std::unique_ptr<SettingsViewModel> model;
 };
 
@@ -201,12 +201,21 @@ TEST(SettingsViewModel, TextsSpeakTheDesktopsWords) {
 }
 
 TEST_F(SettingsViewModelTest, LastActionIsTheStatusLineOrADash) {
-    tray.delegate().setLastStatus("");
+    statusLine.set("");
     EXPECT_EQ(model->lastAction(), "—");
     const auto changed = countOf(model.get(), &SettingsViewModel::changed);
-    tray.delegate().setLastStatus("Copied for Cursor: Send · 3 AX nodes");
+    statusLine.set("Copied for Cursor: Send · 3 AX nodes");
     EXPECT_EQ(*changed, 1);
     EXPECT_EQ(model->lastAction(), "Copied for Cursor: Send · 3 AX nodes");
+
+    // A follow-up is there when the window hears of the line it belongs to.
+    QString shown;
+    QObject::connect(model.get(), &SettingsViewModel::changed,
+                     [&] { shown = model->lastAction(); });
+    statusLine.set("Copied for Cursor: Window · 1 AX nodes", "Qt exposes no tree.");
+    EXPECT_EQ(shown, "Copied for Cursor: Window · 1 AX nodes\nQt exposes no tree.");
+    statusLine.set("Capture cancelled.");
+    EXPECT_EQ(shown, "Capture cancelled.");
 }
 
 TEST_F(SettingsViewModelTest, ARefusedLoginItemSpringsBackWithTheReason) {
@@ -240,7 +249,7 @@ TEST_F(SettingsViewModelTest, LinksAndPanesOpenThroughTheDesktop) {
     model->openFormatGuide();
     ASSERT_EQ(desktop.openedURLs().size(), 1);
     EXPECT_EQ(desktop.openedURLs().first().toString(),
-              AppDelegate::website + "/vantrel/documentation/paste-formats/");
+              ProductLinks::website + "/vantrel/documentation/paste-formats/");
     model->openAccessibilitySettings();
     EXPECT_TRUE(desktop.openedURLs().last().toString().endsWith("Privacy_Accessibility"));
     EXPECT_FALSE(permissions.didRequestScreenRecording());
@@ -335,7 +344,7 @@ class SettingsWindowTest : public ::testing::Test, protected SettingsHarness {
 };
 
 TEST_F(SettingsWindowTest, EachSectionMatchesItsPicture) {
-    tray.delegate().setLastStatus("Copied for Claude Code: Send (button) · 12 AX nodes");
+    statusLine.set("Copied for Claude Code: Send (button) · 12 AX nodes");
     const struct {
         SettingsSection section;
         bool advanced;
@@ -394,7 +403,7 @@ TEST_F(SettingsWindowTest, TheFormatGuideLinkOpensTheGuide) {
     ASSERT_TRUE(link);
     Q_EMIT link->linkActivated(link->text());
     EXPECT_EQ(desktop.openedURLs(),
-              QList<QUrl>{QUrl(AppDelegate::website + "/vantrel/documentation/paste-formats/")});
+              QList<QUrl>{QUrl(ProductLinks::website + "/vantrel/documentation/paste-formats/")});
 }
 
 TEST_F(SettingsWindowTest, ARefusedSwitchSpringsBack) {

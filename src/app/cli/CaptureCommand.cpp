@@ -3,6 +3,7 @@
 #include "CaptureReport.h"
 #include "CaptureSession.h"
 #include "OverridingUserDefaults.h"
+#include "app/SingleInstance.h"
 #include "output/CaptureModeSettings.h"
 #include "platform/SystemClock.h"
 #include "platform/linux/LinuxDesktop.h"
@@ -20,15 +21,6 @@ namespace vantrel {
 
 namespace {
 
-QCoro::Task<std::optional<std::optional<CaptureOutcome>>> perform(AppDelegate& delegate,
-                                                                  bool fromMenu, bool useRegion) {
-    co_return co_await delegate.performCopy(fromMenu, useRegion);
-}
-
-std::optional<CaptureOutcome> runToEnd(AppDelegate& delegate, bool fromMenu, bool useRegion) {
-    return *QCoro::waitFor(perform(delegate, fromMenu, useRegion));
-}
-
 // The reason when the file could not be written whole.
 std::optional<QString> writePasteboard(const QString& path, const QJsonArray& pasteboard) {
     QSaveFile file(path);
@@ -45,6 +37,10 @@ CaptureCommand::CaptureCommand(UserDefaults& defaults, NotificationCenter& cente
     : m_defaults(defaults), m_center(center) {}
 
 int CaptureCommand::run(const CaptureOptions& options, QTextStream& out, QTextStream& err) {
+    if (options.viaApp) {
+        if (const std::optional<int> exitCode = handToApp(options, out, err))
+            return *exitCode;
+    }
     if (options.ask && (options.scenePath || !m_overlayFactory)) {
         err << "vantrel capture: --ask needs the real desktop to show the area selection overlay "
                "on\n";
@@ -64,7 +60,7 @@ int CaptureCommand::runOnScene(const QString& scenePath, const CaptureOptions& o
         err << error.message() << "\n";
         return 2;
     }
-    const CaptureReport report = capture(*desktop, options);
+    const CaptureReport report = QCoro::waitFor(capture(*desktop, options));
     return this->report(report, options, std::nullopt, out, err);
 }
 
@@ -94,16 +90,76 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
     if (options.ask)
         overlay = m_overlayFactory(desktop->platform(), desktop->hasCompositor(),
                                    {*options.ask, options.pickWindow});
-    const CaptureReport report = capture(*desktop, options, overlay.get());
+    const CaptureReport report = QCoro::waitFor(capture(*desktop, options, overlay.get()));
     // A payload that cannot outlive the command is a capture the user cannot paste.
     const std::optional<QString> clipboardError =
         report.ok && !options.noClipboard ? desktop->handOffClipboard() : std::nullopt;
     return this->report(report, options, clipboardError, out, err);
 }
 
+std::optional<int> CaptureCommand::handToApp(const CaptureOptions& options, QTextStream& out,
+                                             QTextStream& err) {
+    const QString folder = SingleInstance::defaultFolder();
+    if (!SingleInstance::runningPid(folder))
+        return std::nullopt;
+    // An app that does not take captures (an older one) hangs up without a word: capture here.
+    const std::optional<QByteArray> reply = SingleInstance::requestCapture(folder, options.arguments);
+    if (!reply)
+        return std::nullopt;
+    const QJsonObject answer = QJsonDocument::fromJson(*reply).object();
+    if (!answer.value("exitCode").isDouble()) {
+        // It may have captured already; capturing again here could make two folders.
+        err << "vantrel capture: the running app's answer could not be read\n";
+        return 1;
+    }
+    out << answer.value("out").toString();
+    err << answer.value("err").toString();
+    return answer.value("exitCode").toInt();
+}
+
+QCoro::Task<QByteArray> CaptureCommand::answerForApp(LinuxDesktop& desktop, QStringList arguments,
+                                                     std::stop_token askerGone) {
+    QString outText;
+    QString errText;
+    QTextStream out(&outText);
+    QTextStream err(&errText);
+    const int exitCode = co_await runInApp(desktop, arguments, askerGone, out, err);
+    out.flush();
+    err.flush();
+    co_return QJsonDocument(QJsonObject{{"exitCode", exitCode}, {"out", outText}, {"err", errText}})
+        .toJson(QJsonDocument::Compact);
+}
+
+QCoro::Task<int> CaptureCommand::runInApp(LinuxDesktop& desktop, const QStringList& arguments,
+                                          std::stop_token askerGone, QTextStream& out,
+                                          QTextStream& err) {
+    const auto parsed = CaptureOptions::parse(arguments);
+    if (const auto* message = std::get_if<QString>(&parsed)) {
+        err << *message << "\n" << CaptureOptions::usage();
+        co_return 2;
+    }
+    const CaptureOptions& options = std::get<CaptureOptions>(parsed);
+    if (options.scenePath || options.pasteboardOut) {
+        err << "vantrel capture: the running app captures its own desktop only\n";
+        co_return 2;
+    }
+    std::unique_ptr<RegionSelecting> overlay;
+    if (options.ask && m_overlayFactory)
+        overlay = m_overlayFactory(desktop.platform(), desktop.hasCompositor(),
+                                   {*options.ask, options.pickWindow});
+    // Nobody is left to answer for; the overlay must not wait for the user.
+    const std::stop_callback<std::function<void()>> closeOverlay(askerGone, [&overlay] {
+        if (overlay)
+            overlay->cancel();
+    });
+    // The app owns the clipboard itself: nothing to hand off.
+    const CaptureReport report = co_await capture(desktop, options, overlay.get());
+    co_return this->report(report, options, std::nullopt, out, err);
+}
+
 template <class Desktop>
-CaptureReport CaptureCommand::capture(Desktop& desktop, const CaptureOptions& options,
-                                      RegionSelecting* overlay) {
+QCoro::Task<CaptureReport> CaptureCommand::capture(Desktop& desktop, const CaptureOptions& options,
+                                                   RegionSelecting* overlay) {
     OverridingUserDefaults defaults(m_defaults);
     if (options.mode)
         defaults.overrideString(CaptureModeSettings::defaultsKey, rawValue(*options.mode));
@@ -119,13 +175,13 @@ CaptureReport CaptureCommand::capture(Desktop& desktop, const CaptureOptions& op
     // Picking a window: the user's click is the capture point, as --at gives it.
     const bool pickWindow = overlay && options.pickWindow;
     if (pickWindow) {
-        const std::optional<QRectF> picked = QCoro::waitFor(overlay->selectRegion());
+        const std::optional<QRectF> picked = co_await overlay->selectRegion();
         if (!picked) {
             CaptureReport report;
             report.cancelled = true;
             report.status = QStringLiteral("Cancelled");
             m_lastReport = report;
-            return report;
+            co_return report;
         }
         at = picked->center();
     }
@@ -138,12 +194,13 @@ CaptureReport CaptureCommand::capture(Desktop& desktop, const CaptureOptions& op
 
     const bool fromMenu = options.frontWindow;
     const bool useRegion = region.has_value() || (overlay && !pickWindow);
-    const std::optional<CaptureOutcome> outcome = runToEnd(session.delegate(), fromMenu, useRegion);
+    const std::optional<CaptureOutcome> outcome =
+        co_await session.runner().performCopy(fromMenu, useRegion);
 
     CaptureReport report;
     report.ok = outcome && outcome->isSuccess();
-    report.status = session.delegate().lastStatus();
-    report.statusFollowUp = session.delegate().lastStatusFollowUp();
+    report.status = session.statusLine().text();
+    report.statusFollowUp = session.statusLine().followUp();
     report.toast = session.toast().lastText();
     if (outcome && !outcome->isSuccess())
         report.error = localizedDescription(outcome->error());
@@ -152,7 +209,7 @@ CaptureReport CaptureCommand::capture(Desktop& desktop, const CaptureOptions& op
     report.openedURLs = desktop.openedURLs();
     report.cancelled = !outcome.has_value();
     m_lastReport = report;
-    return report;
+    co_return report;
 }
 
 // The capture has happened whether or not the pasteboard file can be written, so the report

@@ -6,11 +6,15 @@
 
 #include <QTextStream>
 
+#include <QCoro/QCoroTask>
+
 #include <functional>
 #include <memory>
+#include <stop_token>
 
 namespace vantrel {
 
+class LinuxDesktop;
 class NotificationCenter;
 class RegionSelecting;
 struct Platform;
@@ -24,6 +28,11 @@ class CaptureCommand final {
     CaptureCommand(UserDefaults& defaults, NotificationCenter& center);
 
     int run(const CaptureOptions& options, QTextStream& out, QTextStream& err);
+    // Runs a capture another process handed to the running app, on the app's desktop; answers
+    // with what that process prints and its exit code. The capture's overlay closes when the
+    // asker is gone.
+    QCoro::Task<QByteArray> answerForApp(LinuxDesktop& desktop, QStringList arguments,
+                                         std::stop_token askerGone);
     // The report of the last run that got as far as capturing.
     const std::optional<CaptureReport>& lastReport() const { return m_lastReport; }
     // Builds the overlay --ask shows, on the desktop the run opened; without it, --ask fails.
@@ -35,9 +44,14 @@ class CaptureCommand final {
     int runOnScene(const QString& scenePath, const CaptureOptions& options, QTextStream& out,
                    QTextStream& err);
     int runOnDesktop(const CaptureOptions& options, QTextStream& out, QTextStream& err);
+    // The exit code when the running app took the capture.
+    std::optional<int> handToApp(const CaptureOptions& options, QTextStream& out,
+                                 QTextStream& err);
+    QCoro::Task<int> runInApp(LinuxDesktop& desktop, const QStringList& arguments,
+                              std::stop_token askerGone, QTextStream& out, QTextStream& err);
     template <class Desktop>
-    CaptureReport capture(Desktop& desktop, const CaptureOptions& options,
-                          RegionSelecting* overlay = nullptr);
+    QCoro::Task<CaptureReport> capture(Desktop& desktop, const CaptureOptions& options,
+                                       RegionSelecting* overlay = nullptr);
     int report(const CaptureReport& report, const CaptureOptions& options,
                const std::optional<QString>& clipboardError, QTextStream& out, QTextStream& err);
 

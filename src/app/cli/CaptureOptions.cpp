@@ -34,7 +34,8 @@ QString CaptureOptions::usage() {
     return QStringLiteral(
         "usage: vantrel capture [--scene FILE] [--mode bundle|screenshot|tree] [--region X,Y,W,H]\n"
         "                       [--at X,Y] [--front-window] [--json] [--pasteboard-out FILE]\n"
-        "                       [--no-clipboard] [--top-left] [--ask PROMPT [--pick-window]]\n");
+        "                       [--no-clipboard] [--top-left] [--ask PROMPT [--pick-window]]\n"
+        "                       [--via-app]\n");
 }
 
 std::variant<CaptureOptions, QString> CaptureOptions::parse(const QStringList& arguments) {
@@ -52,6 +53,7 @@ std::variant<CaptureOptions, QString> CaptureOptions::parse(const QStringList& a
         {"top-left", "Read --region and --at in top-left screen space."},
         {"ask", "Let the user choose on the overlay, showing PROMPT.", "PROMPT"},
         {"pick-window", "With --ask: the user clicks a window instead of dragging."},
+        {"via-app", "Let the running app capture, when it runs."},
     });
     if (!parser.parse(QStringList{QStringLiteral("vantrel")} + arguments))
         return QStringLiteral("vantrel capture: ") + parser.errorText();
@@ -97,6 +99,11 @@ std::variant<CaptureOptions, QString> CaptureOptions::parse(const QStringList& a
     options.pickWindow = parser.isSet("pick-window");
     if (options.pickWindow && !options.ask)
         return QStringLiteral("vantrel capture: --pick-window needs --ask");
+    options.viaApp = parser.isSet("via-app");
+    if (options.viaApp && (options.scenePath || options.pasteboardOut))
+        return QStringLiteral(
+            "vantrel capture: --via-app cannot be combined with --scene or --pasteboard-out");
+    options.arguments = arguments;
     return options;
 }
 

@@ -27,6 +27,10 @@ struct CaptureOptions {
     // For agents: let the user choose on the overlay, showing this prompt.
     std::optional<QString> ask;
     bool pickWindow = false;
+    // The running tray app captures instead, when it runs: it has the display even where the
+    // caller's environment was cleared. It is handed the arguments as given.
+    bool viaApp = false;
+    QStringList arguments;
 
     // The options, or a usage error message. Arguments exclude the program and command names.
     static std::variant<CaptureOptions, QString> parse(const QStringList& arguments);

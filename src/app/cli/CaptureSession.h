@@ -2,15 +2,11 @@
 
 #include "GivenRegionSelection.h"
 #include "RecordingToast.h"
-#include "UntouchedPasteboard.h"
-#include "accessibility/AccessibilityCaptureService.h"
-#include "app/AppDelegate.h"
-#include "app/ClipCoordinator.h"
-#include "output/CaptureBundleWriter.h"
-#include "output/PasteboardWriter.h"
+#include "app/CaptureRunner.h"
+#include "app/CaptureServices.h"
+#include "input/PointerTracker.h"
 #include "platform/Platform.h"
-#include "screen/ScreenCaptureService.h"
-#include "screen/SystemPermissionsService.h"
+#include "ui/StatusLine.h"
 
 #include <optional>
 
@@ -26,49 +22,26 @@ struct CaptureChoices {
     RegionSelecting* regionSelection = nullptr; // default: the given region
 };
 
-// Everything one capture needs, wired by hand as the app wires it: the services, the pipeline and
-// the capture commands, on the given platform.
+// Everything one capture needs on the given platform: the capture services as the app wires
+// them, and the runner that reports on a status line and a toast the command line reads back.
 class CaptureSession final {
   public:
     CaptureSession(const Platform& platform, UserDefaults& defaults, NotificationCenter& center,
                    Clock& clock, std::optional<QRectF> region, CaptureChoices choices = {});
 
-    AppDelegate& delegate() { return m_delegate; }
+    CaptureRunner& runner() { return m_runner; }
+    const StatusLine& statusLine() const { return m_statusLine; }
+    const PointerTracker& pointer() const { return m_pointer; }
     const RecordingToast& toast() const { return m_toast; }
-    const std::optional<CaptureBundle>& lastBundle() const { return m_lastBundle; }
+    const std::optional<CaptureBundle>& lastBundle() const { return m_services.lastBundle(); }
 
   private:
-    // Notes the folder the pipeline wrote, for the report.
-    class BundleRecorder final : public BundleWriting {
-      public:
-        BundleRecorder(BundleWriting& writer, std::optional<CaptureBundle>& last)
-            : m_writer(writer), m_last(last) {}
-        QCoro::Task<CaptureBundle>
-        write(const CapturedAccessibility& accessibility,
-              const std::optional<QFuture<QByteArray>>& screenshotPng) override {
-            const CaptureBundle bundle = co_await m_writer.write(accessibility, screenshotPng);
-            m_last = bundle;
-            co_return bundle;
-        }
-
-      private:
-        BundleWriting& m_writer;
-        std::optional<CaptureBundle>& m_last;
-    };
-
-    Platform m_platform;
-    SystemPermissionsService m_permissions;
-    AccessibilityCaptureService m_accessibilityCapture;
-    ScreenCaptureService m_screenCapture;
-    CaptureBundleWriter m_bundleWriter;
-    std::optional<CaptureBundle> m_lastBundle;
-    BundleRecorder m_bundleRecorder;
-    PasteboardWriter m_pasteboardWriter;
-    UntouchedPasteboard m_untouchedPasteboard;
-    ClipCoordinator m_coordinator;
+    CaptureServices m_services;
     GivenRegionSelection m_regionSelection;
     RecordingToast m_toast;
-    AppDelegate m_delegate;
+    StatusLine m_statusLine{QString()};
+    PointerTracker m_pointer;
+    CaptureRunner m_runner;
 };
 
 } // namespace vantrel

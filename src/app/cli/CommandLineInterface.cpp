@@ -20,6 +20,7 @@ QString CommandLineInterface::usage() {
         "usage: vantrel capture [--scene FILE] [--mode bundle|screenshot|tree] [--region X,Y,W,H]\n"
         "                       [--at X,Y] [--front-window] [--json] [--pasteboard-out FILE]\n"
         "                       [--no-clipboard] [--top-left] [--ask PROMPT [--pick-window]]\n"
+        "                       [--via-app]\n"
         "       vantrel settings [NAME [VALUE]]\n"
         "       vantrel mcp [--scene FILE]\n"
         "       vantrel demo\n"

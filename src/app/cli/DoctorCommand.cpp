@@ -1,7 +1,7 @@
 #include "DoctorCommand.h"
 
 #include "app/Doctor.h"
-#include "app/tray/SingleInstance.h"
+#include "app/SingleInstance.h"
 #include "input/HotKeyManager.h"
 #include "platform/linux/LinuxDiagnostics.h"
 

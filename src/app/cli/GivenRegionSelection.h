@@ -14,6 +14,8 @@ class GivenRegionSelection final : public RegionSelecting {
         const std::optional<QRectF> region = m_region;
         co_return region;
     }
+    // Answered at once: nothing is ever in progress.
+    void cancel() override {}
 
   private:
     std::optional<QRectF> m_region;

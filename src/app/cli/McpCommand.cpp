@@ -7,6 +7,7 @@
 #include "mcp/JsonRpcLineReader.h"
 #include "mcp/McpServer.h"
 #include "platform/StandardLocations.h"
+#include "platform/SystemClock.h"
 #include "platform/linux/ProtocolStdio.h"
 
 #include <QCoreApplication>
@@ -43,7 +44,8 @@ int McpCommand::run(const QStringList& arguments, QTextStream& err) {
     // The same folder the capture writer fills, so the hotkey's captures show up too.
     CaptureLibrary library(QDir::cleanPath(StandardLocations::cachesDirectory() +
                                            QStringLiteral("/Vantrel/captures")));
-    ChildCaptureRunner runner({m_program, scene, QProcessEnvironment::systemEnvironment()});
+    SystemClock clock;
+    ChildCaptureRunner runner({m_program, scene, QProcessEnvironment::systemEnvironment()}, clock);
     PngShrinker images;
     CaptureTools tools(library, runner, images);
     QEventLoop loop;

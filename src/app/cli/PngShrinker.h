@@ -8,6 +8,9 @@ namespace vantrel {
 class PngShrinker final : public ImageShrinking {
   public:
     std::optional<Picture> shrink(const QString& path, int maxEdge) const override;
+
+  private:
+    static std::optional<Picture> unchanged(const QString& path, QSize size, int maxEdge);
 };
 
 } // namespace vantrel

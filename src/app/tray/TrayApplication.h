@@ -1,14 +1,9 @@
 #pragma once
 
-#include "accessibility/AccessibilityCaptureService.h"
 #include "app/AppDelegate.h"
-#include "app/ClipCoordinator.h"
+#include "app/CaptureServices.h"
 #include "input/CopyToast.h"
-#include "output/CaptureBundleWriter.h"
-#include "output/PasteboardWriter.h"
 #include "platform/Platform.h"
-#include "screen/ScreenCaptureService.h"
-#include "screen/SystemPermissionsService.h"
 #include "ui/SettingsViewModel.h"
 #include "ui/widgets/AppWindows.h"
 #include "ui/widgets/DialogPresenter.h"
@@ -27,8 +22,8 @@ class NotificationCenter;
 class RegionSelecting;
 class UserDefaults;
 
-// The tray app wired by hand: the capture services, the pipeline, the delegate and the views,
-// all living as long as the process, on whatever platform it is given.
+// The tray app wired by hand: the capture services, the delegate and the views, all living as
+// long as the process, on whatever platform it is given.
 class TrayApplication final {
   public:
     TrayApplication(const Platform& platform, UserDefaults& defaults, NotificationCenter& center,
@@ -39,6 +34,8 @@ class TrayApplication final {
     // a shortcut held by another program or a desktop without a tray.
     QStringList start();
     void shutdown();
+    // Made on first use: its state is read when it is created, and refreshed on every showing.
+    void showSettings();
 
     AppDelegate& delegate() { return m_delegate; }
     CopyToast& toast() { return m_toast; }
@@ -51,19 +48,14 @@ class TrayApplication final {
     TrayIcon* trayIcon() const { return m_trayIcon.get(); }
 
   private:
-    void showSettings();
+    // How to change settings where there is no menu to open the settings window from.
+    QString settingsWhereabouts() const;
     QStringList hotKeyNotices();
     QString trayMissingNotice() const;
 
-    Platform m_platform;
     UserDefaults& m_defaults;
     NotificationCenter& m_center;
-    SystemPermissionsService m_permissions;
-    AccessibilityCaptureService m_accessibilityCapture;
-    ScreenCaptureService m_screenCapture;
-    CaptureBundleWriter m_bundleWriter;
-    PasteboardWriter m_pasteboardWriter;
-    ClipCoordinator m_coordinator;
+    CaptureServices m_services;
     ToastWindow m_toastWindow;
     CopyToast m_toast;
     AppDelegate m_delegate;

@@ -106,7 +106,8 @@ bool ClipboardServer::isRunning(qint64 pid) {
     return nameEnd < 0 || line.mid(nameEnd + 2, 1) != "Z";
 }
 
-int ClipboardServer::serve(const QString& payloadPath, qint64 commandPid) {
+int ClipboardServer::serve(const QString& payloadPath, qint64 commandPid,
+                           ClipboardTargets::PngEncoding encodePng) {
     // Connected while the command still captures, so that taking the selection costs next to
     // nothing once the payload is there.
     QString connectionError;
@@ -123,7 +124,7 @@ int ClipboardServer::serve(const QString& payloadPath, qint64 commandPid) {
     if (!payload)
         return fail(payloadPath, QStringLiteral("the payload file is damaged"));
 
-    ClipboardTargets targets(std::move(*payload));
+    ClipboardTargets targets(std::move(*payload), encodePng);
     if (!owner->own(targets))
         return fail(payloadPath, QStringLiteral("the X server did not give us the clipboard"));
     QFile::remove(payloadPath);

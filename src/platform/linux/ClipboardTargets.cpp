@@ -1,7 +1,5 @@
 #include "ClipboardTargets.h"
 
-#include "screen/PngEncoder.h"
-
 #include <QString>
 
 namespace vantrel {
@@ -74,7 +72,8 @@ const ClipboardTargetRule clipboardTargetRules[] = {
 
 } // namespace
 
-ClipboardTargets::ClipboardTargets(ClipboardPayload payload) : m_payload(std::move(payload)) {}
+ClipboardTargets::ClipboardTargets(ClipboardPayload payload, PngEncoding encodePng)
+    : m_payload(std::move(payload)), m_encodePng(encodePng) {}
 
 QList<QByteArray> ClipboardTargets::names() const {
     QList<QByteArray> names;
@@ -92,7 +91,7 @@ std::optional<QByteArray> ClipboardTargets::render(const QByteArray& target) {
         if (!m_payload.image)
             return std::nullopt;
         if (!m_png)
-            m_png = PngEncoder::encode(*m_payload.image);
+            m_png = m_encodePng(*m_payload.image);
         // A picture the encoder refuses is not offered as an empty file.
         return m_png->isEmpty() ? std::nullopt : m_png;
     }

@@ -3,6 +3,7 @@
 #include "ClipboardPayload.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 
 #include <optional>
@@ -14,7 +15,10 @@ namespace vantrel {
 // (docs/pasteboard.md); TARGETS, TIMESTAMP and MULTIPLE are the selection owner's own.
 class ClipboardTargets final {
   public:
-    explicit ClipboardTargets(ClipboardPayload payload);
+    // The picture's encoder (the executable's PngEncoder): empty bytes when it cannot encode.
+    using PngEncoding = QByteArray (*)(const QImage&);
+
+    ClipboardTargets(ClipboardPayload payload, PngEncoding encodePng);
 
     // The targets this payload has a value for, in a fixed order.
     QList<QByteArray> names() const;
@@ -24,6 +28,7 @@ class ClipboardTargets final {
 
   private:
     ClipboardPayload m_payload;
+    PngEncoding m_encodePng;
     std::optional<QByteArray> m_png;
 };
 

@@ -2,17 +2,20 @@
 
 #include "AboutDialog.h"
 #include "OnboardingWindow.h"
-#include "app/AppDelegate.h"
 #include "platform/AppIdentity.h"
 #include "ui/OnboardingViewModel.h"
+#include "ui/SetupAssistantFlow.h"
+#include "ui/StatusMenuPresenter.h"
 
 namespace vantrel {
 
-AppWindows::AppWindows(AppDelegate& delegate, const AppIdentity& identity, QObject* parent)
+AppWindows::AppWindows(SetupAssistantFlow& setupAssistant, StatusMenuPresenter& statusMenu,
+                       const AppIdentity& identity, QObject* parent)
     : QObject(parent), m_identity(identity) {
-    connect(&delegate, &AppDelegate::onboardingRequested, this, &AppWindows::showOnboarding);
-    connect(&delegate, &AppDelegate::onboardingClosed, this, &AppWindows::closeOnboarding);
-    connect(&delegate, &AppDelegate::aboutRequested, this, &AppWindows::showAbout);
+    connect(&setupAssistant, &SetupAssistantFlow::windowRequested, this,
+            &AppWindows::showOnboarding);
+    connect(&setupAssistant, &SetupAssistantFlow::windowClosed, this, &AppWindows::closeOnboarding);
+    connect(&statusMenu, &StatusMenuPresenter::aboutRequested, this, &AppWindows::showAbout);
 }
 
 AppWindows::~AppWindows() {

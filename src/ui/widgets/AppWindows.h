@@ -9,17 +9,19 @@ namespace vantrel {
 
 struct AppIdentity;
 class AboutDialog;
-class AppDelegate;
 class OnboardingViewModel;
 class OnboardingWindow;
+class SetupAssistantFlow;
+class StatusMenuPresenter;
 
-// The delegate's windows: the setup assistant's, while an assistant exists, and one About
-// window, kept once made.
+// The app's own windows: the setup assistant's, while an assistant exists, and one About window,
+// kept once made.
 class AppWindows final : public QObject {
     Q_OBJECT
 
   public:
-    AppWindows(AppDelegate& delegate, const AppIdentity& identity, QObject* parent = nullptr);
+    AppWindows(SetupAssistantFlow& setupAssistant, StatusMenuPresenter& statusMenu,
+               const AppIdentity& identity, QObject* parent = nullptr);
     ~AppWindows() override;
 
     OnboardingWindow* onboardingWindow() const;

@@ -49,6 +49,12 @@ QCoro::Task<std::optional<QRectF>> AreaSelectionOverlay::selectRegion() {
     co_return selection;
 }
 
+void AreaSelectionOverlay::cancel() {
+    // Also ends a selection whose screens are still being frozen.
+    ++m_latestRequest;
+    m_controller.cancel();
+}
+
 // A screen that cannot be pictured is shown translucent instead: the drag still works, and the
 // capture that follows reports the real error.
 QCoro::Task<> AreaSelectionOverlay::freezeScreens() {

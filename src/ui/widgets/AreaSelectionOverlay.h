@@ -25,6 +25,7 @@ class AreaSelectionOverlay final : public RegionSelecting, private RegionSelecti
     ~AreaSelectionOverlay() override;
 
     QCoro::Task<std::optional<QRectF>> selectRegion() override;
+    void cancel() override;
     // A prompt shown with the hint, and click-to-pick, for the selections that follow.
     void setRequest(RegionSelectionRequest request) { m_controller.setRequest(std::move(request)); }
 

@@ -1,8 +1,8 @@
 #include "TrayIcon.h"
 
 #include "StatusIconPainter.h"
-#include "app/AppDelegate.h"
 #include "ui/StatusMenu.h"
+#include "ui/StatusMenuPresenter.h"
 
 #include <QActionGroup>
 #include <QMenu>
@@ -29,13 +29,13 @@ QIcon themeIcon(const QString& symbol) {
 
 } // namespace
 
-TrayIcon::TrayIcon(AppDelegate& delegate, QObject* parent)
-    : QObject(parent), m_delegate(delegate), m_tray(std::make_unique<QSystemTrayIcon>()),
+TrayIcon::TrayIcon(StatusMenuPresenter& presenter, QObject* parent)
+    : QObject(parent), m_presenter(presenter), m_tray(std::make_unique<QSystemTrayIcon>()),
       m_menu(std::make_unique<QMenu>()) {
     m_tray->setIcon(StatusIconPainter::icon());
     m_tray->setContextMenu(m_menu.get());
-    connect(&m_delegate, &AppDelegate::statusMenuChanged, this, &TrayIcon::showMenu);
-    connect(&m_delegate, &AppDelegate::toolTipChanged, this, &TrayIcon::showToolTip);
+    connect(&m_presenter, &StatusMenuPresenter::statusMenuChanged, this, &TrayIcon::showMenu);
+    connect(&m_presenter, &StatusMenuPresenter::toolTipChanged, this, &TrayIcon::showToolTip);
     // A left click opens the same menu as a right click.
     connect(m_tray.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
@@ -61,11 +61,11 @@ void TrayIcon::showMenu() {
     // Rebuilt from scratch, as the model is; clear() leaves the submenus, so they go here.
     m_menu->clear();
     qDeleteAll(m_menu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly));
-    addItems(*m_menu, m_delegate.statusMenu().items);
+    addItems(*m_menu, m_presenter.statusMenu().items);
 }
 
 void TrayIcon::showToolTip() {
-    m_tray->setToolTip(m_delegate.toolTip());
+    m_tray->setToolTip(m_presenter.toolTip());
 }
 
 void TrayIcon::addItems(QMenu& menu, const QList<StatusMenuItem>& items) {
@@ -90,7 +90,7 @@ void TrayIcon::addItems(QMenu& menu, const QList<StatusMenuItem>& items) {
         // Queued: a choice may rebuild this very menu, which must not happen inside the action's
         // own signal (the rebuild deletes the action).
         connect(
-            action, &QAction::triggered, this, [this, item] { m_delegate.perform(item); },
+            action, &QAction::triggered, this, [this, item] { m_presenter.perform(item); },
             Qt::QueuedConnection);
     }
 }

@@ -10,16 +10,16 @@ class QSystemTrayIcon;
 
 namespace vantrel {
 
-class AppDelegate;
+class StatusMenuPresenter;
 struct StatusMenuItem;
 
-// The status item: shows the delegate's menu and tooltip in the system tray and forwards the
+// The status item: shows the presenter's menu and tooltip in the system tray and forwards the
 // chosen item back. Without a tray on the desktop it is simply not visible.
 class TrayIcon final : public QObject {
     Q_OBJECT
 
   public:
-    explicit TrayIcon(AppDelegate& delegate, QObject* parent = nullptr);
+    explicit TrayIcon(StatusMenuPresenter& presenter, QObject* parent = nullptr);
     ~TrayIcon() override;
 
     static bool isTrayAvailable();
@@ -31,7 +31,7 @@ class TrayIcon final : public QObject {
     void showToolTip();
     void addItems(QMenu& menu, const QList<StatusMenuItem>& items);
 
-    AppDelegate& m_delegate;
+    StatusMenuPresenter& m_presenter;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     std::unique_ptr<QMenu> m_menu;
 };

@@ -65,7 +65,7 @@ TEST(ClipboardTargets, OffersEachPartUnderItsTargets) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ClipboardTargets targets(c.payload);
+        ClipboardTargets targets(c.payload, &PngEncoder::encode);
         QList<QByteArray> names;
         for (const auto& [name, value] : c.values) {
             names.append(name);
@@ -86,6 +86,6 @@ TEST(ClipboardTargets, OffersEachPartUnderItsTargets) {
 TEST(ClipboardTargets, APictureTheEncoderRefusesIsNotServed) {
     ClipboardPayload payload;
     payload.image = QImage(1'000'001, 1, QImage::Format_Mono);
-    ClipboardTargets targets(payload);
+    ClipboardTargets targets(payload, &PngEncoder::encode);
     EXPECT_FALSE(targets.render("image/png"));
 }

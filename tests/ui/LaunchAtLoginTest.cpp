@@ -1,4 +1,4 @@
-#include "app/LaunchAtLogin.h"
+#include "ui/LaunchAtLogin.h"
 #include "platform/linux/LinuxVocabulary.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
 #include "platform/sim/SimLoginItem.h"

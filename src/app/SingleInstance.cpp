@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -13,7 +15,26 @@ namespace {
 const QString lockName = QStringLiteral("vantrel.lock");
 const QString socketName = QStringLiteral("vantrel.socket");
 const QByteArray activationRequest = QByteArrayLiteral("activate\n");
+// Followed by the arguments as one line of JSON.
+const QByteArray captureRequestPrefix = QByteArrayLiteral("capture ");
+// A request line longer than this is no request of ours.
+constexpr qint64 maxRequestBytes = 64 * 1024;
 constexpr int answerWaitMs = 1000;
+
+std::optional<QStringList> captureArguments(const QByteArray& line) {
+    QJsonParseError error;
+    const QJsonDocument document =
+        QJsonDocument::fromJson(line.mid(captureRequestPrefix.size()), &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return std::nullopt;
+    QStringList arguments;
+    for (const QJsonValue& value : document.array()) {
+        if (!value.isString())
+            return std::nullopt;
+        arguments.append(value.toString());
+    }
+    return arguments;
+}
 
 bool answers(const QString& socketPath) {
     QLocalSocket socket;
@@ -98,13 +119,57 @@ bool SingleInstance::listen() {
 }
 
 void SingleInstance::readRequest(QLocalSocket* socket) {
-    // Anything but the one request, or a peer that keeps talking, is dropped.
-    if (socket->bytesAvailable() < activationRequest.size())
+    // Anything but the two requests, or a peer that keeps talking, is dropped.
+    if (socket->property("answering").toBool())
         return;
-    const QByteArray request = socket->read(activationRequest.size());
-    socket->disconnectFromServer();
-    if (request == activationRequest && m_onActivation)
-        m_onActivation();
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > maxRequestBytes)
+            socket->disconnectFromServer();
+        return;
+    }
+    const QByteArray line = socket->readLine(maxRequestBytes);
+    if (line == activationRequest) {
+        socket->disconnectFromServer();
+        if (m_onActivation)
+            m_onActivation();
+        return;
+    }
+    const std::optional<QStringList> arguments =
+        line.startsWith(captureRequestPrefix) ? captureArguments(line.trimmed()) : std::nullopt;
+    if (!arguments || !m_onCapture) {
+        socket->disconnectFromServer();
+        return;
+    }
+    socket->setProperty("answering", true);
+    m_onCapture({*arguments, socket});
+}
+
+void SingleInstance::CaptureRequest::answer(const QByteArray& reply) const {
+    if (!peer)
+        return;
+    peer->write(reply);
+    peer->disconnectFromServer();
+}
+
+std::optional<QByteArray> SingleInstance::requestCapture(const QString& folder,
+                                                         const QStringList& arguments) {
+    QLocalSocket socket;
+    socket.connectToServer(folder + u'/' + socketName);
+    if (!socket.waitForConnected(answerWaitMs))
+        return std::nullopt;
+    socket.write(captureRequestPrefix +
+                 QJsonDocument(QJsonArray::fromStringList(arguments)).toJson(QJsonDocument::Compact) +
+                 '\n');
+    if (!socket.waitForBytesWritten(answerWaitMs))
+        return std::nullopt;
+    // The app answers and hangs up; an app that hangs up without a word did not take it.
+    QByteArray reply;
+    while (socket.state() == QLocalSocket::ConnectedState && socket.waitForReadyRead(-1))
+        reply += socket.readAll();
+    reply += socket.readAll();
+    if (reply.isEmpty())
+        return std::nullopt;
+    return reply;
 }
 
 } // namespace vantrel

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLockFile>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -37,6 +40,22 @@ class SingleInstance final {
     // Runs whenever a later launch asks this instance to show itself.
     void onActivationRequest(std::function<void()> handler) { m_onActivation = std::move(handler); }
 
+    // A capture another process hands to the running app: its `vantrel capture` arguments, and
+    // the peer that waits for the answer (gone when that process ended first).
+    struct CaptureRequest {
+        QStringList arguments;
+        QPointer<QLocalSocket> peer;
+        // Sends the answer and ends the conversation; nothing when the peer is gone.
+        void answer(const QByteArray& reply) const;
+    };
+    void onCaptureRequest(std::function<void(const CaptureRequest&)> handler) {
+        m_onCapture = std::move(handler);
+    }
+    // Hands a capture to the instance running from that folder and waits for its answer, for as
+    // long as it takes the user; none when no instance takes it.
+    static std::optional<QByteArray> requestCapture(const QString& folder,
+                                                    const QStringList& arguments);
+
   private:
     SingleInstance(const QString& folder);
     bool listen();
@@ -46,6 +65,7 @@ class SingleInstance final {
     QLockFile m_lock;
     std::unique_ptr<QLocalServer> m_server;
     std::function<void()> m_onActivation;
+    std::function<void(const CaptureRequest&)> m_onCapture;
 };
 
 } // namespace vantrel
