@@ -40,9 +40,10 @@ class CaptureServices final {
       public:
         BundleRecorder(BundleWriting& writer, std::optional<CaptureBundle>& last)
             : m_writer(writer), m_last(last) {}
-        QCoro::Task<CaptureBundle> write(const CapturedAccessibility& accessibility,
-                                         const std::optional<QImage>& screenshotImage) override {
-            const CaptureBundle bundle = co_await m_writer.write(accessibility, screenshotImage);
+        QCoro::Task<CaptureBundle>
+        write(const CapturedAccessibility& accessibility,
+              const std::optional<QFuture<QByteArray>>& screenshotPng) override {
+            const CaptureBundle bundle = co_await m_writer.write(accessibility, screenshotPng);
             m_last = bundle;
             co_return bundle;
         }

@@ -70,7 +70,8 @@ QCoro::Task<CaptureOutcome> ClipCoordinator::captureBundle(std::optional<QPointF
         co_return CaptureOutcome::failure(*error);
     const auto& accessibility = std::get<CapturedAccessibility>(snapshot);
 
-    const auto screenshot = co_await screenshotOrError(regionScreenRect);
+    // The bundle's PNG is encoded from the moment the pixels exist, beside the JPEG.
+    const auto screenshot = co_await screenshotOrError(regionScreenRect, PngWanted::yes);
     if (const auto* error = std::get_if<CaptureError>(&screenshot)) {
         removeFiles({accessibility.fileURL});
         co_return CaptureOutcome::failure(*error);
@@ -80,7 +81,7 @@ QCoro::Task<CaptureOutcome> ClipCoordinator::captureBundle(std::optional<QPointF
     std::optional<CaptureBundle> bundle;
     std::optional<PlatformError> writeError;
     try {
-        bundle = co_await m_services.bundleWriter.write(accessibility, shot.image);
+        bundle = co_await m_services.bundleWriter.write(accessibility, shot.png);
     } catch (const PlatformError& error) {
         writeError = error;
     }
@@ -111,7 +112,8 @@ QString ClipCoordinator::bundleStatusLine(const CapturedAccessibility& accessibi
 
 QCoro::Task<CaptureOutcome>
 ClipCoordinator::captureScreenshotOnly(std::optional<QRectF> regionScreenRect) {
-    const auto screenshot = co_await screenshotOrError(regionScreenRect);
+    // The clipboard makes its PNG only if a receiver asks for one.
+    const auto screenshot = co_await screenshotOrError(regionScreenRect, PngWanted::no);
     if (const auto* error = std::get_if<CaptureError>(&screenshot))
         co_return CaptureOutcome::failure(*error);
     const auto& shot = std::get<ScreenshotPair>(screenshot);
@@ -139,11 +141,11 @@ CaptureOutcome ClipCoordinator::captureTreeOnly(std::optional<QPointF> mouseLoca
 }
 
 QCoro::Task<std::variant<ClipCoordinator::ScreenshotPair, CaptureError>>
-ClipCoordinator::screenshotOrError(std::optional<QRectF> regionScreenRect) {
+ClipCoordinator::screenshotOrError(std::optional<QRectF> regionScreenRect, PngWanted png) {
     try {
         // Named first: GCC 12 mishandles an aggregate that a co_await expression yields when it
         // is converted on the spot.
-        ScreenshotPair pair = co_await captureScreenshotPair(regionScreenRect);
+        ScreenshotPair pair = co_await captureScreenshotPair(regionScreenRect, png);
         co_return pair;
     } catch (const ScreenCaptureError& error) {
         co_return error;
@@ -153,13 +155,13 @@ ClipCoordinator::screenshotOrError(std::optional<QRectF> regionScreenRect) {
 }
 
 QCoro::Task<ClipCoordinator::ScreenshotPair>
-ClipCoordinator::captureScreenshotPair(std::optional<QRectF> regionScreenRect) {
+ClipCoordinator::captureScreenshotPair(std::optional<QRectF> regionScreenRect, PngWanted png) {
     CapturedScreen record;
     if (regionScreenRect) {
-        record = co_await m_services.screenCapture.capture(*regionScreenRect);
+        record = co_await m_services.screenCapture.capture(*regionScreenRect, png);
     } else {
         const QList<CapturedScreen> records =
-            co_await m_services.screenCapture.capture(true, std::nullopt);
+            co_await m_services.screenCapture.capture(true, std::nullopt, png);
         if (records.isEmpty())
             co_return ScreenshotPair{};
         record = records.first();
@@ -167,7 +169,8 @@ ClipCoordinator::captureScreenshotPair(std::optional<QRectF> regionScreenRect) {
     std::optional<QImage> image;
     if (!record.image.isNull())
         image = record.image;
-    const ScreenshotPair pair{image, record.fileURL, record.subject};
+    const ScreenshotPair pair{image, record.fileURL, record.subject,
+                              image ? record.png : std::nullopt};
     co_return pair;
 }
 

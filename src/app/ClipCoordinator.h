@@ -4,6 +4,7 @@
 #include "accessibility/CapturedAccessibility.h"
 #include "output/CaptureMode.h"
 #include "screen/CapturedScreen.h"
+#include "screen/ScreenCapturing.h"
 
 #include <QCoro/QCoroTask>
 #include <QImage>
@@ -19,7 +20,6 @@ namespace vantrel {
 class AccessibilityCapturing;
 class BundleWriting;
 class PasteboardWriting;
-class ScreenCapturing;
 class UserDefaults;
 
 // Runs one capture from start to finish and reports its status line or its error. Keeps nothing
@@ -47,19 +47,22 @@ class ClipCoordinator final {
     CaptureOutcome captureTreeOnly(std::optional<QPointF> mouseLocation,
                                    std::optional<QRectF> regionScreenRect, bool preferFrontWindows);
 
-    // The picture as taken (never decoded from the file) and the file it was written to.
+    // The picture as taken (never decoded from the file), the file it was written to, and its
+    // PNG when one was asked for.
     struct ScreenshotPair {
         std::optional<QImage> image;
         std::optional<QUrl> fileURL;
         ScreenshotSubject subject = ScreenshotSubject::frontmostWindow;
+        std::optional<QFuture<QByteArray>> png;
     };
     // Throws the screen capture service's error unchanged.
-    QCoro::Task<ScreenshotPair> captureScreenshotPair(std::optional<QRectF> regionScreenRect);
+    QCoro::Task<ScreenshotPair> captureScreenshotPair(std::optional<QRectF> regionScreenRect,
+                                                      PngWanted png);
 
   private:
     // The screenshot step with its error caught, so both modes can return it as their failure.
     QCoro::Task<std::variant<ScreenshotPair, CaptureError>>
-    screenshotOrError(std::optional<QRectF> regionScreenRect);
+    screenshotOrError(std::optional<QRectF> regionScreenRect, PngWanted png);
     // The snapshot with its error caught, for the same reason.
     std::variant<CapturedAccessibility, CaptureError>
     accessibilityOrError(std::optional<QPointF> mouseLocation,

@@ -11,6 +11,7 @@
 #include "platform/linux/FeedUpdater.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/ProtocolStdio.h"
+#include "screen/PngEncoder.h"
 #include "ui/widgets/AreaSelectionOverlay.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 #include <stop_token>
 
 namespace {
@@ -34,6 +36,16 @@ bool hasArgument(int argc, char** argv, const char* wanted) {
             return true;
     }
     return false;
+}
+
+// A capture of the real desktop and the usage texts need no platform plugin and no fonts: they
+// run on a QCoreApplication. The simulated desktop is painted, the overlay is a window.
+bool drawsNothing(int argc, char** argv) {
+    const QLatin1String command(argc >= 2 ? argv[1] : "");
+    if (command == QLatin1String("capture"))
+        return !hasArgument(argc, argv, "--scene") && !hasArgument(argc, argv, "--ask");
+    return command == QLatin1String("help") || command == QLatin1String("--help") ||
+           command == QLatin1String("--version");
 }
 
 // Painting the simulated desktop off screen makes Qt look for a runtime folder that a command
@@ -74,9 +86,9 @@ vantrel::Platform forTheApp(const vantrel::Platform& platform, vantrel::Updater&
 }
 
 // The overlay an agent's request shows: the tray app's and the command line's alike.
-std::unique_ptr<vantrel::RegionSelecting> makeOverlay(const vantrel::Platform& platform,
-                                                      bool hasCompositor,
-                                                      const vantrel::RegionSelectionRequest& request) {
+std::unique_ptr<vantrel::RegionSelecting>
+makeOverlay(const vantrel::Platform& platform, bool hasCompositor,
+            const vantrel::RegionSelectionRequest& request) {
     using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
     auto overlay = std::make_unique<vantrel::AreaSelectionOverlay>(
         platform.screens, platform.screenCapture,
@@ -179,16 +191,15 @@ int runTrayApp(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // A clipboard server left behind by a command: it must reach the X server, whatever the
-    // command ran on.
+    // A clipboard server left behind by a command: it speaks to the X server itself, so no
+    // application object (and no toolkit start-up) stands between the command and its exit.
     if (argc == 4 && vantrel::ClipboardServer::argument == QLatin1String(argv[1])) {
         bool isNumber = false;
         const qint64 commandPid = QByteArray(argv[3]).toLongLong(&isNumber);
         if (!isNumber || commandPid <= 0)
             return 2;
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        QGuiApplication app(argc, argv);
-        return vantrel::ClipboardServer::serve(QString::fromLocal8Bit(argv[2]), commandPid);
+        return vantrel::ClipboardServer::serve(QString::fromLocal8Bit(argv[2]), commandPid,
+                                               &vantrel::PngEncoder::encode);
     }
     if (argc == 1)
         return runTrayApp(argc, argv);
@@ -208,12 +219,14 @@ int main(int argc, char** argv) {
     else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qtMessageHandler = qInstallMessageHandler(dropRuntimeFolderNotices);
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("Vantrel"));
+    const std::unique_ptr<QCoreApplication> app =
+        drawsNothing(argc, argv) ? std::make_unique<QCoreApplication>(argc, argv)
+                                 : std::make_unique<QGuiApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList arguments = app.arguments().mid(1);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
     vantrel::SettingsUserDefaults defaults;
     vantrel::NotificationCenter center;
     vantrel::CommandLineInterface cli(
@@ -221,7 +234,7 @@ int main(int argc, char** argv) {
         vantrel::CommandLineInterface::versionLine(QStringLiteral(VANTREL_VERSION),
                                                    QStringLiteral(VANTREL_BUILD)));
     // The MCP server names it; the GNOME Shell extension must be of the same.
-    QGuiApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
     if (protocolServer)
         cli.setProtocolOutput(protocolOutput);
     cli.setOverlayFactory(makeOverlay);

@@ -3,15 +3,17 @@
 #include "CaptureBundle.h"
 #include "accessibility/CapturedAccessibility.h"
 
+#include <QByteArray>
 #include <QCoro/QCoroTask>
-#include <QImage>
+#include <QFuture>
 
 #include <optional>
 
 namespace vantrel {
 
-// Writes one capture folder, with the screenshot's pixels as its PNG when there are any. A file
-// error is thrown as a PlatformError naming the path and the reason; the folder then never
+// Writes one capture folder, with the screenshot's PNG when there is one: its encoding started
+// when the pixels existed, and the writer waits for it only when the other files are written. A
+// file error is thrown as a PlatformError naming the path and the reason; the folder then never
 // appears.
 class BundleWriting {
   public:
@@ -19,8 +21,9 @@ class BundleWriting {
 
     // The arguments must outlive the task (GCC 12 destroys by-value coroutine arguments made
     // inside a co_await expression twice).
-    virtual QCoro::Task<CaptureBundle> write(const CapturedAccessibility& accessibility,
-                                             const std::optional<QImage>& screenshotImage) = 0;
+    virtual QCoro::Task<CaptureBundle>
+    write(const CapturedAccessibility& accessibility,
+          const std::optional<QFuture<QByteArray>>& screenshotPng) = 0;
 };
 
 } // namespace vantrel

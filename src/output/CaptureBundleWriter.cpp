@@ -7,13 +7,11 @@
 #include "platform/FileErrors.h"
 #include "platform/FileWriter.h"
 #include "platform/StandardLocations.h"
-#include "screen/PngEncoder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <QCoro/QCoroFuture>
 
@@ -171,20 +169,17 @@ void CaptureBundleWriter::updateLatestLinks(const QString& directory) const {
     }
 }
 
-// The PNG is encoded beside the main thread while the other files are written. Every file is
-// put on the disk together with the others before the rename, so `latest` can never point at a
-// folder with a missing or truncated file, even after a crash.
+// The PNG is still being encoded beside the main thread while the other files are written. Every
+// file is put on the disk together with the others before the rename, so `latest` can never
+// point at a folder with a missing or truncated file, even after a crash.
 QCoro::Task<CaptureBundle>
 CaptureBundleWriter::write(const CapturedAccessibility& accessibility,
-                           const std::optional<QImage>& screenshotImage) {
+                           const std::optional<QFuture<QByteArray>>& screenshotPng) {
     const QString root = capturesRoot();
     CaptureFolders::prepareRoot(root);
     checkLatestLink();
     const QByteArray snapshot = readSnapshot(accessibility.fileURL);
-    const bool hasPicture = screenshotImage && !screenshotImage->isNull();
-    QFuture<QByteArray> png;
-    if (hasPicture)
-        png = QtConcurrent::run(&PngEncoder::encode, *screenshotImage);
+    const bool hasPicture = screenshotPng.has_value();
 
     const Draft draft{root, CaptureFolders::createDraft(root), accessibility,
                       SnapshotJsonText::decode(snapshot)};
@@ -194,7 +189,7 @@ CaptureBundleWriter::write(const CapturedAccessibility& accessibility,
         writeInto(draft.path, snapshotFileName, snapshot);
         writeDocuments(draft, paths);
         if (hasPicture) {
-            const QByteArray encoded = co_await png;
+            const QByteArray encoded = co_await *screenshotPng;
             if (encoded.isEmpty()) { // not a failure: the bundle has no screenshot then
                 paths.screenshotURL.reset();
                 writeDocuments(draft, paths);

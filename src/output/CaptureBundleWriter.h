@@ -31,8 +31,9 @@ class CaptureBundleWriter final : public BundleWriting {
 
     // Throws PlatformError. After a failure no folder appears and neither link moves, unless
     // only the cache-side link could not be replaced: the folder is complete then.
-    QCoro::Task<CaptureBundle> write(const CapturedAccessibility& accessibility,
-                                     const std::optional<QImage>& screenshotImage) override;
+    QCoro::Task<CaptureBundle>
+    write(const CapturedAccessibility& accessibility,
+          const std::optional<QFuture<QByteArray>>& screenshotPng) override;
 
     QString capturesRoot() const;
     QString latestLinkPath() const;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFuture>
 #include <QImage>
 #include <QString>
 #include <QUrl>
+
+#include <optional>
 
 namespace vantrel {
 
@@ -17,6 +21,9 @@ struct CapturedScreen {
     bool isPrimary = false;
     QImage image;
     ScreenshotSubject subject = ScreenshotSubject::frontmostWindow;
+    // The picture as a PNG, encoding on the worker pool since the pixels existed; only when the
+    // capture asked for one.
+    std::optional<QFuture<QByteArray>> png;
 };
 
 } // namespace vantrel

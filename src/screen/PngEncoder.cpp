@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <zlib.h>
 
@@ -151,6 +152,10 @@ QByteArray PngEncoder::encode(const QImage& image) {
         appendChunk(png, "IDAT", zlib.constData() + at, std::min(largestChunk, zlib.size() - at));
     appendChunk(png, "IEND", nullptr, 0);
     return png;
+}
+
+QFuture<QByteArray> PngEncoder::start(const QImage& image) {
+    return QtConcurrent::run(&PngEncoder::encode, image);
 }
 
 } // namespace vantrel

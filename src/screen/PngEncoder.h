@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFuture>
 #include <QImage>
 
 namespace vantrel {
@@ -11,6 +12,8 @@ namespace vantrel {
 struct PngEncoder {
     // Empty when the picture cannot be encoded.
     static QByteArray encode(const QImage& image);
+    // encode() on the worker pool, so the file is ready by the time it is written.
+    static QFuture<QByteArray> start(const QImage& image);
 };
 
 } // namespace vantrel

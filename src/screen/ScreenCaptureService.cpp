@@ -2,6 +2,7 @@
 
 #include "CaptureCoordinates.h"
 #include "JpegEncoder.h"
+#include "PngEncoder.h"
 #include "ScreenCaptureError.h"
 #include "SystemPermissionsService.h"
 #include "platform/Clock.h"
@@ -180,6 +181,13 @@ QString regionLabel(const QRectF& cropped) {
            wholeNumber(cropped.height());
 }
 
+// Started before the JPEG is written, so the two encoders share the cores.
+std::optional<QFuture<QByteArray>> startPng(const QImage& picture, PngWanted png) {
+    if (png == PngWanted::no)
+        return std::nullopt;
+    return PngEncoder::start(picture);
+}
+
 } // namespace
 
 ScreenCaptureService::ScreenCaptureService(const Platform& platform,
@@ -194,7 +202,8 @@ QString ScreenCaptureService::defaultShotDirectory(const AppIdentity& identity) 
 }
 
 QCoro::Task<QList<CapturedScreen>>
-ScreenCaptureService::capture(bool windowOnly, std::optional<quint32> excludeWindowNumber) {
+ScreenCaptureService::capture(bool windowOnly, std::optional<quint32> excludeWindowNumber,
+                              PngWanted png) {
     checkPermission();
     const ShareableContent content =
         co_await m_platform.screenCapture.shareableContent(false, true);
@@ -202,13 +211,14 @@ ScreenCaptureService::capture(bool windowOnly, std::optional<quint32> excludeWin
     if (excludeWindowNumber)
         excludeIDs.insert(*excludeWindowNumber);
     if (windowOnly) {
-        if (auto window = co_await captureFrontmostWindow(content, excludeIDs))
+        if (auto window = co_await captureFrontmostWindow(content, excludeIDs, png))
             co_return QList<CapturedScreen>{*window};
     }
-    co_return co_await captureDisplays(content, excludeIDs);
+    co_return co_await captureDisplays(content, excludeIDs, png);
 }
 
-QCoro::Task<CapturedScreen> ScreenCaptureService::capture(QRectF regionInScreenCoordinates) {
+QCoro::Task<CapturedScreen> ScreenCaptureService::capture(QRectF regionInScreenCoordinates,
+                                                          PngWanted png) {
     checkPermission();
     if (tooSmall(regionInScreenCoordinates.normalized()))
         throw ScreenCaptureError::captureFailed();
@@ -231,9 +241,11 @@ QCoro::Task<CapturedScreen> ScreenCaptureService::capture(QRectF regionInScreenC
     if (pixels.isEmpty())
         throw ScreenCaptureError::captureFailed();
     const QImage area = cropView(picture, pixels);
+    auto encoding = startPng(area, png);
     const QString name = QStringLiteral("region_") + timeStamp();
     const QUrl url = co_await writeJPEG(area, name);
-    const CapturedScreen record{url, regionLabel(cropped), true, area, ScreenshotSubject::area};
+    const CapturedScreen record{url,  regionLabel(cropped),    true,
+                                area, ScreenshotSubject::area, std::move(encoding)};
     co_return record;
 }
 
@@ -246,7 +258,7 @@ void ScreenCaptureService::checkPermission() const {
 
 QCoro::Task<std::optional<CapturedScreen>>
 ScreenCaptureService::captureFrontmostWindow(const ShareableContent& content,
-                                             const WindowIDs& excludeIDs) {
+                                             const WindowIDs& excludeIDs, PngWanted png) {
     const auto application = m_platform.windowServer.frontmostApplication();
     if (!application)
         co_return std::nullopt;
@@ -258,15 +270,17 @@ ScreenCaptureService::captureFrontmostWindow(const ShareableContent& content,
     ContentFilter filter = WindowFilter{window->windowID};
     const QImage picture =
         co_await captureImage(std::move(filter), streamConfiguration(window->frame));
+    auto encoding = startPng(picture, png);
     const QString name = QStringLiteral("win_") + timeStamp();
     const QUrl url = co_await writeJPEG(picture, name);
-    const CapturedScreen record{url, label, true, picture, ScreenshotSubject::frontmostWindow};
+    const CapturedScreen record{
+        url, label, true, picture, ScreenshotSubject::frontmostWindow, std::move(encoding)};
     co_return record;
 }
 
 QCoro::Task<QList<CapturedScreen>>
-ScreenCaptureService::captureDisplays(const ShareableContent& content,
-                                      const WindowIDs& excludeIDs) {
+ScreenCaptureService::captureDisplays(const ShareableContent& content, const WindowIDs& excludeIDs,
+                                      PngWanted png) {
     const std::optional<quint32> primaryID = primaryDisplayID();
     const QList<ShareableDisplay> displays = sortedDisplays(content.displays, primaryID);
     if (displays.isEmpty())
@@ -279,10 +293,11 @@ ScreenCaptureService::captureDisplays(const ShareableContent& content,
         ContentFilter filter = DisplayFilter{display.displayID, excluded};
         const QImage picture =
             co_await captureImage(std::move(filter), streamConfiguration(display));
+        auto encoding = startPng(picture, png);
         const QString name = QStringLiteral("shot_%1_").arg(position) + timeStamp();
         const QUrl url = co_await writeJPEG(picture, name);
-        records.append(
-            {url, displayLabel(primary, position), primary, picture, ScreenshotSubject::display});
+        records.append({url, displayLabel(primary, position), primary, picture,
+                        ScreenshotSubject::display, std::move(encoding)});
     }
     co_return records;
 }

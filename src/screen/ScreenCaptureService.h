@@ -28,9 +28,9 @@ class ScreenCaptureService final : public ScreenCapturing {
     static QString defaultShotDirectory(const AppIdentity& identity);
     const QString& shotDirectory() const { return m_shotDirectory; }
 
-    QCoro::Task<QList<CapturedScreen>> capture(bool windowOnly,
-                                               std::optional<quint32> excludeWindowNumber) override;
-    QCoro::Task<CapturedScreen> capture(QRectF regionInScreenCoordinates) override;
+    QCoro::Task<QList<CapturedScreen>>
+    capture(bool windowOnly, std::optional<quint32> excludeWindowNumber, PngWanted png) override;
+    QCoro::Task<CapturedScreen> capture(QRectF regionInScreenCoordinates, PngWanted png) override;
 
     // Writes name + ".jpg" (or, when that name is taken, name + "-2.jpg" and on). Throws
     // writeFailed naming the file and the reason.
@@ -42,9 +42,10 @@ class ScreenCaptureService final : public ScreenCapturing {
 
     void checkPermission() const;
     QCoro::Task<std::optional<CapturedScreen>>
-    captureFrontmostWindow(const ShareableContent& content, const WindowIDs& excludeIDs);
+    captureFrontmostWindow(const ShareableContent& content, const WindowIDs& excludeIDs,
+                           PngWanted png);
     QCoro::Task<QList<CapturedScreen>> captureDisplays(const ShareableContent& content,
-                                                       const WindowIDs& excludeIDs);
+                                                       const WindowIDs& excludeIDs, PngWanted png);
     QCoro::Task<QImage> captureImage(ContentFilter filter, StreamConfiguration configuration);
     StreamConfiguration streamConfiguration(const QRectF& windowFrame) const;
     StreamConfiguration streamConfiguration(const ShareableDisplay& display) const;

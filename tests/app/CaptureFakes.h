@@ -7,6 +7,7 @@
 #include "output/BundleWriting.h"
 #include "output/PasteboardWriting.h"
 #include "platform/PlatformError.h"
+#include "screen/PngEncoder.h"
 #include "screen/ScreenCaptureError.h"
 #include "screen/ScreenCapturing.h"
 
@@ -51,23 +52,34 @@ class FakeScreenCapture final : public ScreenCapturing {
     // Whether only the window was asked for, and which window was left out.
     QList<std::pair<bool, std::optional<quint32>>> windowCalls;
     QList<QRectF> regionCalls;
+    QList<PngWanted> pngWanted; // by every call
 
-    QCoro::Task<QList<CapturedScreen>> capture(bool windowOnly,
-                                               std::optional<quint32> excluded) override {
+    QCoro::Task<QList<CapturedScreen>> capture(bool windowOnly, std::optional<quint32> excluded,
+                                               PngWanted png) override {
         windowCalls.append({windowOnly, excluded});
+        pngWanted.append(png);
         throwFailure();
         // A copy: GCC 12 moves from a member named in co_return.
-        const QList<CapturedScreen> result = windowResult;
+        QList<CapturedScreen> result = windowResult;
+        for (CapturedScreen& record : result)
+            withPng(record, png);
         co_return result;
     }
-    QCoro::Task<CapturedScreen> capture(QRectF region) override {
+    QCoro::Task<CapturedScreen> capture(QRectF region, PngWanted png) override {
         regionCalls.append(region);
+        pngWanted.append(png);
         throwFailure();
-        const CapturedScreen result = regionResult;
+        CapturedScreen result = regionResult;
+        withPng(result, png);
         co_return result;
     }
 
   private:
+    // As the real service: the PNG comes with the pixels when it was asked for.
+    static void withPng(CapturedScreen& record, PngWanted png) {
+        if (png == PngWanted::yes && !record.image.isNull())
+            record.png = QtFuture::makeReadyFuture(PngEncoder::encode(record.image));
+    }
     void throwFailure() const {
         if (failure)
             std::visit([](const auto& error) { throw error; }, *failure);
@@ -77,11 +89,11 @@ class FakeScreenCapture final : public ScreenCapturing {
 class FakeBundleWriter final : public BundleWriting {
   public:
     std::optional<PlatformError> error;
-    QList<std::optional<QImage>> images; // what each write was given to save
+    QList<std::optional<QByteArray>> pngs; // what each write was given to save
 
     QCoro::Task<CaptureBundle> write(const CapturedAccessibility&,
-                                     const std::optional<QImage>& image) override {
-        images.append(image);
+                                     const std::optional<QFuture<QByteArray>>& png) override {
+        pngs.append(png ? std::optional(png->result()) : std::nullopt);
         if (error)
             throw *error;
         const CaptureBundle result{

@@ -3,6 +3,7 @@
 #include "output/BundlePasteboardFormatSettings.h"
 #include "platform/MemoryUserDefaults.h"
 #include "platform/NotificationCenter.h"
+#include "screen/PngEncoder.h"
 #include "support/RunSync.h"
 
 #include <QFile>
@@ -19,9 +20,9 @@ class ClipCoordinatorTest : public ::testing::Test {
     ClipCoordinatorTest() {
         accessibility.result.fileURL = fileIn("ax-1-ABCDEF12.json");
         screen.windowResult = {
-            {shotFile(), "Active window: Inbox", true, picture(), ScreenshotSubject::display}};
-        screen.regionResult = {shotFile(), "Region 200×100", true, picture(),
-                               ScreenshotSubject::area};
+            {shotFile(), "Active window: Inbox", true, picture(), ScreenshotSubject::display, {}}};
+        screen.regionResult = {shotFile(), "Region 200×100",        true,
+                               picture(),  ScreenshotSubject::area, {}};
     }
 
     CaptureOutcome run(CaptureMode mode, std::optional<QPointF> mouse = std::nullopt,
@@ -59,7 +60,9 @@ TEST_F(ClipCoordinatorTest, BundleUsesTheWindowCaptureAndTheFormatStoredAtThatMo
                                                     BundlePasteboardFormat::experimentB);
     ASSERT_TRUE(run(CaptureMode::bundle).isSuccess());
     EXPECT_EQ(screen.windowCalls, (QList<std::pair<bool, std::optional<quint32>>>{{true, {}}}));
-    EXPECT_EQ(bundleWriter.images, QList<std::optional<QImage>>{picture()});
+    // The writer is given the picture's PNG, asked for with the pixels.
+    EXPECT_EQ(screen.pngWanted, QList<PngWanted>{PngWanted::yes});
+    EXPECT_EQ(bundleWriter.pngs, QList<std::optional<QByteArray>>{PngEncoder::encode(picture())});
     EXPECT_EQ(pasteboard.writes, (QList<FakePasteboardWriter::Write>{
                                      {"bundle", true, BundlePasteboardFormat::experimentB,
                                       ScreenshotSubject::display}}));
@@ -71,6 +74,8 @@ TEST_F(ClipCoordinatorTest, AnAreaIsPhotographedAloneWithoutAWindowCapture) {
     EXPECT_EQ(screen.regionCalls, QList<QRectF>{area});
     EXPECT_TRUE(screen.windowCalls.isEmpty());
     EXPECT_TRUE(accessibility.calls.isEmpty());
+    // A screenshot alone has no PNG to write; the clipboard makes one only when asked.
+    EXPECT_EQ(screen.pngWanted, QList<PngWanted>{PngWanted::no});
 }
 
 TEST_F(ClipCoordinatorTest, MissingPicture) {
@@ -80,14 +85,14 @@ TEST_F(ClipCoordinatorTest, MissingPicture) {
     } cases[] = {{"empty window list", true}, {"a record without pixels", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        screen.windowResult = c.emptyList
-                                  ? QList<CapturedScreen>{}
-                                  : QList<CapturedScreen>{{shotFile(), "w", true, QImage(), {}}};
-        bundleWriter.images.clear();
+        screen.windowResult =
+            c.emptyList ? QList<CapturedScreen>{}
+                        : QList<CapturedScreen>{{shotFile(), "w", true, QImage(), {}, {}}};
+        bundleWriter.pngs.clear();
         pasteboard.writes.clear();
 
         ASSERT_TRUE(run(CaptureMode::bundle).isSuccess());
-        EXPECT_EQ(bundleWriter.images, QList<std::optional<QImage>>{std::nullopt});
+        EXPECT_EQ(bundleWriter.pngs, QList<std::optional<QByteArray>>{std::nullopt});
         ASSERT_EQ(pasteboard.writes.size(), 1);
         EXPECT_FALSE(pasteboard.writes[0].hasImage);
 
@@ -134,7 +139,7 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         screen.failure = c.screenFailure;
         bundleWriter.error = c.writerError;
         screen.windowCalls.clear();
-        bundleWriter.images.clear();
+        bundleWriter.pngs.clear();
         accessibility.calls.clear();
         accessibility.result.fileURL = fileIn("ax-1-ABCDEF12.json");
         screen.windowResult.first().fileURL = shotFile();
@@ -143,7 +148,7 @@ TEST_F(ClipCoordinatorTest, FailuresPassUpUnchangedAndLeaveThePasteboardAlone) {
         ASSERT_FALSE(outcome.isSuccess());
         EXPECT_EQ(outcome.error(), c.expected);
         EXPECT_EQ(screen.windowCalls.size(), c.screenCalls);
-        EXPECT_EQ(bundleWriter.images.size(), c.writerCalls);
+        EXPECT_EQ(bundleWriter.pngs.size(), c.writerCalls);
         EXPECT_EQ(accessibility.calls.size(), c.mode == CaptureMode::screenshot ? 0 : 1);
         EXPECT_TRUE(pasteboard.writes.isEmpty());
         EXPECT_NE(QFile::exists(accessibility.result.fileURL.toLocalFile()), c.snapshotRemoved);

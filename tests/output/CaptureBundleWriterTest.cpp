@@ -5,6 +5,7 @@
 #include "platform/PlatformError.h"
 #include "platform/PlatformVocabulary.h"
 #include "platform/VirtualClock.h"
+#include "screen/PngEncoder.h"
 #include "screen/ScreenTestSupport.h"
 
 #include <QImage>
@@ -51,9 +52,11 @@ class CaptureBundleWriterTest : public ::testing::Test {
         accessibility = snapshotAt(home + "/ax/ax-1.json", R"({"role": "AXButton"})");
     }
 
+    // The picture's PNG is under way when the writer gets it, as a capture hands it over.
     Settled<CaptureBundle> attempt(std::optional<QImage> image = {}) {
         CaptureBundleWriter writer(clock, defaults, vocabulary, {home + "/cache", desktop()});
-        return settle(writer.write(accessibility, image));
+        const auto png = image ? std::optional(PngEncoder::start(*image)) : std::nullopt;
+        return settle(writer.write(accessibility, png));
     }
     CaptureBundle write(std::optional<QImage> image = {}) { return attempt(image).value.value(); }
 

@@ -2,6 +2,7 @@
 #include "ScreenTestSupport.h"
 #include "platform/NotificationCenter.h"
 #include "platform/VirtualClock.h"
+#include "screen/PngEncoder.h"
 #include "screen/SystemPermissionsService.h"
 #include "support/VantrelProcess.h"
 
@@ -89,8 +90,12 @@ class ScreenCaptureServiceTest : public ::testing::Test {
         const auto* display = std::get_if<DisplayFilter>(&filter);
         return display ? display->displayID : std::get<WindowFilter>(filter).windowID;
     }
-    Settled<QList<CapturedScreen>> captureWindow() { return settle(service->capture(true, {})); }
-    Settled<CapturedScreen> captureRegion(QRectF area) { return settle(service->capture(area)); }
+    Settled<QList<CapturedScreen>> captureWindow(PngWanted png = PngWanted::no) {
+        return settle(service->capture(true, {}, png));
+    }
+    Settled<CapturedScreen> captureRegion(QRectF area, PngWanted png = PngWanted::no) {
+        return settle(service->capture(area, png));
+    }
 
     QTemporaryDir dir;
     int loads = 0;
@@ -150,7 +155,7 @@ TEST_F(ScreenCaptureServiceTest, WindowCaptureTakesTheLargestCandidateOrFallsBac
         SCOPED_TRACE(name);
         load(windowScene);
         desktop->setFrontmost(frontmost);
-        const auto result = settle(service->capture(windowOnly, exclude));
+        const auto result = settle(service->capture(windowOnly, exclude, PngWanted::no));
         ASSERT_TRUE(result.value);
         ASSERT_EQ(result.value->size(), 1);
         EXPECT_EQ(result.value->first().label, QString::fromUtf8(label));
@@ -304,3 +309,27 @@ TEST_F(ScreenCaptureServiceTest, HugePicturesAreAskedForWithinTheLimits) {
 }
 
 } // namespace
+
+// Asked for, every record comes with the PNG of its very pixels (a crop's too); not asked for,
+// none is encoded.
+TEST_F(ScreenCaptureServiceTest, APngAskedForComesWithThePixels) {
+    const auto pngOf = [](const CapturedScreen& record) {
+        return record.png ? std::optional(record.png->result()) : std::nullopt;
+    };
+    for (const PngWanted png : {PngWanted::yes, PngWanted::no}) {
+        SCOPED_TRACE(png == PngWanted::yes ? "wanted" : "not wanted");
+        QList<CapturedScreen> records;
+        load(windowScene);
+        records += captureWindow(png).value.value();
+        load(displayScene("1"));
+        records += captureWindow(png).value.value();
+        load(regionScene);
+        records += captureRegion(QRectF(1450.3, 900 - 20.7 - 50.2, 100.6, 50.2), png).value.value();
+        for (const CapturedScreen& record : records) {
+            SCOPED_TRACE(record.label.toStdString());
+            EXPECT_EQ(pngOf(record), png == PngWanted::yes
+                                         ? std::optional(PngEncoder::encode(record.image))
+                                         : std::nullopt);
+        }
+    }
+}

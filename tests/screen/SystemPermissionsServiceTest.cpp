@@ -177,7 +177,7 @@ TEST_F(SystemPermissionsServiceTest, PermissionMessagesStartWithTheBundleNameOrT
         load(true, false, extra);
         EXPECT_EQ(service->appName(), QString::fromUtf8(appName));
         ScreenCaptureService screens(desktop->platform(), *service, clock, shots.path());
-        const auto result = settle(screens.capture(true, std::nullopt));
+        const auto result = settle(screens.capture(true, std::nullopt, PngWanted::no));
         ASSERT_TRUE(result.screenError);
         EXPECT_EQ(result.screenError->localizedDescription(),
                   QString::fromUtf8(appName) +

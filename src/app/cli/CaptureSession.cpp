@@ -13,8 +13,9 @@ CaptureSession::CaptureSession(const Platform& platform, UserDefaults& defaults,
                                         : static_cast<RegionSelecting&>(m_regionSelection),
                 m_toast, m_statusLine, m_pointer, m_services.permissionFollowUp(),
                 m_services.platform().vocabulary}) {
-    // The permission state a capture consults is what the monitor saw at launch.
-    m_services.permissions().startMonitoring();
+    // No permission monitor: each step asks for its own permission where it needs it (the
+    // snapshot asks the accessibility bus, the screenshot its preflight), so a screenshot never
+    // sets up the accessibility bus.
     m_pointer.start();
 }
 

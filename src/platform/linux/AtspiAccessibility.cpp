@@ -89,9 +89,7 @@ AtspiAccessibility::AtspiAccessibility(const WindowServer& windows,
                                        std::function<DesktopSpace()> space,
                                        AtspiPlacement* placement)
     : m_windows(windows), m_spaceSource(std::move(space)), m_placement(placement),
-      m_space(m_spaceSource()), m_stalls(callTimeout, stallQuarantine), m_nextId(firstObjectId) {
-    initialiseOnce();
-}
+      m_space(m_spaceSource()), m_stalls(callTimeout, stallQuarantine), m_nextId(firstObjectId) {}
 
 AtspiAccessibility::~AtspiAccessibility() {
     releaseElements();
@@ -246,7 +244,10 @@ void AtspiAccessibility::beginWalk(AtspiAccessible* application) {
     atspi_accessible_set_cache_mask(application, ATSPI_CACHE_ALL);
 }
 
+// Every object comes from the desktop: the bus is joined only when the first one is asked for, so
+// a capture that never reads the tree never sets it up.
 AtspiAccessible* AtspiAccessibility::applicationByPid(qint64 pid) {
+    initialiseOnce();
     AtspiAccessible* desktop = adopt(atspi_get_desktop(0));
     if (!desktop)
         return nullptr;

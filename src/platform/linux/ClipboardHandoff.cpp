@@ -34,15 +34,6 @@ QString payloadFolder() {
     return StandardLocations::cachesDirectory() + QStringLiteral("/Vantrel/clipboard");
 }
 
-QProcessEnvironment serverEnvironment() {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // The command itself may paint off screen; the server must reach the X server.
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    // A window-less server has nothing to read; it need not force its way onto the bus.
-    environment.remove(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"));
-    return environment;
-}
-
 QString readReason(const QString& path) {
     QFile file(path);
     const QString reason = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
@@ -68,7 +59,6 @@ std::unique_ptr<ClipboardHandoff> ClipboardHandoff::start(const QString& executa
     server.setProgram(executable);
     server.setArguments(
         {ClipboardServer::argument, path, QString::number(QCoreApplication::applicationPid())});
-    server.setProcessEnvironment(serverEnvironment());
     server.setStandardInputFile(QProcess::nullDevice());
     server.setStandardOutputFile(QProcess::nullDevice());
     server.setStandardErrorFile(QProcess::nullDevice());

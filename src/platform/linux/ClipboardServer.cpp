@@ -2,20 +2,18 @@
 
 #include "../FileWriter.h"
 #include "ClipboardPayload.h"
+#include "ClipboardTargets.h"
+#include "X11ClipboardOwner.h"
 
-#include <QClipboard>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QGuiApplication>
-#include <QMimeData>
-#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,23 +71,24 @@ int fail(const QString& payloadPath, const QString& reason) {
 // The payload's name appears whole (it is renamed into place). False when the command that
 // started us ended without one: its capture failed, and there is nothing to serve.
 bool waitForPayload(const QString& path, qint64 commandPid) {
-    QEventLoop loop;
-    const auto settled = [&] {
-        return QFileInfo::exists(path) || !ClipboardServer::isRunning(commandPid);
-    };
-    const auto check = [&] {
-        if (settled())
-            loop.quit();
-    };
-    const QFileSystemWatcher watcher({QFileInfo(path).absolutePath()});
-    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, check);
-    // The watcher cannot see the command end; a slow look now and then can.
-    QTimer liveness;
-    QObject::connect(&liveness, &QTimer::timeout, &loop, check);
-    liveness.start(commandCheckMilliseconds);
-    if (!settled())
-        loop.exec();
-    return QFileInfo::exists(path);
+    const QByteArray name = QFile::encodeName(path);
+    const auto arrived = [&] { return ::access(name.constData(), F_OK) == 0; };
+    const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (watch >= 0)
+        ::inotify_add_watch(watch, QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                            IN_MOVED_TO | IN_CREATE);
+    // The watch cannot see the command end; a slow look now and then can.
+    pollfd changes{watch, POLLIN, 0};
+    while (!arrived() && ClipboardServer::isRunning(commandPid)) {
+        if (::poll(&changes, watch >= 0 ? 1 : 0, commandCheckMilliseconds) > 0) {
+            char events[4096];
+            while (::read(watch, events, sizeof events) > 0) {
+            }
+        }
+    }
+    if (watch >= 0)
+        ::close(watch);
+    return arrived();
 }
 
 } // namespace
@@ -107,28 +106,30 @@ bool ClipboardServer::isRunning(qint64 pid) {
     return nameEnd < 0 || line.mid(nameEnd + 2, 1) != "Z";
 }
 
-int ClipboardServer::serve(const QString& payloadPath, qint64 commandPid) {
+int ClipboardServer::serve(const QString& payloadPath, qint64 commandPid,
+                           ClipboardTargets::PngEncoding encodePng) {
+    // Connected while the command still captures, so that taking the selection costs next to
+    // nothing once the payload is there.
+    QString connectionError;
+    const auto owner = X11ClipboardOwner::connect(connectionError);
     if (!waitForPayload(payloadPath, commandPid))
         return 0;
+    if (!owner)
+        return fail(payloadPath, connectionError);
     QString reason;
     const auto bytes = readPrivateFile(payloadPath, reason);
     if (!bytes)
         return fail(payloadPath, reason);
-    const auto payload = ClipboardPayload::decode(*bytes);
+    auto payload = ClipboardPayload::decode(*bytes);
     if (!payload)
         return fail(payloadPath, QStringLiteral("the payload file is damaged"));
 
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->setMimeData(payload->toMimeData(), QClipboard::Clipboard);
-    if (!clipboard->ownsClipboard())
+    ClipboardTargets targets(std::move(*payload), encodePng);
+    if (!owner->own(targets))
         return fail(payloadPath, QStringLiteral("the X server did not give us the clipboard"));
     QFile::remove(payloadPath);
-
-    QObject::connect(clipboard, &QClipboard::changed, qApp, [clipboard](QClipboard::Mode mode) {
-        if (mode == QClipboard::Clipboard && !clipboard->ownsClipboard())
-            QCoreApplication::quit();
-    });
-    return QGuiApplication::exec();
+    owner->serve();
+    return 0;
 }
 
 } // namespace vantrel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClipboardTargets.h"
+
 #include <QString>
 
 namespace vantrel {
@@ -11,9 +13,11 @@ struct ClipboardServer {
     static inline const QString argument = QStringLiteral("--serve-clipboard");
 
     // Runs the server on a payload file (removed once the selection is ours). The server starts
-    // before the payload exists and waits for it while the command that started it runs. Needs
-    // a QGuiApplication on the xcb platform. Returns the exit code.
-    static int serve(const QString& payloadPath, qint64 commandPid);
+    // before the payload exists and waits for it while the command that started it runs. Speaks
+    // to the X server itself (DISPLAY) and needs no application object. A picture goes out as
+    // encodePng makes it. Returns the exit code.
+    static int serve(const QString& payloadPath, qint64 commandPid,
+                     ClipboardTargets::PngEncoding encodePng);
     // Whether the process still exists; the server and the command watch each other by pid.
     static bool isRunning(qint64 pid);
     // Where a server that could not take the payload leaves its reason.

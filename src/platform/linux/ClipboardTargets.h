@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ClipboardPayload.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+
+#include <optional>
+
+namespace vantrel {
+
+// What the clipboard server offers for one payload: the X11 selection targets it answers, each
+// rendered from the payload on request. The mapping is the table in ClipboardTargets.cpp
+// (docs/pasteboard.md); TARGETS, TIMESTAMP and MULTIPLE are the selection owner's own.
+class ClipboardTargets final {
+  public:
+    // The picture's encoder (the executable's PngEncoder): empty bytes when it cannot encode.
+    using PngEncoding = QByteArray (*)(const QImage&);
+
+    ClipboardTargets(ClipboardPayload payload, PngEncoding encodePng);
+
+    // The targets this payload has a value for, in a fixed order.
+    QList<QByteArray> names() const;
+    // The value of one target; none when the payload has nothing for it. The PNG is encoded on
+    // the first request for it and kept.
+    std::optional<QByteArray> render(const QByteArray& target);
+
+  private:
+    ClipboardPayload m_payload;
+    PngEncoding m_encodePng;
+    std::optional<QByteArray> m_png;
+};
+
+} // namespace vantrel
