@@ -5,7 +5,7 @@ PACKAGES := cmake ninja-build g++ mold pkg-config qt6-base-dev qcoro-qt6-dev lib
             libxcb-xkb-dev libxcb-keysyms1-dev scdoc librsvg2-bin libglib2.0-bin
 # The private headless desktop the desktop tests start: X server, buses, window manager, test apps.
 DESKTOP_PACKAGES := xvfb xauth dbus dbus-x11 at-spi2-core openbox python3-gi gir1.2-gtk-3.0 \
-            gir1.2-atspi-2.0 xclip xdotool x11-utils qt6-qpa-plugins libglib2.0-bin procps
+            gir1.2-atspi-2.0 xclip xdotool x11-utils x11-xserver-utils qt6-qpa-plugins libglib2.0-bin procps
 # The private headless GNOME Shell on Wayland the Wayland tests start, its portal, a clipboard
 # client to check from outside and Qt's Wayland platform. GNOME Shell will not run as root: the
 # tests run it as the system user vantrel-test, created here when make runs as root.

@@ -64,6 +64,8 @@ int main(int argc, char** argv) {
     QString error = ownDesktop ? runScript("start", stateDir) : QString();
     if (error.isEmpty())
         error = applyEnvironment(stateDir);
+    // Tests change the desktop's monitors through the script.
+    qputenv("VANTREL_DESKTOP_STATE", stateDir.toUtf8());
     int result = 2;
     if (!error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(error));

@@ -1,18 +1,31 @@
 #!/usr/bin/env bash
 # Starts and stops a private headless X11 desktop for the desktop tests: Xvfb, a session D-Bus,
 # the AT-SPI bus and openbox, all in STATE_DIR, so nothing reaches the user's display or home.
+# The root window is wide enough for every monitor layout; `layout` declares the RandR monitors
+# on it (the desktop starts with `single`).
 #
-#   headless-desktop.sh start STATE_DIR   # then: . STATE_DIR/env
+#   headless-desktop.sh start STATE_DIR [--no-window-manager] [--no-shared-memory]
+#   . STATE_DIR/env
+#   headless-desktop.sh layout STATE_DIR single|side-by-side|stacked
 #   headless-desktop.sh stop STATE_DIR
 set -Eeuo pipefail
 
 DEADLINE_SECONDS=${HEADLESS_DESKTOP_DEADLINE:-30}
 readonly MARKER=.headless-desktop
+readonly ROOT_SIZE=2880x1800
+
+# Monitors in root pixels, WxH+X+Y. The first, the same in every layout, holds the root's origin;
+# the second, when there is one, differs from it in size, and a * makes it the primary monitor
+# (without one, the monitor at the origin is).
+readonly FIRST_MONITOR=1440x900+0+0
+declare -A SECOND_MONITOR=([single]="" [side-by-side]=1280x1024+1440+0 [stacked]='*1920x900+0+900')
 
 say() { echo "headless-desktop: $*" >&2; }
 
 usage() {
-    echo "usage: $0 start|stop STATE_DIR" >&2
+    echo "usage: $0 start STATE_DIR [--no-window-manager] [--no-shared-memory]" >&2
+    echo "       $0 layout STATE_DIR single|side-by-side|stacked" >&2
+    echo "       $0 stop STATE_DIR" >&2
     exit 2
 }
 
@@ -138,12 +151,14 @@ stop() {
     rm -rf "$STATE"
 }
 
+env_display() {
+    sed -n "s/^export DISPLAY='\(.*\)'$/\1/p" "$STATE/env"
+}
+
 # The display answers and the session bus still has its pid.
 running() {
     [[ -f $STATE/env ]] || return 1
-    local display
-    display=$(sed -n "s/^export DISPLAY='\(.*\)'$/\1/p" "$STATE/env")
-    [[ -n $(recorded_alive) ]] && DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1
+    [[ -n $(recorded_alive) ]] && DISPLAY=$(env_display) xprop -root >/dev/null 2>&1
 }
 
 bus_has_owner() {
@@ -180,7 +195,7 @@ isolate_environment() {
 }
 
 start_x_server() {
-    Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp -noreset \
+    Xvfb -displayfd 3 -screen 0 "${ROOT_SIZE}x24" -nolisten tcp -noreset "${X_OPTIONS[@]}" \
         3>"$STATE/display-number" </dev/null >"$STATE/xvfb.log" 2>&1 &
     record $! Xvfb
     local xvfb=$!
@@ -237,10 +252,56 @@ show_logs() {
     return 0
 }
 
-start() {
-    local began
-    began=$(now_ms)
+# xrandr's geometry: WxH/mmWxmmH+X+Y, at 96 dpi.
+monitor_geometry() {
+    local width=${1%%x*} rest=${1#*x}
+    local height=${rest%%+*}
+    echo "$width/$((width * 254 / 960))x$height/$((height * 254 / 960))+${rest#*+}"
+}
+
+# The first monitor takes over the output's own whole-root monitor (a monitor without an output
+# would leave that one listed beside it); the server refuses to define it again over the same
+# output, so it is set once.
+set_first_monitor() {
+    xrandr --setmonitor FIRST "$(monitor_geometry "$FIRST_MONITOR")" screen >/dev/null
+}
+
+set_layout() {
+    local name=$1
+    [[ -n ${SECOND_MONITOR[$name]+set} ]] || usage
+    xrandr --delmonitor SECOND >/dev/null 2>&1 || true
+    local second=${SECOND_MONITOR[$name]}
+    if [[ -n $second ]]; then
+        # xrandr reads a leading * of the name as "primary".
+        xrandr --setmonitor "${second%%[0-9]*}SECOND" "$(monitor_geometry "${second#\*}")" none \
+            >/dev/null
+    fi
+    echo "$name" >"$STATE/layout"
+}
+
+layout() {
     resolve_state "$1"
+    [[ -f $STATE/env ]] || {
+        say "no desktop in $STATE"
+        exit 1
+    }
+    DISPLAY=$(env_display) set_layout "${2:-}"
+}
+
+start() {
+    local began window_manager=openbox
+    X_OPTIONS=()
+    began=$(now_ms)
+    resolve_state "${1:-}"
+    shift
+    while (($#)); do
+        case $1 in
+        --no-window-manager) window_manager=none ;;
+        --no-shared-memory) X_OPTIONS+=(-extension MIT-SHM) ;;
+        *) usage ;;
+        esac
+        shift
+    done
     if [[ -e $STATE/$MARKER ]]; then
         if running; then
             say "already running in $STATE"
@@ -259,14 +320,17 @@ start() {
     start_x_server
     start_session_bus
     start_accessibility_bus
-    start_window_manager
+    set_first_monitor
+    set_layout single
+    [[ $window_manager == none ]] || start_window_manager
     write_env
     trap - ERR
     echo "headless desktop on $DISPLAY up in $(($(now_ms) - began)) ms; state in $STATE"
 }
 
 case ${1:-} in
-start) start "${2:-}" ;;
+start) start "${@:2}" ;;
+layout) layout "${2:-}" "${3:-}" ;;
 stop) stop "${2:-}" ;;
 *) usage ;;
 esac

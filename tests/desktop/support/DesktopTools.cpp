@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QMap>
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
@@ -24,6 +25,19 @@ QString xdotool(const QStringList& arguments) {
 
 QStringList mouseMove(QPoint rootPoint) {
     return {"mousemove", QString::number(rootPoint.x()), QString::number(rootPoint.y())};
+}
+
+QRect windowGeometry(const QString& namePattern) {
+    // --shell prints X=, Y=, WIDTH=, HEIGHT= lines for each window found.
+    const QStringList lines = xdotool({"search", "--onlyvisible", "--name", namePattern,
+                                       "getwindowgeometry", "--shell", "%1"})
+                                  .split('\n');
+    QMap<QString, int> values;
+    for (const QString& line : lines)
+        values.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
+    return values.contains("WIDTH")
+               ? QRect(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"])
+               : QRect();
 }
 
 QByteArray clipboard(const QString& target) {

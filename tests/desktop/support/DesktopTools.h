@@ -21,6 +21,10 @@ QString xdotool(const QStringList& arguments);
 // xdotool's words for a pointer move to this root point.
 QStringList mouseMove(QPoint rootPoint);
 
+// Where the first visible window whose name matches the pattern (xdotool's) is, root pixels;
+// empty when there is none.
+QRect windowGeometry(const QString& namePattern);
+
 // The CLIPBOARD selection in one target, as another program (xclip) reads it.
 QByteArray clipboard(const QString& target);
 

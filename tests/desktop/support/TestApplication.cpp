@@ -32,8 +32,9 @@ TestApplication TestApplication::gtk(const QStringList& arguments) {
                            title > 0 ? arguments.value(title) : "Vantrel Probe");
 }
 
-TestApplication TestApplication::qt(const QStringList& unset) {
-    return TestApplication(VANTREL_QT_PROBE, {"-platform", "xcb"}, "Vantrel Qt Probe", unset);
+TestApplication TestApplication::qt(const QStringList& unset, const QStringList& arguments) {
+    return TestApplication(VANTREL_QT_PROBE, QStringList{"-platform", "xcb"} + arguments,
+                           "Vantrel Qt Probe", unset);
 }
 
 TestApplication::TestApplication(const QString& program, const QStringList& arguments,
@@ -58,6 +59,12 @@ TestApplication::TestApplication(const QString& program, const QStringList& argu
                                 "--name", "^" + m_title + "$"};
     if (!waitUntil([&] { return (m_windowId = xdotool(search).toUInt()) != 0; }))
         fail("its window was never mapped");
+}
+
+bool TestApplication::tell(const QByteArray& line, const QByteArray& answer) {
+    m_process->write(line + '\n');
+    return waitUntil([&] { return m_process->canReadLine(); }) &&
+           m_process->readLine().trimmed() == answer;
 }
 
 TestApplication::~TestApplication() {

@@ -26,7 +26,7 @@ class TestApplication {
     static TestApplication gtk(const QStringList& arguments = {});
     // apps/qt_probe.cpp: "Vantrel Qt Probe", a Qt Widgets window with one button; started
     // without the variables named in unset.
-    static TestApplication qt(const QStringList& unset = {});
+    static TestApplication qt(const QStringList& unset = {}, const QStringList& arguments = {});
     ~TestApplication();
 
     qint64 pid() const { return m_process->processId(); }
@@ -36,6 +36,9 @@ class TestApplication {
     QRect window() const { return m_reported.value("window"); }
     // The GTK probe's solid-coloured "Paint" button, root coordinates.
     QRect paintButton() const { return m_reported.value("paint"); }
+
+    // Writes a line to the probe and waits for its answer line; false when none came.
+    bool tell(const QByteArray& line, const QByteArray& answer);
 
     // Waits until the probe's AT-SPI tree holds a node with this name and role name.
     std::optional<AccessibleLookup::Node> waitForAccessible(const QString& name,
