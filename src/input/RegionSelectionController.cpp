@@ -3,6 +3,8 @@
 #include "RegionSelectionSurfaces.h"
 #include "RegionSelectionView.h"
 
+#include <algorithm>
+
 namespace vantrel {
 
 struct RegionSelectionController::Pending {
@@ -19,6 +21,17 @@ struct RegionSelectionController::PendingAwaiter {
     void await_suspend(std::coroutine_handle<> handle) noexcept { pending->waiter = handle; }
     void await_resume() const noexcept {}
 };
+
+namespace {
+
+bool sameScreenLayout(const QList<ScreenInfo>& a, const QList<ScreenInfo>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const ScreenInfo& x, const ScreenInfo& y) {
+                          return x.frame == y.frame && x.number == y.number;
+                      });
+}
+
+} // namespace
 
 RegionSelectionController::RegionSelectionController(const ScreenList& screens,
                                                      RegionSelectionSurfaces& surfaces)
@@ -60,6 +73,7 @@ void RegionSelectionController::presentOverlay() {
     m_surfaces.removePanels();
     m_views.clear();
     const QList<ScreenInfo> screens = m_screens.screens();
+    m_shownScreens = screens;
     if (screens.isEmpty()) {
         finish(std::nullopt);
         return;
@@ -72,7 +86,7 @@ void RegionSelectionController::presentOverlay() {
             screen.frame, screen.safeAreaTop,
             [this, owner](QRectF selection) {
                 if (isCurrent(owner))
-                    finish(selection);
+                    finish(selectionOnShownScreens(selection));
             },
             [this, owner] {
                 if (isCurrent(owner))
@@ -82,6 +96,14 @@ void RegionSelectionController::presentOverlay() {
         m_views.push_back(view);
         m_surfaces.presentPanel(view, screen);
     }
+}
+
+// A monitor plugged or unplugged while the panels showed moves what the area covers: the user
+// never saw what it would now capture.
+std::optional<QRectF> RegionSelectionController::selectionOnShownScreens(QRectF selection) const {
+    if (sameScreenLayout(m_screens.screens(), m_shownScreens))
+        return selection;
+    return std::nullopt;
 }
 
 // The pending caller is taken out before it resumes, so it resumes once even when Esc and a

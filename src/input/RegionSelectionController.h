@@ -2,6 +2,7 @@
 
 #include "RegionSelecting.h"
 #include "RegionSelectionView.h"
+#include "platform/ScreenList.h"
 
 #include <coroutine>
 #include <memory>
@@ -39,11 +40,13 @@ class RegionSelectionController final : public RegionSelecting {
     static bool isCurrent(const std::weak_ptr<Pending>& owner);
     void presentOverlay();
     void finish(std::optional<QRectF> selection);
+    std::optional<QRectF> selectionOnShownScreens(QRectF selection) const;
 
     const ScreenList& m_screens;
     RegionSelectionSurfaces& m_surfaces;
     std::shared_ptr<Pending> m_pending;
     std::vector<std::shared_ptr<RegionSelectionView>> m_views;
+    QList<ScreenInfo> m_shownScreens;
     RegionSelectionRequest m_request;
 };
 

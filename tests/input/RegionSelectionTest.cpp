@@ -179,6 +179,41 @@ TEST(RegionSelectionController, AnAgentsRequestShowsItsPromptAndAClickPicksAPoin
     EXPECT_EQ(surfaces.shown.at(0)->hintText(), "Drag to capture · Esc to cancel");
 }
 
+// Screens a test changes while a selection is open.
+class ChangingScreens final : public ScreenList {
+  public:
+    explicit ChangingScreens(QList<ScreenInfo> list) : list(std::move(list)) {}
+    QList<ScreenInfo> screens() const override { return list; }
+    std::optional<ScreenInfo> mainScreen() const override { return list.value(0); }
+    QPointF mouseLocation() const override { return {}; }
+
+    QList<ScreenInfo> list;
+};
+
+// A monitor unplugged, plugged in or moved between the press and the release: the area no longer
+// covers what the panels showed, so the selection ends with none.
+TEST(RegionSelectionController, AMonitorChangedDuringTheDragCancelsIt) {
+    const QList<ScreenInfo> two = twoScreens().screens().screens();
+    ScreenInfo moved = two[1];
+    moved.frame.translate(0, 100);
+    const QList<QList<ScreenInfo>> changes = {{two[0]}, {two[0], two[1], moved}, {two[0], moved}};
+    for (const QList<ScreenInfo>& change : changes) {
+        ChangingScreens screens(two);
+        RecordedSurfaces surfaces;
+        Selection selection;
+        RegionSelectionController controller(screens, surfaces);
+        QCoro::Task<> task = watch(controller, selection);
+        const auto views = surfaces.shown;
+        views.at(0)->mouseDown({100, 100});
+        views.at(0)->mouseDragged({1600, 300});
+        screens.list = change;
+        views.at(0)->mouseUp({1600, 300});
+        EXPECT_TRUE(selection.done);
+        EXPECT_EQ(selection.area, std::nullopt) << change.size();
+        EXPECT_TRUE(surfaces.shown.empty());
+    }
+}
+
 TEST(RegionSelectionController, WithoutScreensOrOnDestructionTheCallerGetsNone) {
     RecordedSurfaces surfaces;
     SimDesktop none(SceneLoader::fromJson(R"({"screens": []})"));

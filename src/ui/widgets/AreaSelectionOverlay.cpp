@@ -1,27 +1,13 @@
 #include "AreaSelectionOverlay.h"
 
 #include "RegionSelectionWindow.h"
+#include "ScreenGeometry.h"
 #include "platform/ScreenCapturePlatform.h"
 #include "screen/CaptureCoordinates.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <cmath>
 
 namespace vantrel {
-
-namespace {
-
-// The core's top-left points start at the first screen's corner; Qt's at the virtual desktop's.
-QRect windowGeometry(const ScreenList& screens, const ScreenInfo& screen) {
-    const QRectF topLeft = CaptureCoordinates::topLeftRect(screens, screen.frame);
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const QPoint origin = primary ? primary->geometry().topLeft() : QPoint();
-    return topLeft.toAlignedRect().translated(origin);
-}
-
-} // namespace
 
 AreaSelectionOverlay::AreaSelectionOverlay(const ScreenList& screens,
                                            ScreenCapturePlatform& screenCapture, Backdrop backdrop)
@@ -84,7 +70,8 @@ void AreaSelectionOverlay::presentPanel(std::shared_ptr<RegionSelectionView> vie
     const QImage frozen = screen.number ? m_frozenScreens.value(*screen.number) : QImage();
     auto* window = new RegionSelectionWindow(
         std::move(view), frozen, [this](int key) { return m_controller.handleKey(key); });
-    window->setGeometry(windowGeometry(m_screens, screen));
+    window->setGeometry(
+        ScreenGeometry::toQtGlobal(CaptureCoordinates::topLeftRect(m_screens, screen.frame)));
     window->show();
     window->raise();
     window->requestActivate();

@@ -1,5 +1,7 @@
 #include "ToastWindow.h"
 
+#include "ScreenGeometry.h"
+
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,7 +61,7 @@ QString ToastWindow::text() const {
 }
 
 void ToastWindow::setGeometry(const QRect& geometry) {
-    QWidget::setGeometry(geometry);
+    QWidget::setGeometry(ScreenGeometry::toQtGlobal(geometry));
 }
 
 void ToastWindow::resize(const QSize& size) {
