@@ -13,6 +13,8 @@ QString AccessibilityCaptureError::localizedDescription() const {
         return QStringLiteral("Could not write accessibility snapshot to disk. ") + detail;
     case Code::serializationFailed:
         return QStringLiteral("Could not serialize the accessibility tree.");
+    case Code::targetGone:
+        return QStringLiteral("The application quit while its accessibility tree was being read.");
     }
     Q_UNREACHABLE();
 }

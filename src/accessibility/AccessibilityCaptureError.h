@@ -8,7 +8,7 @@ namespace vantrel {
 
 // Why an accessibility snapshot could not be taken. The description is what the user reads.
 struct AccessibilityCaptureError {
-    enum class Code { permissionDenied, noElement, writeFailed, serializationFailed };
+    enum class Code { permissionDenied, noElement, writeFailed, serializationFailed, targetGone };
 
     Code code;
     // Only permissionDenied speaks of the application and of where access is granted.
@@ -25,6 +25,7 @@ struct AccessibilityCaptureError {
     static AccessibilityCaptureError writeFailed(const QString& detail) {
         return {Code::writeFailed, {}, {}, detail};
     }
+    static AccessibilityCaptureError targetGone() { return {Code::targetGone, {}, {}, {}}; }
     static AccessibilityCaptureError serializationFailed() {
         return {Code::serializationFailed, {}, {}, {}};
     }

@@ -165,6 +165,10 @@ AccessibilityCaptureService::captureUnderMouse(std::optional<QPointF> point,
                             ? areaStart(*regionInScreenCoordinates, *topLeftArea, capturePoint)
                             : cursorStart(capturePoint, preferFrontWindow);
     SnapshotNode tree = readTree(start);
+    // An application that quit during the walk leaves a tree that only looks whole.
+    if (accessibility.copyAttributeValue(start.root, QStringLiteral("AXRole")).error ==
+        AXReadResult::invalidElementError)
+        throw AccessibilityCaptureError::targetGone();
     const QList<AncestorEntry> ancestors =
         AccessibilitySummary::ancestorChain(accessibility, start.root, ancestorLimit);
     std::optional<QString> note = start.note;

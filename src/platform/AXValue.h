@@ -44,6 +44,9 @@ using AXValue = std::variant<AXNoValue, QString, AXAttributedString, double, AXP
 
 // An attribute read: code 0 and a value, or a non-zero code (the attribute counts as absent).
 struct AXReadResult {
+    // The element is gone: its application quit or it was destroyed (kAXErrorInvalidUIElement).
+    static constexpr int invalidElementError = -25202;
+
     int error = 0;
     AXValue value;
 

@@ -69,6 +69,13 @@ QString applicationOf(AtspiAccessible* object) {
     return app && app->bus_name ? QString::fromUtf8(app->bus_name) : QString();
 }
 
+// A failed call may mean the application left the bus; its cached values are stale from then on.
+bool applicationLeftBus(AtspiAccessible* object) {
+    const AtspiApplication* app = object->parent.app;
+    return app && app->bus && app->bus_name &&
+           !dbus_bus_name_has_owner(app->bus, app->bus_name, nullptr);
+}
+
 QDBusMessage statusCall(const QString& method) {
     return QDBusMessage::createMethodCall(
         a11yService, a11yPath, QStringLiteral("org.freedesktop.DBus.Properties"), method);
@@ -102,6 +109,7 @@ void AtspiAccessibility::releaseElements() {
     m_ids.clear();
     m_windowOf.clear();
     m_origins.clear();
+    m_leftBus.clear();
     // The address may come back for another object; ids never do.
     m_lastExtentsOf = nullptr;
 }
@@ -170,6 +178,8 @@ AXReadResult AtspiAccessibility::copyAttributeValue(AXElement element, const QSt
     const Reader reader = readers().value(attribute);
     if (!reader)
         return failure(attributeUnsupported);
+    if (m_leftBus.contains(applicationOf(object)))
+        return failure(invalidElement);
     if (m_stalls.isStalled(applicationOf(object), StallClock::now()))
         return failure(cannotComplete);
     return (this->*reader)(object);
@@ -210,6 +220,8 @@ template <typename Call> auto AtspiAccessibility::ask(AtspiAccessible* object, C
     const auto now = StallClock::now();
     if (m_stalls.isTimeout(now - started))
         m_stalls.markStalled(application, now);
+    else if (applicationLeftBus(object))
+        m_leftBus.insert(application);
     g_error_free(error);
     return std::optional<Result>();
 }

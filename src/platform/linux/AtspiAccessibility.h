@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QRect>
+#include <QSet>
 
 #include <functional>
 
@@ -101,6 +102,8 @@ class AtspiAccessibility final : public AccessibilityPlatform {
     QHash<AtspiAccessible*, std::optional<AtspiPlacement::Origin>> m_origins;
     DesktopSpace m_space;
     AtspiStallGuard m_stalls;
+    // Bus names of applications seen leaving the bus during this capture.
+    QSet<QString> m_leftBus;
     QHash<quint64, AtspiAccessible*> m_objects;
     QHash<AtspiAccessible*, quint64> m_ids;
     quint64 m_nextId;
