@@ -61,6 +61,12 @@ TEST(AtspiWindowMatch, ToleratesAWindowManagerFrameButNotAnotherWindow) {
     EXPECT_TRUE(AtspiWindowMatch::sameWindowBounds(client, gtkFrame));
     EXPECT_FALSE(AtspiWindowMatch::sameWindowBounds(client, QRectF(101, 100, 500, 560)));
     EXPECT_FALSE(AtspiWindowMatch::sameWindowBounds(client, QRectF(161, 100, 500, 500)));
+    // 48 pixels of frame on any edge are the window's own; 49 are another window.
+    for (const QMarginsF& frame : {QMarginsF(48, 0, 0, 0), QMarginsF(0, 48, 0, 0),
+                                   QMarginsF(0, 0, 48, 0), QMarginsF(0, 0, 0, 48)}) {
+        EXPECT_TRUE(AtspiWindowMatch::sameWindowBounds(client, client + frame));
+        EXPECT_FALSE(AtspiWindowMatch::sameWindowBounds(client, client + frame + (frame / 48.0)));
+    }
 }
 
 } // namespace

@@ -70,6 +70,11 @@ QByteArray feedOffering(const QByteArray& version) {
            version + R"("/></item></channel></rss>)";
 }
 
+// The feed padded with trailing blanks to exactly this many bytes.
+QByteArray sized(QByteArray feed, qsizetype bytes) {
+    return feed + QByteArray(bytes - feed.size(), ' ');
+}
+
 struct Check {
     MemoryUserDefaults defaults;
     VirtualClock clock;
@@ -113,7 +118,10 @@ TEST(FeedUpdater, ReportsWhatTheFeedOffers) {
                 "mismatch).")},
         {"no usable item", http("200 OK", feedOffering("soon")),
          failed("the update feed offers no release for this system.")},
-        {"too large", http("200 OK", feedOffering("9") + QByteArray(4096, ' ')),
+        {"at the size limit", http("200 OK", sized(feedOffering("1.10.0"), 2048)),
+         UpdateCheckResult::updateAvailable("1.10.0", "1.2.0", QUrl("https://e.org/notes"),
+                                            QUrl("https://e.org/vantrel.tar.gz"))},
+        {"a byte past it", http("200 OK", sized(feedOffering("1.10.0"), 2049)),
          failed("the update feed is larger than 2 KiB.")},
         {"endless redirects", loop, failed("Too many redirects.")},
         {"no address", {}, managed, ""},
