@@ -8,28 +8,15 @@
 
 namespace vantrel {
 
-namespace {
-
-qint64 overlap(const QRect& a, const QRect& b) {
-    const QRect both = a.intersected(b);
-    return both.isEmpty() ? 0 : qint64(both.width()) * both.height();
-}
-
-} // namespace
-
 X11Screens::X11Screens(XcbConnection& connection) : m_connection(connection) {}
 
 std::optional<QRect> X11Screens::workArea() const {
     const xcb_window_t root = m_connection.root();
-    const auto area = m_connection.cardinals(root, "_NET_WORKAREA");
-    if (!area || area->size() < 4)
+    const auto areas = m_connection.cardinals(root, "_NET_WORKAREA");
+    if (!areas)
         return std::nullopt;
-    // Four numbers per desktop; the current desktop's apply.
-    const qsizetype desktop = m_connection.cardinal(root, "_NET_CURRENT_DESKTOP").value_or(0);
-    const qsizetype at = (desktop + 1) * 4 <= area->size() ? desktop * 4 : 0;
-    const QRect rect(static_cast<qint32>((*area)[at]), static_cast<qint32>((*area)[at + 1]),
-                     static_cast<qint32>((*area)[at + 2]), static_cast<qint32>((*area)[at + 3]));
-    return rect.isEmpty() ? std::nullopt : std::optional(rect);
+    return X11Translation::workArea(
+        *areas, m_connection.cardinal(root, "_NET_CURRENT_DESKTOP").value_or(0));
 }
 
 QList<ScreenInfo> X11Screens::screens() const {
@@ -51,17 +38,7 @@ std::optional<ScreenInfo> X11Screens::mainScreen() const {
     const auto window = active ? windowServer.window(*active) : std::nullopt;
     if (!window)
         return all.first();
-    // The monitor with the largest share of the window; ties keep the earlier one.
-    qsizetype best = 0;
-    qint64 bestArea = 0;
-    for (qsizetype index = 0; index < monitors.size(); ++index) {
-        const qint64 area = overlap(monitors[index].pixels, window->frame);
-        if (area > bestArea) {
-            best = index;
-            bestArea = area;
-        }
-    }
-    return all[best];
+    return all[X11Translation::monitorWithMost(monitors, window->frame)];
 }
 
 QPointF X11Screens::mouseLocation() const {

@@ -191,6 +191,30 @@ DesktopSpace X11Translation::space(const QList<X11Monitor>& orderedMonitors, dou
     return {QPointF(orderedMonitors.first().pixels.topLeft()), scale};
 }
 
+qsizetype X11Translation::monitorWithMost(const QList<X11Monitor>& monitors, const QRect& rect) {
+    qsizetype best = 0;
+    qint64 bestArea = 0;
+    for (qsizetype index = 0; index < monitors.size(); ++index) {
+        const QRect both = monitors[index].pixels.intersected(rect);
+        const qint64 area = both.isEmpty() ? 0 : qint64(both.width()) * both.height();
+        if (area > bestArea) {
+            best = index;
+            bestArea = area;
+        }
+    }
+    return best;
+}
+
+std::optional<QRect> X11Translation::workArea(const QList<quint32>& areas, quint32 currentDesktop) {
+    if (areas.size() < 4)
+        return std::nullopt;
+    const qsizetype at =
+        (qsizetype(currentDesktop) + 1) * 4 <= areas.size() ? currentDesktop * 4 : 0;
+    const QRect rect(static_cast<qint32>(areas[at]), static_cast<qint32>(areas[at + 1]),
+                     static_cast<qint32>(areas[at + 2]), static_cast<qint32>(areas[at + 3]));
+    return rect.isEmpty() ? std::nullopt : std::optional(rect);
+}
+
 QPointF X11Translation::bottomLeft(const QList<X11Monitor>& orderedMonitors, double scale,
                                    QPointF topLeftPoint) {
     const double primaryHeight =

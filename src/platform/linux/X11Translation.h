@@ -94,6 +94,12 @@ struct X11Translation {
     // frame within the work area (root pixels) when there is one.
     static QList<ScreenInfo> screens(const QList<X11Monitor>& orderedMonitors, double scale,
                                      const std::optional<QRect>& workArea);
+    // The monitor holding the largest part of a rectangle (root pixels): its index, the earlier
+    // one on a tie, 0 when none holds any of it.
+    static qsizetype monitorWithMost(const QList<X11Monitor>& monitors, const QRect& rect);
+    // The current desktop's rectangle of _NET_WORKAREA (four numbers per desktop), the first
+    // desktop's when the list has none for it; none when there is none or it is empty.
+    static std::optional<QRect> workArea(const QList<quint32>& areas, quint32 currentDesktop);
     // A top-left global point in the bottom-left space of the given ordered monitors.
     static QPointF bottomLeft(const QList<X11Monitor>& orderedMonitors, double scale,
                               QPointF topLeftPoint);

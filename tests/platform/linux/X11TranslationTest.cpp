@@ -94,6 +94,30 @@ TEST(X11Translation, ScaledMonitorsAndFallbackOrder) {
     EXPECT_TRUE(X11Translation::screens({}, 1.0, std::nullopt).isEmpty());
 }
 
+// A window belongs to the monitor with the most of it; a tie keeps the earlier monitor, a window
+// off every monitor the first. The work area is the current desktop's four numbers.
+TEST(X11Translation, TheMonitorOfAWindowAndTheWorkArea) {
+    const QList<X11Monitor> monitors{{1, QRect(0, 0, 1440, 900), true},
+                                     {2, QRect(1440, 0, 1280, 1024), false}};
+    const struct {
+        QRect window;
+        qsizetype monitor;
+    } windows[] = {{{1340, 100, 300, 200}, 1},
+                   {{1240, 100, 300, 200}, 0},
+                   {{1290, 100, 300, 200}, 0},
+                   {{1440, 950, 100, 50}, 1},
+                   {{3000, 100, 50, 50}, 0}};
+    for (const auto& w : windows)
+        EXPECT_EQ(X11Translation::monitorWithMost(monitors, w.window), w.monitor) << w.window.x();
+
+    const QList<quint32> areas{0, 0, 1440, 876, 0, 24, 1440, 876};
+    EXPECT_EQ(X11Translation::workArea(areas, 0), QRect(0, 0, 1440, 876));
+    EXPECT_EQ(X11Translation::workArea(areas, 1), QRect(0, 24, 1440, 876));
+    EXPECT_EQ(X11Translation::workArea(areas, 2), QRect(0, 0, 1440, 876)) << "no such desktop";
+    EXPECT_EQ(X11Translation::workArea(areas.mid(0, 3), 0), std::nullopt);
+    EXPECT_EQ(X11Translation::workArea({0, 0, 0, 876}, 0), std::nullopt);
+}
+
 TEST(X11Translation, ModifierBitsAndLockVariants) {
     EXPECT_EQ(X11Translation::modifierMask(0x1000 | 0x0800), quint16(0x4 | 0x8));
     EXPECT_EQ(X11Translation::modifierMask(0x0200), quint16(0x1));
