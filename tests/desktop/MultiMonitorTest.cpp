@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QJsonArray>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace vantrel::testing {
@@ -177,6 +178,24 @@ QCoro::Task<> selectInto(AreaSelectionOverlay* overlay, std::optional<std::optio
     *out = co_await overlay->selectRegion();
 }
 
+// The middle of the hint's white text in the band where it hangs below a monitor's top edge (root
+// pixels); none before it is painted.
+std::optional<int> hintMiddle(const QRect& monitor) {
+    const QImage band = QGuiApplication::primaryScreen()
+                            ->grabWindow(0, monitor.x(), monitor.y() + 28, monitor.width(), 40)
+                            .toImage();
+    int left = band.width(), right = -1;
+    for (int y = 0; y < band.height(); ++y) {
+        for (int x = 0; x < band.width(); ++x) {
+            if (qGray(band.pixel(x, y)) > 200) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return right < 0 ? std::nullopt : std::optional(monitor.x() + (left + right) / 2);
+}
+
 QList<RegionSelectionWindow*> overlayWindows() {
     QList<RegionSelectionWindow*> windows;
     for (QWindow* window : QGuiApplication::topLevelWindows()) {
@@ -186,7 +205,7 @@ QList<RegionSelectionWindow*> overlayWindows() {
     return windows;
 }
 
-// The overlay puts one panel on every monitor, each panel the picture of its own monitor; a drag
+// The overlay puts one panel on every monitor, each with its hint at its own top; a drag
 // from one monitor to the other is the area between the two points. A monitor that goes away
 // while the mouse is down cancels the selection instead.
 TEST(MultiMonitor, TheOverlayCoversEveryMonitorAndADragMayCrossThem) {
@@ -210,6 +229,12 @@ TEST(MultiMonitor, TheOverlayCoversEveryMonitorAndADragMayCrossThem) {
         std::sort(covered.begin(), covered.end(),
                   [](const QRect& a, const QRect& b) { return a.x() < b.x(); });
         EXPECT_EQ(covered, sideBySide.monitors);
+        // Each monitor shows the hint at the middle of its own top edge.
+        for (const QRect& monitor : sideBySide.monitors) {
+            std::optional<int> middle;
+            EXPECT_TRUE(waitUntil([&] { return (middle = hintMiddle(monitor)).has_value(); }));
+            EXPECT_LE(qAbs(middle.value_or(0) - monitor.center().x()), 3) << monitor.x();
+        }
 
         xdotool({"mousemove", "1300", "200", "mousedown", "1"});
         xdotool({"mousemove", "1500", "300"});
