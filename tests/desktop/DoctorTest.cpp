@@ -72,6 +72,8 @@ TEST(Doctor, AllGoodWithATrayHostAndAnAccessibleApplication) {
     ASSERT_TRUE(watcher.isRegistered());
     const TestApplication app = TestApplication::gtk();
     ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
+    const TestApplication qtApp = TestApplication::qt();
+    ASSERT_TRUE(qtApp.waitForAccessible("Press", "push button"));
 
     const Diagnosis diagnosis = diagnose();
     EXPECT_EQ(diagnosis.exitCode, 0) << diagnosis.text.toStdString();
@@ -79,6 +81,9 @@ TEST(Doctor, AllGoodWithATrayHostAndAnAccessibleApplication) {
     const QJsonObject application = diagnosis.application(app.pid())["application"].toObject();
     EXPECT_EQ(application["toolkit"].toString(), "GTK");
     EXPECT_GT(application["nodes"].toInt(), 20);
+    // A tree below the bound is counted node for node, the application itself left out.
+    const QJsonObject small = diagnosis.application(qtApp.pid())["application"].toObject();
+    EXPECT_EQ(small["nodes"].toInt(), AccessibleLookup::nodes(qtApp.pid()).size() - 1);
     EXPECT_TRUE(diagnosis.text.endsWith("Nothing to fix: captures should work.\n"))
         << diagnosis.text.toStdString();
 }

@@ -1,6 +1,8 @@
 // The paths the tests' desktop never takes on its own: no window manager (the window list comes
 // from the tree query), no MIT-SHM (pictures through the plain request), and an application that
 // leaves the accessibility bus while its tree is being read.
+#include "platform/linux/LinuxDesktop.h"
+#include "platform/linux/X11ShmPool.h"
 #include "support/DesktopTools.h"
 #include "support/TestApplication.h"
 #include "support/VantrelProcess.h"
@@ -87,6 +89,44 @@ TEST(X11Fallbacks, AnApplicationThatQuitsInTheMiddleOfAWalkFailsTheCapture) {
               "The application quit while its accessibility tree was being read.");
     EXPECT_FALSE(QDir(vantrel.cacheDir() + "/Vantrel/captures").exists());
     EXPECT_EQ(clipboard("UTF8_STRING"), "before\n");
+}
+
+// A front window that does not say which process it belongs to is no application: nothing is
+// guessed from it.
+TEST(X11Fallbacks, AFrontWindowWithoutAProcessIdIsNoApplication) {
+    const TestApplication app = TestApplication::gtk();
+    const QString id = QString::number(app.windowId());
+    QProcess::execute("xdotool", {"windowactivate", "--sync", id});
+    QString reason;
+    const auto desktop = LinuxDesktop::open({QStringLiteral(VANTREL_BINARY)}, reason);
+    ASSERT_TRUE(desktop) << reason.toStdString();
+    const WindowServer& windows = desktop->platform().windowServer;
+    ASSERT_TRUE(waitUntil([&] {
+        const auto front = windows.frontmostApplication();
+        return front && front->pid == app.pid();
+    }));
+    QProcess::execute("xprop", {"-id", id, "-remove", "_NET_WM_PID"});
+    EXPECT_TRUE(waitUntil([&] { return !windows.frontmostApplication(); }));
+}
+
+// Shared memory for pictures: a segment given back is handed out again, the smallest that holds
+// the picture first, and no more than two are kept.
+TEST(X11Fallbacks, TheSharedMemoryPoolReusesTheSmallestSegmentThatFits) {
+    const std::shared_ptr<xcb_connection_t> connection(xcb_connect(nullptr, nullptr),
+                                                       &xcb_disconnect);
+    X11ShmPool pool(connection.get());
+    const size_t page = 4096;
+    const auto small = pool.take(page), large = pool.take(3 * page), third = pool.take(page);
+    ASSERT_TRUE(small && large && third);
+    pool.giveBack(*large);
+    pool.giveBack(*small);
+    pool.giveBack(*third); // one too many: let go
+    EXPECT_EQ(pool.take(100)->id, small->id);
+    EXPECT_EQ(pool.take(2 * page)->id, large->id);
+    const auto fresh = pool.take(page);
+    ASSERT_TRUE(fresh);
+    EXPECT_NE(fresh->id, third->id);
+    pool.close();
 }
 
 } // namespace
