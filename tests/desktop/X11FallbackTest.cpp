@@ -91,9 +91,9 @@ TEST(X11Fallbacks, AnApplicationThatQuitsInTheMiddleOfAWalkFailsTheCapture) {
     EXPECT_EQ(clipboard("UTF8_STRING"), "before\n");
 }
 
-// A front window that does not say which process it belongs to is no application: nothing is
-// guessed from it.
-TEST(X11Fallbacks, AFrontWindowWithoutAProcessIdIsNoApplication) {
+// A front window that does not say which process it belongs to is no application, and a name
+// property that is not text is not read as text: nothing is guessed from either.
+TEST(X11Fallbacks, AFrontWindowWithoutAProcessIdOrATextNameIsNotGuessedAt) {
     const TestApplication app = TestApplication::gtk();
     const QString id = QString::number(app.windowId());
     QProcess::execute("xdotool", {"windowactivate", "--sync", id});
@@ -107,6 +107,17 @@ TEST(X11Fallbacks, AFrontWindowWithoutAProcessIdIsNoApplication) {
     }));
     QProcess::execute("xprop", {"-id", id, "-remove", "_NET_WM_PID"});
     EXPECT_TRUE(waitUntil([&] { return !windows.frontmostApplication(); }));
+
+    QProcess::execute("xprop",
+                      {"-id", id, "-f", "_NET_WM_NAME", "32c", "-set", "_NET_WM_NAME", "5"});
+    const auto named = [&] {
+        for (const WindowListEntry& entry :
+             windows.onScreenWindows().value_or(QList<WindowListEntry>{}))
+            if (entry.number == app.windowId())
+                return entry.name.value_or(QString());
+        return QString();
+    };
+    EXPECT_TRUE(waitUntil([&] { return named() == app.title(); })) << named().toStdString();
 }
 
 // Shared memory for pictures: a segment given back is handed out again, the smallest that holds

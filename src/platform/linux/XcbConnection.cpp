@@ -174,13 +174,6 @@ std::optional<quint32> XcbConnection::cardinal(xcb_window_t window, const char* 
     return values->first();
 }
 
-std::optional<QString> XcbConnection::text(xcb_window_t window, const char* name) const {
-    const auto value = property(window, atom(name));
-    if (!value || value->format != 8)
-        return std::nullopt;
-    return value->text();
-}
-
 QList<X11Monitor> XcbConnection::monitors() const {
     QList<X11Monitor> monitors;
     if (!m_hasMonitors) {

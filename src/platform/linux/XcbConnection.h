@@ -63,7 +63,6 @@ class XcbConnection final {
 
     std::optional<QList<quint32>> cardinals(xcb_window_t window, const char* property) const;
     std::optional<quint32> cardinal(xcb_window_t window, const char* property) const;
-    std::optional<QString> text(xcb_window_t window, const char* property) const;
 
     // The RandR monitors (the root window as one monitor without RandR), primary first.
     QList<X11Monitor> monitors() const;
