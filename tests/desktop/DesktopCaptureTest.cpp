@@ -73,6 +73,20 @@ TEST(DesktopCapture, ABundleOverAGtkButtonIsWholeAndPastesAfterTheCommandExits) 
               report["pasteboard"][0]["public.utf8-plain-text"].toString());
 }
 
+// In a pipeline, as agents run it: the command's end ends the pipes on both sides of it, though the
+// clipboard server it started stays to serve the paste.
+TEST(DesktopCapture, APipelineEndsWithTheCommandWhileTheClipboardIsStillServed) {
+    const TestApplication app = TestApplication::gtk();
+    ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
+    VantrelProcess vantrel;
+    const auto result =
+        vantrel.runScript("head -c 1000000 /dev/zero | \"$VANTREL\" capture --json --at " +
+                          bottomLeft(app.paintButton().center()) + " | wc -c");
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_GT(result.out.trimmed().toInt(), 100);
+    EXPECT_TRUE(clipboard("TARGETS").contains("image/png"));
+}
+
 TEST(DesktopCapture, AnAreaOverTheListKeepsOnlyTheRowsInIt) {
     const TestApplication app = TestApplication::gtk();
     const auto third = app.waitForAccessible("Row 3", "label");
