@@ -1,6 +1,7 @@
 // `vantrel doctor` on the private desktop: all good with a tray host and a GTK application, then
 // one thing wrong at a time (accessibility off, no tray host, a key held by another client, a Qt
 // application started without accessibility), each a problem with its fix and nothing else.
+#include "app/Doctor.h"
 #include "support/DesktopTools.h"
 #include "support/TestApplication.h"
 #include "support/TrayHosts.h"
@@ -70,7 +71,7 @@ struct StoppedApplication {
 TEST(Doctor, AllGoodWithATrayHostAndAnAccessibleApplication) {
     const FakeStatusNotifierWatcher watcher;
     ASSERT_TRUE(watcher.isRegistered());
-    const TestApplication app = TestApplication::gtk();
+    const TestApplication app = TestApplication::gtk({"--nodes", "600"});
     ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
     const TestApplication qtApp = TestApplication::qt();
     ASSERT_TRUE(qtApp.waitForAccessible("Press", "push button"));
@@ -80,8 +81,9 @@ TEST(Doctor, AllGoodWithATrayHostAndAnAccessibleApplication) {
     EXPECT_TRUE(diagnosis.problems().isEmpty()) << diagnosis.text.toStdString();
     const QJsonObject application = diagnosis.application(app.pid())["application"].toObject();
     EXPECT_EQ(application["toolkit"].toString(), "GTK");
-    EXPECT_GT(application["nodes"].toInt(), 20);
-    // A tree below the bound is counted node for node, the application itself left out.
+    // A tree past the bound is counted up to it; one below it node for node, the application
+    // itself left out.
+    EXPECT_EQ(application["nodes"].toInt(), Doctor::nodeBound);
     const QJsonObject small = diagnosis.application(qtApp.pid())["application"].toObject();
     EXPECT_EQ(small["nodes"].toInt(), AccessibleLookup::nodes(qtApp.pid()).size() - 1);
     EXPECT_TRUE(diagnosis.text.endsWith("Nothing to fix: captures should work.\n"))
