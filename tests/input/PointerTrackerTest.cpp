@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace vantrel;
 
 // Where the pointer is when tracking starts, then wherever a global mouse event leaves it; once
@@ -30,4 +32,10 @@ TEST(PointerTracker, RemembersTheCursorOfTheLastGlobalMouseEvent) {
     EXPECT_EQ(desktop.input().monitorCount(), 0);
     desktop.moveMouse(QPointF(30, 40));
     EXPECT_EQ(pointer.lastLocation(), QPointF(10, 20));
+
+    // A tracker that goes away stops listening too.
+    auto tracker = std::make_unique<PointerTracker>(platform.screens, platform.mouseMonitor);
+    tracker->start();
+    tracker.reset();
+    EXPECT_EQ(desktop.input().monitorCount(), 0);
 }

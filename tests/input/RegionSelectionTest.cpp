@@ -214,7 +214,7 @@ TEST(RegionSelectionController, AMonitorChangedDuringTheDragCancelsIt) {
     }
 }
 
-TEST(RegionSelectionController, WithoutScreensOrOnDestructionTheCallerGetsNone) {
+TEST(RegionSelectionController, WithoutScreensOnCancelOrOnDestructionTheCallerGetsNone) {
     RecordedSurfaces surfaces;
     SimDesktop none(SceneLoader::fromJson(R"({"screens": []})"));
     Selection noScreens;
@@ -234,6 +234,14 @@ TEST(RegionSelectionController, WithoutScreensOrOnDestructionTheCallerGetsNone) 
     }
     EXPECT_TRUE(destroyed.done);
     EXPECT_EQ(destroyed.area, std::nullopt);
+    // An agent that stops waiting takes the panels with it.
+    RegionSelectionController controller(desktop.screens(), surfaces);
+    Selection cancelled;
+    QCoro::Task<> cancelledTask = watch(controller, cancelled);
+    controller.cancel();
+    EXPECT_TRUE(cancelled.done);
+    EXPECT_EQ(cancelled.area, std::nullopt);
+    EXPECT_TRUE(surfaces.shown.empty());
     orphan->mouseDown({0, 0});
     orphan->mouseUp({0, 0}); // reaches no controller
 }
