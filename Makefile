@@ -29,13 +29,15 @@ MCP_CLIENTS_DIR := tests/mcp/clients
 .PHONY: run test test-sanitized fuzz deps desktop-deps wayland-deps fuzz-deps build-release build-test bench format \
         mcp-client-deps mcp-bench
 
-# Installs whichever of the listed Debian packages are missing.
+# Installs whichever of the listed Debian packages are missing. The package lists are fetched
+# once: a later list in the same run finds them fresh (under an hour old) and skips the update.
 define install-missing
 	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
 	    | grep -q 'install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	    echo "Installing: $$missing"; \
-	    $(SUDO) apt-get update -qq && \
+	    { [ -n "$$(find /var/lib/apt/lists -maxdepth 1 -name '*_Packages*' -mmin -60 -print -quit)" ] || \
+	      $(SUDO) apt-get update -qq; } && \
 	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 endef
