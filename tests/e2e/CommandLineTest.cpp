@@ -28,6 +28,10 @@ TEST(CommandLine, HelpVersionAndMistakesUseTheRightStreamAndExitCode) {
          "^$",
          "^vantrel: unexpected argument \"x\"\n" + QRegularExpression::escape(usage) + "$"},
         {{"-v"}, 2, "^$", "^vantrel: unknown command \"-v\"\n" + QRegularExpression::escape(usage)},
+        {{"mcp", "--scene", "/nonexistent/scene.json"},
+         2,
+         "^$",
+         "^vantrel mcp: cannot read the scene file /nonexistent/scene.json\n$"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -80,5 +84,8 @@ TEST(CommandLine, DoctorWithoutADisplayOrABusNamesEachWithItsFix) {
         EXPECT_EQ(problems, c.problems) << result.out.toStdString();
         EXPECT_TRUE(summaries.contains(c.summaryPart)) << result.out.toStdString();
     }
+    // The plain report ends with how many there are.
+    const auto plain = vantrel.runScript(cases[0].environment + " \"$VANTREL\" doctor");
+    EXPECT_TRUE(plain.out.endsWith("\n2 problems to fix.\n")) << plain.out.toStdString();
     EXPECT_EQ(vantrel.run({"doctor", "--verbose"}).exitCode, 2);
 }
