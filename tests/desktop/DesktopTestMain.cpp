@@ -2,6 +2,8 @@
 // VANTREL_DESKTOP_STATE) or, when run by hand, one this process starts and stops. The process's
 // environment points at that desktop before Qt starts, so Qt runs on its display (xcb) and the
 // code under test sees the desktop's clipboard and screen, never the user's.
+#include "support/FixtureEnvironment.h"
+
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
@@ -29,28 +31,6 @@ QString runScript(const QString& command, const QString& stateDir) {
         .arg(command, QString::fromUtf8(process.readAll()));
 }
 
-// The env file holds `export NAME='value'` and `unset NAME...` lines, nothing else.
-QString applyEnvironment(const QString& stateDir) {
-    QFile file(stateDir + "/env");
-    if (!file.open(QIODevice::ReadOnly))
-        return QString("no desktop in %1: %2 (start it with %3 start DIR)")
-            .arg(stateDir, file.errorString(), script);
-    static const QRegularExpression exportLine("^export ([A-Z0-9_]+)='([^']*)'$");
-    static const QRegularExpression unsetLine("^unset ([A-Z0-9_ ]+)$");
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-        const QString line = QString::fromUtf8(raw);
-        if (const auto match = exportLine.match(line); match.hasMatch()) {
-            qputenv(match.captured(1).toUtf8().constData(), match.captured(2).toUtf8());
-        } else if (const auto unset = unsetLine.match(line); unset.hasMatch()) {
-            for (const QString& name : unset.captured(1).split(' ', Qt::SkipEmptyParts))
-                qunsetenv(name.toUtf8().constData());
-        } else if (!line.isEmpty()) {
-            return QString("unexpected line in %1/env: %2").arg(stateDir, line);
-        }
-    }
-    return {};
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -63,7 +43,7 @@ int main(int argc, char** argv) {
     const QString stateDir = ownDesktop ? ownDir.path() : fixtureState;
     QString error = ownDesktop ? runScript("start", stateDir) : QString();
     if (error.isEmpty())
-        error = applyEnvironment(stateDir);
+        error = vantrel::testing::applyFixtureEnvironment(stateDir);
     // Tests change the desktop's monitors through the script.
     qputenv("VANTREL_DESKTOP_STATE", stateDir.toUtf8());
     int result = 2;

@@ -141,15 +141,6 @@ write_env() {
     mv "$STATE/env.new" "$STATE/env"
 }
 
-# The state dir goes with a failed start, so its logs are shown first.
-show_logs() {
-    local log
-    for log in "$STATE"/*.log; do
-        [[ -s $log ]] && { echo "--- $(basename "$log")"; tail -n 20 "$log"; } >&2
-    done
-    return 0
-}
-
 # xrandr's geometry: WxH/mmWxmmH+X+Y, at 96 dpi.
 monitor_geometry() {
     local width=${1%%x*} rest=${1#*x}

@@ -110,3 +110,12 @@ accessibility_enabled() {
     gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
         --method org.freedesktop.DBus.Properties.Get org.a11y.Status IsEnabled | grep -q true
 }
+
+# The state dir goes with a failed start, so its logs are shown first.
+show_logs() {
+    local log
+    for log in "$STATE"/*.log; do
+        [[ -s $log ]] && { echo "--- $(basename "$log")"; tail -n 20 "$log"; } >&2
+    done
+    return 0
+}

@@ -2,6 +2,8 @@
 // VANTREL_GNOME_STATE) or, when run by hand, one this process starts and stops. The tests
 // themselves run in a second process: the fixture's copy of this binary, as the desktop's user,
 // so that the extension sees one of the executables it allows.
+#include "support/FixtureEnvironment.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -34,29 +36,8 @@ QString runGnomeScript(const QStringList& arguments) {
         .arg(arguments.join(' '), QString::fromUtf8(process.readAll()));
 }
 
-// The env file holds `export NAME='value'` and `unset NAME...` lines, nothing else.
-QString applyGnomeEnvironment(const QString& stateDir) {
-    QFile file(stateDir + "/env");
-    if (!file.open(QIODevice::ReadOnly))
-        return QString("no desktop in %1: %2").arg(stateDir, file.errorString());
-    static const QRegularExpression exportLine("^export ([A-Z0-9_]+)='([^']*)'$");
-    static const QRegularExpression unsetLine("^unset ([A-Z0-9_ ]+)$");
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-        const QString line = QString::fromUtf8(raw);
-        if (const auto match = exportLine.match(line); match.hasMatch()) {
-            qputenv(match.captured(1).toUtf8().constData(), match.captured(2).toUtf8());
-        } else if (const auto unset = unsetLine.match(line); unset.hasMatch()) {
-            for (const QString& name : unset.captured(1).split(' ', Qt::SkipEmptyParts))
-                qunsetenv(name.toUtf8().constData());
-        } else if (!line.isEmpty()) {
-            return QString("unexpected line in %1/env: %2").arg(stateDir, line);
-        }
-    }
-    return {};
-}
-
 int runTests(int argc, char** argv, const QString& stateDir) {
-    const QString error = applyGnomeEnvironment(stateDir);
+    const QString error = vantrel::testing::applyFixtureEnvironment(stateDir);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;

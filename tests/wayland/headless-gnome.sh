@@ -190,15 +190,6 @@ write_env() {
     mv "$STATE/env.new" "$STATE/env"
 }
 
-# The state dir goes with a failed start, so its logs are shown first.
-show_logs() {
-    local log
-    for log in "$STATE"/*.log; do
-        [[ -s $log ]] && { echo "--- $(basename "$log")"; tail -n 20 "$log"; } >&2
-    done
-    return 0
-}
-
 # The extension as built, allowing the copies in STATE/bin of Vantrel and the test binaries.
 install_extension() {
     local target=$XDG_DATA_HOME/gnome-shell/extensions/$EXTENSION_UUID
