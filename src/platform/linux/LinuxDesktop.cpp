@@ -34,8 +34,7 @@ Platform LinuxDesktop::platform() {
             m_updater,
             m_pasteboard,
             LinuxVocabulary::words(),
-            {QStringLiteral("Vantrel"), QStringLiteral("com.vantrel.Vantrel"), std::nullopt,
-             std::nullopt}};
+            LinuxVocabulary::identity()};
 }
 
 bool LinuxDesktop::hasCompositor() const {

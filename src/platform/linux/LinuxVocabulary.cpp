@@ -33,4 +33,9 @@ PlatformVocabulary LinuxVocabulary::words() {
     };
 }
 
+AppIdentity LinuxVocabulary::identity() {
+    return {QStringLiteral("Vantrel"), QStringLiteral("com.vantrel.Vantrel"), std::nullopt,
+            std::nullopt};
+}
+
 } // namespace vantrel

@@ -32,8 +32,7 @@ Platform WaylandDesktop::platform() {
             m_updater,
             m_pasteboard,
             LinuxVocabulary::words(),
-            {QStringLiteral("Vantrel"), QStringLiteral("com.vantrel.Vantrel"), std::nullopt,
-             std::nullopt}};
+            LinuxVocabulary::identity()};
 }
 
 } // namespace vantrel
