@@ -49,8 +49,8 @@ class CaptureRunner final : public QObject {
 
     // One run. A menu command waits for its menu to close and captures where the pointer last
     // was outside it; an area capture lets the user choose, then waits for the overlay to go.
-    // The outcome is also handed back (none when the area selection was cancelled) for callers
-    // such as the command line that report it themselves.
+    // The outcome is also handed back (none when the area selection was cancelled or the desktop
+    // has none) for callers such as the command line that report it themselves.
     QCoro::Task<std::optional<CaptureOutcome>> performCopy(bool fromMenu, bool useRegion);
 
     static QString toastText(const CaptureOutcome& outcome, const UserDefaults& defaults,

@@ -4,6 +4,7 @@
 #include "app/cli/CaptureCommand.h"
 #include "app/cli/CommandLineInterface.h"
 #include "app/tray/TrayApplication.h"
+#include "app/tray/UnavailableRegionSelection.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsUserDefaults.h"
 #include "platform/SystemClock.h"
@@ -11,6 +12,8 @@
 #include "platform/linux/FeedUpdater.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/ProtocolStdio.h"
+#include "platform/wayland/DesktopBackendChoice.h"
+#include "platform/wayland/WaylandDesktop.h"
 #include "screen/PngEncoder.h"
 #include "ui/widgets/AreaSelectionOverlay.h"
 
@@ -61,7 +64,6 @@ void dropRuntimeFolderNotices(QtMsgType type, const QMessageLogContext& context,
         std::fputs(qPrintable(qFormatLogMessage(type, context, message) + u'\n'), stderr);
 }
 
-// The tray app on the X11 desktop, until it is quit.
 // The message, and where to read about and fetch a newer version.
 QString updateText(const vantrel::UpdateCheckResult& result) {
     QString text = result.message;
@@ -110,15 +112,111 @@ QCoro::Task<> answerCapture(vantrel::CaptureCommand& captures, vantrel::LinuxDes
     request.answer(reply);
 }
 
+// The tray app on either desktop, from the settings to the event loop. With a shell (GNOME on
+// Wayland) the menu and the toast are the shell's.
+int runTray(QApplication& app, const vantrel::Platform& desktopPlatform,
+            vantrel::SingleInstance& instance, vantrel::SettingsUserDefaults& defaults,
+            vantrel::NotificationCenter& center, vantrel::RegionSelecting& regionSelection,
+            vantrel::CompositorHelper* shell, const QString& desktopNotice, QTextStream& err) {
+    vantrel::SystemClock clock;
+    // The tray shows what a check found; the updater exists before it.
+    vantrel::TrayApplication* dialogsOwner = nullptr;
+    vantrel::FeedUpdater updater(defaults, clock, QStringLiteral(VANTREL_VERSION),
+                                 [&dialogsOwner](const vantrel::UpdateCheckResult& result) {
+                                     if (dialogsOwner)
+                                         dialogsOwner->dialogs().showMessage(
+                                             QStringLiteral("Software Update"), updateText(result));
+                                 });
+    const vantrel::Platform platform = forTheApp(desktopPlatform, updater);
+    vantrel::TrayApplication tray(platform, defaults, center, clock, regionSelection, shell);
+    dialogsOwner = &tray;
+    instance.onActivationRequest([&tray] { tray.showSettings(); });
+    // `vantrel settings` in a terminal changes the file under the running app.
+    const vantrel::SettingsFileWatcher settingsWatcher(defaults, center);
+    QObject::connect(&tray.delegate().statusMenu(), &vantrel::StatusMenuPresenter::quitRequested,
+                     &app, &QCoreApplication::quit);
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray.delegate(),
+                     [&tray](Qt::ApplicationState state) {
+                         if (state == Qt::ApplicationActive)
+                             tray.delegate().applicationDidBecomeActive();
+                     });
+    for (const QString& notice : tray.start(desktopNotice))
+        err << "vantrel: " << notice << "\n";
+    err.flush();
+    const int status = app.exec();
+    tray.shutdown();
+    return status;
+}
+
+// The tray app on the X11 desktop (Xwayland's too), until it is quit. It also takes the captures
+// `vantrel capture --via-app` hands it.
+int runOnX11(QApplication& app, vantrel::SingleInstance& instance,
+             vantrel::SettingsUserDefaults& defaults, vantrel::NotificationCenter& center,
+             const QString& gnomeNotice, QTextStream& err) {
+    QString reason;
+    const auto desktop = vantrel::LinuxDesktop::open(
+        {QCoreApplication::applicationFilePath(), vantrel::X11Pasteboard::Mirroring::everyChange},
+        reason);
+    if (!desktop) {
+        err << "vantrel: " << reason << "\n";
+        return 1;
+    }
+    using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
+    vantrel::AreaSelectionOverlay regionSelection(
+        desktop->platform().screens, desktop->platform().screenCapture,
+        desktop->hasCompositor() ? Backdrop::Translucent : Backdrop::FrozenScreens);
+    vantrel::CaptureCommand agentCaptures(defaults, center);
+    agentCaptures.setOverlayFactory(makeOverlay);
+    instance.onCaptureRequest(
+        [&agentCaptures, &desktop](const vantrel::SingleInstance::CaptureRequest& request) {
+            answerCapture(agentCaptures, *desktop, request);
+        });
+    return runTray(app, desktop->platform(), instance, defaults, center, regionSelection, nullptr,
+                   gnomeNotice, err);
+}
+
+// The tray app on GNOME on Wayland, through Vantrel's extension: its shortcuts, its top-bar menu
+// and its toast. A capture handed over by `vantrel capture --via-app` is refused (the command
+// then captures itself), and there is no area selection yet.
+int runOnGnome(QApplication& app, vantrel::SingleInstance& instance,
+               vantrel::SettingsUserDefaults& defaults, vantrel::NotificationCenter& center,
+               QTextStream& err) {
+    QString reason;
+    const auto desktop = vantrel::WaylandDesktop::open(QCoreApplication::applicationFilePath(),
+                                                       QStringLiteral(VANTREL_VERSION), reason);
+    if (!desktop) {
+        err << "vantrel: " << reason << "\n";
+        return 1;
+    }
+    vantrel::UnavailableRegionSelection regionSelection(
+        QStringLiteral("the area capture is not available on GNOME on Wayland yet; Copy Window "
+                       "works."));
+    return runTray(app, desktop->platform(), instance, defaults, center, regionSelection,
+                   &desktop->helper(), {}, err);
+}
+
 int runTrayApp(int argc, char** argv) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        err << "vantrel: the app needs an X11 desktop, and DISPLAY is not set.\n";
+    using Backend = vantrel::DesktopBackendChoice::Backend;
+    // Asked before Qt starts, since Qt's platform follows the desktop's backend.
+    const vantrel::DesktopBackendChoice::Decision decision = vantrel::DesktopBackendChoice::decide(
+        QProcessEnvironment::systemEnvironment(), QStringLiteral(VANTREL_VERSION));
+    if (decision.backend == Backend::none) {
+        err << "vantrel: the app needs an X11 desktop or GNOME on Wayland, and neither DISPLAY "
+               "nor WAYLAND_DISPLAY is set.\n";
         return 1;
     }
-    // The app talks to the X server itself, whatever platform commands use.
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    if (decision.backend == Backend::unsupportedWayland) {
+        if (!decision.notice.isEmpty())
+            err << "vantrel: " << decision.notice << "\n";
+        err << "vantrel: on this Wayland desktop the app needs Xwayland, and DISPLAY is not "
+               "set.\n";
+        return 1;
+    }
+    const bool gnome = decision.backend == Backend::gnomeWayland;
+    // Qt's windows go to the display the backend talks to, whatever platform commands use.
+    qputenv("QT_QPA_PLATFORM", gnome ? "wayland" : "xcb");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
@@ -137,55 +235,17 @@ int runTrayApp(int argc, char** argv) {
         err << "vantrel: " << claim.message << "\n";
         return 1;
     }
-
-    QString reason;
-    const auto desktop = vantrel::LinuxDesktop::open(
-        {QCoreApplication::applicationFilePath(), vantrel::X11Pasteboard::Mirroring::everyChange},
-        reason);
-    if (!desktop) {
-        err << "vantrel: " << reason << "\n";
-        return 1;
-    }
     vantrel::SettingsUserDefaults defaults;
     vantrel::NotificationCenter center;
-    vantrel::SystemClock clock;
-    // The tray shows what a check found; the updater exists before it.
-    vantrel::TrayApplication* dialogsOwner = nullptr;
-    vantrel::FeedUpdater updater(defaults, clock, QStringLiteral(VANTREL_VERSION),
-                                 [&dialogsOwner](const vantrel::UpdateCheckResult& result) {
-                                     if (dialogsOwner)
-                                         dialogsOwner->dialogs().showMessage(
-                                             QStringLiteral("Software Update"), updateText(result));
-                                 });
-    const vantrel::Platform platform = forTheApp(desktop->platform(), updater);
-    using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
-    vantrel::AreaSelectionOverlay regionSelection(
-        platform.screens, platform.screenCapture,
-        desktop->hasCompositor() ? Backdrop::Translucent : Backdrop::FrozenScreens);
-    vantrel::TrayApplication tray(platform, defaults, center, clock, regionSelection);
-    dialogsOwner = &tray;
-    claim.instance->onActivationRequest([&tray] { tray.showSettings(); });
-    vantrel::CaptureCommand agentCaptures(defaults, center);
-    agentCaptures.setOverlayFactory(makeOverlay);
-    claim.instance->onCaptureRequest(
-        [&agentCaptures, &desktop](const vantrel::SingleInstance::CaptureRequest& request) {
-            answerCapture(agentCaptures, *desktop, request);
-        });
-    // `vantrel settings` in a terminal changes the file under the running app.
-    const vantrel::SettingsFileWatcher settingsWatcher(defaults, center);
-    QObject::connect(&tray.delegate().statusMenu(), &vantrel::StatusMenuPresenter::quitRequested,
-                     &app, &QCoreApplication::quit);
-    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &tray.delegate(),
-                     [&tray](Qt::ApplicationState state) {
-                         if (state == Qt::ApplicationActive)
-                             tray.delegate().applicationDidBecomeActive();
-                     });
-    for (const QString& notice : tray.start())
-        err << "vantrel: " << notice << "\n";
-    err.flush();
-    const int status = app.exec();
-    tray.shutdown();
-    return status;
+    if (gnome)
+        return runOnGnome(app, *claim.instance, defaults, center, err);
+    // GNOME without its extension: Xwayland's applications only, and the user is told why.
+    const QString notice =
+        decision.notice.isEmpty()
+            ? QString()
+            : decision.notice + QStringLiteral(" Until then Vantrel captures only X11 applications "
+                                               "(through Xwayland).");
+    return runOnX11(app, *claim.instance, defaults, center, notice, err);
 }
 
 } // namespace

@@ -37,9 +37,12 @@ struct CompositorMonitor {
 // What only the compositor of a Wayland session knows or may do: where the pointer and the
 // windows are, a picture of any area, and global shortcuts. One implementation per compositor
 // family (GNOME Shell's is our extension); calls answer synchronously, in a few milliseconds.
+// The status menu and the toast are for desktops that show neither a tray nor our own windows
+// where we put them.
 class CompositorHelper {
   public:
     using ShortcutHandler = std::function<void(const QString& shortcut)>;
+    using MenuHandler = std::function<void(const QString& itemId)>;
 
     virtual ~CompositorHelper() = default;
 
@@ -55,6 +58,12 @@ class CompositorHelper {
     // press; answers each shortcut that clashes with what it clashes with, or why watching failed.
     virtual std::variant<QMap<QString, QString>, PlatformError>
     watchShortcuts(ShortcutHandler handler) = 0;
+    // Shows the app's status menu (serialised by the app) in the compositor's own panel, where
+    // a desktop has no tray, and calls the handler with the id of each item chosen; the menu
+    // goes when this process does. False when the compositor did not take it.
+    virtual bool showStatusMenu(const QString& serialisedMenu, MenuHandler handler) = 0;
+    // The short confirmation of a capture, at the bottom of the screen under the pointer.
+    virtual bool showToast(const QString& text) = 0;
 };
 
 } // namespace vantrel

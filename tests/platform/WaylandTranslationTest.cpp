@@ -1,6 +1,7 @@
 // The Wayland backend's pure parts: the toolkit offsets table, which compositor window an AT-SPI
 // window is, the shortcuts the helper binds and the choice of backend.
 #include "platform/wayland/DesktopBackendChoice.h"
+#include "platform/wayland/GnomeShellHelper.h"
 #include "platform/wayland/HelperHotKeys.h"
 #include "platform/wayland/ToolkitOffsets.h"
 
@@ -96,15 +97,17 @@ TEST(DesktopBackendChoice, FollowsTheSessionsDisplaysAndDesktop) {
         const char* display;
         const char* desktop;
         Backend backend;
+        Backend withoutHelper; // GNOME's extension silent
     };
     const Case cases[] = {
-        {"wayland-0", "", "GNOME", Backend::gnomeWayland},
-        {"wayland-0", ":0", "ubuntu:GNOME", Backend::gnomeWayland},
-        {"wayland-0", ":0", "KDE", Backend::x11},
-        {"wayland-0", "", "sway", Backend::unsupportedWayland},
-        {"", ":0", "GNOME", Backend::x11},
-        {"", "", "GNOME", Backend::none},
-        {"wayland-0", "", "GNOME-Flashback", Backend::unsupportedWayland},
+        {"wayland-0", "", "GNOME", Backend::gnomeWayland, Backend::unsupportedWayland},
+        {"wayland-0", ":0", "ubuntu:GNOME", Backend::gnomeWayland, Backend::x11},
+        {"wayland-0", ":0", "KDE", Backend::x11, Backend::x11},
+        {"wayland-0", "", "sway", Backend::unsupportedWayland, Backend::unsupportedWayland},
+        {"", ":0", "GNOME", Backend::x11, Backend::x11},
+        {"", "", "GNOME", Backend::none, Backend::unsupportedWayland},
+        {"wayland-0", "", "GNOME-Flashback", Backend::unsupportedWayland,
+         Backend::unsupportedWayland},
     };
     for (const Case& each : cases) {
         QProcessEnvironment environment;
@@ -113,7 +116,25 @@ TEST(DesktopBackendChoice, FollowsTheSessionsDisplaysAndDesktop) {
         environment.insert("XDG_CURRENT_DESKTOP", each.desktop);
         EXPECT_EQ(DesktopBackendChoice::choose(environment), each.backend)
             << each.wayland << " " << each.display << " " << each.desktop;
+        EXPECT_EQ(DesktopBackendChoice::withoutHelper(environment), each.withoutHelper)
+            << each.wayland << " " << each.display << " " << each.desktop;
+        // Only GNOME's backend asks the extension; the others are decided without a word.
+        if (each.backend != Backend::gnomeWayland) {
+            const auto decision = DesktopBackendChoice::decide(environment, "1.0");
+            EXPECT_EQ(decision.backend, each.backend);
+            EXPECT_TRUE(decision.notice.isEmpty());
+        }
     }
+}
+
+// What the tray app and the command line say when GNOME's extension cannot be used.
+TEST(DesktopBackendChoice, SaysWhyGnomesExtensionCannotBeUsed) {
+    EXPECT_EQ(GnomeShellHelper::problem({true, "1.2.0", {}}, "1.2.0"), std::nullopt);
+    EXPECT_EQ(GnomeShellHelper::problem({true, "1.1.0", {}}, "1.2.0"),
+              GnomeShellHelper::versionMismatch("1.1.0", "1.2.0"));
+    EXPECT_EQ(GnomeShellHelper::problem({false, {}, "no such name"}, "1.2.0"),
+              "The Vantrel extension of GNOME Shell does not answer (no such name). Turn it on "
+              "in Extensions, or run: gnome-extensions enable vantrel@quendale.com");
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/wayland/HelperHotKeys.h"
 #include "platform/wayland/WaylandDesktop.h"
 #include "support/AccessibleLookup.h"
+#include "support/RemoteKeyboard.h"
 #include "support/WaitUntil.h"
 #include "support/WaylandProbe.h"
 
@@ -231,18 +232,30 @@ TEST_F(GnomeBackend, VantrelCaptureTakesTheButtonUnderThePoint) {
 
 TEST(GnomeExtension, AnswersVantrelAloneAndSaysSoToOthers) {
     // gdbus is not Vantrel: it may read the version, nothing else.
-    const auto ask = [](const QString& method) {
+    const auto ask = [](const QString& method, const QStringList& arguments = {}) {
         QProcess gdbus;
-        gdbus.start("gdbus", {"call", "--session", "--dest", GnomeShellHelper::service,
-                              "--object-path", GnomeShellHelper::path, "--method",
-                              GnomeShellHelper::interface + "." + method});
+        gdbus.start("gdbus", QStringList{"call", "--session", "--dest", GnomeShellHelper::service,
+                                         "--object-path", GnomeShellHelper::path, "--method",
+                                         GnomeShellHelper::interface + "." + method} +
+                                 arguments);
         gdbus.waitForFinished();
         return std::pair(gdbus.exitCode(), QString::fromUtf8(gdbus.readAllStandardOutput() +
                                                              gdbus.readAllStandardError()));
     };
     EXPECT_EQ(ask("Version"), std::pair(0, QString("('" VANTREL_VERSION "',)\n")));
-    for (const char* method : {"Pointer", "Windows", "Monitors", "WatchShortcuts"}) {
-        const auto [code, said] = ask(method);
+    const std::pair<const char*, QStringList> calls[] = {
+        {"Pointer", {}},
+        {"Windows", {}},
+        {"Monitors", {}},
+        {"WatchShortcuts", {}},
+        {"SetMenu", {"[]"}},
+        {"Menu", {}},
+        {"ActivateMenuItem", {"1/0"}},
+        {"ShowToast", {"Copied"}},
+        {"Toast", {}},
+    };
+    for (const auto& [method, arguments] : calls) {
+        const auto [code, said] = ask(method, arguments);
         EXPECT_NE(code, 0) << method;
         EXPECT_TRUE(said.contains("com.vantrel.Vantrel.ShellHelper.Error.AccessDenied: Only "
                                   "Vantrel may use this interface; /usr/bin/gdbus is not Vantrel."))
@@ -274,49 +287,6 @@ TEST(GnomeExtension, ReportsAShortcutThatClashesWithOneOfGnomesOwn) {
     EXPECT_FALSE(hotKeys.registerHotKey(2, 15, 0x1800)) << "Ctrl+Alt+R clashes";
 }
 
-// Keys typed through the compositor's remote-desktop interface, as a keyboard would: the session
-// lives as long as the connection that made it, so it has one of its own.
-class RemoteKeyboard {
-  public:
-    RemoteKeyboard()
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "remote-keyboard")) {
-        const QDBusMessage created = m_bus.call(QDBusMessage::createMethodCall(
-            "org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop",
-            "org.gnome.Mutter.RemoteDesktop", "CreateSession"));
-        m_session = created.arguments().value(0).value<QDBusObjectPath>().path();
-        if (!m_session.isEmpty())
-            m_started = m_bus.call(sessionCall("Start")).type() == QDBusMessage::ReplyMessage;
-    }
-    ~RemoteKeyboard() {
-        if (m_started)
-            m_bus.call(sessionCall("Stop"));
-        QDBusConnection::disconnectFromBus("remote-keyboard");
-    }
-    bool started() const { return m_started; }
-    // Presses the keys in order, then lets go of them in reverse.
-    void chord(const QList<quint32>& keysyms) {
-        for (quint32 keysym : keysyms)
-            key(keysym, true);
-        for (auto keysym = keysyms.rbegin(); keysym != keysyms.rend(); ++keysym)
-            key(*keysym, false);
-    }
-
-  private:
-    QDBusMessage sessionCall(const QString& method) const {
-        return QDBusMessage::createMethodCall("org.gnome.Mutter.RemoteDesktop", m_session,
-                                              "org.gnome.Mutter.RemoteDesktop.Session", method);
-    }
-    void key(quint32 keysym, bool pressed) {
-        QDBusMessage call = sessionCall("NotifyKeyboardKeysym");
-        call << keysym << pressed;
-        m_bus.call(call);
-    }
-
-    QDBusConnection m_bus;
-    QString m_session;
-    bool m_started = false;
-};
-
 TEST(GnomeExtension, CtrlAltCPressedThroughTheCompositorReachesTheApp) {
     QString reason;
     const auto helper = GnomeShellHelper::connect(VANTREL_VERSION, reason);
@@ -327,9 +297,9 @@ TEST(GnomeExtension, CtrlAltCPressedThroughTheCompositorReachesTheApp) {
     ASSERT_TRUE(hotKeys.registerHotKey(41, 8, 0x1800));
     RemoteKeyboard keyboard;
     ASSERT_TRUE(keyboard.started());
-    constexpr quint32 controlL = 0xffe3, altL = 0xffe9, keyC = 0x63, keyX = 0x78;
-    keyboard.chord({controlL, altL, keyX});
-    keyboard.chord({controlL, altL, keyC});
+    using Keys = RemoteKeyboard;
+    keyboard.chord({Keys::controlL, Keys::altL, Keys::keyX});
+    keyboard.chord({Keys::controlL, Keys::altL, Keys::keyC});
     EXPECT_TRUE(waitUntil([&] { return !pressed.isEmpty(); }));
     EXPECT_EQ(pressed, QList<quint32>{41}) << "Ctrl+Alt+X is no shortcut of ours";
 }

@@ -6,6 +6,8 @@
 const { Gio, GLib, Meta, Shell } = imports.gi;
 const Me = imports.misc.extensionUtils.getCurrentExtension();
 const { ERROR_ACCESS_DENIED } = Me.imports.callerCheck;
+const { StatusMenu } = Me.imports.statusMenu;
+const { Toast } = Me.imports.toast;
 
 var BUS_NAME = 'com.vantrel.Vantrel.ShellHelper';
 var OBJECT_PATH = '/com/vantrel/Vantrel/ShellHelper';
@@ -44,6 +46,26 @@ const INTERFACE_XML = `
     <signal name="ShortcutPressed">
       <arg type="s" name="shortcut"/>
     </signal>
+    <method name="SetMenu">
+      <arg type="s" direction="in" name="menu"/>
+    </method>
+    <method name="Menu">
+      <arg type="s" direction="out" name="menu"/>
+    </method>
+    <method name="ActivateMenuItem">
+      <arg type="s" direction="in" name="id"/>
+    </method>
+    <signal name="MenuItemActivated">
+      <arg type="s" name="id"/>
+    </signal>
+    <method name="ShowToast">
+      <arg type="s" direction="in" name="text"/>
+    </method>
+    <method name="Toast">
+      <arg type="s" direction="out" name="text"/>
+      <arg type="(iiii)" direction="out" name="frame"/>
+      <arg type="b" direction="out" name="visible"/>
+    </method>
   </interface>
 </node>`;
 
@@ -74,6 +96,10 @@ var HelperService = class HelperService {
         // Unique bus name of each Vantrel process that asked for the shortcut signal -> the watch
         // that forgets it when it leaves the bus.
         this._watchers = new Map();
+        // The chosen item's id goes to the menu's owner alone.
+        this._statusMenu = new StatusMenu((owner, id) => Gio.DBus.session.emit_signal(owner,
+            OBJECT_PATH, INTERFACE, 'MenuItemActivated', new GLib.Variant('(s)', [id])));
+        this._toast = new Toast();
         this._object = Gio.DBusExportedObject.wrapJSObject(INTERFACE_XML, this);
         this._object.export(Gio.DBus.session, OBJECT_PATH);
     }
@@ -82,6 +108,8 @@ var HelperService = class HelperService {
         for (const watch of this._watchers.values())
             Gio.bus_unwatch_name(watch);
         this._watchers.clear();
+        this._statusMenu.remove();
+        this._toast.destroy();
         this._object.unexport();
     }
 
@@ -161,6 +189,49 @@ var HelperService = class HelperService {
         this._answer(invocation, () => {
             this._watch(invocation.get_sender());
             return new GLib.Variant('(a{ss})', [this._clashes ?? {}]);
+        });
+    }
+
+    /* Shows the caller's status menu in the top bar, in place of any other: a JSON list of
+     * items, each {id, title, enabled, checked, submenu} or {separator: true}. */
+    SetMenuAsync([menu], invocation) {
+        this._answer(invocation, () => {
+            let items;
+            try {
+                items = JSON.parse(menu);
+                this._statusMenu.set(invocation.get_sender(), items);
+            } catch (e) {
+                return { error: ERROR_INVALID_ARGS, message: `No menu: ${e.message}` };
+            }
+            return new GLib.Variant('()', []);
+        });
+    }
+
+    /* What the top bar shows, read back from the shell's own menu items; "null" without one. */
+    MenuAsync(_, invocation) {
+        this._answer(invocation, () =>
+            new GLib.Variant('(s)', [JSON.stringify(this._statusMenu.shown())]));
+    }
+
+    /* Chooses an item as a click in the top bar would. */
+    ActivateMenuItemAsync([id], invocation) {
+        this._answer(invocation, () => this._statusMenu.choose(id)
+            ? new GLib.Variant('()', [])
+            : { error: ERROR_INVALID_ARGS, message: `No item ${id} to choose.` });
+    }
+
+    ShowToastAsync([text], invocation) {
+        this._answer(invocation, () => {
+            this._toast.show(text);
+            return new GLib.Variant('()', []);
+        });
+    }
+
+    /* The latest toast: its text, its frame and whether it is still on screen. */
+    ToastAsync(_, invocation) {
+        this._answer(invocation, () => {
+            const { text, frame, visible } = this._toast.latest();
+            return new GLib.Variant('(s(iiii)b)', [text, frame, visible]);
         });
     }
 

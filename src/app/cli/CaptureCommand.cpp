@@ -68,15 +68,20 @@ int CaptureCommand::runOnScene(const QString& scenePath, const CaptureOptions& o
 
 int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out,
                                  QTextStream& err) {
-    const auto backend = DesktopBackendChoice::choose(QProcessEnvironment::systemEnvironment());
-    if (backend == DesktopBackendChoice::Backend::gnomeWayland) {
+    const DesktopBackendChoice::Decision decision = DesktopBackendChoice::decide(
+        QProcessEnvironment::systemEnvironment(), QCoreApplication::applicationVersion());
+    // Without the extension, Xwayland's applications can still be captured.
+    if (!decision.notice.isEmpty())
+        err << "vantrel capture: " << decision.notice << "\n";
+    if (decision.backend == DesktopBackendChoice::Backend::gnomeWayland) {
         QString reason;
         const auto desktop = WaylandDesktop::open(QCoreApplication::applicationFilePath(),
                                                   QCoreApplication::applicationVersion(), reason);
-        if (desktop)
-            return runOnGnome(*desktop, options, out, err);
-        // Without the extension, Xwayland's applications can still be captured.
-        err << "vantrel capture: " << reason << "\n";
+        if (!desktop) {
+            err << "vantrel capture: " << reason << "\n";
+            return 1;
+        }
+        return runOnGnome(*desktop, options, out, err);
     }
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
@@ -128,7 +133,8 @@ std::optional<int> CaptureCommand::handToApp(const CaptureOptions& options, QTex
     if (!SingleInstance::runningPid(folder))
         return std::nullopt;
     // An app that does not take captures (an older one) hangs up without a word: capture here.
-    const std::optional<QByteArray> reply = SingleInstance::requestCapture(folder, options.arguments);
+    const std::optional<QByteArray> reply =
+        SingleInstance::requestCapture(folder, options.arguments);
     if (!reply)
         return std::nullopt;
     const QJsonObject answer = QJsonDocument::fromJson(*reply).object();

@@ -1,15 +1,26 @@
 #include "TrayApplication.h"
 
+#include "input/RegionSelecting.h"
+
 namespace vantrel {
+
+namespace {
+
+std::unique_ptr<ShellToast> shellToastFor(CompositorHelper* shell) {
+    return shell ? std::make_unique<ShellToast>(*shell) : nullptr;
+}
+
+} // namespace
 
 TrayApplication::TrayApplication(const Platform& platform, UserDefaults& defaults,
                                  NotificationCenter& center, Clock& clock,
-                                 RegionSelecting& regionSelection)
+                                 RegionSelecting& regionSelection, CompositorHelper* shell)
     : m_defaults(defaults), m_center(center), m_services(platform, defaults, center, clock),
-      m_toast(m_toastWindow, m_services.platform().screens, clock),
+      m_toast(m_toastWindow, m_services.platform().screens, clock), m_shell(shell),
+      m_shellToast(shellToastFor(shell)), m_areaNotices(areaCaptureNotices(regionSelection)),
       m_delegate({m_services.platform(), m_services.coordinator(), m_services.permissions(),
                   m_services.permissionFollowUp(), defaults, center, clock, regionSelection,
-                  m_toast}),
+                  m_shellToast ? static_cast<ToastShowing&>(*m_shellToast) : m_toast}),
       m_windows(m_delegate.setupAssistant(), m_delegate.statusMenu(),
                 m_services.platform().identity) {
     QObject::connect(&m_delegate.statusMenu(), &StatusMenuPresenter::settingsRequested,
@@ -30,16 +41,27 @@ void TrayApplication::showSettings() {
 
 TrayApplication::~TrayApplication() = default;
 
-QStringList TrayApplication::start() {
-    if (TrayIcon::isTrayAvailable())
+QStringList TrayApplication::start(const QString& desktopNotice) {
+    if (m_shell)
+        m_shellMenu = std::make_unique<ShellStatusMenu>(m_delegate.statusMenu(), *m_shell);
+    else if (TrayIcon::isTrayAvailable())
         m_trayIcon = std::make_unique<TrayIcon>(m_delegate.statusMenu());
+    // Launching builds the menu, which the shell's menu sends on.
     m_delegate.applicationDidFinishLaunching();
 
-    QStringList notices = hotKeyNotices();
-    if (!m_trayIcon) {
+    QStringList notices = hotKeyNotices() + m_areaNotices;
+    // One message at a time replaces the last, so the desktop's notice leads the tray's.
+    const QString lead =
+        desktopNotice.isEmpty() ? QString() : desktopNotice + QStringLiteral("\n\n");
+    if (!desktopNotice.isEmpty())
+        notices.prepend(desktopNotice);
+    if (!m_trayIcon && !(m_shellMenu && m_shellMenu->isShown())) {
         notices.append(trayMissingNotice());
-        m_dialogs.showMessage(QStringLiteral("Vantrel is running"),
-                              trayMissingNotice() + QStringLiteral("\n\n") + settingsWhereabouts());
+        m_dialogs.showMessage(QStringLiteral("Vantrel is running"), lead + trayMissingNotice() +
+                                                                        QStringLiteral("\n\n") +
+                                                                        settingsWhereabouts());
+    } else if (!desktopNotice.isEmpty()) {
+        m_dialogs.showMessage(QStringLiteral("Vantrel is running"), desktopNotice);
     }
     return notices;
 }
@@ -61,6 +83,13 @@ QStringList TrayApplication::hotKeyNotices() {
     if (!hotKeys.isRegionCopyRegistered())
         notices.append(held(words.regionHotKey));
     return notices;
+}
+
+QStringList TrayApplication::areaCaptureNotices(RegionSelecting& regionSelection) const {
+    const std::optional<QString> reason = regionSelection.unavailableReason();
+    if (!reason)
+        return {};
+    return {m_services.platform().vocabulary.regionHotKey + QStringLiteral(": ") + *reason};
 }
 
 QString TrayApplication::trayMissingNotice() const {

@@ -1,5 +1,7 @@
 #include "DesktopBackendChoice.h"
 
+#include "GnomeShellHelper.h"
+
 namespace vantrel {
 
 DesktopBackendChoice::Backend DesktopBackendChoice::choose(const QProcessEnvironment& environment) {
@@ -12,9 +14,27 @@ DesktopBackendChoice::Backend DesktopBackendChoice::choose(const QProcessEnviron
         if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive))
             return Backend::gnomeWayland;
         // Other compositors get their helpers later; until then Xwayland is the way in.
-        return x11 ? Backend::x11 : Backend::unsupportedWayland;
+        return withoutHelper(environment);
     }
     return x11 ? Backend::x11 : Backend::none;
+}
+
+DesktopBackendChoice::Backend
+DesktopBackendChoice::withoutHelper(const QProcessEnvironment& environment) {
+    return environment.value(QStringLiteral("DISPLAY")).isEmpty() ? Backend::unsupportedWayland
+                                                                  : Backend::x11;
+}
+
+DesktopBackendChoice::Decision DesktopBackendChoice::decide(const QProcessEnvironment& environment,
+                                                            const QString& appVersion) {
+    const Backend backend = choose(environment);
+    if (backend != Backend::gnomeWayland)
+        return {backend, {}};
+    const std::optional<QString> problem =
+        GnomeShellHelper::problem(GnomeShellHelper::probe(), appVersion);
+    if (!problem)
+        return {backend, {}};
+    return {withoutHelper(environment), *problem};
 }
 
 } // namespace vantrel

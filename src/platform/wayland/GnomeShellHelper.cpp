@@ -72,24 +72,39 @@ QByteArray readWhole(int fd) {
 } // namespace
 
 GnomeExtensionState GnomeShellHelper::probe() {
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(
-        helperCall(QStringLiteral("Version")), QDBus::Block, gnomeHelperTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return {false, {}, reply.errorMessage()};
-    return {true, reply.arguments().value(0).toString(), {}};
+    // A connection of its own: the tray app asks before Qt's application object exists, to pick
+    // Qt's platform, and the default connection must not be made that early.
+    const QString name = QStringLiteral("vantrel-extension-probe");
+    GnomeExtensionState state;
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+        const QDBusMessage reply =
+            bus.call(helperCall(QStringLiteral("Version")), QDBus::Block, gnomeHelperTimeoutMs);
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            state = {
+                false, {}, bus.isConnected() ? reply.errorMessage() : bus.lastError().message()};
+        else
+            state = {true, reply.arguments().value(0).toString(), {}};
+    }
+    QDBusConnection::disconnectFromBus(name);
+    return state;
+}
+
+std::optional<QString> GnomeShellHelper::problem(const GnomeExtensionState& state,
+                                                 const QString& appVersion) {
+    if (!state.answers)
+        return QStringLiteral("The Vantrel extension of GNOME Shell does not answer (%1). Turn "
+                              "it on in Extensions, or run: gnome-extensions enable %2")
+            .arg(state.error, extensionUuid);
+    if (state.version != appVersion)
+        return versionMismatch(state.version, appVersion);
+    return std::nullopt;
 }
 
 std::unique_ptr<GnomeShellHelper> GnomeShellHelper::connect(const QString& appVersion,
                                                             QString& reason) {
-    const GnomeExtensionState state = probe();
-    if (!state.answers) {
-        reason = QStringLiteral("The Vantrel extension of GNOME Shell does not answer (%1). Turn "
-                                "it on in Extensions, or run: gnome-extensions enable %2")
-                     .arg(state.error, extensionUuid);
-        return nullptr;
-    }
-    if (state.version != appVersion) {
-        reason = versionMismatch(state.version, appVersion);
+    if (const std::optional<QString> found = problem(probe(), appVersion)) {
+        reason = *found;
         return nullptr;
     }
     return std::unique_ptr<GnomeShellHelper>(new GnomeShellHelper(QDBusConnection::sessionBus()));
@@ -193,6 +208,39 @@ GnomeShellHelper::watchShortcuts(ShortcutHandler handler) {
 void GnomeShellHelper::onShortcutPressed(const QString& shortcut) {
     if (m_shortcutHandler)
         m_shortcutHandler(shortcut);
+}
+
+} // namespace vantrel
+
+namespace vantrel {
+
+bool GnomeShellHelper::showStatusMenu(const QString& serialisedMenu, MenuHandler handler) {
+    m_menuHandler = std::move(handler);
+    if (!m_menuWatched)
+        m_menuWatched = m_bus.connect(service, path, interface, QStringLiteral("MenuItemActivated"),
+                                      this, SLOT(onMenuItemActivated(QString)));
+    QDBusMessage call = helperCall(QStringLiteral("SetMenu"));
+    call << serialisedMenu;
+    const QDBusMessage reply = m_bus.call(call, QDBus::Block, gnomeHelperTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return true;
+    qWarning("GNOME Shell's top bar: %s", qPrintable(reply.errorMessage()));
+    return false;
+}
+
+bool GnomeShellHelper::showToast(const QString& text) {
+    QDBusMessage call = helperCall(QStringLiteral("ShowToast"));
+    call << text;
+    const QDBusMessage reply = m_bus.call(call, QDBus::Block, gnomeHelperTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return true;
+    qWarning("GNOME Shell's toast: %s", qPrintable(reply.errorMessage()));
+    return false;
+}
+
+void GnomeShellHelper::onMenuItemActivated(const QString& itemId) {
+    if (m_menuHandler)
+        m_menuHandler(itemId);
 }
 
 } // namespace vantrel

@@ -25,8 +25,11 @@ class GnomeShellHelper final : public QObject, public CompositorHelper {
     // None, with the reason a user reads, when the extension does not answer or is not of
     // appVersion.
     static std::unique_ptr<GnomeShellHelper> connect(const QString& appVersion, QString& reason);
-    // Asks the extension its version, which it tells any caller.
+    // Asks the extension its version, which it tells any caller; needs no application object.
     static GnomeExtensionState probe();
+    // What a user reads when the extension found is not one this app can use; none when it is.
+    static std::optional<QString> problem(const GnomeExtensionState& state,
+                                          const QString& appVersion);
     // What connect() says about an extension of another version.
     static QString versionMismatch(const QString& extensionVersion, const QString& appVersion);
 
@@ -36,15 +39,20 @@ class GnomeShellHelper final : public QObject, public CompositorHelper {
     std::variant<QImage, PlatformError> picture(const QRect& area) override;
     std::variant<QMap<QString, QString>, PlatformError>
     watchShortcuts(ShortcutHandler handler) override;
+    bool showStatusMenu(const QString& serialisedMenu, MenuHandler handler) override;
+    bool showToast(const QString& text) override;
 
   private Q_SLOTS:
     void onShortcutPressed(const QString& shortcut);
+    void onMenuItemActivated(const QString& itemId);
 
   private:
     explicit GnomeShellHelper(QDBusConnection bus);
 
     QDBusConnection m_bus;
     ShortcutHandler m_shortcutHandler;
+    MenuHandler m_menuHandler;
+    bool m_menuWatched = false;
 };
 
 } // namespace vantrel

@@ -1,0 +1,211 @@
+// The tray app as a user runs it on the private GNOME Shell: its status menu in the top bar (read
+// back from the shell's own menu items), an item chosen there, Ctrl+Alt+C typed through the
+// compositor capturing the window under the pointer, the shell's toast, and nothing of it left
+// in the top bar once the app has gone.
+#include "platform/linux/LinuxVocabulary.h"
+#include "platform/wayland/GnomeShellHelper.h"
+#include "support/RemoteKeyboard.h"
+#include "support/WaitUntil.h"
+#include "support/WaylandProbe.h"
+#include "ui/StatusMenuBuilder.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+namespace vantrel::testing {
+namespace {
+
+QDBusMessage askShell(const QString& method, const QVariantList& arguments = {}) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        GnomeShellHelper::service, GnomeShellHelper::path, GnomeShellHelper::interface, method);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call);
+}
+
+// What the top bar shows; null when there is no Vantrel button.
+QJsonValue topBarMenu() {
+    const QDBusMessage reply = askShell("Menu");
+    return QJsonDocument::fromJson("[" + reply.arguments().value(0).toString().toUtf8() + "]")
+        .array()
+        .at(0);
+}
+
+// One line per item, submenus indented: "title" with " (disabled)" and " ✓" as they apply.
+QStringList menuLines(const QJsonArray& items, const QString& indent = {}) {
+    QStringList lines;
+    for (const QJsonValue item : items) {
+        if (item["separator"].toBool()) {
+            lines.append(indent + "---");
+            continue;
+        }
+        lines.append(indent + item["title"].toString() +
+                     (item["enabled"].toBool() ? "" : " (disabled)") +
+                     (item["checked"].toBool() ? " ✓" : ""));
+        lines += menuLines(item["submenu"].toArray(), indent + "  ");
+    }
+    return lines;
+}
+QStringList menuLines(const QList<StatusMenuItem>& items, const QString& indent = {}) {
+    QStringList lines;
+    for (const StatusMenuItem& item : items) {
+        if (item.isSeparator()) {
+            lines.append(indent + "---");
+            continue;
+        }
+        lines.append(indent + item.title + (item.enabled ? "" : " (disabled)") +
+                     (item.checked ? " ✓" : ""));
+        lines += menuLines(item.submenu, indent + "  ");
+    }
+    return lines;
+}
+
+// The id of the shown item with this title, at any depth.
+QString itemId(const QJsonArray& items, const QString& title) {
+    for (const QJsonValue item : items) {
+        if (item["title"].toString() == title)
+            return item["id"].toString();
+        if (const QString inner = itemId(item["submenu"].toArray(), title); !inner.isEmpty())
+            return inner;
+    }
+    return {};
+}
+
+// Chooses the item as a click would. The app may send its menu again meanwhile (a setting's
+// change rebuilds it), which makes the id read a moment ago stale: the shell refuses that one.
+bool chooseInTopBar(const QString& title) {
+    return waitUntil([&] {
+        const QDBusMessage reply =
+            askShell("ActivateMenuItem", {itemId(topBarMenu().toArray(), title)});
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            qWarning("%s: %s", qPrintable(title), qPrintable(reply.errorMessage()));
+        return reply.type() == QDBusMessage::ReplyMessage;
+    });
+}
+
+// The fixture's copy of vantrel started with no arguments, with settings and captures of its own.
+class GnomeTrayApp {
+  public:
+    GnomeTrayApp() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", m_home.path() + "/config");
+        environment.insert("XDG_CACHE_HOME", m_home.path() + "/cache");
+        m_process.setProcessEnvironment(environment);
+        m_process.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel", QStringList());
+    }
+    ~GnomeTrayApp() {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    // Running once it has said what the user must be told: its shortcuts are in place by then.
+    bool waitUntilRunning() {
+        return waitUntil([this] { return errors().contains("vantrel: Ctrl+Alt+R: "); });
+    }
+    QString errors() {
+        m_errors += QString::fromUtf8(m_process.readAllStandardError());
+        return m_errors;
+    }
+    QString cacheDir() const { return m_home.path() + "/cache"; }
+    QProcess& process() { return m_process; }
+
+  private:
+    QTemporaryDir m_home;
+    QProcess m_process;
+    QString m_errors;
+};
+
+TEST(GnomeTrayApp, TheTopBarShowsTheTraysMenuAndRunsItsItemsUntilTheAppQuits) {
+    ASSERT_TRUE(topBarMenu().isNull()) << "no Vantrel button before the app";
+    GnomeTrayApp app;
+    ASSERT_TRUE(app.waitUntilRunning()) << qPrintable(app.errors());
+    EXPECT_FALSE(app.errors().contains("shows no tray icons")) << qPrintable(app.errors());
+    ASSERT_TRUE(waitUntil([] { return topBarMenu().isArray(); }));
+    const StatusMenu tray = StatusMenuBuilder::build({true, true}, LinuxVocabulary::words());
+    EXPECT_EQ(menuLines(topBarMenu().toArray()), menuLines(tray.items));
+
+    // Another capture mode, chosen in the top bar: the setting changes and the menu shown follows.
+    const QString other = tray.items[0].submenu[1].title;
+    ASSERT_TRUE(chooseInTopBar(other));
+    EXPECT_TRUE(waitUntil([&] {
+        return menuLines(topBarMenu().toArray()).contains("  " + other + " ✓");
+    })) << qPrintable(menuLines(topBarMenu().toArray()).join('\n'));
+
+    ASSERT_TRUE(chooseInTopBar("Quit Vantrel"));
+    ASSERT_TRUE(app.process().waitForFinished(20000));
+    EXPECT_EQ(app.process().exitCode(), 0);
+    EXPECT_TRUE(waitUntil([] { return topBarMenu().isNull(); })) << "the button went with the app";
+}
+
+TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheToast) {
+    QString reason;
+    const auto helper = GnomeShellHelper::connect(VANTREL_VERSION, reason);
+    ASSERT_TRUE(helper) << qPrintable(reason);
+    const WaylandProbe gtk = WaylandProbe::gtk(*helper);
+    ASSERT_TRUE(gtk.waitForAccessible("Paint", "push button"));
+    RemoteKeyboard keyboard;
+    ASSERT_TRUE(keyboard.started());
+    // The pointer moves into the probe's window, as a mouse would move it.
+    const QPoint target = gtk.window(*helper).frame.center();
+    const QPoint start = helper->pointer().value();
+    keyboard.movePointer(target - start);
+    ASSERT_TRUE(waitUntil([&] { return helper->pointer() == target; }))
+        << start.x() << "," << start.y() << " → " << helper->pointer().value().x() << ","
+        << helper->pointer().value().y();
+    GnomeTrayApp app;
+    ASSERT_TRUE(app.waitUntilRunning()) << qPrintable(app.errors());
+
+    keyboard.chord({RemoteKeyboard::controlL, RemoteKeyboard::altL, RemoteKeyboard::keyC});
+    QString document;
+    ASSERT_TRUE(waitUntil([&] {
+        QDirIterator files(app.cacheDir() + "/Vantrel/captures", {"*.md"}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (file.open(QIODevice::ReadOnly))
+                document += QString::fromUtf8(file.readAll());
+        }
+        return !document.isEmpty();
+    })) << qPrintable(app.errors());
+    EXPECT_TRUE(document.contains(gtk.title())) << qPrintable(document);
+
+    // The shell's toast, with the text the X11 toast shows, at the bottom of the monitor under
+    // the pointer: 96 above its work area's bottom, centred.
+    QDBusMessage toast;
+    ASSERT_TRUE(waitUntil([&] {
+        toast = askShell("Toast");
+        return toast.arguments().value(0).toString() == "Copied — press Ctrl+V in Claude Code";
+    })) << qPrintable(toast.arguments().value(0).toString());
+    const QList<CompositorMonitor> monitors = helper->monitors();
+    ASSERT_EQ(monitors.size(), 1);
+    const QRect screen = monitors.first().area;
+    int x = 0, y = 0, width = 0, height = 0;
+    const QDBusArgument frame = toast.arguments().value(1).value<QDBusArgument>();
+    frame.beginStructure();
+    frame >> x >> y >> width >> height;
+    frame.endStructure();
+    EXPECT_EQ(height, 44);
+    EXPECT_GE(width, 220);
+    EXPECT_LE(width, 460);
+    EXPECT_NEAR(x + width / 2.0, screen.center().x() + 0.5, 1);
+    EXPECT_EQ(y + height + 96, screen.bottom() + 1);
+
+    // A crash takes the button with it too.
+    ASSERT_TRUE(topBarMenu().isArray());
+    kill(pid_t(app.process().processId()), SIGKILL);
+    EXPECT_TRUE(waitUntil([] { return topBarMenu().isNull(); }));
+}
+
+} // namespace
+} // namespace vantrel::testing
