@@ -45,7 +45,7 @@ std::optional<StatusMenuItem> StatusMenuWire::chosen(const StatusMenu& menu, qui
     const StatusMenuItem* item = nullptr;
     for (qsizetype part = 1; part < parts.size(); ++part) {
         const qsizetype index = parts[part].toLongLong(&isNumber);
-        if (!isNumber || !items || index < 0 || index >= items->size())
+        if (!isNumber || index < 0 || index >= items->size())
             return std::nullopt;
         item = &(*items)[index];
         items = &item->submenu;
