@@ -5,10 +5,12 @@
 #include "platform/linux/LinuxVocabulary.h"
 #include "platform/wayland/GnomeShellHelper.h"
 #include "support/RemoteKeyboard.h"
+#include "support/SignalRecorder.h"
 #include "support/WaitUntil.h"
 #include "support/WaylandProbe.h"
 #include "ui/StatusMenuBuilder.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -131,6 +133,8 @@ TEST(GnomeTrayApp, TheTopBarShowsTheTraysMenuAndRunsItsItemsUntilTheAppQuits) {
     GnomeTrayApp app;
     ASSERT_TRUE(app.waitUntilRunning()) << qPrintable(app.errors());
     EXPECT_FALSE(app.errors().contains("shows no tray icons")) << qPrintable(app.errors());
+    EXPECT_TRUE(app.errors().contains("vantrel: Ctrl+Alt+R: the area capture is not available on "
+                                      "GNOME on Wayland yet; Copy Window works.\n"));
     ASSERT_TRUE(waitUntil([] { return topBarMenu().isArray(); }));
     const StatusMenu tray = StatusMenuBuilder::build({true, true}, LinuxVocabulary::words());
     EXPECT_EQ(menuLines(topBarMenu().toArray()), menuLines(tray.items));
@@ -165,6 +169,15 @@ TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheTo
         << helper->pointer().value().y();
     GnomeTrayApp app;
     ASSERT_TRUE(app.waitUntilRunning()) << qPrintable(app.errors());
+    // The extension turned off and on again under the running app (as an update does) gets its
+    // menu and its shortcuts' subscriber back.
+    ASSERT_TRUE(waitUntil([] { return topBarMenu().isArray(); }));
+    ASSERT_EQ(QProcess::execute("gnome-extensions", {"disable", GnomeShellHelper::extensionUuid}),
+              0);
+    ASSERT_TRUE(waitUntil([] { return askShell("Version").type() == QDBusMessage::ErrorMessage; }));
+    ASSERT_EQ(QProcess::execute("gnome-extensions", {"enable", GnomeShellHelper::extensionUuid}),
+              0);
+    ASSERT_TRUE(waitUntil([] { return topBarMenu().isArray(); })) << qPrintable(app.errors());
 
     keyboard.chord({RemoteKeyboard::controlL, RemoteKeyboard::altL, RemoteKeyboard::keyC});
     QString document;
@@ -205,6 +218,93 @@ TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheTo
     ASSERT_TRUE(topBarMenu().isArray());
     kill(pid_t(app.process().processId()), SIGKILL);
     EXPECT_TRUE(waitUntil([] { return topBarMenu().isNull(); }));
+}
+
+// The menu as one connection sends it: a malformed one never replaces it, a choice goes back to
+// that connection only, and the button goes with the connection.
+TEST(GnomeTrayApp, TheShellKeepsTheMenuFromAMalformedOneAndAnswersItsOwnerAlone) {
+    const QString ownerName = "menu-owner", otherName = "menu-onlooker";
+    // A connection closes once no copy of it is left.
+    [&] {
+        QDBusConnection owner =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, ownerName);
+        QDBusConnection onlooker =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, otherName);
+        const auto setMenu = [&](const QString& menu) {
+            QDBusMessage call =
+                QDBusMessage::createMethodCall(GnomeShellHelper::service, GnomeShellHelper::path,
+                                               GnomeShellHelper::interface, "SetMenu");
+            call << menu;
+            return owner.call(call);
+        };
+        ASSERT_EQ(setMenu(R"([{"id":"1/0","title":"One"},{"separator":true}])").type(),
+                  QDBusMessage::ReplyMessage);
+        const QStringList shown{"One", "---"};
+        ASSERT_EQ(menuLines(topBarMenu().toArray()), shown);
+        for (const char* malformed :
+             {"{}", "not json", "[null]", R"([{"id":"1/0","title":3}])", R"([{"title":"No id"}])",
+              R"([{"id":"1/0","title":"A","submenu":{}}])"}) {
+            const QDBusMessage refused = setMenu(malformed);
+            EXPECT_EQ(refused.errorName(), "org.freedesktop.DBus.Error.InvalidArgs") << malformed;
+            EXPECT_EQ(menuLines(topBarMenu().toArray()), shown) << malformed;
+        }
+
+        SignalRecorder ownerHeard, onlookerHeard;
+        for (auto [bus, recorder] :
+             {std::pair(&owner, &ownerHeard), std::pair(&onlooker, &onlookerHeard)})
+            ASSERT_TRUE(bus->connect(GnomeShellHelper::service, GnomeShellHelper::path,
+                                     GnomeShellHelper::interface, "MenuItemActivated", recorder,
+                                     SLOT(record(QString))));
+        ASSERT_TRUE(chooseInTopBar("One"));
+        EXPECT_TRUE(waitUntil([&] { return !ownerHeard.received.isEmpty(); }));
+        EXPECT_EQ(ownerHeard.received, QStringList{"1/0"});
+        // The bus keeps each connection's messages in order: a broadcast would be in before this
+        // reply.
+        onlooker.call(QDBusMessage::createMethodCall(GnomeShellHelper::service,
+                                                     GnomeShellHelper::path,
+                                                     GnomeShellHelper::interface, "Version"));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(onlookerHeard.received, QStringList()) << "sent to the owner alone";
+    }();
+    QDBusConnection::disconnectFromBus(ownerName);
+    QDBusConnection::disconnectFromBus(otherName);
+    EXPECT_TRUE(waitUntil([] { return topBarMenu().isNull(); }));
+}
+
+// A GNOME session whose bus has no Vantrel extension on it, and no X display to fall back to: the
+// app and the command line both say what is missing and how to turn it on.
+TEST(GnomeTrayApp, WithoutTheExtensionTheAppAndTheCommandLineSayWhatIsMissing) {
+    const struct {
+        QStringList arguments;
+        QString prefix;
+        QString then;
+    } cases[] = {
+        {{},
+         "vantrel: ",
+         "vantrel: on this Wayland desktop the app needs Xwayland, and DISPLAY "
+         "is not set.\n"},
+        {{"capture", "--json"},
+         "vantrel capture: ",
+         "vantrel capture: this Wayland session has no X11 (Xwayland) display; Vantrel captures "
+         "X11 applications only for now\n"},
+    };
+    for (const auto& each : cases) {
+        QProcess vantrel;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        vantrel.setProcessEnvironment(environment);
+        vantrel.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel", each.arguments);
+        ASSERT_TRUE(vantrel.waitForFinished(30000));
+        EXPECT_EQ(vantrel.exitCode(), 1);
+        const QString said = QString::fromUtf8(vantrel.readAllStandardError());
+        EXPECT_TRUE(
+            said.startsWith(each.prefix + "The Vantrel extension of GNOME Shell does not answer ("))
+            << qPrintable(said);
+        EXPECT_TRUE(said.contains("). Turn it on in Extensions, or run: gnome-extensions enable "
+                                  "vantrel@quendale.com\n" +
+                                  each.then))
+            << qPrintable(said);
+    }
 }
 
 } // namespace

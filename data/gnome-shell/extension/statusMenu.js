@@ -11,6 +11,16 @@ const PopupMenu = imports.ui.popupMenu;
 
 const STATUS_AREA_ROLE = 'vantrel';
 
+/* Whether items is a list of items as the wire has them: checked before the shown menu is
+ * touched, so a malformed menu never replaces a good one half-way. */
+function isMenu(items) {
+    return Array.isArray(items) && items.every(item =>
+        item !== null && typeof item === 'object' &&
+        (item.separator === true ||
+         (typeof item.title === 'string' && typeof item.id === 'string' &&
+          (item.submenu === undefined || isMenu(item.submenu)))));
+}
+
 /* The wire's items into a popup menu; choosing one calls onChosen with its id. */
 function addItems(menu, items, onChosen) {
     for (const item of items) {
@@ -71,9 +81,9 @@ var StatusMenu = class StatusMenu {
     }
 
     /* Shows owner's menu; a menu from another Vantrel process replaces it. Throws on a menu
-     * that is not a list. */
+     * that is not a list of items. */
     set(owner, items) {
-        if (!Array.isArray(items))
+        if (!isMenu(items))
             throw new TypeError('The menu is not a list of items.');
         if (owner !== this._owner) {
             this.remove();

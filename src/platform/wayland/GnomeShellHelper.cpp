@@ -118,7 +118,22 @@ QString GnomeShellHelper::versionMismatch(const QString& extensionVersion,
         .arg(extensionVersion, appVersion);
 }
 
-GnomeShellHelper::GnomeShellHelper(QDBusConnection bus) : m_bus(std::move(bus)) {}
+GnomeShellHelper::GnomeShellHelper(QDBusConnection bus)
+    : m_bus(std::move(bus)),
+      m_helperWatcher(service, m_bus, QDBusServiceWatcher::WatchForRegistration) {
+    // The extension was turned off and on, or updated, while the app ran: what it held for us
+    // went with its old self.
+    QObject::connect(&m_helperWatcher, &QDBusServiceWatcher::serviceRegistered, this,
+                     &GnomeShellHelper::subscribeAgain);
+}
+
+void GnomeShellHelper::subscribeAgain() {
+    if (m_shortcutHandler)
+        m_bus.call(helperCall(QStringLiteral("WatchShortcuts")), QDBus::Block,
+                   gnomeHelperTimeoutMs);
+    if (m_menuHandler)
+        showStatusMenu(m_menu, m_menuHandler);
+}
 
 std::optional<QPoint> GnomeShellHelper::pointer() {
     const QDBusMessage reply =
@@ -215,6 +230,7 @@ void GnomeShellHelper::onShortcutPressed(const QString& shortcut) {
 namespace vantrel {
 
 bool GnomeShellHelper::showStatusMenu(const QString& serialisedMenu, MenuHandler handler) {
+    m_menu = serialisedMenu;
     m_menuHandler = std::move(handler);
     if (!m_menuWatched)
         m_menuWatched = m_bus.connect(service, path, interface, QStringLiteral("MenuItemActivated"),

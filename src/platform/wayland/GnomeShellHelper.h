@@ -4,6 +4,7 @@
 #include "../DesktopDiagnostics.h"
 
 #include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QObject>
 
 #include <memory>
@@ -45,14 +46,17 @@ class GnomeShellHelper final : public QObject, public CompositorHelper {
   private Q_SLOTS:
     void onShortcutPressed(const QString& shortcut);
     void onMenuItemActivated(const QString& itemId);
+    void subscribeAgain();
 
   private:
     explicit GnomeShellHelper(QDBusConnection bus);
 
     QDBusConnection m_bus;
     ShortcutHandler m_shortcutHandler;
+    QString m_menu;
     MenuHandler m_menuHandler;
     bool m_menuWatched = false;
+    QDBusServiceWatcher m_helperWatcher;
 };
 
 } // namespace vantrel
