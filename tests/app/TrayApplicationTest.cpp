@@ -2,11 +2,13 @@
 // toast window shows the outcome, and a desktop without a tray is told how to go on.
 #include "app/tray/TrayApplication.h"
 #include "app/cli/GivenRegionSelection.h"
+#include "platform/CompositorHelper.h"
 #include "platform/MemoryUserDefaults.h"
 #include "platform/StandardLocations.h"
 #include "platform/VirtualClock.h"
 #include "platform/sim/SimDesktop.h"
 #include "support/WaitUntil.h"
+#include "ui/StatusMenuWire.h"
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/OnboardingWindow.h"
 #include "ui/widgets/PermissionPage.h"
@@ -14,6 +16,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -128,6 +133,78 @@ TEST_F(TrayApplicationTest, TheAssistantOpensAtStartFinishesWithoutWindowOthersA
     EXPECT_EQ(app.settingsWindow(), settings);
     EXPECT_TRUE(settings->isVisible());
     app.shutdown();
+}
+
+// GNOME's shell as the tray app sees it: it takes every menu and toast and lets the test choose.
+class TrayFakeShell final : public CompositorHelper {
+  public:
+    QStringList menus;
+    QStringList toasts;
+    MenuHandler choose;
+
+    std::optional<QPoint> pointer() override { return std::nullopt; }
+    std::optional<QList<CompositorWindow>> windows() override { return std::nullopt; }
+    QList<CompositorMonitor> monitors() override { return {}; }
+    std::variant<QImage, PlatformError> picture(const QRect&) override {
+        return PlatformError{"shell", 1, "no pictures"};
+    }
+    std::variant<QMap<QString, QString>, PlatformError> watchShortcuts(ShortcutHandler) override {
+        return QMap<QString, QString>();
+    }
+    bool showStatusMenu(const QString& menu, MenuHandler handler) override {
+        menus.append(menu);
+        choose = std::move(handler);
+        return true;
+    }
+    bool showToast(const QString& text) override {
+        toasts.append(text);
+        return true;
+    }
+};
+
+// The id the menu gives the item of this title (top level).
+QString trayItemId(const QString& menu, const QString& title) {
+    for (const QJsonValue item : QJsonDocument::fromJson(menu.toUtf8()).array()) {
+        if (item["title"] == title)
+            return item["id"].toString();
+    }
+    return {};
+}
+
+// With a shell (GNOME on Wayland) the menu and the toast are the shell's; a click made in a menu
+// replaced since still runs the item the user saw, as long as that menu is one of the last kept.
+TEST_F(TrayApplicationTest, WithAShellTheMenuAndTheToastAreTheShellsAndOldClicksStillCount) {
+    TrayFakeShell shell;
+    TrayApplication shellApp{platform, defaults, center, clock, regionSelection, &shell};
+    for (const QString& notice : shellApp.start())
+        EXPECT_FALSE(notice.contains("no menu here")) << notice.toStdString();
+    EXPECT_FALSE(shellApp.trayIcon());
+    ASSERT_FALSE(shell.menus.isEmpty());
+    int quits = 0;
+    QObject::connect(&shellApp.delegate().statusMenu(), &StatusMenuPresenter::quitRequested,
+                     [&quits] { ++quits; });
+    const QString quitInFirst = trayItemId(shell.menus.first(), "Quit Vantrel");
+    // Start-up may send it more than once; the first is the oldest kept once there are as many.
+    while (shell.menus.size() < ShellStatusMenu::keptMenus)
+        shellApp.delegate().statusMenu().rebuildStatusMenu();
+    shell.choose(quitInFirst);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(quits, 1);
+    shellApp.delegate().statusMenu().rebuildStatusMenu();
+    shell.choose(quitInFirst);
+    shell.choose("not an id");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(quits, 1) << "a menu no longer kept, and no menu at all, run nothing";
+
+    ASSERT_TRUE(desktop->pressHotKey(HotKeyManager::copyId));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(vantrel::testing::waitUntil([&] {
+        clock.advance(10ms);
+        return !shell.toasts.isEmpty();
+    }));
+    EXPECT_EQ(shell.toasts, QStringList{"Copied — press ⌘V in Claude Code"});
+    EXPECT_FALSE(shellApp.toastWindow().isVisible()) << "the shell's toast, not ours";
+    shellApp.shutdown();
 }
 
 } // namespace

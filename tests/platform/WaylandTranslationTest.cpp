@@ -1,7 +1,6 @@
 // The Wayland backend's pure parts: the toolkit offsets table, which compositor window an AT-SPI
 // window is, the shortcuts the helper binds and the choice of backend.
 #include "platform/wayland/DesktopBackendChoice.h"
-#include "platform/wayland/GnomeShellHelper.h"
 #include "platform/wayland/HelperHotKeys.h"
 #include "platform/wayland/ToolkitOffsets.h"
 
@@ -125,16 +124,6 @@ TEST(DesktopBackendChoice, FollowsTheSessionsDisplaysAndDesktop) {
             EXPECT_TRUE(decision.notice.isEmpty());
         }
     }
-}
-
-// What the tray app and the command line say when GNOME's extension cannot be used.
-TEST(DesktopBackendChoice, SaysWhyGnomesExtensionCannotBeUsed) {
-    EXPECT_EQ(GnomeShellHelper::problem({true, "1.2.0", {}}, "1.2.0"), std::nullopt);
-    EXPECT_EQ(GnomeShellHelper::problem({true, "1.1.0", {}}, "1.2.0"),
-              GnomeShellHelper::versionMismatch("1.1.0", "1.2.0"));
-    EXPECT_EQ(GnomeShellHelper::problem({false, {}, "no such name"}, "1.2.0"),
-              "The Vantrel extension of GNOME Shell does not answer (no such name). Turn it on "
-              "in Extensions, or run: gnome-extensions enable vantrel@quendale.com");
 }
 
 } // namespace

@@ -1,11 +1,6 @@
 // The status menu as the desktop shell receives it, and the choices it sends back.
 #include "ui/StatusMenuWire.h"
-#include "platform/linux/LinuxVocabulary.h"
-#include "ui/StatusMenuBuilder.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -57,34 +52,6 @@ TEST(StatusMenuWire, AChoiceNamesAnItemThatCanRunInThisVeryMenu) {
             StatusMenuWire::chosen(wireMenu(), 7, QString::fromUtf8(each.id));
         EXPECT_EQ(chosen ? chosen->title : QString(), each.title ? each.title : "") << each.id;
     }
-}
-
-// The tray's real menu: every item that the shell shows by an id comes back as itself.
-TEST(StatusMenuWire, EveryItemOfTheTraysMenuComesBackFromItsId) {
-    const StatusMenu menu = StatusMenuBuilder::build({false, true}, LinuxVocabulary::words());
-    const QJsonArray wire =
-        QJsonDocument::fromJson(StatusMenuWire::serialise(menu, 1).toUtf8()).array();
-    ASSERT_EQ(wire.size(), menu.items.size());
-    int runnable = 0;
-    for (qsizetype index = 0; index < menu.items.size(); ++index) {
-        const StatusMenuItem& item = menu.items[index];
-        const QJsonObject sent = wire[index].toObject();
-        EXPECT_EQ(sent["separator"].toBool(), item.isSeparator()) << index;
-        EXPECT_EQ(sent["title"].toString(), item.title);
-        const QList<StatusMenuItem> leaves = item.submenu.isEmpty() ? QList{item} : item.submenu;
-        const QJsonArray sentLeaves =
-            item.submenu.isEmpty() ? QJsonArray{sent} : sent["submenu"].toArray();
-        for (qsizetype leaf = 0; leaf < leaves.size() && !item.isSeparator(); ++leaf) {
-            const auto chosen =
-                StatusMenuWire::chosen(menu, 1, sentLeaves[leaf].toObject()["id"].toString());
-            EXPECT_EQ(chosen.has_value(), leaves[leaf].enabled) << qPrintable(leaves[leaf].title);
-            if (chosen) {
-                EXPECT_EQ(*chosen, leaves[leaf]);
-                ++runnable;
-            }
-        }
-    }
-    EXPECT_GT(runnable, 10);
 }
 
 } // namespace

@@ -15,10 +15,12 @@ ShellStatusMenu::ShellStatusMenu(StatusMenuPresenter& presenter, CompositorHelpe
 }
 
 void ShellStatusMenu::send() {
-    m_sent = m_presenter.statusMenu();
     ++m_generation;
+    m_sent.insert(m_generation, m_presenter.statusMenu());
+    while (m_sent.size() > keptMenus)
+        m_sent.erase(m_sent.begin());
     QPointer<ShellStatusMenu> self(this);
-    m_shown = m_shell.showStatusMenu(StatusMenuWire::serialise(m_sent, m_generation),
+    m_shown = m_shell.showStatusMenu(StatusMenuWire::serialise(m_sent.last(), m_generation),
                                      [self](const QString& itemId) {
                                          if (self)
                                              self->choose(itemId);
@@ -26,7 +28,9 @@ void ShellStatusMenu::send() {
 }
 
 void ShellStatusMenu::choose(const QString& itemId) {
-    const std::optional<StatusMenuItem> item = StatusMenuWire::chosen(m_sent, m_generation, itemId);
+    std::optional<StatusMenuItem> item;
+    for (auto menu = m_sent.cbegin(); menu != m_sent.cend() && !item; ++menu)
+        item = StatusMenuWire::chosen(menu.value(), menu.key(), itemId);
     if (!item)
         return;
     // Queued, as the tray's clicks are: a choice rebuilds the menu, which sends it again.

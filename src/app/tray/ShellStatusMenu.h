@@ -2,6 +2,7 @@
 
 #include "ui/StatusMenu.h"
 
+#include <QMap>
 #include <QObject>
 
 namespace vantrel {
@@ -16,6 +17,10 @@ class ShellStatusMenu final : public QObject {
     Q_OBJECT
 
   public:
+    // A click reaches us after the menu it was made in may have been replaced (the app sends it
+    // again on every change): the last few menus sent are kept, so the item the user saw runs.
+    static constexpr qsizetype keptMenus = 8;
+
     ShellStatusMenu(StatusMenuPresenter& presenter, CompositorHelper& shell,
                     QObject* parent = nullptr);
 
@@ -28,9 +33,9 @@ class ShellStatusMenu final : public QObject {
 
     StatusMenuPresenter& m_presenter;
     CompositorHelper& m_shell;
-    // Each menu sent is a new generation; a choice made in an older one is dropped.
+    // Each menu sent is a new generation; a choice made in one no longer kept is dropped.
     quint64 m_generation = 0;
-    StatusMenu m_sent;
+    QMap<quint64, StatusMenu> m_sent;
     bool m_shown = false;
 };
 
