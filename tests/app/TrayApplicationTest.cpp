@@ -52,14 +52,17 @@ class TrayApplicationTest : public ::testing::Test {
 // A shortcut held by another program is named; the other one still works.
 TEST_F(TrayApplicationTest, WithoutATrayItSaysOnceHowToGoOnAndKeepsTheHotKeys) {
     desktop->input().registerHotKey(99, 8, 0x1800);
-    const QStringList notices = app.start();
-    ASSERT_EQ(notices.size(), 2);
-    EXPECT_TRUE(notices.first().startsWith("⌃⌥C is held by another program"));
+    // GNOME without its extension: the reason leads, in the notices and in the one message.
+    const QStringList notices = app.start("No extension.");
+    ASSERT_EQ(notices.size(), 3);
+    EXPECT_EQ(notices.first(), "No extension.");
+    EXPECT_TRUE(notices[1].startsWith("⌃⌥C is held by another program"));
     EXPECT_TRUE(notices.last().contains("no menu here")) << notices.last().toStdString();
     EXPECT_TRUE(notices.last().contains("Start Vantrel again for its settings"));
     EXPECT_FALSE(app.trayIcon());
     ASSERT_TRUE(app.dialogs().lastDialog());
     EXPECT_EQ(app.dialogs().lastDialog()->windowTitle(), "Vantrel is running");
+    EXPECT_TRUE(app.dialogs().lastDialog()->text().startsWith("No extension.\n\nThis desktop"));
     EXPECT_TRUE(app.delegate().hotKeys().isRegionCopyRegistered());
 }
 
@@ -176,9 +179,11 @@ QString trayItemId(const QString& menu, const QString& title) {
 TEST_F(TrayApplicationTest, WithAShellTheMenuAndTheToastAreTheShellsAndOldClicksStillCount) {
     TrayFakeShell shell;
     TrayApplication shellApp{platform, defaults, center, clock, regionSelection, &shell};
-    for (const QString& notice : shellApp.start())
+    for (const QString& notice : shellApp.start("A notice."))
         EXPECT_FALSE(notice.contains("no menu here")) << notice.toStdString();
     EXPECT_FALSE(shellApp.trayIcon());
+    ASSERT_TRUE(shellApp.dialogs().lastDialog());
+    EXPECT_EQ(shellApp.dialogs().lastDialog()->text(), "A notice.") << "alone, with a menu";
     ASSERT_FALSE(shell.menus.isEmpty());
     int quits = 0;
     QObject::connect(&shellApp.delegate().statusMenu(), &StatusMenuPresenter::quitRequested,

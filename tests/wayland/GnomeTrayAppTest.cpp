@@ -175,7 +175,13 @@ TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheTo
                 document += QString::fromUtf8(file.readAll());
         }
         return !document.isEmpty();
-    })) << qPrintable(app.errors());
+    })) << qPrintable(app.errors())
+        << "running: " << (app.process().state() == QProcess::Running)
+        << ", toast: " << qPrintable(askShell("Toast").arguments().value(0).toString())
+        << ", top window: "
+        << qPrintable(helper->windows().value_or(QList<CompositorWindow>()).value(0).title)
+        << ", pointer: " << helper->pointer().value_or(QPoint()).x() << ","
+        << helper->pointer().value_or(QPoint()).y();
     EXPECT_TRUE(document.contains(gtk.title())) << qPrintable(document);
 
     // The shell's toast, with the text the X11 toast shows, at the bottom of the monitor under
