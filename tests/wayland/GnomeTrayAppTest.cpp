@@ -153,41 +153,40 @@ TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheTo
     ASSERT_TRUE(input.moveTo(*helper, gtk.window(*helper).frame.center()));
     GnomeTrayApp app;
     ASSERT_TRUE(app.waitUntilRunning()) << qPrintable(app.errors());
-    // The extension turned off and on again under the running app (as an update does) gets its
-    // menu and its shortcuts' subscriber back.
     ASSERT_TRUE(waitUntil([] { return topBarMenu().isArray(); }));
-    ASSERT_EQ(QProcess::execute("gnome-extensions", {"disable", GnomeShellHelper::extensionUuid}),
-              0);
-    ASSERT_TRUE(waitUntil([] { return askShell("Version").type() == QDBusMessage::ErrorMessage; }));
-    ASSERT_EQ(QProcess::execute("gnome-extensions", {"enable", GnomeShellHelper::extensionUuid}),
-              0);
-    ASSERT_TRUE(waitUntil([] { return topBarMenu().isArray(); })) << qPrintable(app.errors());
 
-    // The test hears the shortcut too: a capture that does not come says on which side it was lost.
+    // The test hears the shortcut too. Under load the headless shell now and then turns no
+    // synthetic key into its binding (nobody hears it), so the keys go again until it does.
     int heard = 0;
     using Clashes = QMap<QString, QString>;
     ASSERT_TRUE(std::holds_alternative<Clashes>(
         helper->watchShortcuts([&heard](const QString&) { ++heard; })));
-    constexpr quint32 controlL = 0xffe3, altL = 0xffe9, keyC = 0x63;
-    input.chord({controlL, altL, keyC});
-    QString document;
-    ASSERT_TRUE(waitUntil([&] {
+    const auto pressCtrlAltC = [&] {
+        constexpr quint32 controlL = 0xffe3, altL = 0xffe9, keyC = 0x63;
+        heard = 0;
+        for (int press = 0; press < 5 && heard == 0; ++press) {
+            input.chord({controlL, altL, keyC});
+            waitUntil([&] { return heard > 0; }, std::chrono::seconds(3));
+        }
+        return heard > 0;
+    };
+    // The capture folders' documents, all of them.
+    const auto documents = [&] {
+        QString text;
         QDirIterator files(app.cacheDir() + "/Vantrel/captures", {"*.md"}, QDir::Files,
                            QDirIterator::Subdirectories);
         while (files.hasNext()) {
             QFile file(files.next());
             if (file.open(QIODevice::ReadOnly))
-                document += QString::fromUtf8(file.readAll());
+                text += QString::fromUtf8(file.readAll());
         }
-        return !document.isEmpty();
-    })) << qPrintable(app.errors())
-        << "running: " << (app.process().state() == QProcess::Running)
-        << ", toast: " << qPrintable(askShell("Toast").arguments().value(0).toString())
-        << ", top window: "
-        << qPrintable(helper->windows().value_or(QList<CompositorWindow>()).value(0).title)
-        << ", shortcut heard by the test: " << heard
-        << ", pointer: " << helper->pointer().value_or(QPoint()).x() << ","
-        << helper->pointer().value_or(QPoint()).y();
+        return text;
+    };
+    ASSERT_TRUE(pressCtrlAltC());
+    QString document;
+    ASSERT_TRUE(waitUntil([&] { return !(document = documents()).isEmpty(); }))
+        << qPrintable(app.errors()) << "running: " << (app.process().state() == QProcess::Running)
+        << ", toast: " << qPrintable(askShell("Toast").arguments().value(0).toString());
     EXPECT_TRUE(document.contains(gtk.title())) << qPrintable(document);
 
     // The shell's toast, with the text the X11 toast shows, at the bottom of the monitor under
@@ -210,6 +209,19 @@ TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheTo
     EXPECT_LE(width, 460);
     EXPECT_NEAR(x + width / 2.0, screen.center().x() + 0.5, 1);
     EXPECT_EQ(y + height + 96, screen.bottom() + 1);
+
+    // The extension turned off and on again under the running app (as an update does) gets its
+    // menu and its shortcuts' subscribers back: the app's, and this test's own helper's.
+    ASSERT_EQ(QProcess::execute("gnome-extensions", {"disable", GnomeShellHelper::extensionUuid}),
+              0);
+    ASSERT_TRUE(waitUntil([] { return askShell("Version").type() == QDBusMessage::ErrorMessage; }));
+    ASSERT_EQ(QProcess::execute("gnome-extensions", {"enable", GnomeShellHelper::extensionUuid}),
+              0);
+    ASSERT_TRUE(waitUntil([] { return topBarMenu().isArray(); })) << qPrintable(app.errors());
+    ASSERT_TRUE(pressCtrlAltC());
+    EXPECT_TRUE(waitUntil([&] {
+        return documents().count(gtk.title()) > document.count(gtk.title());
+    })) << "a second capture";
 
     // A crash takes the button with it too.
     ASSERT_TRUE(topBarMenu().isArray());
