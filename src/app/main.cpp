@@ -11,6 +11,7 @@
 #include "platform/linux/FeedUpdater.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/ProtocolStdio.h"
+#include "platform/wayland/DesktopBackendChoice.h"
 #include "screen/PngEncoder.h"
 #include "ui/widgets/AreaSelectionOverlay.h"
 
@@ -46,6 +47,17 @@ bool drawsNothing(int argc, char** argv) {
         return !hasArgument(argc, argv, "--scene") && !hasArgument(argc, argv, "--ask");
     return command == QLatin1String("help") || command == QLatin1String("--help") ||
            command == QLatin1String("--version");
+}
+
+// The overlay's windows go where the capture runs: GNOME's own outputs on Wayland, else the X
+// server; none without either.
+QByteArray overlayPlatformName() {
+    using Backend = vantrel::DesktopBackendChoice::Backend;
+    const Backend backend =
+        vantrel::DesktopBackendChoice::choose(QProcessEnvironment::systemEnvironment());
+    if (backend == Backend::gnomeWayland)
+        return "wayland";
+    return qEnvironmentVariableIsEmpty("DISPLAY") ? QByteArray() : QByteArray("xcb");
 }
 
 // Painting the simulated desktop off screen makes Qt look for a runtime folder that a command
@@ -87,12 +99,13 @@ vantrel::Platform forTheApp(const vantrel::Platform& platform, vantrel::Updater&
 
 // The overlay an agent's request shows: the tray app's and the command line's alike.
 std::unique_ptr<vantrel::RegionSelecting>
-makeOverlay(const vantrel::Platform& platform, bool hasCompositor,
+makeOverlay(const vantrel::Platform& platform, const vantrel::OverlayDesktop& desktop,
             const vantrel::RegionSelectionRequest& request) {
     using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
     auto overlay = std::make_unique<vantrel::AreaSelectionOverlay>(
         platform.screens, platform.screenCapture,
-        hasCompositor ? Backdrop::Translucent : Backdrop::FrozenScreens);
+        desktop.translucentWindows ? Backdrop::Translucent : Backdrop::FrozenScreens,
+        desktop.outputsOrigin);
     overlay->setRequest(request);
     return overlay;
 }
@@ -212,10 +225,10 @@ int main(int argc, char** argv) {
     // Without a display the running app may still take it (--via-app); else the command says so.
     const bool showsOverlay = argc >= 3 && QLatin1String(argv[1]) == QLatin1String("capture") &&
                               hasArgument(argc, argv, "--ask") &&
-                              !hasArgument(argc, argv, "--scene") &&
-                              !qEnvironmentVariableIsEmpty("DISPLAY");
-    if (showsOverlay)
-        qputenv("QT_QPA_PLATFORM", "xcb");
+                              !hasArgument(argc, argv, "--scene");
+    const QByteArray overlayPlatform = showsOverlay ? overlayPlatformName() : QByteArray();
+    if (!overlayPlatform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", overlayPlatform);
     else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qtMessageHandler = qInstallMessageHandler(dropRuntimeFolderNotices);

@@ -9,13 +9,12 @@
 #include "platform/wayland/HelperHotKeys.h"
 #include "platform/wayland/WaylandDesktop.h"
 #include "support/AccessibleLookup.h"
+#include "support/PictureColour.h"
+#include "support/RemoteInput.h"
 #include "support/WaitUntil.h"
 #include "support/WaylandProbe.h"
 
 #include <QCoro/QCoroTask>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -28,20 +27,6 @@ namespace {
 
 const QColor gtkPaintColour(0x1e, 0x90, 0xff);
 const QColor qtPressColour(0xff, 0x8c, 0x00);
-
-// The bounding box of every pixel of exactly this colour; empty when there is none.
-QRect colourBounds(const QImage& image, const QColor& colour) {
-    QRect bounds;
-    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < pixels.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width(); ++x) {
-            if ((row[x] & 0xffffff) == (colour.rgb() & 0xffffff))
-                bounds = bounds.united(QRect(x, y, 1, 1));
-        }
-    }
-    return bounds;
-}
 
 class GnomeBackend : public ::testing::Test {
   protected:
@@ -274,49 +259,6 @@ TEST(GnomeExtension, ReportsAShortcutThatClashesWithOneOfGnomesOwn) {
     EXPECT_FALSE(hotKeys.registerHotKey(2, 15, 0x1800)) << "Ctrl+Alt+R clashes";
 }
 
-// Keys typed through the compositor's remote-desktop interface, as a keyboard would: the session
-// lives as long as the connection that made it, so it has one of its own.
-class RemoteKeyboard {
-  public:
-    RemoteKeyboard()
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "remote-keyboard")) {
-        const QDBusMessage created = m_bus.call(QDBusMessage::createMethodCall(
-            "org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop",
-            "org.gnome.Mutter.RemoteDesktop", "CreateSession"));
-        m_session = created.arguments().value(0).value<QDBusObjectPath>().path();
-        if (!m_session.isEmpty())
-            m_started = m_bus.call(sessionCall("Start")).type() == QDBusMessage::ReplyMessage;
-    }
-    ~RemoteKeyboard() {
-        if (m_started)
-            m_bus.call(sessionCall("Stop"));
-        QDBusConnection::disconnectFromBus("remote-keyboard");
-    }
-    bool started() const { return m_started; }
-    // Presses the keys in order, then lets go of them in reverse.
-    void chord(const QList<quint32>& keysyms) {
-        for (quint32 keysym : keysyms)
-            key(keysym, true);
-        for (auto keysym = keysyms.rbegin(); keysym != keysyms.rend(); ++keysym)
-            key(*keysym, false);
-    }
-
-  private:
-    QDBusMessage sessionCall(const QString& method) const {
-        return QDBusMessage::createMethodCall("org.gnome.Mutter.RemoteDesktop", m_session,
-                                              "org.gnome.Mutter.RemoteDesktop.Session", method);
-    }
-    void key(quint32 keysym, bool pressed) {
-        QDBusMessage call = sessionCall("NotifyKeyboardKeysym");
-        call << keysym << pressed;
-        m_bus.call(call);
-    }
-
-    QDBusConnection m_bus;
-    QString m_session;
-    bool m_started = false;
-};
-
 TEST(GnomeExtension, CtrlAltCPressedThroughTheCompositorReachesTheApp) {
     QString reason;
     const auto helper = GnomeShellHelper::connect(VANTREL_VERSION, reason);
@@ -325,7 +267,7 @@ TEST(GnomeExtension, CtrlAltCPressedThroughTheCompositorReachesTheApp) {
     QList<quint32> pressed;
     ASSERT_TRUE(hotKeys.installHandler([&](quint32 id) { pressed.append(id); }));
     ASSERT_TRUE(hotKeys.registerHotKey(41, 8, 0x1800));
-    RemoteKeyboard keyboard;
+    RemoteInput keyboard;
     ASSERT_TRUE(keyboard.started());
     constexpr quint32 controlL = 0xffe3, altL = 0xffe9, keyC = 0x63, keyX = 0x78;
     keyboard.chord({controlL, altL, keyX});

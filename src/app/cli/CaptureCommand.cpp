@@ -100,7 +100,7 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
         desktop->prepareClipboardHandOff();
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask)
-        overlay = m_overlayFactory(desktop->platform(), desktop->hasCompositor(),
+        overlay = m_overlayFactory(desktop->platform(), {desktop->hasCompositor(), std::nullopt},
                                    {*options.ask, options.pickWindow});
     const CaptureReport report = QCoro::waitFor(capture(*desktop, options, overlay.get()));
     // A payload that cannot outlive the command is a capture the user cannot paste.
@@ -111,12 +111,12 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
 
 int CaptureCommand::runOnGnome(WaylandDesktop& desktop, const CaptureOptions& options,
                                QTextStream& out, QTextStream& err) {
-    if (options.ask) {
-        err << "vantrel capture: --ask needs the selection overlay, which GNOME on Wayland does "
-               "not have yet\n";
-        return 1;
-    }
-    const CaptureReport report = QCoro::waitFor(capture(desktop, options));
+    // The overlay dims the helper's picture of each monitor, as X11 without a compositor does.
+    std::unique_ptr<RegionSelecting> overlay;
+    if (options.ask)
+        overlay = m_overlayFactory(desktop.platform(), {false, desktop.outputsOrigin()},
+                                   {*options.ask, options.pickWindow});
+    const CaptureReport report = QCoro::waitFor(capture(desktop, options, overlay.get()));
     const std::optional<QString> clipboardError =
         report.ok && !options.noClipboard ? desktop.handOffClipboard() : std::nullopt;
     return this->report(report, options, clipboardError, out, err);
@@ -128,7 +128,8 @@ std::optional<int> CaptureCommand::handToApp(const CaptureOptions& options, QTex
     if (!SingleInstance::runningPid(folder))
         return std::nullopt;
     // An app that does not take captures (an older one) hangs up without a word: capture here.
-    const std::optional<QByteArray> reply = SingleInstance::requestCapture(folder, options.arguments);
+    const std::optional<QByteArray> reply =
+        SingleInstance::requestCapture(folder, options.arguments);
     if (!reply)
         return std::nullopt;
     const QJsonObject answer = QJsonDocument::fromJson(*reply).object();
@@ -170,7 +171,7 @@ QCoro::Task<int> CaptureCommand::runInApp(LinuxDesktop& desktop, const QStringLi
     }
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask && m_overlayFactory)
-        overlay = m_overlayFactory(desktop.platform(), desktop.hasCompositor(),
+        overlay = m_overlayFactory(desktop.platform(), {desktop.hasCompositor(), std::nullopt},
                                    {*options.ask, options.pickWindow});
     // Nobody is left to answer for; the overlay must not wait for the user.
     const std::stop_callback<std::function<void()>> closeOverlay(askerGone, [&overlay] {
