@@ -116,5 +116,15 @@ TEST(DesktopBackendChoice, FollowsTheSessionsDisplaysAndDesktop) {
     }
 }
 
+// GNOME without its helper falls back to the portal, even with Xwayland at hand; the other
+// backends need no helper and stay.
+TEST(DesktopBackendChoice, GnomeWithoutTheHelperTakesThePortal) {
+    using Backend = DesktopBackendChoice::Backend;
+    EXPECT_EQ(DesktopBackendChoice::withoutHelper(Backend::gnomeWayland), Backend::gnomePortal);
+    for (const Backend other :
+         {Backend::x11, Backend::gnomePortal, Backend::unsupportedWayland, Backend::none})
+        EXPECT_EQ(DesktopBackendChoice::withoutHelper(other), other);
+}
+
 } // namespace
 } // namespace vantrel

@@ -1,7 +1,11 @@
-// The Screenshot portal on the headless GNOME, with the permission granted beforehand as GNOME's
-// own dialog would store it: the whole screen, and no file left in the home folder.
+// GNOME without Vantrel's extension, on the headless GNOME with the screenshot permission granted
+// beforehand as GNOME's own dialog would store it: the portal's picture of the whole screen, a
+// capture of the front window through it, and no file left in the home folder.
 #include "platform/wayland/PortalScreenshot.h"
+#include "platform/linux/AtspiActiveWindow.h"
 #include "support/PictureColour.h"
+#include "support/RemoteInput.h"
+#include "support/WaitUntil.h"
 #include "support/WaylandProbe.h"
 
 #include "platform/wayland/GnomeShellHelper.h"
@@ -9,6 +13,10 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace vantrel::testing {
@@ -22,11 +30,8 @@ QStringList homeFiles() {
     return files;
 }
 
-TEST(ScreenshotPortal, PicturesTheWholeScreenAndLeavesNoFileBehind) {
-    QString reason;
-    const auto helper = GnomeShellHelper::connect(VANTREL_VERSION, reason);
-    ASSERT_TRUE(helper) << qPrintable(reason);
-    // An application outside a sandbox has the empty app id.
+// An application outside a sandbox has the empty app id.
+void grantScreenshots() {
     QDBusMessage grant = QDBusMessage::createMethodCall(
         "org.freedesktop.impl.portal.PermissionStore",
         "/org/freedesktop/impl/portal/PermissionStore",
@@ -35,6 +40,36 @@ TEST(ScreenshotPortal, PicturesTheWholeScreenAndLeavesNoFileBehind) {
           << QStringList{"yes"};
     const QDBusMessage granted = QDBusConnection::sessionBus().call(grant);
     ASSERT_EQ(granted.type(), QDBusMessage::ReplyMessage) << qPrintable(granted.errorMessage());
+}
+
+bool runGnomeExtensions(const QString& command) {
+    QProcess tool;
+    tool.start("gnome-extensions", {command, GnomeShellHelper::extensionUuid});
+    return tool.waitForFinished() && tool.exitCode() == 0;
+}
+
+// Turns the extension off for one test and on again after it, whatever the test did.
+class ExtensionTurnedOff {
+  public:
+    ExtensionTurnedOff() {
+        m_off = runGnomeExtensions("disable") &&
+                waitUntil([] { return !GnomeShellHelper::probe().answers; });
+    }
+    ~ExtensionTurnedOff() {
+        runGnomeExtensions("enable");
+        waitUntil([] { return GnomeShellHelper::probe().answers; });
+    }
+    bool off() const { return m_off; }
+
+  private:
+    bool m_off = false;
+};
+
+TEST(ScreenshotPortal, PicturesTheWholeScreenAndLeavesNoFileBehind) {
+    QString reason;
+    const auto helper = GnomeShellHelper::connect(VANTREL_VERSION, reason);
+    ASSERT_TRUE(helper) << qPrintable(reason);
+    grantScreenshots();
 
     const WaylandProbe gtk = WaylandProbe::gtk(*helper);
     const QColor paint(0x1e, 0x90, 0xff);
@@ -47,6 +82,77 @@ TEST(ScreenshotPortal, PicturesTheWholeScreenAndLeavesNoFileBehind) {
     EXPECT_EQ(picture.size(), QSize(1440, 900));
     EXPECT_FALSE(colourBounds(picture, paint).isEmpty());
     EXPECT_EQ(homeFiles(), before);
+}
+
+} // namespace
+} // namespace vantrel::testing
+
+namespace vantrel::testing {
+namespace {
+
+struct PortalRun {
+    int exitCode = -1;
+    QJsonObject report;
+    QString errors;
+};
+
+PortalRun runVantrelCapture(const QStringList& arguments) {
+    QProcess vantrel;
+    vantrel.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel",
+                  QStringList{"capture", "--json", "--no-clipboard"} + arguments);
+    if (!vantrel.waitForFinished(60000))
+        vantrel.kill();
+    return {vantrel.exitCode(), QJsonDocument::fromJson(vantrel.readAllStandardOutput()).object(),
+            QString::fromUtf8(vantrel.readAllStandardError())};
+}
+
+// The front window is the one AT-SPI marks active; there is no pointer, so a point is refused.
+TEST(ScreenshotPortal, VantrelCaptureWithoutTheExtensionTakesTheFrontWindowThroughIt) {
+    QString reason;
+    const auto helper = GnomeShellHelper::connect(VANTREL_VERSION, reason);
+    ASSERT_TRUE(helper) << qPrintable(reason);
+    grantScreenshots();
+    RemoteInput keyboard;
+    ASSERT_TRUE(keyboard.started());
+    constexpr quint32 shiftL = 0xffe1;
+    keyboard.chord({shiftL});
+    const WaylandProbe gtk = WaylandProbe::gtk(*helper);
+    ASSERT_TRUE(gtk.waitForAccessible("Paint", "push button"));
+    // AT-SPI marks a window active once it has the keyboard, which needs a seat with one.
+    ASSERT_TRUE(waitUntil([&] {
+        const auto active = AtspiActiveWindow::find();
+        return active && active->pid == gtk.pid();
+    }));
+    const ExtensionTurnedOff extensionOff;
+    ASSERT_TRUE(extensionOff.off());
+    const QStringList before = homeFiles();
+
+    const PortalRun whole = runVantrelCapture({});
+    EXPECT_EQ(whole.exitCode, 0) << qPrintable(whole.errors)
+                                 << QJsonDocument(whole.report).toJson().constData();
+    EXPECT_TRUE(whole.errors.contains("The Vantrel extension of GNOME Shell does not answer"))
+        << qPrintable(whole.errors);
+    EXPECT_TRUE(whole.errors.contains("gnome-extensions enable vantrel@quendale.com"));
+    const QImage picture(whole.report["bundle"]["screenshotURL"].toString());
+    EXPECT_EQ(picture.size(), QSize(1440, 900));
+    QFile tree(whole.report["bundle"]["accessibilityURL"].toString());
+    ASSERT_TRUE(tree.open(QIODevice::ReadOnly)) << qPrintable(whole.errors);
+    const QJsonObject snapshot = QJsonDocument::fromJson(tree.readAll()).object();
+    EXPECT_EQ(snapshot["tree"]["role"].toString(), "AXWindow");
+    EXPECT_EQ(snapshot["tree"]["title"].toString(), gtk.title());
+    EXPECT_EQ(homeFiles(), before);
+
+    for (const QStringList& placed :
+         {QStringList{"--at", "10,10"}, QStringList{"--region", "0,0,100,100"},
+          QStringList{"--ask", "Choose"}}) {
+        const PortalRun refused = runVantrelCapture(placed);
+        EXPECT_EQ(refused.exitCode, 1) << qPrintable(placed.first());
+        EXPECT_TRUE(refused.errors.contains(placed.first() +
+                                            " needs Vantrel's GNOME Shell extension: without it "
+                                            "GNOME tells no program where the pointer and the "
+                                            "windows are"))
+            << qPrintable(refused.errors);
+    }
 }
 
 } // namespace

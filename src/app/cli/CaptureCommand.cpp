@@ -10,6 +10,7 @@
 #include "platform/sim/SceneError.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/wayland/DesktopBackendChoice.h"
+#include "platform/wayland/PortalDesktop.h"
 #include "platform/wayland/WaylandDesktop.h"
 #include "screen/CaptureCoordinates.h"
 
@@ -68,16 +69,19 @@ int CaptureCommand::runOnScene(const QString& scenePath, const CaptureOptions& o
 
 int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out,
                                  QTextStream& err) {
-    const auto backend = DesktopBackendChoice::choose(QProcessEnvironment::systemEnvironment());
-    if (backend == DesktopBackendChoice::Backend::gnomeWayland) {
+    using Backend = DesktopBackendChoice::Backend;
+    auto backend = DesktopBackendChoice::choose(QProcessEnvironment::systemEnvironment());
+    if (backend == Backend::gnomeWayland) {
         QString reason;
         const auto desktop = WaylandDesktop::open(QCoreApplication::applicationFilePath(),
                                                   QCoreApplication::applicationVersion(), reason);
         if (desktop)
             return runOnGnome(*desktop, options, out, err);
-        // Without the extension, Xwayland's applications can still be captured.
         err << "vantrel capture: " << reason << "\n";
+        backend = DesktopBackendChoice::withoutHelper(backend);
     }
+    if (backend == Backend::gnomePortal)
+        return runOnPortal(options, out, err);
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         err << (wayland ? "vantrel capture: this Wayland session has no X11 (Xwayland) display; "
@@ -117,6 +121,30 @@ int CaptureCommand::runOnGnome(WaylandDesktop& desktop, const CaptureOptions& op
         overlay = m_overlayFactory(desktop.platform(), {false, desktop.outputsOrigin()},
                                    {*options.ask, options.pickWindow});
     const CaptureReport report = QCoro::waitFor(capture(desktop, options, overlay.get()));
+    const std::optional<QString> clipboardError =
+        report.ok && !options.noClipboard ? desktop.handOffClipboard() : std::nullopt;
+    return this->report(report, options, clipboardError, out, err);
+}
+
+int CaptureCommand::runOnPortal(const CaptureOptions& options, QTextStream& out, QTextStream& err) {
+    const char* needsPlace = options.at       ? "--at"
+                             : options.region ? "--region"
+                             : options.ask    ? "--ask"
+                                              : nullptr;
+    if (needsPlace) {
+        err << "vantrel capture: " << needsPlace
+            << " needs Vantrel's GNOME Shell extension: without it GNOME tells no program where "
+               "the pointer and the windows are\n";
+        return 1;
+    }
+    err << "vantrel capture: capturing the front window and a picture of the whole desktop "
+           "through GNOME's Screenshot portal; the window's elements have frames relative to "
+           "the window\n";
+    PortalDesktop desktop(QCoreApplication::applicationFilePath());
+    // No pointer to capture under: the front window, as the menu's Copy Window takes it.
+    CaptureOptions frontWindow = options;
+    frontWindow.frontWindow = true;
+    const CaptureReport report = QCoro::waitFor(capture(desktop, frontWindow));
     const std::optional<QString> clipboardError =
         report.ok && !options.noClipboard ? desktop.handOffClipboard() : std::nullopt;
     return this->report(report, options, clipboardError, out, err);

@@ -50,6 +50,8 @@ class CaptureCommand final {
     // GNOME on Wayland, through its extension.
     int runOnGnome(WaylandDesktop& desktop, const CaptureOptions& options, QTextStream& out,
                    QTextStream& err);
+    // GNOME on Wayland without the extension, through the Screenshot portal.
+    int runOnPortal(const CaptureOptions& options, QTextStream& out, QTextStream& err);
     // The exit code when the running app took the capture.
     std::optional<int> handToApp(const CaptureOptions& options, QTextStream& out, QTextStream& err);
     QCoro::Task<int> runInApp(LinuxDesktop& desktop, const QStringList& arguments,

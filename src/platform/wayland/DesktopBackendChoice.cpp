@@ -17,4 +17,8 @@ DesktopBackendChoice::Backend DesktopBackendChoice::choose(const QProcessEnviron
     return x11 ? Backend::x11 : Backend::none;
 }
 
+DesktopBackendChoice::Backend DesktopBackendChoice::withoutHelper(Backend chosen) {
+    return chosen == Backend::gnomeWayland ? Backend::gnomePortal : chosen;
+}
+
 } // namespace vantrel
