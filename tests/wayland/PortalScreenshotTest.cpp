@@ -14,6 +14,7 @@
 #include <QDBusMessage>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -141,6 +142,18 @@ TEST(ScreenshotPortal, VantrelCaptureWithoutTheExtensionTakesTheFrontWindowThrou
     EXPECT_EQ(snapshot["tree"]["role"].toString(), "AXWindow");
     EXPECT_EQ(snapshot["tree"]["title"].toString(), gtk.title());
     EXPECT_EQ(homeFiles(), before);
+
+    // The doctor looks at the portal's permission for want of the extension.
+    QProcess doctor;
+    doctor.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel", {"doctor", "--json"});
+    ASSERT_TRUE(doctor.waitForFinished(60000));
+    QStringList portalFindings;
+    for (const QJsonValue finding :
+         QJsonDocument::fromJson(doctor.readAllStandardOutput()).object()["findings"].toArray()) {
+        if (finding["check"] == "screenshotPortal")
+            portalFindings << finding["verdict"].toString() + ": " + finding["summary"].toString();
+    }
+    EXPECT_EQ(portalFindings, QStringList{"ok: Vantrel may take screenshots through the portal"});
 
     for (const QStringList& placed :
          {QStringList{"--at", "10,10"}, QStringList{"--region", "0,0,100,100"},
