@@ -2,7 +2,7 @@
 
 #include <QPoint>
 
-#include <optional>
+#include <functional>
 
 namespace vantrel {
 
@@ -10,9 +10,9 @@ namespace vantrel {
 struct OverlayDesktop {
     // A compositor blends them over the screen; else each screen is pictured and dimmed.
     bool translucentWindows = false;
-    // On Wayland: where the core's origin lies in the compositor's logical pixels, so that each
-    // window can go full screen on the output showing its screen.
-    std::optional<QPoint> outputsOrigin;
+    // On Wayland: where the core's origin lies in the compositor's logical pixels now, so that
+    // each window can go full screen on the output showing its screen.
+    std::function<QPoint()> outputsOrigin;
 };
 
 } // namespace vantrel

@@ -104,7 +104,7 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
         desktop->prepareClipboardHandOff();
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask)
-        overlay = m_overlayFactory(desktop->platform(), {desktop->hasCompositor(), std::nullopt},
+        overlay = m_overlayFactory(desktop->platform(), {desktop->hasCompositor(), {}},
                                    {*options.ask, options.pickWindow});
     const CaptureReport report = QCoro::waitFor(capture(*desktop, options, overlay.get()));
     // A payload that cannot outlive the command is a capture the user cannot paste.
@@ -118,7 +118,8 @@ int CaptureCommand::runOnGnome(WaylandDesktop& desktop, const CaptureOptions& op
     // The overlay dims the helper's picture of each monitor, as X11 without a compositor does.
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask)
-        overlay = m_overlayFactory(desktop.platform(), {false, desktop.outputsOrigin()},
+        overlay = m_overlayFactory(desktop.platform(),
+                                   {false, [&desktop] { return desktop.outputsOrigin(); }},
                                    {*options.ask, options.pickWindow});
     const CaptureReport report = QCoro::waitFor(capture(desktop, options, overlay.get()));
     const std::optional<QString> clipboardError =
@@ -199,7 +200,7 @@ QCoro::Task<int> CaptureCommand::runInApp(LinuxDesktop& desktop, const QStringLi
     }
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask && m_overlayFactory)
-        overlay = m_overlayFactory(desktop.platform(), {desktop.hasCompositor(), std::nullopt},
+        overlay = m_overlayFactory(desktop.platform(), {desktop.hasCompositor(), {}},
                                    {*options.ask, options.pickWindow});
     // Nobody is left to answer for; the overlay must not wait for the user.
     const std::stop_callback<std::function<void()>> closeOverlay(askerGone, [&overlay] {

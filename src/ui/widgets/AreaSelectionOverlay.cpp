@@ -14,9 +14,9 @@ namespace vantrel {
 
 AreaSelectionOverlay::AreaSelectionOverlay(const ScreenList& screens,
                                            ScreenCapturePlatform& screenCapture, Backdrop backdrop,
-                                           std::optional<QPoint> outputsOrigin)
+                                           OutputsOrigin outputsOrigin)
     : m_screens(screens), m_screenCapture(screenCapture), m_backdrop(backdrop),
-      m_outputsOrigin(outputsOrigin), m_controller(screens, *this) {}
+      m_outputsOrigin(std::move(outputsOrigin)), m_controller(screens, *this) {}
 
 AreaSelectionOverlay::~AreaSelectionOverlay() {
     m_controller.cancel();
@@ -76,7 +76,7 @@ void AreaSelectionOverlay::presentPanel(std::shared_ptr<RegionSelectionView> vie
         std::move(view), frozen, [this](int key) { return m_controller.handleKey(key); });
     const QRectF topLeftScreen = CaptureCoordinates::topLeftRect(m_screens, screen.frame);
     if (m_outputsOrigin) {
-        showOnOutput(*window, topLeftScreen);
+        showOnOutput(*window, topLeftScreen, m_outputsOrigin());
     } else {
         window->setGeometry(ScreenGeometry::toQtGlobal(topLeftScreen));
         window->show();
@@ -89,14 +89,14 @@ void AreaSelectionOverlay::presentPanel(std::shared_ptr<RegionSelectionView> vie
 
 // An output that disagrees with the helper's monitor still gets a window, on Qt's primary output:
 // without one the user could not even cancel there.
-void AreaSelectionOverlay::showOnOutput(RegionSelectionWindow& window,
-                                        const QRectF& topLeftScreen) const {
+void AreaSelectionOverlay::showOnOutput(RegionSelectionWindow& window, const QRectF& topLeftScreen,
+                                        QPoint coreOrigin) const {
     const QList<QScreen*> outputs = QGuiApplication::screens();
     QList<QRect> rectangles;
     for (const QScreen* output : outputs)
         rectangles.append(output->geometry());
     const std::optional<qsizetype> index =
-        ScreenGeometry::outputShowing(topLeftScreen, *m_outputsOrigin, rectangles);
+        ScreenGeometry::outputShowing(topLeftScreen, coreOrigin, rectangles);
     QScreen* output = index ? outputs[*index] : QGuiApplication::primaryScreen();
     if (!index)
         qWarning("vantrel: no output of this Wayland session shows the monitor at %d,%d %dx%d",

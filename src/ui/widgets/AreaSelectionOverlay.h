@@ -9,7 +9,7 @@
 #include <QPoint>
 #include <QPointer>
 
-#include <optional>
+#include <functional>
 
 namespace vantrel {
 
@@ -24,11 +24,14 @@ class AreaSelectionOverlay final : public RegionSelecting, private RegionSelecti
   public:
     enum class Backdrop { Translucent, FrozenScreens };
 
-    // outputsOrigin, given on Wayland: where the core's origin lies in the compositor's logical
-    // pixels. Each window then goes full screen on its output, since Wayland lets no client place
-    // a window; without it each window is placed on its screen's rectangle.
+    // Tells where the core's origin lies in the compositor's logical pixels now.
+    using OutputsOrigin = std::function<QPoint()>;
+
+    // outputsOrigin, given on Wayland and asked at each selection (monitors come and go): each
+    // window goes full screen on its output, since Wayland lets no client place a window; without
+    // it each window is placed on its screen's rectangle.
     AreaSelectionOverlay(const ScreenList& screens, ScreenCapturePlatform& screenCapture,
-                         Backdrop backdrop, std::optional<QPoint> outputsOrigin = std::nullopt);
+                         Backdrop backdrop, OutputsOrigin outputsOrigin = {});
     ~AreaSelectionOverlay() override;
 
     QCoro::Task<std::optional<QRectF>> selectRegion() override;
@@ -40,12 +43,13 @@ class AreaSelectionOverlay final : public RegionSelecting, private RegionSelecti
     QCoro::Task<> freezeScreens();
     void presentPanel(std::shared_ptr<RegionSelectionView> view, const ScreenInfo& screen) override;
     void removePanels() override;
-    void showOnOutput(RegionSelectionWindow& window, const QRectF& topLeftScreen) const;
+    void showOnOutput(RegionSelectionWindow& window, const QRectF& topLeftScreen,
+                      QPoint coreOrigin) const;
 
     const ScreenList& m_screens;
     ScreenCapturePlatform& m_screenCapture;
     Backdrop m_backdrop;
-    std::optional<QPoint> m_outputsOrigin;
+    OutputsOrigin m_outputsOrigin;
     RegionSelectionController m_controller;
     QHash<quint32, QImage> m_frozenScreens;
     QList<QPointer<RegionSelectionWindow>> m_windows;
