@@ -64,6 +64,14 @@ class AreaOverlay : public ::testing::Test {
             [&] { return !(painted = colourBounds(screen(), overlayPaintColour)).isEmpty(); });
         return painted;
     }
+    // Input reaches the overlay once it is mapped and focused, which GNOME does a moment after
+    // listing it.
+    bool overlayFocused() {
+        const auto windows = helper->windows().value_or(QList<CompositorWindow>());
+        return std::any_of(windows.begin(), windows.end(), [](const CompositorWindow& window) {
+            return window.title == overlayTitle && window.focused;
+        });
+    }
     // The overlay's windows as the compositor lists them, once there is one on every monitor.
     QList<QRect> startAsking() {
         vantrel.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel",
@@ -71,16 +79,14 @@ class AreaOverlay : public ::testing::Test {
         QList<QRect> covered;
         waitUntil([&] {
             covered.clear();
-            overlayFocused = false;
             for (const CompositorWindow& window :
                  helper->windows().value_or(QList<CompositorWindow>()))
                 // A window is listed before its first size is settled.
                 if (window.pid == vantrel.processId() && window.title == overlayTitle &&
                     !window.frame.isEmpty()) {
                     covered.append(window.frame);
-                    overlayFocused = overlayFocused || window.focused;
                 }
-            return covered.size() >= helper->monitors().size() ||
+            return (covered.size() >= helper->monitors().size() && overlayFocused()) ||
                    vantrel.state() == QProcess::NotRunning;
         });
         return covered;
@@ -95,7 +101,6 @@ class AreaOverlay : public ::testing::Test {
     std::unique_ptr<GnomeShellHelper> helper;
     QProcess vantrel;
     QByteArray errors;
-    bool overlayFocused = false;
 };
 
 TEST_F(AreaOverlay, ADragTypedThroughTheCompositorCapturesTheDraggedArea) {
@@ -114,6 +119,8 @@ TEST_F(AreaOverlay, ADragTypedThroughTheCompositorCapturesTheDraggedArea) {
     const QPoint to = paint.bottomRight() + QPoint(41, 25);
     RemoteInput input;
     ASSERT_TRUE(input.started());
+    // The pointer may be there already from an earlier test: a move of its own tells the overlay.
+    ASSERT_TRUE(input.moveTo(*helper, from + QPoint(5, 5)));
     ASSERT_TRUE(input.moveTo(*helper, from));
     input.leftButton(true);
     ASSERT_TRUE(input.moveTo(*helper, (from + to) / 2));
@@ -121,7 +128,8 @@ TEST_F(AreaOverlay, ADragTypedThroughTheCompositorCapturesTheDraggedArea) {
     input.leftButton(false);
 
     const QJsonObject report = finish();
-    ASSERT_TRUE(report["ok"].toBool()) << errors.constData();
+    ASSERT_TRUE(report["ok"].toBool())
+        << errors.constData() << QJsonDocument(report).toJson().constData();
     EXPECT_FALSE(report["cancelled"].toBool());
     EXPECT_EQ(vantrel.exitCode(), 0);
     EXPECT_EQ(captureFolders().size(), before.size() + 1);
@@ -171,7 +179,6 @@ TEST_F(AreaOverlay, EscCancelsAndWritesNothing) {
     }));
     EXPECT_EQ(colourBounds(screen(), dimmed, 2), paint);
 
-    EXPECT_TRUE(overlayFocused) << "Esc reaches the focused window only";
     constexpr quint32 escape = 0xff1b;
     input.chord({escape});
     const QJsonObject report = finish();
