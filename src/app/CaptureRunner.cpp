@@ -56,13 +56,6 @@ QCoro::Task<std::optional<CaptureOutcome>> CaptureRunner::performCopy(bool fromM
                                                                       bool useRegion) {
     const CaptureMode mode = CaptureModeSettings::primaryMode(m_deps.defaults);
     StatusLine& status = m_deps.statusLine;
-    if (useRegion) {
-        if (const std::optional<QString> reason = m_deps.regionSelection.unavailableReason()) {
-            status.set(*reason);
-            co_return std::nullopt;
-        }
-    }
-
     std::optional<QPointF> capturePoint;
     if (fromMenu) {
         // The live cursor is over our menu by now; capture where it last was elsewhere.

@@ -30,6 +30,9 @@ const QString assistiveFix =
 
 DoctorFinding sessionFinding(const DoctorFacts& facts) {
     const QString check = QStringLiteral("session");
+    // GNOME's own backend captures native windows; the extension's finding says how well.
+    if (facts.gnomeExtension)
+        return doctorFinding(check, Verdict::ok, QStringLiteral("GNOME on Wayland"));
     const bool wayland = facts.sessionType == u"wayland" || facts.waylandDisplay;
     if (wayland && !facts.display.isEmpty())
         return doctorFinding(
@@ -69,6 +72,40 @@ DoctorFinding gnomeExtensionFinding(const GnomeExtensionState& extension,
     return doctorFinding(
         check, Verdict::ok,
         QStringLiteral("Vantrel's extension answers (version %1)").arg(appVersion));
+}
+
+DoctorFinding screenshotFinding(const ScreenshotPermissionState& permission) {
+    const QString check = QStringLiteral("screenshotPortal");
+    using Answer = ScreenshotPermissionState::Answer;
+    switch (permission.answer) {
+    case Answer::granted:
+        return doctorFinding(check, Verdict::ok,
+                             QStringLiteral("Vantrel may take screenshots through the portal"));
+    case Answer::notAsked:
+        return doctorFinding(check, Verdict::note,
+                             QStringLiteral("GNOME will ask \"Allow Applications to Take "
+                                            "Screenshots?\" at the first capture"),
+                             QStringLiteral("answer Allow, or turn on Vantrel's extension, which "
+                                            "needs no permission"));
+    case Answer::denied:
+        return doctorFinding(
+            check, Verdict::problem,
+            QStringLiteral("Vantrel was refused screenshots (\"Allow Applications to Take "
+                           "Screenshots?\" was answered no)"),
+            QStringLiteral("turn on Vantrel's extension, which needs no permission, or forget the "
+                           "answer: gdbus call --session --dest "
+                           "org.freedesktop.impl.portal.PermissionStore --object-path "
+                           "/org/freedesktop/impl/portal/PermissionStore --method "
+                           "org.freedesktop.impl.portal.PermissionStore.DeletePermission "
+                           "screenshot screenshot ''"));
+    case Answer::unknown:
+        break;
+    }
+    return doctorFinding(check, Verdict::problem,
+                         QStringLiteral("the portals' permission store does not answer: ") +
+                             permission.error,
+                         QStringLiteral("install xdg-desktop-portal-gnome (apt install "
+                                        "xdg-desktop-portal-gnome) and log in again"));
 }
 
 DoctorFinding displayFinding(const DoctorFacts& facts) {
@@ -127,6 +164,11 @@ DoctorFinding hotKeyFinding(const DoctorFacts::HotKey& key, const std::optional<
     const QString label = key.name + QStringLiteral(": ");
     if (key.free)
         return doctorFinding(check, Verdict::ok, label + QStringLiteral("free"));
+    if (!key.heldBy.isEmpty())
+        return doctorFinding(check, Verdict::problem,
+                             label + QStringLiteral("held by ") + key.heldBy,
+                             QStringLiteral("give one of them other keys in Settings → Keyboard → "
+                                            "View and Customize Shortcuts"));
     // X11 does not say who holds a grab; a running tray app of ours is the likely holder.
     if (trayPid)
         return doctorFinding(check, Verdict::ok,
@@ -189,7 +231,10 @@ QList<DoctorFinding> Doctor::findings(const DoctorFacts& facts) {
     QList<DoctorFinding> found{sessionFinding(facts)};
     if (facts.gnomeExtension)
         found << gnomeExtensionFinding(*facts.gnomeExtension, facts.appVersion);
-    if (!facts.display.isEmpty())
+    if (facts.screenshotPermission)
+        found << screenshotFinding(*facts.screenshotPermission);
+    // On GNOME on Wayland no capture goes through Xwayland's display.
+    if (!facts.display.isEmpty() && !facts.gnomeExtension)
         found << displayFinding(facts);
     found << busFinding(facts.bus);
     if (facts.tray)
@@ -207,6 +252,7 @@ QString Doctor::text(const QList<DoctorFinding>& findings) {
     static const QHash<QString, QString> titles{
         {QStringLiteral("session"), QStringLiteral("Session")},
         {QStringLiteral("gnomeExtension"), QStringLiteral("GNOME Shell extension")},
+        {QStringLiteral("screenshotPortal"), QStringLiteral("Screenshot portal")},
         {QStringLiteral("display"), QStringLiteral("Display")},
         {QStringLiteral("accessibilityBus"), QStringLiteral("Accessibility bus")},
         {QStringLiteral("trayHost"), QStringLiteral("Tray host")},

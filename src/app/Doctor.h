@@ -24,12 +24,16 @@ struct DoctorFacts {
     struct HotKey {
         QString name; // "Ctrl+Alt+C"
         bool free = false;
+        QString heldBy; // what holds it, where the desktop says (GNOME's setting)
     };
     QList<HotKey> hotKeys;
     std::optional<qint64> runningTrayPid; // a Vantrel tray app of this user runs
     std::optional<QList<ApplicationAccessibility>> applications;
     // Looked at on GNOME on Wayland only; compared with appVersion.
     std::optional<GnomeExtensionState> gnomeExtension;
+    // Looked at on GNOME on Wayland when the extension cannot be used, as captures then take
+    // their pictures through the Screenshot portal.
+    std::optional<ScreenshotPermissionState> screenshotPermission;
     QString appVersion;
     int nodeBound = 0;
 };
@@ -37,8 +41,8 @@ struct DoctorFacts {
 // One line of the diagnosis: what was checked, what was found and, when it needs it, the fix.
 struct DoctorFinding {
     enum class Verdict { ok, note, problem };
-    QString check; // "session", "gnomeExtension", "display", "accessibilityBus", "trayHost",
-                   // "hotKey", "application"
+    QString check; // "session", "gnomeExtension", "screenshotPortal", "display",
+                   // "accessibilityBus", "trayHost", "hotKey", "application"
     Verdict verdict = Verdict::ok;
     QString summary;
     QString fix; // empty when nothing is to be done

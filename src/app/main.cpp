@@ -4,7 +4,6 @@
 #include "app/cli/CaptureCommand.h"
 #include "app/cli/CommandLineInterface.h"
 #include "app/tray/TrayApplication.h"
-#include "app/tray/UnavailableRegionSelection.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsUserDefaults.h"
 #include "platform/SystemClock.h"
@@ -51,6 +50,17 @@ bool drawsNothing(int argc, char** argv) {
            command == QLatin1String("--version");
 }
 
+// The overlay's windows go where the capture runs: GNOME's own outputs on Wayland, else the X
+// server; none without either.
+QByteArray overlayPlatformName() {
+    using Backend = vantrel::DesktopBackendChoice::Backend;
+    const Backend backend =
+        vantrel::DesktopBackendChoice::choose(QProcessEnvironment::systemEnvironment());
+    if (backend == Backend::gnomeWayland)
+        return "wayland";
+    return qEnvironmentVariableIsEmpty("DISPLAY") ? QByteArray() : QByteArray("xcb");
+}
+
 // Painting the simulated desktop off screen makes Qt look for a runtime folder that a command
 // never uses; its complaint would only clutter what scripts read on stderr.
 void dropRuntimeFolderNotices(QtMsgType type, const QMessageLogContext& context,
@@ -89,12 +99,13 @@ vantrel::Platform forTheApp(const vantrel::Platform& platform, vantrel::Updater&
 
 // The overlay an agent's request shows: the tray app's and the command line's alike.
 std::unique_ptr<vantrel::RegionSelecting>
-makeOverlay(const vantrel::Platform& platform, bool hasCompositor,
+makeOverlay(const vantrel::Platform& platform, const vantrel::OverlayDesktop& desktop,
             const vantrel::RegionSelectionRequest& request) {
     using Backdrop = vantrel::AreaSelectionOverlay::Backdrop;
     auto overlay = std::make_unique<vantrel::AreaSelectionOverlay>(
         platform.screens, platform.screenCapture,
-        hasCompositor ? Backdrop::Translucent : Backdrop::FrozenScreens);
+        desktop.translucentWindows ? Backdrop::Translucent : Backdrop::FrozenScreens,
+        desktop.outputsOrigin);
     overlay->setRequest(request);
     return overlay;
 }
@@ -177,7 +188,7 @@ int runOnX11(QApplication& app, vantrel::SingleInstance& instance,
 
 // The tray app on GNOME on Wayland, through Vantrel's extension: its shortcuts, its top-bar menu
 // and its toast. A capture handed over by `vantrel capture --via-app` is refused (the command
-// then captures itself), and there is no area selection yet.
+// then captures itself).
 int runOnGnome(QApplication& app, vantrel::SingleInstance& instance,
                vantrel::SettingsUserDefaults& defaults, vantrel::NotificationCenter& center,
                QTextStream& err) {
@@ -188,9 +199,12 @@ int runOnGnome(QApplication& app, vantrel::SingleInstance& instance,
         err << "vantrel: " << reason << "\n";
         return 1;
     }
-    vantrel::UnavailableRegionSelection regionSelection(
-        QStringLiteral("the area capture is not available on GNOME on Wayland yet; Copy Window "
-                       "works."));
+    // The overlay dims the helper's pictures; the outputs' origin is asked at each selection,
+    // since monitors come and go while the app runs.
+    vantrel::AreaSelectionOverlay regionSelection(
+        desktop->platform().screens, desktop->platform().screenCapture,
+        vantrel::AreaSelectionOverlay::Backdrop::FrozenScreens,
+        [&desktop] { return desktop->outputsOrigin(); });
     return runTray(app, desktop->platform(), instance, defaults, center, regionSelection,
                    &desktop->helper(), {}, err);
 }
@@ -202,19 +216,25 @@ int runTrayApp(int argc, char** argv) {
     // Asked before Qt starts, since Qt's platform follows the desktop's backend.
     const vantrel::DesktopBackendChoice::Decision decision = vantrel::DesktopBackendChoice::decide(
         QProcessEnvironment::systemEnvironment(), QStringLiteral(VANTREL_VERSION));
-    if (decision.backend == Backend::none) {
+    // Without the extension there are no shortcuts on GNOME, so the app takes no portal path:
+    // Xwayland's applications, if there is an X display.
+    const Backend backend = decision.backend == Backend::gnomePortal
+                                ? vantrel::DesktopBackendChoice::throughXwayland(
+                                      QProcessEnvironment::systemEnvironment())
+                                : decision.backend;
+    if (backend == Backend::none) {
         err << "vantrel: the app needs an X11 desktop or GNOME on Wayland, and neither DISPLAY "
                "nor WAYLAND_DISPLAY is set.\n";
         return 1;
     }
-    if (decision.backend == Backend::unsupportedWayland) {
+    if (backend == Backend::unsupportedWayland) {
         if (!decision.notice.isEmpty())
             err << "vantrel: " << decision.notice << "\n";
         err << "vantrel: on this Wayland desktop the app needs Xwayland, and DISPLAY is not "
                "set.\n";
         return 1;
     }
-    const bool gnome = decision.backend == Backend::gnomeWayland;
+    const bool gnome = backend == Backend::gnomeWayland;
     // Qt's windows go to the display the backend talks to, whatever platform commands use.
     qputenv("QT_QPA_PLATFORM", gnome ? "wayland" : "xcb");
     QApplication app(argc, argv);
@@ -272,10 +292,10 @@ int main(int argc, char** argv) {
     // Without a display the running app may still take it (--via-app); else the command says so.
     const bool showsOverlay = argc >= 3 && QLatin1String(argv[1]) == QLatin1String("capture") &&
                               hasArgument(argc, argv, "--ask") &&
-                              !hasArgument(argc, argv, "--scene") &&
-                              !qEnvironmentVariableIsEmpty("DISPLAY");
-    if (showsOverlay)
-        qputenv("QT_QPA_PLATFORM", "xcb");
+                              !hasArgument(argc, argv, "--scene");
+    const QByteArray overlayPlatform = showsOverlay ? overlayPlatformName() : QByteArray();
+    if (!overlayPlatform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", overlayPlatform);
     else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qtMessageHandler = qInstallMessageHandler(dropRuntimeFolderNotices);

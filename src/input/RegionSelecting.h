@@ -16,8 +16,6 @@ class RegionSelecting {
     virtual QCoro::Task<std::optional<QRectF>> selectRegion() = 0;
     // Ends a selection in progress as if the user had cancelled it.
     virtual void cancel() = 0;
-    // Why this desktop offers no area selection; none where it does.
-    virtual std::optional<QString> unavailableReason() const { return std::nullopt; }
 };
 
 } // namespace vantrel

@@ -24,6 +24,14 @@ struct GnomeExtensionState {
     QString error;   // why it does not answer
 };
 
+// Whether the Screenshot portal pictures the screen for Vantrel without asking, as GNOME's
+// permission store keeps the user's answer.
+struct ScreenshotPermissionState {
+    enum class Answer { granted, denied, notAsked, unknown };
+    Answer answer = Answer::unknown;
+    QString error; // why it is unknown
+};
+
 struct TrayHostState {
     bool statusNotifierWatcher = false; // org.kde.StatusNotifierWatcher has an owner
     bool xembedTray = false;            // _NET_SYSTEM_TRAY_S<n> has an owner

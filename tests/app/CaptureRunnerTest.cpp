@@ -6,7 +6,6 @@
 #include "app/PermissionFollowUp.h"
 #include "app/cli/CaptureSession.h"
 #include "app/cli/GivenRegionSelection.h"
-#include "app/tray/UnavailableRegionSelection.h"
 #include "input/PointerTracker.h"
 #include "input/ToastShowing.h"
 #include "output/AgentPasteTargetSettings.h"
@@ -139,28 +138,6 @@ TEST_F(CaptureRunnerTest, ACancelledAreaCapturesNothing) {
     EXPECT_TRUE(accessibility.calls.isEmpty());
     EXPECT_TRUE(toast.shown.isEmpty());
     EXPECT_TRUE(pasteboard.writes.isEmpty());
-}
-
-// A desktop without an area selection yet (GNOME on Wayland): the key and the menu say why, and
-// nothing is captured; a window capture still runs.
-TEST_F(CaptureRunnerTest, AnAreaCaptureWhereTheDesktopHasNoneSaysWhyAndCapturesNothing) {
-    UnavailableRegionSelection none("no area selection here");
-    CaptureRunner bare{{coordinator, defaults, clock, none, toast, statusLine, pointer, followUp,
-                        platform.vocabulary}};
-    for (const bool fromMenu : {false, true}) {
-        statuses.clear();
-        auto task = bare.performCopy(fromMenu, true);
-        clock.advance(1s);
-        EXPECT_FALSE(runSync(std::move(task)).has_value());
-        EXPECT_EQ(statuses, QStringList{"no area selection here"}) << fromMenu;
-    }
-    EXPECT_TRUE(accessibility.calls.isEmpty());
-    EXPECT_TRUE(toast.shown.isEmpty());
-    EXPECT_TRUE(pasteboard.writes.isEmpty());
-    auto window = bare.performCopy(false, false);
-    clock.advance(1s);
-    EXPECT_TRUE(runSync(std::move(window)).has_value());
-    EXPECT_EQ(accessibility.calls.size(), 1);
 }
 
 // The empty-tree toast goes by the bundle's snapshot, never by the status line's wording; a

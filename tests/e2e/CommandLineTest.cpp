@@ -61,9 +61,10 @@ TEST(CommandLine, DoctorWithoutADisplayOrABusNamesEachWithItsFix) {
         {"env -u DISPLAY -u XDG_CURRENT_DESKTOP WAYLAND_DISPLAY=wayland-9 " + noBus,
          {"session", "accessibilityBus"},
          "Wayland without Xwayland"},
-        // On GNOME the extension is asked too, on the same missing bus.
-        {"env -u DISPLAY XDG_CURRENT_DESKTOP=GNOME WAYLAND_DISPLAY=wayland-9 " + noBus,
-         {"session", "gnomeExtension", "accessibilityBus"},
+        // On GNOME the extension is asked, and the portal's permission store for want of it, on
+        // the same missing bus; Xwayland's display is no concern there.
+        {"env XDG_CURRENT_DESKTOP=GNOME WAYLAND_DISPLAY=wayland-9 DISPLAY=:9876 " + noBus,
+         {"gnomeExtension", "screenshotPortal", "accessibilityBus"},
          "Vantrel's extension does not answer"},
         {"env -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE DISPLAY=:9876 " + noBus,
          {"display", "accessibilityBus"},

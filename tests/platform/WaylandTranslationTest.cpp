@@ -96,7 +96,7 @@ TEST(DesktopBackendChoice, FollowsTheSessionsDisplaysAndDesktop) {
         const char* display;
         const char* desktop;
         Backend backend;
-        Backend withoutHelper; // GNOME's extension silent
+        Backend throughXwayland; // GNOME's extension silent, for the tray app
     };
     const Case cases[] = {
         {"wayland-0", "", "GNOME", Backend::gnomeWayland, Backend::unsupportedWayland},
@@ -115,7 +115,7 @@ TEST(DesktopBackendChoice, FollowsTheSessionsDisplaysAndDesktop) {
         environment.insert("XDG_CURRENT_DESKTOP", each.desktop);
         EXPECT_EQ(DesktopBackendChoice::choose(environment), each.backend)
             << each.wayland << " " << each.display << " " << each.desktop;
-        EXPECT_EQ(DesktopBackendChoice::withoutHelper(environment), each.withoutHelper)
+        EXPECT_EQ(DesktopBackendChoice::throughXwayland(environment), each.throughXwayland)
             << each.wayland << " " << each.display << " " << each.desktop;
         // Only GNOME's backend asks the extension; the others are decided without a word.
         if (each.backend != Backend::gnomeWayland) {
@@ -124,6 +124,16 @@ TEST(DesktopBackendChoice, FollowsTheSessionsDisplaysAndDesktop) {
             EXPECT_TRUE(decision.notice.isEmpty());
         }
     }
+}
+
+// GNOME without its helper falls back to the portal, even with Xwayland at hand; the other
+// backends need no helper and stay.
+TEST(DesktopBackendChoice, GnomeWithoutTheHelperTakesThePortal) {
+    using Backend = DesktopBackendChoice::Backend;
+    EXPECT_EQ(DesktopBackendChoice::withoutHelper(Backend::gnomeWayland), Backend::gnomePortal);
+    for (const Backend other :
+         {Backend::x11, Backend::gnomePortal, Backend::unsupportedWayland, Backend::none})
+        EXPECT_EQ(DesktopBackendChoice::withoutHelper(other), other);
 }
 
 } // namespace

@@ -98,9 +98,10 @@ class GnomeTrayApp {
         m_process.kill();
         m_process.waitForFinished();
     }
-    // Running once it has said what the user must be told: its shortcuts are in place by then.
+    // Running once its menu is in the top bar: the app asks for its shortcuts right after
+    // sending it, on the same bus connection, so the shell has them before a test's key arrives.
     bool waitUntilRunning() {
-        return waitUntil([this] { return errors().contains("vantrel: Ctrl+Alt+R: "); });
+        return waitUntil([] { return topBarMenu().isArray(); });
     }
     QString errors() {
         m_errors += QString::fromUtf8(m_process.readAllStandardError());
@@ -120,8 +121,6 @@ TEST(GnomeTrayApp, TheTopBarShowsTheTraysMenuAndRunsItsItemsUntilTheAppQuits) {
     GnomeTrayApp app;
     ASSERT_TRUE(app.waitUntilRunning()) << qPrintable(app.errors());
     EXPECT_FALSE(app.errors().contains("shows no tray icons")) << qPrintable(app.errors());
-    EXPECT_TRUE(app.errors().contains("vantrel: Ctrl+Alt+R: the area capture is not available on "
-                                      "GNOME on Wayland yet; Copy Window works.\n"));
     ASSERT_TRUE(waitUntil([] { return topBarMenu().isArray(); }));
     const StatusMenu tray = StatusMenuBuilder::build({true, true}, LinuxVocabulary::words());
     EXPECT_EQ(

@@ -10,6 +10,7 @@
 #include "platform/sim/SceneError.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/wayland/DesktopBackendChoice.h"
+#include "platform/wayland/PortalDesktop.h"
 #include "platform/wayland/WaylandDesktop.h"
 #include "screen/CaptureCoordinates.h"
 
@@ -68,21 +69,23 @@ int CaptureCommand::runOnScene(const QString& scenePath, const CaptureOptions& o
 
 int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out,
                                  QTextStream& err) {
+    using Backend = DesktopBackendChoice::Backend;
     const DesktopBackendChoice::Decision decision = DesktopBackendChoice::decide(
         QProcessEnvironment::systemEnvironment(), QCoreApplication::applicationVersion());
-    // Without the extension, Xwayland's applications can still be captured.
     if (!decision.notice.isEmpty())
         err << "vantrel capture: " << decision.notice << "\n";
-    if (decision.backend == DesktopBackendChoice::Backend::gnomeWayland) {
+    Backend backend = decision.backend;
+    if (backend == Backend::gnomeWayland) {
         QString reason;
         const auto desktop = WaylandDesktop::open(QCoreApplication::applicationFilePath(),
                                                   QCoreApplication::applicationVersion(), reason);
-        if (!desktop) {
-            err << "vantrel capture: " << reason << "\n";
-            return 1;
-        }
-        return runOnGnome(*desktop, options, out, err);
+        if (desktop)
+            return runOnGnome(*desktop, options, out, err);
+        err << "vantrel capture: " << reason << "\n";
+        backend = DesktopBackendChoice::withoutHelper(backend);
     }
+    if (backend == Backend::gnomePortal)
+        return runOnPortal(options, out, err);
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         err << (wayland ? "vantrel capture: this Wayland session has no X11 (Xwayland) display; "
@@ -105,7 +108,7 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
         desktop->prepareClipboardHandOff();
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask)
-        overlay = m_overlayFactory(desktop->platform(), desktop->hasCompositor(),
+        overlay = m_overlayFactory(desktop->platform(), {desktop->hasCompositor(), {}},
                                    {*options.ask, options.pickWindow});
     const CaptureReport report = QCoro::waitFor(capture(*desktop, options, overlay.get()));
     // A payload that cannot outlive the command is a capture the user cannot paste.
@@ -116,12 +119,37 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
 
 int CaptureCommand::runOnGnome(WaylandDesktop& desktop, const CaptureOptions& options,
                                QTextStream& out, QTextStream& err) {
-    if (options.ask) {
-        err << "vantrel capture: --ask needs the selection overlay, which GNOME on Wayland does "
-               "not have yet\n";
+    // The overlay dims the helper's picture of each monitor, as X11 without a compositor does.
+    std::unique_ptr<RegionSelecting> overlay;
+    if (options.ask)
+        overlay = m_overlayFactory(desktop.platform(),
+                                   {false, [&desktop] { return desktop.outputsOrigin(); }},
+                                   {*options.ask, options.pickWindow});
+    const CaptureReport report = QCoro::waitFor(capture(desktop, options, overlay.get()));
+    const std::optional<QString> clipboardError =
+        report.ok && !options.noClipboard ? desktop.handOffClipboard() : std::nullopt;
+    return this->report(report, options, clipboardError, out, err);
+}
+
+int CaptureCommand::runOnPortal(const CaptureOptions& options, QTextStream& out, QTextStream& err) {
+    const char* needsPlace = options.at       ? "--at"
+                             : options.region ? "--region"
+                             : options.ask    ? "--ask"
+                                              : nullptr;
+    if (needsPlace) {
+        err << "vantrel capture: " << needsPlace
+            << " needs Vantrel's GNOME Shell extension: without it GNOME tells no program where "
+               "the pointer and the windows are\n";
         return 1;
     }
-    const CaptureReport report = QCoro::waitFor(capture(desktop, options));
+    err << "vantrel capture: capturing the front window and a picture of the whole desktop "
+           "through GNOME's Screenshot portal; the window's elements have frames relative to "
+           "the window\n";
+    PortalDesktop desktop(QCoreApplication::applicationFilePath());
+    // No pointer to capture under: the front window, as the menu's Copy Window takes it.
+    CaptureOptions frontWindow = options;
+    frontWindow.frontWindow = true;
+    const CaptureReport report = QCoro::waitFor(capture(desktop, frontWindow));
     const std::optional<QString> clipboardError =
         report.ok && !options.noClipboard ? desktop.handOffClipboard() : std::nullopt;
     return this->report(report, options, clipboardError, out, err);
@@ -176,7 +204,7 @@ QCoro::Task<int> CaptureCommand::runInApp(LinuxDesktop& desktop, const QStringLi
     }
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask && m_overlayFactory)
-        overlay = m_overlayFactory(desktop.platform(), desktop.hasCompositor(),
+        overlay = m_overlayFactory(desktop.platform(), {desktop.hasCompositor(), {}},
                                    {*options.ask, options.pickWindow});
     // Nobody is left to answer for; the overlay must not wait for the user.
     const std::stop_callback<std::function<void()>> closeOverlay(askerGone, [&overlay] {

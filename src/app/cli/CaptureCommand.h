@@ -2,6 +2,7 @@
 
 #include "CaptureOptions.h"
 #include "CaptureReport.h"
+#include "input/OverlayDesktop.h"
 #include "input/RegionSelectionView.h"
 
 #include <QTextStream>
@@ -38,7 +39,8 @@ class CaptureCommand final {
     const std::optional<CaptureReport>& lastReport() const { return m_lastReport; }
     // Builds the overlay --ask shows, on the desktop the run opened; without it, --ask fails.
     using OverlayFactory = std::function<std::unique_ptr<RegionSelecting>(
-        const Platform& platform, bool hasCompositor, const RegionSelectionRequest& request)>;
+        const Platform& platform, const OverlayDesktop& desktop,
+        const RegionSelectionRequest& request)>;
     void setOverlayFactory(OverlayFactory factory) { m_overlayFactory = std::move(factory); }
 
   private:
@@ -48,9 +50,10 @@ class CaptureCommand final {
     // GNOME on Wayland, through its extension.
     int runOnGnome(WaylandDesktop& desktop, const CaptureOptions& options, QTextStream& out,
                    QTextStream& err);
+    // GNOME on Wayland without the extension, through the Screenshot portal.
+    int runOnPortal(const CaptureOptions& options, QTextStream& out, QTextStream& err);
     // The exit code when the running app took the capture.
-    std::optional<int> handToApp(const CaptureOptions& options, QTextStream& out,
-                                 QTextStream& err);
+    std::optional<int> handToApp(const CaptureOptions& options, QTextStream& out, QTextStream& err);
     QCoro::Task<int> runInApp(LinuxDesktop& desktop, const QStringList& arguments,
                               std::stop_token askerGone, QTextStream& out, QTextStream& err);
     template <class Desktop>

@@ -17,7 +17,7 @@ TrayApplication::TrayApplication(const Platform& platform, UserDefaults& default
                                  RegionSelecting& regionSelection, CompositorHelper* shell)
     : m_defaults(defaults), m_center(center), m_services(platform, defaults, center, clock),
       m_toast(m_toastWindow, m_services.platform().screens, clock), m_shell(shell),
-      m_shellToast(shellToastFor(shell)), m_areaNotices(areaCaptureNotices(regionSelection)),
+      m_shellToast(shellToastFor(shell)),
       m_delegate({m_services.platform(), m_services.coordinator(), m_services.permissions(),
                   m_services.permissionFollowUp(), defaults, center, clock, regionSelection,
                   m_shellToast ? static_cast<ToastShowing&>(*m_shellToast) : m_toast}),
@@ -49,7 +49,7 @@ QStringList TrayApplication::start(const QString& desktopNotice) {
     // Launching builds the menu, which the shell's menu sends on.
     m_delegate.applicationDidFinishLaunching();
 
-    QStringList notices = hotKeyNotices() + m_areaNotices;
+    QStringList notices = hotKeyNotices();
     // One message at a time replaces the last, so the desktop's notice leads the tray's.
     const QString lead =
         desktopNotice.isEmpty() ? QString() : desktopNotice + QStringLiteral("\n\n");
@@ -83,13 +83,6 @@ QStringList TrayApplication::hotKeyNotices() {
     if (!hotKeys.isRegionCopyRegistered())
         notices.append(held(words.regionHotKey));
     return notices;
-}
-
-QStringList TrayApplication::areaCaptureNotices(RegionSelecting& regionSelection) const {
-    const std::optional<QString> reason = regionSelection.unavailableReason();
-    if (!reason)
-        return {};
-    return {m_services.platform().vocabulary.regionHotKey + QStringLiteral(": ") + *reason};
 }
 
 QString TrayApplication::trayMissingNotice() const {

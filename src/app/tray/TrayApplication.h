@@ -61,7 +61,6 @@ class TrayApplication final {
     QString settingsWhereabouts() const;
     QStringList hotKeyNotices();
     QString trayMissingNotice() const;
-    QStringList areaCaptureNotices(RegionSelecting& regionSelection) const;
 
     UserDefaults& m_defaults;
     NotificationCenter& m_center;
@@ -70,7 +69,6 @@ class TrayApplication final {
     CopyToast m_toast;
     CompositorHelper* m_shell;
     std::unique_ptr<ShellToast> m_shellToast;
-    QStringList m_areaNotices;
     AppDelegate m_delegate;
     DialogPresenter m_dialogs;
     AppWindows m_windows;

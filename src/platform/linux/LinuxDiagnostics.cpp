@@ -58,6 +58,11 @@ QList<ApplicationAccessibility> LinuxDiagnostics::applications(int nodeBound) {
         indexes.insert(application.pid, found.size());
         found.append(application);
     }
+    return survey(found, nodeBound);
+}
+
+QList<ApplicationAccessibility> LinuxDiagnostics::survey(QList<ApplicationAccessibility> found,
+                                                         int nodeBound) {
     if (found.isEmpty())
         return found;
     const AtspiApplicationSurvey survey;

@@ -28,6 +28,9 @@ class LinuxDiagnostics final : public DesktopDiagnostics {
     AccessibilityBusState accessibilityBus() override;
     TrayHostState trayHost() override;
     QList<ApplicationAccessibility> applications(int nodeBound) override;
+    // What the accessibility bus shows of applications listed by pid, name and window count.
+    static QList<ApplicationAccessibility> survey(QList<ApplicationAccessibility> listed,
+                                                  int nodeBound);
 
   private:
     std::unique_ptr<XcbConnection> m_connection;

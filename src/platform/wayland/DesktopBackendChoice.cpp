@@ -14,15 +14,19 @@ DesktopBackendChoice::Backend DesktopBackendChoice::choose(const QProcessEnviron
         if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive))
             return Backend::gnomeWayland;
         // Other compositors get their helpers later; until then Xwayland is the way in.
-        return withoutHelper(environment);
+        return throughXwayland(environment);
     }
     return x11 ? Backend::x11 : Backend::none;
 }
 
 DesktopBackendChoice::Backend
-DesktopBackendChoice::withoutHelper(const QProcessEnvironment& environment) {
+DesktopBackendChoice::throughXwayland(const QProcessEnvironment& environment) {
     return environment.value(QStringLiteral("DISPLAY")).isEmpty() ? Backend::unsupportedWayland
                                                                   : Backend::x11;
+}
+
+DesktopBackendChoice::Backend DesktopBackendChoice::withoutHelper(Backend chosen) {
+    return chosen == Backend::gnomeWayland ? Backend::gnomePortal : chosen;
 }
 
 DesktopBackendChoice::Decision DesktopBackendChoice::decide(const QProcessEnvironment& environment,
@@ -34,7 +38,7 @@ DesktopBackendChoice::Decision DesktopBackendChoice::decide(const QProcessEnviro
         GnomeShellHelper::problem(GnomeShellHelper::probe(), appVersion);
     if (!problem)
         return {backend, {}};
-    return {withoutHelper(environment), *problem};
+    return {withoutHelper(backend), *problem};
 }
 
 } // namespace vantrel

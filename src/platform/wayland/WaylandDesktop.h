@@ -33,6 +33,9 @@ class WaylandDesktop final {
 
     Platform platform();
     CompositorHelper& helper() { return *m_helper; }
+    // Where the core's origin (the primary monitor's corner) lies in the compositor's logical
+    // pixels, which Qt's outputs on Wayland count in.
+    QPoint outputsOrigin() const { return m_screens.space().primaryOrigin.toPoint(); }
 
     // Captures see the cursor at this bottom-left point; the real pointer does not move.
     void moveMouse(QPointF bottomLeftPoint) { m_capturePoint.setPoint(bottomLeftPoint); }

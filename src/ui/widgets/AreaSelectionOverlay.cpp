@@ -5,14 +5,18 @@
 #include "platform/ScreenCapturePlatform.h"
 #include "screen/CaptureCoordinates.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <cmath>
 
 namespace vantrel {
 
 AreaSelectionOverlay::AreaSelectionOverlay(const ScreenList& screens,
-                                           ScreenCapturePlatform& screenCapture, Backdrop backdrop)
+                                           ScreenCapturePlatform& screenCapture, Backdrop backdrop,
+                                           OutputsOrigin outputsOrigin)
     : m_screens(screens), m_screenCapture(screenCapture), m_backdrop(backdrop),
-      m_controller(screens, *this) {}
+      m_outputsOrigin(std::move(outputsOrigin)), m_controller(screens, *this) {}
 
 AreaSelectionOverlay::~AreaSelectionOverlay() {
     m_controller.cancel();
@@ -70,13 +74,39 @@ void AreaSelectionOverlay::presentPanel(std::shared_ptr<RegionSelectionView> vie
     const QImage frozen = screen.number ? m_frozenScreens.value(*screen.number) : QImage();
     auto* window = new RegionSelectionWindow(
         std::move(view), frozen, [this](int key) { return m_controller.handleKey(key); });
-    window->setGeometry(
-        ScreenGeometry::toQtGlobal(CaptureCoordinates::topLeftRect(m_screens, screen.frame)));
-    window->show();
+    const QRectF topLeftScreen = CaptureCoordinates::topLeftRect(m_screens, screen.frame);
+    if (m_outputsOrigin) {
+        showOnOutput(*window, topLeftScreen, m_outputsOrigin());
+    } else {
+        window->setGeometry(ScreenGeometry::toQtGlobal(topLeftScreen));
+        window->show();
+    }
     window->raise();
     window->requestActivate();
     window->takeKeyboard();
     m_windows.append(window);
+}
+
+// An output that disagrees with the helper's monitor still gets a window, on Qt's primary output:
+// without one the user could not even cancel there.
+void AreaSelectionOverlay::showOnOutput(RegionSelectionWindow& window, const QRectF& topLeftScreen,
+                                        QPoint coreOrigin) const {
+    const QList<QScreen*> outputs = QGuiApplication::screens();
+    QList<QRect> rectangles;
+    for (const QScreen* output : outputs)
+        rectangles.append(output->geometry());
+    const std::optional<qsizetype> index =
+        ScreenGeometry::outputShowing(topLeftScreen, coreOrigin, rectangles);
+    QScreen* output = index ? outputs[*index] : QGuiApplication::primaryScreen();
+    if (!index)
+        qWarning("vantrel: no output of this Wayland session shows the monitor at %d,%d %dx%d",
+                 topLeftScreen.toAlignedRect().x(), topLeftScreen.toAlignedRect().y(),
+                 topLeftScreen.toAlignedRect().width(), topLeftScreen.toAlignedRect().height());
+    if (output) {
+        window.setScreen(output);
+        window.setGeometry(output->geometry());
+    }
+    window.showFullScreen();
 }
 
 void AreaSelectionOverlay::removePanels() {

@@ -6,7 +6,10 @@
 
 #include <QHash>
 #include <QImage>
+#include <QPoint>
 #include <QPointer>
+
+#include <functional>
 
 namespace vantrel {
 
@@ -15,13 +18,20 @@ class ScreenCapturePlatform;
 class ScreenList;
 
 // The drag overlay behind the area command, one window per screen. Where windows cannot be
-// translucent (X11 without a compositor) it freezes each screen first and dims the picture.
+// translucent (X11 without a compositor) or should not be (Wayland, where the compositor helper
+// pictures each monitor) it freezes each screen first and dims the picture.
 class AreaSelectionOverlay final : public RegionSelecting, private RegionSelectionSurfaces {
   public:
     enum class Backdrop { Translucent, FrozenScreens };
 
+    // Tells where the core's origin lies in the compositor's logical pixels now.
+    using OutputsOrigin = std::function<QPoint()>;
+
+    // outputsOrigin, given on Wayland and asked at each selection (monitors come and go): each
+    // window goes full screen on its output, since Wayland lets no client place a window; without
+    // it each window is placed on its screen's rectangle.
     AreaSelectionOverlay(const ScreenList& screens, ScreenCapturePlatform& screenCapture,
-                         Backdrop backdrop);
+                         Backdrop backdrop, OutputsOrigin outputsOrigin = {});
     ~AreaSelectionOverlay() override;
 
     QCoro::Task<std::optional<QRectF>> selectRegion() override;
@@ -33,10 +43,13 @@ class AreaSelectionOverlay final : public RegionSelecting, private RegionSelecti
     QCoro::Task<> freezeScreens();
     void presentPanel(std::shared_ptr<RegionSelectionView> view, const ScreenInfo& screen) override;
     void removePanels() override;
+    void showOnOutput(RegionSelectionWindow& window, const QRectF& topLeftScreen,
+                      QPoint coreOrigin) const;
 
     const ScreenList& m_screens;
     ScreenCapturePlatform& m_screenCapture;
     Backdrop m_backdrop;
+    OutputsOrigin m_outputsOrigin;
     RegionSelectionController m_controller;
     QHash<quint32, QImage> m_frozenScreens;
     QList<QPointer<RegionSelectionWindow>> m_windows;

@@ -11,4 +11,14 @@ QRect ScreenGeometry::toQtGlobal(const QRectF& topLeftPoints) {
     return topLeftPoints.toAlignedRect().translated(origin);
 }
 
+std::optional<qsizetype> ScreenGeometry::outputShowing(const QRectF& topLeftPoints,
+                                                       QPoint coreOrigin,
+                                                       const QList<QRect>& outputs) {
+    const QRect wanted = topLeftPoints.toAlignedRect().translated(coreOrigin);
+    const qsizetype index = outputs.indexOf(wanted);
+    if (index < 0)
+        return std::nullopt;
+    return index;
+}
+
 } // namespace vantrel

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QList>
+#include <QPoint>
 #include <QRect>
 #include <QRectF>
+
+#include <optional>
 
 namespace vantrel {
 
@@ -10,6 +14,13 @@ namespace vantrel {
 // desktop whose primary monitor is not at the origin (below or right of another) they differ.
 struct ScreenGeometry {
     static QRect toQtGlobal(const QRectF& topLeftPoints);
+
+    // On Wayland the compositor places windows, so a panel goes full screen on the output that
+    // shows its screen. Qt's outputs carry the compositor's logical rectangles (xdg-output), whose
+    // origin is not the core's: the compositor helper tells where the core's origin lies. The
+    // output whose rectangle is exactly the screen's; none when Qt and the helper disagree.
+    static std::optional<qsizetype> outputShowing(const QRectF& topLeftPoints, QPoint coreOrigin,
+                                                  const QList<QRect>& outputs);
 };
 
 } // namespace vantrel

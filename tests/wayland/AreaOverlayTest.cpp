@@ -1,0 +1,192 @@
+// `vantrel capture --ask` on GNOME on Wayland: the overlay covers each output with the helper's
+// picture of it, dimmed; a drag typed through the compositor is the area captured; Esc captures
+// nothing.
+#include "platform/wayland/GnomeShellHelper.h"
+#include "support/PictureColour.h"
+#include "support/RemoteInput.h"
+#include "support/WaitUntil.h"
+#include "support/WaylandProbe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace vantrel::testing {
+namespace {
+
+const QColor overlayPaintColour(0x1e, 0x90, 0xff);
+const QString overlayTitle = QStringLiteral("Vantrel area selection");
+
+QStringList captureFolders() {
+    return QDir(qEnvironmentVariable("XDG_CACHE_HOME") + "/Vantrel/captures")
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+}
+
+// The node of that title anywhere in a snapshot tree.
+std::optional<QJsonObject> nodeTitled(const QJsonObject& node, const QString& title) {
+    if (node["title"].toString() == title)
+        return node;
+    for (const QJsonValue child : node["children"].toArray()) {
+        if (auto found = nodeTitled(child.toObject(), title))
+            return found;
+    }
+    return std::nullopt;
+}
+
+class AreaOverlay : public ::testing::Test {
+  protected:
+    AreaOverlay() {
+        QString reason;
+        helper = GnomeShellHelper::connect(VANTREL_VERSION, reason);
+        if (!helper)
+            throw std::runtime_error(reason.toStdString());
+    }
+    ~AreaOverlay() override {
+        if (vantrel.state() != QProcess::NotRunning) {
+            vantrel.kill();
+            vantrel.waitForFinished();
+        }
+    }
+
+    QImage screen() {
+        auto picture = helper->picture(helper->monitors().value(0).area);
+        return std::holds_alternative<QImage>(picture) ? std::get<QImage>(picture) : QImage();
+    }
+    QRect waitForPaint() {
+        QRect painted;
+        waitUntil(
+            [&] { return !(painted = colourBounds(screen(), overlayPaintColour)).isEmpty(); });
+        return painted;
+    }
+    // Input reaches the overlay once it is mapped and focused, which GNOME does a moment after
+    // listing it.
+    bool overlayFocused() {
+        const auto windows = helper->windows().value_or(QList<CompositorWindow>());
+        return std::any_of(windows.begin(), windows.end(), [](const CompositorWindow& window) {
+            return window.title == overlayTitle && window.focused;
+        });
+    }
+    // The overlay's windows as the compositor lists them, once there is one on every monitor.
+    QList<QRect> startAsking() {
+        vantrel.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel",
+                      {"capture", "--ask", "Choose", "--json", "--no-clipboard"});
+        QList<QRect> covered;
+        waitUntil([&] {
+            covered.clear();
+            for (const CompositorWindow& window :
+                 helper->windows().value_or(QList<CompositorWindow>()))
+                // A window is listed before its first size is settled.
+                if (window.pid == vantrel.processId() && window.title == overlayTitle &&
+                    !window.frame.isEmpty()) {
+                    covered.append(window.frame);
+                }
+            return (covered.size() >= helper->monitors().size() && overlayFocused()) ||
+                   vantrel.state() == QProcess::NotRunning;
+        });
+        return covered;
+    }
+    QJsonObject finish() {
+        EXPECT_TRUE(vantrel.waitForFinished(60000)) << vantrel.readAllStandardError().constData();
+        const QByteArray said = vantrel.readAllStandardOutput();
+        errors = vantrel.readAllStandardError();
+        return QJsonDocument::fromJson(said).object();
+    }
+
+    std::unique_ptr<GnomeShellHelper> helper;
+    QProcess vantrel;
+    QByteArray errors;
+};
+
+TEST_F(AreaOverlay, ADragTypedThroughTheCompositorCapturesTheDraggedArea) {
+    const WaylandProbe gtk = WaylandProbe::gtk(*helper);
+    ASSERT_TRUE(gtk.waitForAccessible("Paint", "push button"));
+    const QRect paint = waitForPaint();
+    ASSERT_FALSE(paint.isEmpty());
+    const QStringList before = captureFolders();
+
+    QList<QRect> monitors;
+    for (const CompositorMonitor& monitor : helper->monitors())
+        monitors.append(monitor.area);
+    EXPECT_EQ(startAsking(), monitors) << vantrel.readAllStandardError().constData();
+
+    const QPoint from = paint.topLeft() - QPoint(30, 20);
+    const QPoint to = paint.bottomRight() + QPoint(41, 25);
+    RemoteInput input;
+    ASSERT_TRUE(input.started());
+    // The pointer may be there already from an earlier test: a move of its own tells the overlay.
+    ASSERT_TRUE(input.moveTo(*helper, from + QPoint(5, 5)));
+    ASSERT_TRUE(input.moveTo(*helper, from));
+    input.leftButton(true);
+    ASSERT_TRUE(input.moveTo(*helper, (from + to) / 2));
+    ASSERT_TRUE(input.moveTo(*helper, to));
+    input.leftButton(false);
+
+    const QJsonObject report = finish();
+    ASSERT_TRUE(report["ok"].toBool())
+        << errors.constData() << QJsonDocument(report).toJson().constData();
+    EXPECT_FALSE(report["cancelled"].toBool());
+    EXPECT_EQ(vantrel.exitCode(), 0);
+    EXPECT_EQ(captureFolders().size(), before.size() + 1);
+    const QRect area(from, to - QPoint(1, 1));
+    const QImage picture(report["bundle"]["screenshotURL"].toString());
+    EXPECT_EQ(picture.size(), area.size());
+    // The overlay is gone from the picture: the button in its own colour, where it is on screen.
+    const QRect found = colourBounds(picture, overlayPaintColour, 24);
+    EXPECT_LE((found.topLeft() - (paint.topLeft() - area.topLeft())).manhattanLength(), 2);
+    EXPECT_LE(qAbs(found.width() - paint.width()) + qAbs(found.height() - paint.height()), 2);
+
+    QFile tree(report["bundle"]["accessibilityURL"].toString());
+    ASSERT_TRUE(tree.open(QIODevice::ReadOnly));
+    const QJsonObject snapshot = QJsonDocument::fromJson(tree.readAll()).object();
+    const std::optional<QJsonObject> button = nodeTitled(snapshot["tree"].toObject(), "Paint");
+    ASSERT_TRUE(button);
+    const QJsonObject frame = (*button)["frame"].toObject();
+    const QRectF buttonFrame(frame["x"].toDouble(), frame["y"].toDouble(),
+                             frame["width"].toDouble(), frame["height"].toDouble());
+    EXPECT_TRUE(QRectF(area).contains(buttonFrame));
+    EXPECT_LE((buttonFrame.topLeft() - QPointF(paint.topLeft())).manhattanLength(), 2);
+}
+
+// The dimming is a picture taken as the overlay opened: a window closing under it stays on it.
+TEST_F(AreaOverlay, EscCancelsAndWritesNothing) {
+    std::optional<WaylandProbe> gtk = WaylandProbe::gtk(*helper);
+    const QRect paint = waitForPaint();
+    ASSERT_FALSE(paint.isEmpty());
+    const QStringList before = captureFolders();
+    // A seat without a keyboard gets one with the session's first key; the overlay must find it
+    // there when it starts, as it would a real one.
+    RemoteInput input;
+    ASSERT_TRUE(input.started());
+    constexpr quint32 shiftL = 0xffe1;
+    input.chord({shiftL});
+    ASSERT_FALSE(startAsking().isEmpty()) << vantrel.readAllStandardError().constData();
+
+    // Black at 35 % over the button's colour.
+    const QColor dimmed(20, 94, 166);
+    EXPECT_TRUE(waitUntil([&] { return colourBounds(screen(), dimmed, 2) == paint; }));
+    gtk.reset();
+    EXPECT_TRUE(waitUntil([&] {
+        const auto windows = helper->windows().value_or(QList<CompositorWindow>());
+        return std::none_of(windows.begin(), windows.end(), [](const CompositorWindow& window) {
+            return window.title == "Vantrel Probe";
+        });
+    }));
+    EXPECT_EQ(colourBounds(screen(), dimmed, 2), paint);
+
+    constexpr quint32 escape = 0xff1b;
+    input.chord({escape});
+    const QJsonObject report = finish();
+    EXPECT_TRUE(report["cancelled"].toBool()) << errors.constData();
+    EXPECT_FALSE(report["ok"].toBool());
+    EXPECT_TRUE(report["bundle"].isNull() || report["bundle"].isUndefined());
+    EXPECT_EQ(captureFolders(), before);
+}
+
+} // namespace
+} // namespace vantrel::testing
