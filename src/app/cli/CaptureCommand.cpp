@@ -116,6 +116,9 @@ int CaptureCommand::runOnGnome(WaylandDesktop& desktop, const CaptureOptions& op
                "not have yet\n";
         return 1;
     }
+    // As on X11: the server's start-up overlaps the capture.
+    if (!options.noClipboard)
+        desktop.prepareClipboardHandOff();
     const CaptureReport report = QCoro::waitFor(capture(desktop, options));
     const std::optional<QString> clipboardError =
         report.ok && !options.noClipboard ? desktop.handOffClipboard() : std::nullopt;
@@ -128,7 +131,8 @@ std::optional<int> CaptureCommand::handToApp(const CaptureOptions& options, QTex
     if (!SingleInstance::runningPid(folder))
         return std::nullopt;
     // An app that does not take captures (an older one) hangs up without a word: capture here.
-    const std::optional<QByteArray> reply = SingleInstance::requestCapture(folder, options.arguments);
+    const std::optional<QByteArray> reply =
+        SingleInstance::requestCapture(folder, options.arguments);
     if (!reply)
         return std::nullopt;
     const QJsonObject answer = QJsonDocument::fromJson(*reply).object();

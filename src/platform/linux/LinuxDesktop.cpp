@@ -43,7 +43,8 @@ bool LinuxDesktop::hasCompositor() const {
 
 void LinuxDesktop::prepareClipboardHandOff() {
     if (!m_clipboardHandoff)
-        m_clipboardHandoff = ClipboardHandoff::start(m_options.executable);
+        m_clipboardHandoff =
+            ClipboardHandoff::start(m_options.executable, ClipboardServer::Session::x11);
 }
 
 std::optional<QString> LinuxDesktop::handOffClipboard() {

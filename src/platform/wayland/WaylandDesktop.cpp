@@ -1,5 +1,6 @@
 #include "WaylandDesktop.h"
 
+#include "../linux/ClipboardPayload.h"
 #include "../linux/LinuxVocabulary.h"
 
 namespace vantrel {
@@ -18,7 +19,7 @@ WaylandDesktop::WaylandDesktop(std::unique_ptr<GnomeShellHelper> helper, const Q
       m_screenCapture(*m_helper, m_screens), m_placement(*m_helper),
       m_accessibility(
           m_windowServer, [this] { return m_screens.space(); }, &m_placement),
-      m_hotKeys(*m_helper), m_loginItem(executable) {}
+      m_hotKeys(*m_helper), m_loginItem(executable), m_executable(executable) {}
 
 Platform WaylandDesktop::platform() {
     return {m_accessibility,
@@ -35,15 +36,18 @@ Platform WaylandDesktop::platform() {
             LinuxVocabulary::identity()};
 }
 
-} // namespace vantrel
+void WaylandDesktop::prepareClipboardHandOff() {
+    if (!m_clipboardHandoff)
+        m_clipboardHandoff =
+            ClipboardHandoff::start(m_executable, ClipboardServer::Session::wayland);
+}
 
-namespace vantrel {
-
-std::optional<QString> WaylandDesktop::handOffClipboard() const {
-    if (m_pasteboard.dump().isEmpty())
+std::optional<QString> WaylandDesktop::handOffClipboard() {
+    const ClipboardPayload payload = ClipboardPayload::fromPasteboard(m_pasteboard);
+    if (payload.isEmpty())
         return std::nullopt;
-    return QStringLiteral("Vantrel cannot serve the clipboard of a GNOME Wayland session yet; the "
-                          "capture folder holds everything the payload would.");
+    prepareClipboardHandOff();
+    return m_clipboardHandoff->handOff(payload);
 }
 
 } // namespace vantrel

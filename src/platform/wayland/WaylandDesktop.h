@@ -4,6 +4,7 @@
 #include "../Platform.h"
 #include "../linux/AtspiAccessibility.h"
 #include "../linux/CapturePointScreens.h"
+#include "../linux/ClipboardHandoff.h"
 #include "../linux/DesktopWorkspace.h"
 #include "../linux/PackageManagerUpdater.h"
 #include "../linux/XdgAutostartLoginItem.h"
@@ -20,8 +21,8 @@
 namespace vantrel {
 
 // A GNOME session on Wayland: the compositor's part through Vantrel's GNOME Shell extension,
-// accessibility through AT-SPI placed by it. The pasteboard is kept in this process only: the
-// session's clipboard is not served yet.
+// accessibility through AT-SPI placed by it, and a command's clipboard served by the clipboard
+// server as on X11.
 class WaylandDesktop final {
   public:
     // None, with the reason a user reads, when the extension does not answer as appVersion's.
@@ -38,8 +39,11 @@ class WaylandDesktop final {
     void moveMouse(QPointF bottomLeftPoint) { m_capturePoint.setPoint(bottomLeftPoint); }
     Pasteboard& pasteboard() { return m_pasteboard; }
     const QList<QUrl>& openedURLs() const { return m_workspace.openedURLs(); }
-    // Why the pasteboard cannot outlive this process yet; none when it is empty.
-    std::optional<QString> handOffClipboard() const;
+    // Starts the clipboard server now, so that it is up when the capture ends.
+    void prepareClipboardHandOff();
+    // Leaves the pasteboard on the session's clipboard after this process exits; the reason when
+    // not.
+    std::optional<QString> handOffClipboard();
 
   private:
     WaylandDesktop(std::unique_ptr<GnomeShellHelper> helper, const QString& executable);
@@ -57,6 +61,8 @@ class WaylandDesktop final {
     XdgAutostartLoginItem m_loginItem;
     PackageManagerUpdater m_updater;
     Pasteboard m_pasteboard;
+    QString m_executable;
+    std::unique_ptr<ClipboardHandoff> m_clipboardHandoff;
 };
 
 } // namespace vantrel

@@ -20,7 +20,7 @@ TEST(ClipboardHandoff, AServerThatNeverTakesThePayloadIsReportedAndLeavesNothing
     };
     for (const auto& [server, reason] : cases) {
         SCOPED_TRACE(server.toStdString());
-        auto handoff = ClipboardHandoff::start(server);
+        auto handoff = ClipboardHandoff::start(server, ClipboardServer::Session::x11);
         EXPECT_TRUE(handoff->handOff(payload).value_or("").startsWith(reason));
         handoff.reset();
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{});
