@@ -377,7 +377,8 @@ TEST_F(GnomeBackend, AFailedCaptureLeavesTheClipboardAsItWas) {
         const QJsonObject report = captureAt(c.at);
         EXPECT_EQ(report["exitCode"].toInt(), 1);
         EXPECT_EQ(report["ok"].toBool(), c.clipboardError != nullptr);
-        EXPECT_EQ(report["clipboardError"].toString(), c.clipboardError ? c.clipboardError : "");
+        EXPECT_EQ(report["clipboardError"].toString(), c.clipboardError ? c.clipboardError : "")
+            << qPrintable(QJsonDocument(report).toJson());
         EXPECT_TRUE(waitUntil([] { return waylandClipboardServers().isEmpty(); }));
         EXPECT_TRUE(QDir(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/vantrel")
                         .entryList(QDir::Files)

@@ -86,6 +86,7 @@ void ClipboardHandoff::stopServer() {
     QFile::remove(m_path + QStringLiteral(".part"));
     QFile::remove(m_path);
     QFile::remove(ClipboardServer::errorPath(m_path));
+    QFile::remove(ClipboardServer::errorPath(m_path) + QStringLiteral(".part"));
 }
 
 std::optional<QString> ClipboardHandoff::handOff(const ClipboardPayload& payload) {

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -60,13 +61,22 @@ std::optional<QByteArray> readPrivateFile(const QString& path, QString& reason) 
     return bytes;
 }
 
-// The command waits for the payload file to go; the reason file, written first, tells it why.
+// The command waits for the payload file to go; the reason file, put in place whole before that,
+// tells it why. A reason that cannot be written leaves the payload: the command then sees the
+// server end without taking it, never a payload gone without a reason, which reads as success.
 int fail(const QString& payloadPath, const QString& reason) {
+    const QString errorPath = ClipboardServer::errorPath(payloadPath);
+    const QString draft = errorPath + QStringLiteral(".part");
     try {
-        FileWriter::writeNew(ClipboardServer::errorPath(payloadPath), reason.toUtf8());
+        if (FileWriter::writeNew(draft, reason.toUtf8()) &&
+            std::rename(QFile::encodeName(draft).constData(),
+                        QFile::encodeName(errorPath).constData()) == 0) {
+            QFile::remove(payloadPath);
+            return 1;
+        }
     } catch (const FileWriteFailure&) {
     }
-    QFile::remove(payloadPath);
+    QFile::remove(draft);
     return 1;
 }
 
