@@ -2,7 +2,8 @@
 PACKAGES := cmake ninja-build g++ mold pkg-config qt6-base-dev qcoro-qt6-dev libgtest-dev libgmock-dev \
             libturbojpeg0-dev zlib1g-dev fonts-dejavu-core \
             libatspi2.0-dev libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xinput-dev \
-            libxcb-xkb-dev libxcb-keysyms1-dev scdoc librsvg2-bin libglib2.0-bin
+            libxcb-xkb-dev libxcb-keysyms1-dev libwayland-dev wayland-protocols scdoc librsvg2-bin \
+            libglib2.0-bin
 # The private headless desktop the desktop tests start: X server, buses, window manager, test apps.
 DESKTOP_PACKAGES := xvfb xauth dbus dbus-x11 at-spi2-core openbox python3-gi gir1.2-gtk-3.0 \
             gir1.2-atspi-2.0 xclip xdotool x11-utils x11-xserver-utils qt6-qpa-plugins libglib2.0-bin procps

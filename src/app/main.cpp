@@ -193,8 +193,9 @@ int runOnGnome(QApplication& app, vantrel::SingleInstance& instance,
                vantrel::SettingsUserDefaults& defaults, vantrel::NotificationCenter& center,
                QTextStream& err) {
     QString reason;
-    const auto desktop = vantrel::WaylandDesktop::open(QCoreApplication::applicationFilePath(),
-                                                       QStringLiteral(VANTREL_VERSION), reason);
+    const auto desktop = vantrel::WaylandDesktop::open(
+        QCoreApplication::applicationFilePath(), QStringLiteral(VANTREL_VERSION), reason,
+        vantrel::WaylandDesktop::Clipboard::everyPayload);
     if (!desktop) {
         err << "vantrel: " << reason << "\n";
         return 1;
@@ -273,13 +274,15 @@ int runTrayApp(int argc, char** argv) {
 int main(int argc, char** argv) {
     // A clipboard server left behind by a command: it speaks to the X server itself, so no
     // application object (and no toolkit start-up) stands between the command and its exit.
-    if (argc == 4 && vantrel::ClipboardServer::argument == QLatin1String(argv[1])) {
+    if (argc == 5 && vantrel::ClipboardServer::argument == QLatin1String(argv[1])) {
         bool isNumber = false;
         const qint64 commandPid = QByteArray(argv[3]).toLongLong(&isNumber);
-        if (!isNumber || commandPid <= 0)
+        const auto session =
+            vantrel::ClipboardServer::sessionFromArgument(QString::fromLatin1(argv[4]));
+        if (!isNumber || commandPid <= 0 || !session)
             return 2;
         return vantrel::ClipboardServer::serve(QString::fromLocal8Bit(argv[2]), commandPid,
-                                               &vantrel::PngEncoder::encode);
+                                               *session, &vantrel::PngEncoder::encode);
     }
     if (argc == 1)
         return runTrayApp(argc, argv);

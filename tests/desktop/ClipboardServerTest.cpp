@@ -36,8 +36,9 @@ ClipboardPayload largePayload() {
 // Starts a server on the payload, as a command does, and waits until it owns the clipboard.
 void startServer(const VantrelProcess& vantrel, QProcess& server, const ClipboardPayload& payload) {
     const QString path = vantrel.home() + "/clipboard-test.payload";
-    vantrel.start(server, VANTREL_BINARY,
-                  {"--serve-clipboard", path, QString::number(QCoreApplication::applicationPid())});
+    vantrel.start(
+        server, VANTREL_BINARY,
+        {"--serve-clipboard", path, QString::number(QCoreApplication::applicationPid()), "x11"});
     ASSERT_TRUE(server.waitForStarted());
     // Whole or not at all, as a command hands it over.
     ASSERT_TRUE(FileWriter::writeNew(path + ".part", payload.encoded()));

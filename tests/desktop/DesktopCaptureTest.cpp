@@ -203,7 +203,7 @@ TEST(DesktopCapture, AClipboardServerWhoseCommandEndsWithoutAPayloadLeaves) {
     QProcess server;
     vantrel.start(server, VANTREL_BINARY,
                   {"--serve-clipboard", vantrel.home() + "/clipboard-never.payload",
-                   QString::number(command.processId())});
+                   QString::number(command.processId()), "x11"});
     ASSERT_TRUE(server.waitForStarted());
     // Waiting, it watches the payload's folder: only then may the command end.
     ASSERT_TRUE(waitUntil([&] {

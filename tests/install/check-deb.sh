@@ -25,6 +25,8 @@ lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || true
 if grep -E '^[EW]: ' "$work/lintian.log"; then fail "lintian found the above"; fi
 [[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || fail "package version is not $version"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6gui6' || fail "dependencies were not computed"
+# The clipboard server speaks Wayland itself.
+dpkg-deb -f "$deb" Depends | grep -q 'libwayland-client0' || fail "no dependency on libwayland-client0"
 
 listing=$(dpkg-deb -c "$deb")
 echo "$listing"

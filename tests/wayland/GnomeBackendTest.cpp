@@ -189,29 +189,188 @@ TEST_F(GnomeBackend, PicturesHaveTheSizeOfWhatTheyShowAndFailuresSayWhy) {
     EXPECT_EQ(std::get<PlatformError>(closed).description, "The window 0x7ffffff0 has closed.");
 }
 
-// vantrel capture on GNOME: the element under the point, its folder, and a plain word that the
-// clipboard is not served yet rather than a payload that silently goes with the process.
-TEST_F(GnomeBackend, VantrelCaptureTakesTheButtonUnderThePoint) {
+// What another program reads from the clipboard: wl-paste's bytes, or its complaint.
+QByteArray pasted(const QStringList& arguments) {
+    QProcess paste;
+    paste.start("wl-paste", QStringList{"--no-newline"} + arguments);
+    paste.waitForFinished(30000);
+    return paste.exitCode() == 0 ? paste.readAllStandardOutput() : paste.readAllStandardError();
+}
+
+// Another program copies: wl-copy returns once the text is on the clipboard and serves it from a
+// child of its own until something else is copied (or the desktop stops); that child must not hold
+// the test's output open. Racing a wl-paste, its window could miss the focus: it is done before
+// anything else asks.
+bool copyElsewhere(const QString& text) {
+    QProcess copy;
+    copy.setStandardOutputFile(QProcess::nullDevice());
+    copy.setStandardErrorFile(QProcess::nullDevice());
+    copy.start("wl-copy", {text});
+    return copy.waitForFinished() && copy.exitCode() == 0;
+}
+
+bool seatHasKeyboard() {
+    return !pasted({"--list-types"}).contains("This seat has no keyboard");
+}
+
+// A keyboard on the seat: the compositor adds it a little after its first key.
+std::unique_ptr<RemoteInput> pluggedInKeyboard() {
+    auto keyboard = std::make_unique<RemoteInput>();
+    keyboard->plugIn();
+    return waitUntil(seatHasKeyboard) ? std::move(keyboard) : nullptr;
+}
+
+// The clipboard servers of ours that run on this desktop.
+QList<qint64> waylandClipboardServers() {
+    QList<qint64> servers;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile commandLine("/proc/" + entry + "/cmdline");
+        if (!commandLine.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> arguments = commandLine.readAll().split('\0');
+        if (arguments.contains("--serve-clipboard") && arguments.contains("wayland"))
+            servers.append(entry.toLongLong());
+    }
+    return servers;
+}
+
+// Runs vantrel capture --at the point, as the test user would, and returns its JSON report.
+QJsonObject captureAt(QPoint point, const QStringList& more = {}) {
+    QProcess vantrel;
+    vantrel.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel",
+                  QStringList{"capture", "--at", QString("%1,%2").arg(point.x()).arg(point.y()),
+                              "--top-left", "--json"} +
+                      more);
+    vantrel.waitForFinished(60000);
+    QJsonObject report = QJsonDocument::fromJson(vantrel.readAllStandardOutput()).object();
+    report["exitCode"] = vantrel.exitCode();
+    report["stderr"] = QString::fromUtf8(vantrel.readAllStandardError());
+    return report;
+}
+
+// The capture settings belong to the desktop's one home: each case sets its agent, and the
+// default comes back whatever happens.
+struct AgentSetting {
+    explicit AgentSetting(const QString& agent) { set(agent); }
+    ~AgentSetting() { set("claudeCode"); }
+    static void set(const QString& agent) {
+        QProcess settings;
+        settings.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel",
+                       {"settings", "agent", agent});
+        settings.waitForFinished();
+    }
+};
+
+// vantrel capture on GNOME: the element under the point, its folder, and its payload on the
+// clipboard after the command has exited, with every type at once, while the focus stays where it
+// was. Each capture's server takes over from the last one's, which leaves.
+TEST_F(GnomeBackend, VantrelCaptureLeavesItsPayloadOnTheClipboard) {
+    const auto keyboard = pluggedInKeyboard();
+    ASSERT_TRUE(keyboard);
+    const WaylandProbe gtk = WaylandProbe::gtk(desktop->helper());
+    ASSERT_TRUE(gtk.waitForAccessible("Paint", "push button"));
+    ASSERT_TRUE(waitUntil([&] { return gtk.window(desktop->helper()).focused; }));
+    const QPoint centre = waitForColour(gtkPaintColour).center();
+    const QStringList text = {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING"};
+    const struct {
+        const char* agent;
+        const char* mode;
+        QStringList types;
+    } cases[] = {
+        {"claudeCode", "bundle", QStringList{"image/png"} + text},
+        {"cursor", "bundle", QStringList{"text/uri-list", "text/x-moz-url"} + text},
+        {"cursor", "tree", QStringList{"application/json"} + text},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.agent) + " " + c.mode);
+        const AgentSetting agent(c.agent);
+        const QJsonObject report = captureAt(centre, {"--mode", c.mode});
+        ASSERT_EQ(report["exitCode"].toInt(), 0)
+            << qPrintable(report["stderr"].toString() + report["clipboardError"].toString());
+        EXPECT_FALSE(report.contains("clipboardError"));
+        QStringList offered =
+            QString::fromUtf8(pasted({"--list-types"})).split('\n', Qt::SkipEmptyParts);
+        offered.sort();
+        QStringList expected = c.types;
+        expected.sort();
+        EXPECT_EQ(offered.join(", "), expected.join(", "));
+
+        const QJsonObject item = report["pasteboard"][0].toObject();
+        EXPECT_EQ(pasted({"-t", "text/plain"}), item["public.utf8-plain-text"].toString().toUtf8());
+        if (item.contains("public.json")) {
+            EXPECT_EQ(pasted({"-t", "application/json"}), item["public.json"].toString().toUtf8());
+        }
+        if (item.contains("public.file-url")) {
+            EXPECT_EQ(pasted({"-t", "text/uri-list"}),
+                      item["public.file-url"].toString().toUtf8() + "\r\n");
+        }
+        if (item.contains("public.tiff")) {
+            const QImage picture = QImage::fromData(pasted({"-t", "image/png"}), "PNG");
+            const QImage screenshot(report["bundle"]["screenshotURL"].toString());
+            ASSERT_FALSE(screenshot.isNull());
+            EXPECT_EQ(picture.convertToFormat(QImage::Format_ARGB32),
+                      screenshot.convertToFormat(QImage::Format_ARGB32));
+        }
+        if (report["bundle"].isObject()) {
+            QFile tree(report["bundle"]["accessibilityURL"].toString());
+            ASSERT_TRUE(tree.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(tree.readAll().contains("Paint"));
+        }
+        EXPECT_EQ(waylandClipboardServers().size(), 1);
+    }
+    // The clipboard's window came and went: the probe has the focus again.
+    EXPECT_TRUE(waitUntil([&] { return gtk.window(desktop->helper()).focused; }));
+    const auto windows = desktop->helper().windows();
+    ASSERT_TRUE(windows);
+    for (const CompositorWindow& window : *windows)
+        EXPECT_NE(window.title, "Vantrel clipboard");
+
+    // Another program copies: the server leaves, and nothing of ours runs any more.
+    ASSERT_TRUE(copyElsewhere("other"));
+    EXPECT_TRUE(waitUntil([] { return waylandClipboardServers().isEmpty(); }));
+    EXPECT_EQ(pasted({"-t", "text/plain"}), "other");
+}
+
+// A capture that fails, or whose payload the compositor will not take (a seat without a keyboard),
+// leaves the clipboard as it was and no server behind.
+TEST_F(GnomeBackend, AFailedCaptureLeavesTheClipboardAsItWas) {
     const WaylandProbe gtk = WaylandProbe::gtk(desktop->helper());
     ASSERT_TRUE(gtk.waitForAccessible("Paint", "push button"));
     const QPoint centre = waitForColour(gtkPaintColour).center();
-    QProcess vantrel;
-    vantrel.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel",
-                  {"capture", "--at", QString("%1,%2").arg(centre.x()).arg(centre.y()),
-                   "--top-left", "--json"});
-    ASSERT_TRUE(vantrel.waitForFinished(60000));
-    const QByteArray said = vantrel.readAllStandardOutput();
-    const QJsonObject report = QJsonDocument::fromJson(said).object();
-    EXPECT_TRUE(report["ok"].toBool())
-        << said.constData() << vantrel.readAllStandardError().constData();
-    EXPECT_EQ(vantrel.exitCode(), 1) << "the clipboard is not served";
-    EXPECT_TRUE(report["clipboardError"].toString().startsWith(
-        "Vantrel cannot serve the clipboard of a GNOME Wayland session yet"));
-    QFile tree(report["bundle"]["accessibilityURL"].toString());
-    ASSERT_TRUE(tree.open(QIODevice::ReadOnly)) << said.constData();
-    EXPECT_TRUE(tree.readAll().contains("Paint"));
-    const QImage screenshot(report["bundle"]["screenshotURL"].toString());
-    EXPECT_FALSE(screenshot.isNull());
+    const struct {
+        const char* name;
+        QPoint at;
+        bool keyboard;
+        const char* clipboardError;
+    } cases[] = {
+        {"nothing under the point", QPoint(5, 5), true, nullptr},
+        {"no keyboard", centre, false,
+         "This Wayland seat has no keyboard, and the compositor gives the clipboard only to a "
+         "window that has the keyboard's focus"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto keyboard = pluggedInKeyboard();
+        ASSERT_TRUE(keyboard);
+        ASSERT_TRUE(copyElsewhere("before"));
+        ASSERT_EQ(pasted({"-t", "text/plain"}), "before");
+        if (!c.keyboard) {
+            keyboard.reset();
+            ASSERT_TRUE(waitUntil([] { return !seatHasKeyboard(); }));
+        }
+        const QJsonObject report = captureAt(c.at);
+        EXPECT_EQ(report["exitCode"].toInt(), 1);
+        EXPECT_EQ(report["ok"].toBool(), c.clipboardError != nullptr);
+        EXPECT_EQ(report["clipboardError"].toString(), c.clipboardError ? c.clipboardError : "")
+            << qPrintable(QJsonDocument(report).toJson());
+        EXPECT_TRUE(waitUntil([] { return waylandClipboardServers().isEmpty(); }));
+        EXPECT_TRUE(QDir(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/vantrel")
+                        .entryList(QDir::Files)
+                        .isEmpty());
+        if (!keyboard)
+            keyboard = pluggedInKeyboard();
+        EXPECT_EQ(pasted({"-t", "text/plain"}), "before");
+    }
 }
 
 TEST(GnomeExtension, AnswersVantrelAloneAndSaysSoToOthers) {

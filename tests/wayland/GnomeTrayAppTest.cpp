@@ -98,10 +98,11 @@ class GnomeTrayApp {
         m_process.kill();
         m_process.waitForFinished();
     }
-    // Running once its menu is in the top bar: the app asks for its shortcuts right after
-    // sending it, on the same bus connection, so the shell has them before a test's key arrives.
+    // Running once it has said what the user must be told, which it does once its shortcuts are
+    // in place: the fixture's own binding holds Ctrl+Alt+R.
     bool waitUntilRunning() {
-        return waitUntil([] { return topBarMenu().isArray(); });
+        return waitUntil(
+            [this] { return errors().contains("vantrel: Ctrl+Alt+R is held by another program"); });
     }
     QString errors() {
         m_errors += QString::fromUtf8(m_process.readAllStandardError());
@@ -209,6 +210,16 @@ TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheTo
     EXPECT_NEAR(x + width / 2.0, screen.center().x() + 0.5, 1);
     EXPECT_EQ(y + height + 96, screen.bottom() + 1);
 
+    // The payload pastes: the app hands it to a clipboard server, as a command does.
+    QStringList types;
+    EXPECT_TRUE(waitUntil([&] {
+        QProcess paste;
+        paste.start("wl-paste", {"--list-types"});
+        paste.waitForFinished(30000);
+        types = QString::fromUtf8(paste.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        return types.contains("image/png") && types.contains("text/plain;charset=utf-8");
+    })) << qPrintable(types.join(' '));
+
     // The extension turned off and on again under the running app (as an update does) gets its
     // menu and its shortcuts' subscribers back: the app's, and this test's own helper's.
     ASSERT_EQ(QProcess::execute("gnome-extensions", {"disable", GnomeShellHelper::extensionUuid}),
@@ -280,7 +291,8 @@ TEST(GnomeTrayApp, TheShellKeepsTheMenuFromAMalformedOneAndAnswersItsOwnerAlone)
 }
 
 // A GNOME session whose bus has no Vantrel extension on it, and no X display to fall back to: the
-// app and the command line both say what is missing and how to turn it on.
+// app and the command line both say what is missing and how to turn it on; the command then tries
+// the Screenshot portal, which this bus does not have either.
 TEST(GnomeTrayApp, WithoutTheExtensionTheAppAndTheCommandLineSayWhatIsMissing) {
     const struct {
         QStringList arguments;
@@ -293,8 +305,8 @@ TEST(GnomeTrayApp, WithoutTheExtensionTheAppAndTheCommandLineSayWhatIsMissing) {
          "is not set.\n"},
         {{"capture", "--json"},
          "vantrel capture: ",
-         "vantrel capture: this Wayland session has no X11 (Xwayland) display; Vantrel captures "
-         "X11 applications only for now\n"},
+         "vantrel capture: capturing the front window and a picture of the whole desktop through "
+         "GNOME's Screenshot portal; the window's elements have frames relative to the window\n"},
     };
     for (const auto& each : cases) {
         QProcess vantrel;

@@ -119,6 +119,9 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
 
 int CaptureCommand::runOnGnome(WaylandDesktop& desktop, const CaptureOptions& options,
                                QTextStream& out, QTextStream& err) {
+    // As on X11: the server's start-up overlaps the capture.
+    if (!options.noClipboard)
+        desktop.prepareClipboardHandOff();
     // The overlay dims the helper's picture of each monitor, as X11 without a compositor does.
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask)
@@ -146,6 +149,8 @@ int CaptureCommand::runOnPortal(const CaptureOptions& options, QTextStream& out,
            "through GNOME's Screenshot portal; the window's elements have frames relative to "
            "the window\n";
     PortalDesktop desktop(QCoreApplication::applicationFilePath());
+    if (!options.noClipboard)
+        desktop.prepareClipboardHandOff();
     // No pointer to capture under: the front window, as the menu's Copy Window takes it.
     CaptureOptions frontWindow = options;
     frontWindow.frontWindow = true;

@@ -45,7 +45,8 @@ QString readReason(const QString& path) {
 
 } // namespace
 
-std::unique_ptr<ClipboardHandoff> ClipboardHandoff::start(const QString& executable) {
+std::unique_ptr<ClipboardHandoff> ClipboardHandoff::start(const QString& executable,
+                                                          ClipboardServer::Session session) {
     const QString folder = payloadFolder();
     const QString path = folder + QStringLiteral("/clipboard-") +
                          QUuid::createUuid().toString(QUuid::WithoutBraces) +
@@ -57,8 +58,9 @@ std::unique_ptr<ClipboardHandoff> ClipboardHandoff::start(const QString& executa
     }
     QProcess server;
     server.setProgram(executable);
-    server.setArguments(
-        {ClipboardServer::argument, path, QString::number(QCoreApplication::applicationPid())});
+    server.setArguments({ClipboardServer::argument, path,
+                         QString::number(QCoreApplication::applicationPid()),
+                         ClipboardServer::sessionArgument(session)});
     server.setStandardInputFile(QProcess::nullDevice());
     server.setStandardOutputFile(QProcess::nullDevice());
     server.setStandardErrorFile(QProcess::nullDevice());
@@ -84,6 +86,7 @@ void ClipboardHandoff::stopServer() {
     QFile::remove(m_path + QStringLiteral(".part"));
     QFile::remove(m_path);
     QFile::remove(ClipboardServer::errorPath(m_path));
+    QFile::remove(ClipboardServer::errorPath(m_path) + QStringLiteral(".part"));
 }
 
 std::optional<QString> ClipboardHandoff::handOff(const ClipboardPayload& payload) {

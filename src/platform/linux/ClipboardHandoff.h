@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClipboardServer.h"
+
 #include <QString>
 
 #include <memory>
@@ -9,19 +11,21 @@ namespace vantrel {
 
 struct ClipboardPayload;
 
-// Leaves a payload on the X11 clipboard beyond the life of this process. The executable's
+// Leaves a payload on the clipboard beyond the life of this process. The executable's
 // clipboard server is started, detached, before the capture, so its start-up overlaps the
 // capture's work; it then waits for the payload in a private file. A handoff that never
 // happens (a failed capture) stops the server and leaves nothing behind.
 class ClipboardHandoff final {
   public:
-    static std::unique_ptr<ClipboardHandoff> start(const QString& executable);
+    // The session is the one the backend opened.
+    static std::unique_ptr<ClipboardHandoff> start(const QString& executable,
+                                                   ClipboardServer::Session session);
     ~ClipboardHandoff();
 
     ClipboardHandoff(const ClipboardHandoff&) = delete;
     ClipboardHandoff& operator=(const ClipboardHandoff&) = delete;
 
-    // Returns once the server owns the selection; otherwise the reason, with nothing left behind.
+    // Returns once the server owns the clipboard; otherwise the reason, with nothing left behind.
     std::optional<QString> handOff(const ClipboardPayload& payload);
 
   private:

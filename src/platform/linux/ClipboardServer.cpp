@@ -3,6 +3,7 @@
 #include "../FileWriter.h"
 #include "ClipboardPayload.h"
 #include "ClipboardTargets.h"
+#include "WaylandClipboardOwner.h"
 #include "X11ClipboardOwner.h"
 
 #include <QFile>
@@ -10,12 +11,14 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <variant>
 
 namespace vantrel {
 
@@ -58,13 +61,22 @@ std::optional<QByteArray> readPrivateFile(const QString& path, QString& reason) 
     return bytes;
 }
 
-// The command waits for the payload file to go; the reason file, written first, tells it why.
+// The command waits for the payload file to go; the reason file, put in place whole before that,
+// tells it why. A reason that cannot be written leaves the payload: the command then sees the
+// server end without taking it, never a payload gone without a reason, which reads as success.
 int fail(const QString& payloadPath, const QString& reason) {
+    const QString errorPath = ClipboardServer::errorPath(payloadPath);
+    const QString draft = errorPath + QStringLiteral(".part");
     try {
-        FileWriter::writeNew(ClipboardServer::errorPath(payloadPath), reason.toUtf8());
+        if (FileWriter::writeNew(draft, reason.toUtf8()) &&
+            std::rename(QFile::encodeName(draft).constData(),
+                        QFile::encodeName(errorPath).constData()) == 0) {
+            QFile::remove(payloadPath);
+            return 1;
+        }
     } catch (const FileWriteFailure&) {
     }
-    QFile::remove(payloadPath);
+    QFile::remove(draft);
     return 1;
 }
 
@@ -106,16 +118,29 @@ bool ClipboardServer::isRunning(qint64 pid) {
     return nameEnd < 0 || line.mid(nameEnd + 2, 1) != "Z";
 }
 
-int ClipboardServer::serve(const QString& payloadPath, qint64 commandPid,
-                           ClipboardTargets::PngEncoding encodePng) {
-    // Connected while the command still captures, so that taking the selection costs next to
-    // nothing once the payload is there.
-    QString connectionError;
-    const auto owner = X11ClipboardOwner::connect(connectionError);
+QString ClipboardServer::sessionArgument(Session session) {
+    return session == Session::wayland ? QStringLiteral("wayland") : QStringLiteral("x11");
+}
+
+std::optional<ClipboardServer::Session>
+ClipboardServer::sessionFromArgument(const QString& argument) {
+    for (const Session session : {Session::x11, Session::wayland}) {
+        if (argument == sessionArgument(session))
+            return session;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// The payload the command handed over, once it is there; else the exit code.
+std::variant<ClipboardTargets, int> takePayload(const QString& payloadPath, qint64 commandPid,
+                                                const std::optional<QString>& connectionError,
+                                                ClipboardTargets::PngEncoding encodePng) {
     if (!waitForPayload(payloadPath, commandPid))
         return 0;
-    if (!owner)
-        return fail(payloadPath, connectionError);
+    if (connectionError)
+        return fail(payloadPath, *connectionError);
     QString reason;
     const auto bytes = readPrivateFile(payloadPath, reason);
     if (!bytes)
@@ -123,13 +148,59 @@ int ClipboardServer::serve(const QString& payloadPath, qint64 commandPid,
     auto payload = ClipboardPayload::decode(*bytes);
     if (!payload)
         return fail(payloadPath, QStringLiteral("the payload file is damaged"));
+    return ClipboardTargets(std::move(*payload), encodePng);
+}
 
-    ClipboardTargets targets(std::move(*payload), encodePng);
-    if (!owner->own(targets))
+int serveX11(const QString& payloadPath, qint64 commandPid,
+             ClipboardTargets::PngEncoding encodePng) {
+    QString connectionError;
+    const auto owner = X11ClipboardOwner::connect(connectionError);
+    auto taken = takePayload(payloadPath, commandPid,
+                             owner ? std::nullopt : std::optional(connectionError), encodePng);
+    if (const int* exitCode = std::get_if<int>(&taken))
+        return *exitCode;
+    if (!owner->own(std::get<ClipboardTargets>(taken)))
         return fail(payloadPath, QStringLiteral("the X server did not give us the clipboard"));
     QFile::remove(payloadPath);
     owner->serve();
     return 0;
+}
+
+int serveWayland(const QString& payloadPath, qint64 commandPid,
+                 ClipboardTargets::PngEncoding encodePng) {
+    std::string connectionError;
+    const auto owner = WaylandClipboardOwner::connect(connectionError);
+    auto taken = takePayload(
+        payloadPath, commandPid,
+        owner ? std::nullopt : std::optional(QString::fromStdString(connectionError)), encodePng);
+    if (const int* exitCode = std::get_if<int>(&taken))
+        return *exitCode;
+    auto& targets = std::get<ClipboardTargets>(taken);
+    std::vector<std::string> types;
+    for (const QByteArray& type : targets.mimeTypes())
+        types.push_back(type.toStdString());
+    const auto refused =
+        owner->own(types, [&targets](const std::string& type) -> std::optional<std::string> {
+            const auto value = targets.renderMimeType(QByteArray::fromStdString(type));
+            return value ? std::optional(value->toStdString()) : std::nullopt;
+        });
+    if (refused)
+        return fail(payloadPath, QString::fromStdString(*refused));
+    QFile::remove(payloadPath);
+    owner->serve();
+    return 0;
+}
+
+} // namespace
+
+int ClipboardServer::serve(const QString& payloadPath, qint64 commandPid, Session session,
+                           ClipboardTargets::PngEncoding encodePng) {
+    // A receiver that closes its end of a transfer early must not end the server.
+    std::signal(SIGPIPE, SIG_IGN);
+    // Connected while the command still captures, so that taking the clipboard costs next to
+    // nothing once the payload is there.
+    return session == Session::wayland ? serveWayland(payloadPath, commandPid, encodePng)
+                                       : serveX11(payloadPath, commandPid, encodePng);
 }
 
 } // namespace vantrel

@@ -54,20 +54,24 @@ std::optional<QByteArray> jsonOf(const ClipboardPayload& payload) {
 
 constexpr char pngTarget[] = "image/png";
 
-// The one place the payload meets X11's names: target, and the payload's value for it.
+// The one place the payload meets the clipboards' names: the X11 target, the MIME type offered on
+// Wayland (none for X11's own Latin-1 encodings, which Wayland receivers never ask for: they ask
+// in MIME types, and GNOME derives an Xwayland client's X11 text targets from
+// text/plain;charset=utf-8), and the payload's value for both.
 struct ClipboardTargetRule {
     const char* name;
+    const char* waylandName;
     std::optional<QByteArray> (*render)(const ClipboardPayload&);
 };
 const ClipboardTargetRule clipboardTargetRules[] = {
-    {"text/uri-list", uriListOf},
-    {"text/x-moz-url", mozillaUrlOf},
-    {"text/plain;charset=utf-8", utf8TextOf},
-    {"text/plain", plainTextOf},
-    {"UTF8_STRING", plainTextOf},
-    {"STRING", latin1Of},
-    {"TEXT", latin1Of},
-    {"application/json", jsonOf},
+    {"text/uri-list", "text/uri-list", uriListOf},
+    {"text/x-moz-url", "text/x-moz-url", mozillaUrlOf},
+    {"text/plain;charset=utf-8", "text/plain;charset=utf-8", utf8TextOf},
+    {"text/plain", "text/plain", plainTextOf},
+    {"UTF8_STRING", "UTF8_STRING", plainTextOf},
+    {"STRING", nullptr, latin1Of},
+    {"TEXT", nullptr, latin1Of},
+    {"application/json", "application/json", jsonOf},
 };
 
 } // namespace
@@ -86,20 +90,44 @@ QList<QByteArray> ClipboardTargets::names() const {
     return names;
 }
 
-std::optional<QByteArray> ClipboardTargets::render(const QByteArray& target) {
-    if (target == pngTarget) {
-        if (!m_payload.image)
-            return std::nullopt;
-        if (!m_png)
-            m_png = m_encodePng(*m_payload.image);
-        // A picture the encoder refuses is not offered as an empty file.
-        return m_png->isEmpty() ? std::nullopt : m_png;
+QList<QByteArray> ClipboardTargets::mimeTypes() const {
+    QList<QByteArray> types;
+    for (const ClipboardTargetRule& rule : clipboardTargetRules) {
+        if (rule.waylandName && rule.render(m_payload))
+            types.append(rule.waylandName);
     }
+    if (m_payload.image)
+        types.append(pngTarget);
+    return types;
+}
+
+std::optional<QByteArray> ClipboardTargets::render(const QByteArray& target) {
+    if (target == pngTarget)
+        return png();
     for (const ClipboardTargetRule& rule : clipboardTargetRules) {
         if (target == rule.name)
             return rule.render(m_payload);
     }
     return std::nullopt;
+}
+
+std::optional<QByteArray> ClipboardTargets::renderMimeType(const QByteArray& type) {
+    if (type == pngTarget)
+        return png();
+    for (const ClipboardTargetRule& rule : clipboardTargetRules) {
+        if (rule.waylandName && type == rule.waylandName)
+            return rule.render(m_payload);
+    }
+    return std::nullopt;
+}
+
+std::optional<QByteArray> ClipboardTargets::png() {
+    if (!m_payload.image)
+        return std::nullopt;
+    if (!m_png)
+        m_png = m_encodePng(*m_payload.image);
+    // A picture the encoder refuses is not offered as an empty file.
+    return m_png->isEmpty() ? std::nullopt : m_png;
 }
 
 } // namespace vantrel

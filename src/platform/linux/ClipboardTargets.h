@@ -10,9 +10,10 @@
 
 namespace vantrel {
 
-// What the clipboard server offers for one payload: the X11 selection targets it answers, each
-// rendered from the payload on request. The mapping is the table in ClipboardTargets.cpp
-// (docs/pasteboard.md); TARGETS, TIMESTAMP and MULTIPLE are the selection owner's own.
+// What the clipboard server offers for one payload: the X11 selection targets it answers, or the
+// MIME types it offers on Wayland, each rendered from the payload on request. The mapping is the
+// table in ClipboardTargets.cpp (docs/pasteboard.md); TARGETS, TIMESTAMP and MULTIPLE are the X11
+// selection owner's own.
 class ClipboardTargets final {
   public:
     // The picture's encoder (the executable's PngEncoder): empty bytes when it cannot encode.
@@ -25,8 +26,13 @@ class ClipboardTargets final {
     // The value of one target; none when the payload has nothing for it. The PNG is encoded on
     // the first request for it and kept.
     std::optional<QByteArray> render(const QByteArray& target);
+    // The same for Wayland's MIME types.
+    QList<QByteArray> mimeTypes() const;
+    std::optional<QByteArray> renderMimeType(const QByteArray& type);
 
   private:
+    std::optional<QByteArray> png();
+
     ClipboardPayload m_payload;
     PngEncoding m_encodePng;
     std::optional<QByteArray> m_png;

@@ -20,7 +20,8 @@ LinuxDesktop::LinuxDesktop(std::unique_ptr<XcbConnection> connection, const Opti
       m_hotKeys(*m_connection),
       m_accessibility(m_windowServer,
                       [connection = m_connection.get()] { return connection->space(); }),
-      m_loginItem(options.executable), m_pasteboard(options.clipboard) {}
+      m_loginItem(options.executable), m_pasteboard(options.clipboard),
+      m_clipboard(options.executable, ClipboardServer::Session::x11) {}
 
 Platform LinuxDesktop::platform() {
     return {m_accessibility,
@@ -39,19 +40,6 @@ Platform LinuxDesktop::platform() {
 
 bool LinuxDesktop::hasCompositor() const {
     return X11Compositor::isRunning(*m_connection);
-}
-
-void LinuxDesktop::prepareClipboardHandOff() {
-    if (!m_clipboardHandoff)
-        m_clipboardHandoff = ClipboardHandoff::start(m_options.executable);
-}
-
-std::optional<QString> LinuxDesktop::handOffClipboard() {
-    const ClipboardPayload payload = ClipboardPayload::fromPasteboard(m_pasteboard);
-    if (payload.isEmpty())
-        return std::nullopt;
-    prepareClipboardHandOff();
-    return m_clipboardHandoff->handOff(payload);
 }
 
 } // namespace vantrel

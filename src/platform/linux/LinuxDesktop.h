@@ -3,8 +3,8 @@
 #include "../Platform.h"
 #include "AtspiAccessibility.h"
 #include "CapturePointScreens.h"
-#include "ClipboardHandoff.h"
 #include "DesktopWorkspace.h"
+#include "LazyClipboardHandoff.h"
 #include "PackageManagerUpdater.h"
 #include "X11HotKeys.h"
 #include "X11MouseMonitor.h"
@@ -45,9 +45,9 @@ class LinuxDesktop final {
     // Whether windows can be translucent: a compositing manager is running.
     bool hasCompositor() const;
     // Starts the clipboard server now, so that it is up when the capture ends.
-    void prepareClipboardHandOff();
+    void prepareClipboardHandOff() { m_clipboard.prepare(); }
     // Leaves the pasteboard on the X11 clipboard after this process exits; the reason when not.
-    std::optional<QString> handOffClipboard();
+    std::optional<QString> handOffClipboard() { return m_clipboard.handOff(m_pasteboard); }
 
   private:
     LinuxDesktop(std::unique_ptr<XcbConnection> connection, const Options& options);
@@ -65,7 +65,7 @@ class LinuxDesktop final {
     XdgAutostartLoginItem m_loginItem;
     PackageManagerUpdater m_updater;
     X11Pasteboard m_pasteboard;
-    std::unique_ptr<ClipboardHandoff> m_clipboardHandoff;
+    LazyClipboardHandoff m_clipboard;
 };
 
 } // namespace vantrel

@@ -10,7 +10,7 @@ namespace vantrel {
 PortalDesktop::PortalDesktop(const QString& executable)
     : m_portal(QDBusConnection::sessionBus()), m_screenCapture(m_portal),
       m_screens(m_screenCapture), m_accessibility(m_windowServer, [] { return DesktopSpace{}; }),
-      m_loginItem(executable) {}
+      m_loginItem(executable), m_clipboard(executable, ClipboardServer::Session::wayland) {}
 
 Platform PortalDesktop::platform() {
     return {m_accessibility,
@@ -25,13 +25,6 @@ Platform PortalDesktop::platform() {
             m_pasteboard,
             LinuxVocabulary::words(),
             LinuxVocabulary::identity()};
-}
-
-std::optional<QString> PortalDesktop::handOffClipboard() const {
-    if (m_pasteboard.dump().isEmpty())
-        return std::nullopt;
-    return QStringLiteral("Vantrel cannot serve the clipboard of a GNOME Wayland session yet; the "
-                          "capture folder holds everything the payload would.");
 }
 
 } // namespace vantrel

@@ -4,6 +4,7 @@
 #include "../Platform.h"
 #include "../linux/AtspiAccessibility.h"
 #include "../linux/DesktopWorkspace.h"
+#include "../linux/LazyClipboardHandoff.h"
 #include "../linux/PackageManagerUpdater.h"
 #include "../linux/XdgAutostartLoginItem.h"
 #include "ActiveWindowServer.h"
@@ -18,7 +19,7 @@ namespace vantrel {
 // GNOME on Wayland without Vantrel's extension: what a client can do on its own. Pictures of the
 // whole desktop through the Screenshot portal, the front window from AT-SPI's active state, its
 // elements' frames relative to that window (only the compositor knows where it is), no pointer
-// and no shortcuts. The pasteboard is kept in this process only.
+// and no shortcuts. The clipboard is served as with the extension: it needs no compositor helper.
 class PortalDesktop final {
   public:
     explicit PortalDesktop(const QString& executable);
@@ -31,8 +32,11 @@ class PortalDesktop final {
     void moveMouse(QPointF bottomLeftPoint) { Q_UNUSED(bottomLeftPoint); }
     Pasteboard& pasteboard() { return m_pasteboard; }
     const QList<QUrl>& openedURLs() const { return m_workspace.openedURLs(); }
-    // Why the pasteboard cannot outlive this process yet; none when it is empty.
-    std::optional<QString> handOffClipboard() const;
+    // Starts the clipboard server now, so that it is up when the capture ends.
+    void prepareClipboardHandOff() { m_clipboard.prepare(); }
+    // Leaves the pasteboard on the session's clipboard after this process exits; the reason when
+    // not.
+    std::optional<QString> handOffClipboard() { return m_clipboard.handOff(m_pasteboard); }
 
   private:
     PortalScreenshot m_portal;
@@ -46,6 +50,7 @@ class PortalDesktop final {
     XdgAutostartLoginItem m_loginItem;
     PackageManagerUpdater m_updater;
     Pasteboard m_pasteboard;
+    LazyClipboardHandoff m_clipboard;
 };
 
 } // namespace vantrel

@@ -5,6 +5,7 @@
 #include "../linux/AtspiAccessibility.h"
 #include "../linux/CapturePointScreens.h"
 #include "../linux/DesktopWorkspace.h"
+#include "../linux/LazyClipboardHandoff.h"
 #include "../linux/PackageManagerUpdater.h"
 #include "../linux/XdgAutostartLoginItem.h"
 #include "GnomeShellHelper.h"
@@ -13,6 +14,7 @@
 #include "HelperScreens.h"
 #include "HelperWindowServer.h"
 #include "NoGlobalMouseMonitor.h"
+#include "WaylandPasteboard.h"
 #include "WaylandPlacement.h"
 
 #include <memory>
@@ -20,13 +22,16 @@
 namespace vantrel {
 
 // A GNOME session on Wayland: the compositor's part through Vantrel's GNOME Shell extension,
-// accessibility through AT-SPI placed by it. The pasteboard is kept in this process only: the
-// session's clipboard is not served yet.
+// accessibility through AT-SPI placed by it, and a command's clipboard served by the clipboard
+// server as on X11.
 class WaylandDesktop final {
   public:
     // None, with the reason a user reads, when the extension does not answer as appVersion's.
+    // A long-running app's clipboard follows every payload; a command's is handed over once.
+    enum class Clipboard { everyPayload, onHandOff };
     static std::unique_ptr<WaylandDesktop> open(const QString& executable,
-                                                const QString& appVersion, QString& reason);
+                                                const QString& appVersion, QString& reason,
+                                                Clipboard clipboard = Clipboard::onHandOff);
 
     WaylandDesktop(const WaylandDesktop&) = delete;
     WaylandDesktop& operator=(const WaylandDesktop&) = delete;
@@ -41,11 +46,15 @@ class WaylandDesktop final {
     void moveMouse(QPointF bottomLeftPoint) { m_capturePoint.setPoint(bottomLeftPoint); }
     Pasteboard& pasteboard() { return m_pasteboard; }
     const QList<QUrl>& openedURLs() const { return m_workspace.openedURLs(); }
-    // Why the pasteboard cannot outlive this process yet; none when it is empty.
-    std::optional<QString> handOffClipboard() const;
+    // Starts the clipboard server now, so that it is up when the capture ends.
+    void prepareClipboardHandOff() { m_clipboard.prepare(); }
+    // Leaves the pasteboard on the session's clipboard after this process exits; the reason when
+    // not.
+    std::optional<QString> handOffClipboard() { return m_clipboard.handOff(m_pasteboard); }
 
   private:
-    WaylandDesktop(std::unique_ptr<GnomeShellHelper> helper, const QString& executable);
+    WaylandDesktop(std::unique_ptr<GnomeShellHelper> helper, const QString& executable,
+                   Clipboard clipboard);
 
     std::unique_ptr<GnomeShellHelper> m_helper;
     HelperScreens m_screens;
@@ -59,7 +68,8 @@ class WaylandDesktop final {
     DesktopWorkspace m_workspace;
     XdgAutostartLoginItem m_loginItem;
     PackageManagerUpdater m_updater;
-    Pasteboard m_pasteboard;
+    WaylandPasteboard m_pasteboard;
+    LazyClipboardHandoff m_clipboard;
 };
 
 } // namespace vantrel

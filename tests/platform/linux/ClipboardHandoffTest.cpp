@@ -7,21 +7,47 @@
 
 using namespace vantrel;
 
-// A server that ends before it takes the payload, or that cannot start, is reported at once, and
-// neither the payload nor its draft stays behind. (Unit tests have no XDG_RUNTIME_DIR: the
-// payload goes to the caches folder.)
+namespace {
+const QString unreachable = QStringLiteral(":vantrel-test-no-such-display");
+}
+
+// A server that ends before it takes the payload, that cannot start, or that cannot reach its
+// session's display (the real one, told which session) is reported at once with its reason, and
+// neither the payload, its draft nor the reason's file stays behind. (Unit tests have no
+// XDG_RUNTIME_DIR: the payload goes to the caches folder.)
 TEST(ClipboardHandoff, AServerThatNeverTakesThePayloadIsReportedAndLeavesNothing) {
     const QString folder = StandardLocations::cachesDirectory() + "/Vantrel/clipboard";
     ClipboardPayload payload;
     payload.text = "hello";
-    const std::pair<QString, QString> cases[] = {
-        {"/bin/true", "the clipboard server stopped before it took the payload"},
-        {folder + "/no-such-server", "could not start the clipboard server " + folder},
+    using Session = ClipboardServer::Session;
+    const struct {
+        QString server;
+        Session session;
+        const char* variable;
+        QString reason;
+    } cases[] = {
+        {"/bin/true", Session::x11, nullptr,
+         "the clipboard server stopped before it took the payload"},
+        {folder + "/no-such-server", Session::x11, nullptr,
+         "could not start the clipboard server " + folder},
+        {VANTREL_BINARY, Session::x11, "DISPLAY", "Cannot reach the X server at \"" + unreachable},
+        {VANTREL_BINARY, Session::wayland, "WAYLAND_DISPLAY",
+         "Cannot reach the Wayland compositor at \"" + unreachable},
     };
-    for (const auto& [server, reason] : cases) {
-        SCOPED_TRACE(server.toStdString());
-        auto handoff = ClipboardHandoff::start(server);
-        EXPECT_TRUE(handoff->handOff(payload).value_or("").startsWith(reason));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason.toStdString());
+        const std::optional<QByteArray> saved = c.variable && qEnvironmentVariableIsSet(c.variable)
+                                                    ? std::optional(qgetenv(c.variable))
+                                                    : std::nullopt;
+        if (c.variable)
+            qputenv(c.variable, unreachable.toUtf8());
+        auto handoff = ClipboardHandoff::start(c.server, c.session);
+        const QString reason = handoff->handOff(payload).value_or("");
+        if (c.variable && saved)
+            qputenv(c.variable, *saved);
+        else if (c.variable)
+            qunsetenv(c.variable);
+        EXPECT_TRUE(reason.startsWith(c.reason)) << reason.toStdString();
         handoff.reset();
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{});
     }

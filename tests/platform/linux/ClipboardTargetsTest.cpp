@@ -22,7 +22,8 @@ ClipboardPayload everyPart() {
 
 // Each target and the value it carries, for a payload with every part and for the parts alone:
 // URLs stand in for plain text when there is none, STRING is Latin-1, the picture is the
-// encoder's PNG, and a target without a value is neither listed nor answered.
+// encoder's PNG, and a target without a value is neither listed nor answered; on Wayland the
+// same, less X11's own Latin-1 targets.
 TEST(ClipboardTargets, OffersEachPartUnderItsTargets) {
     const ClipboardPayload full = everyPart();
     const QByteArray latin1 = QString("Ünïcode → text").toLatin1();
@@ -72,6 +73,15 @@ TEST(ClipboardTargets, OffersEachPartUnderItsTargets) {
             EXPECT_EQ(targets.render(name), value) << name.constData();
         }
         EXPECT_EQ(targets.names(), names);
+        // Wayland: the same values under the same names, without X11's Latin-1 encodings.
+        QList<QByteArray> mimeTypes = names;
+        mimeTypes.removeAll("STRING");
+        mimeTypes.removeAll("TEXT");
+        EXPECT_EQ(targets.mimeTypes(), mimeTypes);
+        for (const QByteArray& type : mimeTypes)
+            EXPECT_EQ(targets.renderMimeType(type), targets.render(type)) << type.constData();
+        for (const char* x11Only : {"STRING", "TEXT", "TARGETS"})
+            EXPECT_FALSE(targets.renderMimeType(x11Only)) << x11Only;
         for (const char* absent :
              {"text/plain;charset=utf-8", "image/png", "TARGETS", "image/bmp"}) {
             if (!names.contains(absent)) {
@@ -88,4 +98,5 @@ TEST(ClipboardTargets, APictureTheEncoderRefusesIsNotServed) {
     payload.image = QImage(1'000'001, 1, QImage::Format_Mono);
     ClipboardTargets targets(payload, &PngEncoder::encode);
     EXPECT_FALSE(targets.render("image/png"));
+    EXPECT_FALSE(targets.renderMimeType("image/png"));
 }

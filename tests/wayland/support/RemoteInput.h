@@ -23,6 +23,9 @@ class RemoteInput {
     bool started() const { return m_started; }
     // Presses the keys in order, then lets go of them in reverse.
     void chord(const QList<quint32>& keysyms);
+    // A Shift press alone: gives the seat its keyboard (it has none before the session's first
+    // key) and types nothing.
+    void plugIn() { chord({0xffe1}); }
     // Moves the pointer until the compositor puts it there; whether it got there. Absolute
     // motion needs a screen-cast stream, so the moves are relative to where the helper says it is.
     bool moveTo(CompositorHelper& helper, QPoint target);
