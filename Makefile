@@ -105,13 +105,14 @@ fuzz: fuzz-deps
 # press the tray app's key and see the clipboard change. BASELINE=REV adds the build phases of a
 # clean clone against that revision's (about half an hour on two cores).
 BENCH_PACKAGES := maim libxcb-xtest0-dev libxcb-xfixes0-dev bc time
-bench: build-release desktop-deps
+bench: build-release desktop-deps wayland-deps
 	$(call install-missing,$(BENCH_PACKAGES))
 	cmake --preset default
 	cmake --build --preset default --target capture_bench desktop_floor_bench atspi_walk_bench \
-	    x11_capture_bench tray_hotkey_bench
+	    x11_capture_bench tray_hotkey_bench gnome_picture_bench
 	./build/release/bench/capture_bench
 	bench/desktop_bench.sh build/release
+	bench/gnome_bench.sh build/release
 	@if [ -n "$(BASELINE)" ]; then bench/build_phases.sh HEAD $(BASELINE); fi
 	$(MAKE) mcp-bench
 
