@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace vantrel {
 
@@ -42,39 +43,33 @@ QImage encodable(const QImage& image) {
                                                          : QImage::Format_RGB32);
 }
 
-// One PNG scanline: filter type 0 (none), then red, green, blue (and alpha) of each pixel. Read
-// as words, so the byte order of the machine does not matter.
-void scanline(const QImage& image, int row, bool alpha, QByteArray& line) {
-    const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(row));
-    auto* out = reinterpret_cast<uchar*>(line.data());
-    *out++ = 0;
-    for (int x = 0; x < image.width(); ++x) {
-        const QRgb pixel = pixels[x];
-        *out++ = uchar(qRed(pixel));
-        *out++ = uchar(qGreen(pixel));
-        *out++ = uchar(qBlue(pixel));
-        if (alpha)
-            *out++ = uchar(qAlpha(pixel));
-    }
+// The strip's rows in PNG's byte order (red, green, blue, then alpha): Qt's converters do it
+// with vector instructions, several times faster than a loop over pixels.
+QImage pngOrderRows(const QImage& image, bool alpha, const Strip& strip) {
+    const QImage rows(image.constScanLine(strip.firstRow), image.width(), strip.rowCount,
+                      image.bytesPerLine(), image.format());
+    return rows.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
 }
 
 // A raw deflate piece that ends on a byte boundary without closing the stream (all but the last
 // strip), so the pieces joined in order are one valid stream.
 CompressedStrip compress(const QImage& image, bool alpha, const Strip& strip) {
     CompressedStrip result;
+    const QImage rows = pngOrderRows(image, alpha, strip);
     z_stream stream{};
-    if (deflateInit2(&stream, compressionLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
-        Z_OK)
+    if (rows.isNull() || deflateInit2(&stream, compressionLevel, Z_DEFLATED, -MAX_WBITS, 8,
+                                      Z_DEFAULT_STRATEGY) != Z_OK)
         return result;
     const qsizetype lineLength = 1 + qsizetype(image.width()) * (alpha ? 4 : 3);
-    QByteArray line(lineLength, Qt::Uninitialized);
+    // Each scanline starts with its filter type, 0 (none).
+    QByteArray line(lineLength, '\0');
     result.rawLength = lineLength * strip.rowCount;
     result.deflated.resize(qsizetype(deflateBound(&stream, uLong(result.rawLength))) + 16);
     stream.next_out = reinterpret_cast<Bytef*>(result.deflated.data());
     stream.avail_out = uInt(result.deflated.size());
     bool ok = true;
     for (int k = 0; k < strip.rowCount && ok; ++k) {
-        scanline(image, strip.firstRow + k, alpha, line);
+        std::memcpy(line.data() + 1, rows.constScanLine(k), size_t(lineLength - 1));
         result.adler = adler32(result.adler, reinterpret_cast<const Bytef*>(line.constData()),
                                uInt(lineLength));
         stream.next_in = reinterpret_cast<Bytef*>(line.data());

@@ -98,8 +98,7 @@ TEST(TrayApp, TakesAnAgentsCapturesEvenWithoutADisplayAndDropsACancelledOne) {
     EXPECT_TRUE(captured["content"][2]["text"].toString().contains("Button \"Paint\""));
 
     const auto asking = [] {
-        return !xdotool({"search", "--onlyvisible", "--name", "Vantrel area selection"})
-                    .isEmpty();
+        return !xdotool({"search", "--onlyvisible", "--name", "Vantrel area selection"}).isEmpty();
     };
     wire.startCall(2, "ask_user_to_capture", {{"prompt", "Never mind"}});
     ASSERT_TRUE(waitUntil(asking)) << app.errors().toStdString();
@@ -180,6 +179,27 @@ TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock
     ASSERT_TRUE(waitUntil([] { return !windowShown("Vantrel is running"); }));
     TrayApp third(home);
     EXPECT_TRUE(third.waitUntilRunning()) << third.errors().toStdString();
+}
+
+// A runtime folder where the lock or the socket cannot go: the app says why and exits 1
+// instead of taking the start for a second one.
+TEST(TrayApp, ARuntimeFolderThatCannotBeUsedStopsTheStartWithItsReason) {
+    const std::pair<QString, QString> cases[] = {{"vantrel.lock", " is not writable.\n"},
+                                                 {"vantrel.socket", "cannot listen at "}};
+    for (const auto& [blocked, reason] : cases) {
+        SCOPED_TRACE(blocked.toStdString());
+        VantrelProcess home;
+        const QString runtime = home.home() + "/.run";
+        ASSERT_TRUE(QDir().mkpath(runtime + u'/' + blocked + "/kept"));
+        ASSERT_TRUE(
+            QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const auto start = home.run({});
+        EXPECT_EQ(start.exitCode, 1);
+        EXPECT_TRUE(start.err.startsWith("vantrel: Cannot start Vantrel: "))
+            << start.err.toStdString();
+        EXPECT_TRUE(start.err.contains(reason)) << start.err.toStdString();
+        EXPECT_EQ(start.out, "");
+    }
 }
 
 // A desktop with assistive technologies off: the assistant opens at start, and its "Request

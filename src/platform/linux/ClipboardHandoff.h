@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "../Clock.h"
+
 #include <memory>
 #include <optional>
 
@@ -16,6 +18,8 @@ struct ClipboardPayload;
 class ClipboardHandoff final {
   public:
     static std::unique_ptr<ClipboardHandoff> start(const QString& executable);
+    // The wait for the server runs on this clock, so tests need not wait it out.
+    static std::unique_ptr<ClipboardHandoff> start(const QString& executable, Clock& clock);
     ~ClipboardHandoff();
 
     ClipboardHandoff(const ClipboardHandoff&) = delete;
@@ -25,13 +29,14 @@ class ClipboardHandoff final {
     std::optional<QString> handOff(const ClipboardPayload& payload);
 
   private:
-    ClipboardHandoff(QString path, qint64 pid, std::optional<QString> startFailure);
+    ClipboardHandoff(QString path, qint64 pid, std::optional<QString> startFailure, Clock& clock);
     void stopServer();
 
     QString m_path;
     qint64 m_pid = 0;
     std::optional<QString> m_startFailure;
     bool m_handedOff = false;
+    Clock& m_clock;
 };
 
 } // namespace vantrel
