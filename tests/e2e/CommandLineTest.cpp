@@ -32,6 +32,7 @@ TEST(CommandLine, HelpVersionAndMistakesUseTheRightStreamAndExitCode) {
          2,
          "^$",
          "^vantrel mcp: cannot read the scene file /nonexistent/scene.json\n$"},
+        {{"mcp", "--stdio"}, 2, "^$", "^usage: vantrel mcp \\[--scene FILE\\]\n$"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
