@@ -85,8 +85,10 @@ TEST(CommandLine, DoctorWithoutADisplayOrABusNamesEachWithItsFix) {
         EXPECT_EQ(problems, c.problems) << result.out.toStdString();
         EXPECT_TRUE(summaries.contains(c.summaryPart)) << result.out.toStdString();
     }
-    // The plain report ends with how many there are.
+    // The plain report marks each problem and ends with how many there are.
     const auto plain = vantrel.runScript(cases[0].environment + " \"$VANTREL\" doctor");
+    EXPECT_TRUE(plain.out.startsWith("✗ Session — ")) << plain.out.toStdString();
+    EXPECT_TRUE(plain.out.contains("\n✗ Accessibility bus — ")) << plain.out.toStdString();
     EXPECT_TRUE(plain.out.endsWith("\n2 problems to fix.\n")) << plain.out.toStdString();
     EXPECT_EQ(vantrel.run({"doctor", "--verbose"}).exitCode, 2);
 }
