@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -157,7 +158,8 @@ TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock
     const QStringList controls = {"push button", "check box", "combo box",   "toggle button",
                                   "list item",   "link",      "radio button"};
     int named = 0;
-    for (const AccessibleLookup::Node& node : AccessibleLookup::nodes(first->pid())) {
+    const QList<AccessibleLookup::Node> nodes = AccessibleLookup::nodes(first->pid());
+    for (const AccessibleLookup::Node& node : nodes) {
         if (!node.showing || !controls.contains(node.role))
             continue;
         EXPECT_FALSE(node.name.trimmed().isEmpty())
@@ -165,6 +167,13 @@ TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock
         ++named;
     }
     EXPECT_GE(named, 5) << "the sidebar's four sections and the switch";
+    // The window names this very build, as `--version` does.
+    const QStringList version = home.run({"--version"}).out.trimmed().split(' ');
+    ASSERT_EQ(version.size(), 4) << "a build from a checkout";
+    const QString versionLine = "Vantrel " + version[1] + " (" + version[3];
+    EXPECT_TRUE(std::any_of(nodes.begin(), nodes.end(), [&](const auto& node) {
+        return node.name == versionLine;
+    })) << versionLine.toStdString();
     const auto capture =
         home.run({"capture", "--mode", "tree", "--at", bottomLeft(toggle->extents.center())});
     EXPECT_EQ(capture.exitCode, 0) << capture.err.toStdString();
