@@ -93,8 +93,9 @@ TEST(SingleInstance, ACaptureHandedToTheRunningOneGetsItsAnswer) {
     auto first = SingleInstance::claim(runtime.path());
     ASSERT_EQ(first.outcome, Outcome::claimed);
     const auto request = [&runtime](const QStringList& arguments) {
-        auto reply = QtConcurrent::run(
-            [&runtime, arguments] { return SingleInstance::requestCapture(runtime.path(), arguments); });
+        auto reply = QtConcurrent::run([&runtime, arguments] {
+            return SingleInstance::requestCapture(runtime.path(), arguments);
+        });
         EXPECT_TRUE(vantrel::testing::waitUntil([&reply] { return reply.isFinished(); }));
         return reply.result();
     };
