@@ -101,16 +101,18 @@ fuzz: fuzz-deps
 	        || exit 1; \
 	done
 
-# The desktop half runs on a private headless desktop; maim is only its yardstick, XTest and XFixes
-# press the tray app's key and see the clipboard change. BASELINE=REV adds the build phases of a
-# clean clone against that revision's (about half an hour on two cores).
-BENCH_PACKAGES := maim libxcb-xtest0-dev libxcb-xfixes0-dev bc time
+# The desktop half runs on a private headless desktop; maim is only its yardstick, as libdeflate
+# is only the PNG bench's; XTest and XFixes press the tray app's key and see the clipboard change.
+# BASELINE=REV adds the build phases of a clean clone against that revision's (about half an hour
+# on two cores).
+BENCH_PACKAGES := maim libxcb-xtest0-dev libxcb-xfixes0-dev bc time libdeflate-dev
 bench: build-release desktop-deps wayland-deps
 	$(call install-missing,$(BENCH_PACKAGES))
 	cmake --preset default
 	cmake --build --preset default --target capture_bench desktop_floor_bench atspi_walk_bench \
-	    x11_capture_bench tray_hotkey_bench gnome_picture_bench
+	    x11_capture_bench tray_hotkey_bench png_bench gnome_picture_bench
 	./build/release/bench/capture_bench
+	./build/release/bench/png_bench
 	bench/desktop_bench.sh build/release
 	bench/gnome_bench.sh build/release
 	@if [ -n "$(BASELINE)" ]; then bench/build_phases.sh HEAD $(BASELINE); fi

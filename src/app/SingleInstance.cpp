@@ -73,8 +73,13 @@ SingleInstance::Claim SingleInstance::claim(const QString& folder) {
     QDir().mkpath(folder);
     std::unique_ptr<SingleInstance> instance(new SingleInstance(folder));
     if (!instance->m_lock.tryLock(0)) {
-        if (instance->m_lock.error() == QLockFile::LockFailedError ||
-            answers(instance->socketPath()))
+        // Something at the lock's path that is not a readable lock (a folder, say) names no
+        // owner: that is a folder we cannot use, not a running app.
+        qint64 owner = 0;
+        QString host, application;
+        const bool held = instance->m_lock.error() == QLockFile::LockFailedError &&
+                          instance->m_lock.getLockInfo(&owner, &host, &application);
+        if (held || answers(instance->socketPath()))
             return {Outcome::alreadyRunning, nullptr,
                     QStringLiteral("Vantrel is already running.")};
         return {Outcome::failed, nullptr,
@@ -157,9 +162,9 @@ std::optional<QByteArray> SingleInstance::requestCapture(const QString& folder,
     socket.connectToServer(folder + u'/' + socketName);
     if (!socket.waitForConnected(answerWaitMs))
         return std::nullopt;
-    socket.write(captureRequestPrefix +
-                 QJsonDocument(QJsonArray::fromStringList(arguments)).toJson(QJsonDocument::Compact) +
-                 '\n');
+    socket.write(
+        captureRequestPrefix +
+        QJsonDocument(QJsonArray::fromStringList(arguments)).toJson(QJsonDocument::Compact) + '\n');
     if (!socket.waitForBytesWritten(answerWaitMs))
         return std::nullopt;
     // The app answers and hangs up; an app that hangs up without a word did not take it.

@@ -1,6 +1,7 @@
 #include "PngEncoder.h"
 
 #include <QList>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -42,19 +43,25 @@ QImage encodable(const QImage& image) {
                                                          : QImage::Format_RGB32);
 }
 
-// One PNG scanline: filter type 0 (none), then red, green, blue (and alpha) of each pixel. Read
-// as words, so the byte order of the machine does not matter.
-void scanline(const QImage& image, int row, bool alpha, QByteArray& line) {
-    const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(row));
-    auto* out = reinterpret_cast<uchar*>(line.data());
-    *out++ = 0;
-    for (int x = 0; x < image.width(); ++x) {
+// One row in PNG's byte order (red, green, blue, then alpha), from words, so the machine's byte
+// order does not matter. Not QImage::convertToFormat: that hands big pictures to the global pool
+// and waits, which a strip worker must never do (see stripWorkers).
+void pngOrderRow(const QRgb* pixels, int width, bool alpha, uchar* out) {
+    if (alpha) {
+        for (int x = 0; x < width; ++x, out += 4) {
+            const QRgb pixel = pixels[x];
+            out[0] = uchar(qRed(pixel));
+            out[1] = uchar(qGreen(pixel));
+            out[2] = uchar(qBlue(pixel));
+            out[3] = uchar(qAlpha(pixel));
+        }
+        return;
+    }
+    for (int x = 0; x < width; ++x, out += 3) {
         const QRgb pixel = pixels[x];
-        *out++ = uchar(qRed(pixel));
-        *out++ = uchar(qGreen(pixel));
-        *out++ = uchar(qBlue(pixel));
-        if (alpha)
-            *out++ = uchar(qAlpha(pixel));
+        out[0] = uchar(qRed(pixel));
+        out[1] = uchar(qGreen(pixel));
+        out[2] = uchar(qBlue(pixel));
     }
 }
 
@@ -66,15 +73,18 @@ CompressedStrip compress(const QImage& image, bool alpha, const Strip& strip) {
     if (deflateInit2(&stream, compressionLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
         Z_OK)
         return result;
-    const qsizetype lineLength = 1 + qsizetype(image.width()) * (alpha ? 4 : 3);
-    QByteArray line(lineLength, Qt::Uninitialized);
+    const int width = image.width();
+    const qsizetype lineLength = 1 + qsizetype(width) * (alpha ? 4 : 3);
+    // Each scanline starts with its filter type, 0 (none).
+    QByteArray line(lineLength, '\0');
     result.rawLength = lineLength * strip.rowCount;
     result.deflated.resize(qsizetype(deflateBound(&stream, uLong(result.rawLength))) + 16);
     stream.next_out = reinterpret_cast<Bytef*>(result.deflated.data());
     stream.avail_out = uInt(result.deflated.size());
     bool ok = true;
     for (int k = 0; k < strip.rowCount && ok; ++k) {
-        scanline(image, strip.firstRow + k, alpha, line);
+        pngOrderRow(reinterpret_cast<const QRgb*>(image.constScanLine(strip.firstRow + k)), width,
+                    alpha, reinterpret_cast<uchar*>(line.data()) + 1);
         result.adler = adler32(result.adler, reinterpret_cast<const Bytef*>(line.constData()),
                                uInt(lineLength));
         stream.next_in = reinterpret_cast<Bytef*>(line.data());
@@ -106,6 +116,14 @@ void appendChunk(QByteArray& out, const char type[4], const char* data, qsizetyp
     appendBigEndian(out, quint32(crc));
 }
 
+// The strips' own workers. Encodes wait for their strips, and they run on the global pool
+// (start()); were the strips queued there too, as many encodes as workers would each hold one
+// and wait for strips that no worker is left to run. Strips wait for nothing.
+QThreadPool& stripWorkers() {
+    static QThreadPool pool;
+    return pool;
+}
+
 QList<Strip> strips(int height, qsizetype lineLength) {
     const qsizetype rowsPerStrip = std::max<qsizetype>(1, stripBytes / lineLength);
     QList<Strip> result;
@@ -127,7 +145,7 @@ QByteArray PngEncoder::encode(const QImage& image) {
     const qsizetype lineLength = 1 + qsizetype(pixels.width()) * (alpha ? 4 : 3);
 
     const QList<CompressedStrip> pieces = QtConcurrent::blockingMapped(
-        strips(pixels.height(), lineLength),
+        &stripWorkers(), strips(pixels.height(), lineLength),
         [&pixels, alpha](const Strip& strip) { return compress(pixels, alpha, strip); });
 
     // The zlib stream: header (deflate, 32K window, fastest), the pieces, their joint checksum.

@@ -2,8 +2,10 @@
 #include "support/WaitUntil.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QtConcurrent/QtConcurrentRun>
 #include <gtest/gtest.h>
@@ -47,6 +49,21 @@ TEST(SingleInstance, LeftoversOfACrashedInstanceDoNotBlockAStart) {
     EXPECT_EQ(claim.outcome, Outcome::claimed) << claim.message.toStdString();
 }
 
+// A lock that a live process holds is a running app even before it answers (it is starting); a
+// folder at the lock's path is no lock at all, and the start fails with the reason.
+TEST(SingleInstance, OnlyALockOfALiveProcessMeansAnotherIsRunning) {
+    QTemporaryDir starting;
+    QLockFile held(starting.path() + "/vantrel.lock");
+    ASSERT_TRUE(held.tryLock(0));
+    EXPECT_EQ(SingleInstance::claim(starting.path()).outcome, Outcome::alreadyRunning);
+
+    QTemporaryDir blocked;
+    ASSERT_TRUE(QDir(blocked.path()).mkdir("vantrel.lock"));
+    const auto claim = SingleInstance::claim(blocked.path());
+    EXPECT_EQ(claim.outcome, Outcome::failed);
+    EXPECT_EQ(claim.message, "Cannot start Vantrel: " + blocked.path() + " is not writable.");
+}
+
 // A later launch brings the running instance forward instead of only being refused.
 TEST(SingleInstance, ALaterLaunchAsksTheRunningOneToShowItself) {
     QTemporaryDir runtime;
@@ -76,8 +93,9 @@ TEST(SingleInstance, ACaptureHandedToTheRunningOneGetsItsAnswer) {
     auto first = SingleInstance::claim(runtime.path());
     ASSERT_EQ(first.outcome, Outcome::claimed);
     const auto request = [&runtime](const QStringList& arguments) {
-        auto reply = QtConcurrent::run(
-            [&runtime, arguments] { return SingleInstance::requestCapture(runtime.path(), arguments); });
+        auto reply = QtConcurrent::run([&runtime, arguments] {
+            return SingleInstance::requestCapture(runtime.path(), arguments);
+        });
         EXPECT_TRUE(vantrel::testing::waitUntil([&reply] { return reply.isFinished(); }));
         return reply.result();
     };

@@ -6,6 +6,7 @@
 
 #include "platform/FileWriter.h"
 #include "platform/linux/ClipboardPayload.h"
+#include "platform/linux/ClipboardServer.h"
 #include "platform/linux/ClipboardTargets.h"
 #include "platform/linux/X11ClipboardOwner.h"
 #include "platform/linux/XcbReply.h"
@@ -15,6 +16,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vantrel::testing {
 namespace {
@@ -123,6 +126,47 @@ TEST(ClipboardServer, ServesEveryTargetWholeAndLeavesWhenAnotherProgramCopies) {
     EXPECT_TRUE(server.waitForFinished(int(kDesktopDeadline.count())));
     EXPECT_EQ(server.exitCode(), 0);
     EXPECT_EQ(clipboard("UTF8_STRING"), "other\n");
+}
+
+// A command that ended but that its parent has not collected yet still answers kill(): the
+// server must see it as gone, or it waits for a payload that never comes.
+TEST(ClipboardServer, TakesAnEndedUncollectedCommandForGone) {
+    EXPECT_TRUE(ClipboardServer::isRunning(QCoreApplication::applicationPid()));
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    siginfo_t ended{};
+    ASSERT_EQ(::waitid(P_PID, id_t(child), &ended, WEXITED | WNOWAIT), 0); // left uncollected
+    EXPECT_FALSE(ClipboardServer::isRunning(child));
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    EXPECT_FALSE(ClipboardServer::isRunning(child));
+}
+
+// A payload file of up to 1 GiB is read (these are zeros: damaged); one byte more is refused
+// before anything is read. The files are sparse, so the test costs no disk.
+TEST(ClipboardServer, ReadsAPayloadOfUpToOneGibibyte) {
+    constexpr qint64 largest = qint64(1) << 30;
+    const std::pair<qint64, QString> cases[] = {{largest, "the payload file is damaged"},
+                                                {largest + 1, "not a private payload file"}};
+    VantrelProcess vantrel;
+    for (const auto& [size, reason] : cases) {
+        SCOPED_TRACE(size);
+        const QString path = vantrel.home() + "/limit.payload";
+        QProcess server;
+        vantrel.start(
+            server, VANTREL_BINARY,
+            {"--serve-clipboard", path, QString::number(QCoreApplication::applicationPid())});
+        ASSERT_TRUE(server.waitForStarted());
+        ASSERT_TRUE(FileWriter::writeNew(path + ".part", {}));
+        ASSERT_TRUE(QFile::resize(path + ".part", size));
+        ASSERT_TRUE(QFile::rename(path + ".part", path));
+        ASSERT_TRUE(server.waitForFinished(int(kDesktopDeadline.count())));
+        EXPECT_EQ(server.exitCode(), 1);
+        EXPECT_FALSE(QFileInfo::exists(path));
+        EXPECT_EQ(VantrelProcess::readBytes(path + ".error"), reason.toUtf8());
+        ASSERT_TRUE(QFile::remove(path + ".error"));
+    }
 }
 
 } // namespace

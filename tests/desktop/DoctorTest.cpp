@@ -68,6 +68,12 @@ struct StoppedApplication {
     TestApplication app;
 };
 
+// A GTK window with nothing in it, on the bus: it answers at once, with no tree.
+struct EmptyWindow {
+    EmptyWindow() : app(TestApplication::gtk({"--empty"})) { app.waitForAccessible("", "frame"); }
+    TestApplication app;
+};
+
 TEST(Doctor, AllGoodWithATrayHostAndAnAccessibleApplication) {
     const FakeStatusNotifierWatcher watcher;
     ASSERT_TRUE(watcher.isRegistered());
@@ -106,6 +112,8 @@ TEST(Doctor, EachProblemIsFoundAloneWithItsFix) {
          "Ctrl+Alt+C: held by another program", "free it"},
         {"a hung application", [] { return std::make_shared<StoppedApplication>(); }, "application",
          "did not answer", "restart it"},
+        {"an empty window", [] { return std::make_shared<EmptyWindow>(); }, "application",
+         "its windows expose no accessibility tree", "without NO_AT_BRIDGE=1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -98,8 +99,7 @@ TEST(TrayApp, TakesAnAgentsCapturesEvenWithoutADisplayAndDropsACancelledOne) {
     EXPECT_TRUE(captured["content"][2]["text"].toString().contains("Button \"Paint\""));
 
     const auto asking = [] {
-        return !xdotool({"search", "--onlyvisible", "--name", "Vantrel area selection"})
-                    .isEmpty();
+        return !xdotool({"search", "--onlyvisible", "--name", "Vantrel area selection"}).isEmpty();
     };
     wire.startCall(2, "ask_user_to_capture", {{"prompt", "Never mind"}});
     ASSERT_TRUE(waitUntil(asking)) << app.errors().toStdString();
@@ -158,7 +158,8 @@ TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock
     const QStringList controls = {"push button", "check box", "combo box",   "toggle button",
                                   "list item",   "link",      "radio button"};
     int named = 0;
-    for (const AccessibleLookup::Node& node : AccessibleLookup::nodes(first->pid())) {
+    const QList<AccessibleLookup::Node> nodes = AccessibleLookup::nodes(first->pid());
+    for (const AccessibleLookup::Node& node : nodes) {
         if (!node.showing || !controls.contains(node.role))
             continue;
         EXPECT_FALSE(node.name.trimmed().isEmpty())
@@ -166,6 +167,13 @@ TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock
         ++named;
     }
     EXPECT_GE(named, 5) << "the sidebar's four sections and the switch";
+    // The window names this very build, as `--version` does.
+    const QStringList version = home.run({"--version"}).out.trimmed().split(' ');
+    ASSERT_EQ(version.size(), 4) << "a build from a checkout";
+    const QString versionLine = "Vantrel " + version[1] + " (" + version[3];
+    EXPECT_TRUE(std::any_of(nodes.begin(), nodes.end(), [&](const auto& node) {
+        return node.name == versionLine;
+    })) << versionLine.toStdString();
     const auto capture =
         home.run({"capture", "--mode", "tree", "--at", bottomLeft(toggle->extents.center())});
     EXPECT_EQ(capture.exitCode, 0) << capture.err.toStdString();
@@ -180,6 +188,27 @@ TEST(TrayApp, ASecondStartShowsAReadableSettingsWindowAndACrashedOneDoesNotBlock
     ASSERT_TRUE(waitUntil([] { return !windowShown("Vantrel is running"); }));
     TrayApp third(home);
     EXPECT_TRUE(third.waitUntilRunning()) << third.errors().toStdString();
+}
+
+// A runtime folder where the lock or the socket cannot go: the app says why and exits 1
+// instead of taking the start for a second one.
+TEST(TrayApp, ARuntimeFolderThatCannotBeUsedStopsTheStartWithItsReason) {
+    const std::pair<QString, QString> cases[] = {{"vantrel.lock", " is not writable.\n"},
+                                                 {"vantrel.socket", "cannot listen at "}};
+    for (const auto& [blocked, reason] : cases) {
+        SCOPED_TRACE(blocked.toStdString());
+        VantrelProcess home;
+        const QString runtime = home.home() + "/.run";
+        ASSERT_TRUE(QDir().mkpath(runtime + u'/' + blocked + "/kept"));
+        ASSERT_TRUE(
+            QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const auto start = home.run({});
+        EXPECT_EQ(start.exitCode, 1);
+        EXPECT_TRUE(start.err.startsWith("vantrel: Cannot start Vantrel: "))
+            << start.err.toStdString();
+        EXPECT_TRUE(start.err.contains(reason)) << start.err.toStdString();
+        EXPECT_EQ(start.out, "");
+    }
 }
 
 // A desktop with assistive technologies off: the assistant opens at start, and its "Request

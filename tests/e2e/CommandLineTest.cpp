@@ -32,6 +32,7 @@ TEST(CommandLine, HelpVersionAndMistakesUseTheRightStreamAndExitCode) {
          2,
          "^$",
          "^vantrel mcp: cannot read the scene file /nonexistent/scene.json\n$"},
+        {{"mcp", "--stdio"}, 2, "^$", "^usage: vantrel mcp \\[--scene FILE\\]\n$"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -85,8 +86,10 @@ TEST(CommandLine, DoctorWithoutADisplayOrABusNamesEachWithItsFix) {
         EXPECT_EQ(problems, c.problems) << result.out.toStdString();
         EXPECT_TRUE(summaries.contains(c.summaryPart)) << result.out.toStdString();
     }
-    // The plain report ends with how many there are.
+    // The plain report marks each problem and ends with how many there are.
     const auto plain = vantrel.runScript(cases[0].environment + " \"$VANTREL\" doctor");
+    EXPECT_TRUE(plain.out.startsWith("✗ Session — ")) << plain.out.toStdString();
+    EXPECT_TRUE(plain.out.contains("\n✗ Accessibility bus — ")) << plain.out.toStdString();
     EXPECT_TRUE(plain.out.endsWith("\n2 problems to fix.\n")) << plain.out.toStdString();
     EXPECT_EQ(vantrel.run({"doctor", "--verbose"}).exitCode, 2);
 }

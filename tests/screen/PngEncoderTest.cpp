@@ -1,5 +1,7 @@
 #include "screen/PngEncoder.h"
+#include "support/WaitUntil.h"
 
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -46,6 +48,20 @@ TEST(PngEncoder, DecodesToThePixelsGivenWhateverTheirLayoutAndStrips) {
         EXPECT_EQ(decoded.convertToFormat(format), picture.convertToFormat(format));
         EXPECT_EQ(PngEncoder::encode(picture), png) << "the same pixels, the same file";
     }
+}
+
+// As many encodes at once as the pool has workers all finish: the strips of one never wait for a
+// worker that another holds while it waits for its own strips.
+TEST(PngEncoder, AsManyEncodesAtOnceAsWorkersAllFinish) {
+    const QImage picture = gradient(1000, 700, QImage::Format_RGB32); // three strips
+    QList<QFuture<QByteArray>> encodes;
+    for (int k = 0; k < std::max(2, QThreadPool::globalInstance()->maxThreadCount()); ++k)
+        encodes.append(PngEncoder::start(picture));
+    for (const QFuture<QByteArray>& encode : std::as_const(encodes))
+        ASSERT_TRUE(vantrel::testing::waitUntil([&encode] { return encode.isFinished(); }));
+    const QByteArray png = PngEncoder::encode(picture);
+    for (const QFuture<QByteArray>& encode : std::as_const(encodes))
+        EXPECT_EQ(encode.result(), png);
 }
 
 TEST(PngEncoder, RefusesWhatCommonReadersRefuse) {

@@ -308,6 +308,23 @@ TEST_F(ScreenCaptureServiceTest, HugePicturesAreAskedForWithinTheLimits) {
     }
 }
 
+// A window thinner than a pixel still gets a picture one pixel across, never an empty one.
+TEST_F(ScreenCaptureServiceTest, ASliverOfAWindowIsPicturedOnePixelAcross) {
+    const std::pair<QSizeF, QSize> cases[] = {{{0.5, 300}, {1, 300}}, {{300, 0.5}, {300, 1}}};
+    for (const auto& [side, picture] : cases) {
+        SCOPED_TRACE(picture.width());
+        load(QStringLiteral(R"({"screens": [{"frame": [0, 0, 1440, 900], "scale": 1}],
+            "frontmost": 501, "apps": [{"pid": 501, "name": "Thin"}],
+            "windows": [{"id": 11, "pid": 501, "title": "Thin", "bounds": [10, 10, %1, %2]}]})")
+                 .arg(side.width())
+                 .arg(side.height())
+                 .toUtf8());
+        const auto window = captureWindow();
+        ASSERT_TRUE(window.value);
+        EXPECT_EQ(window.value->first().image.size(), picture);
+    }
+}
+
 } // namespace
 
 // Asked for, every record comes with the PNG of its very pixels (a crop's too); not asked for,

@@ -313,6 +313,20 @@ TEST(SettingsFileWatcher, AnnouncesWhatAnotherProcessChangedAndNothingElse) {
     ASSERT_TRUE(checkAfter(
         [&] { CaptureModeSettings::setPrimaryMode(ours, center, CaptureMode::screenshot); }));
     EXPECT_EQ(posted, QStringList{CaptureModeSettings::modeDidChangeNotification});
+
+    // An editor that saves in place changes the file but not the folder.
+    posted.clear();
+    QByteArray edited = onDisk();
+    ASSERT_TRUE(edited.contains("=screenshot"));
+    edited.replace("=screenshot", "=tree");
+    QFile inPlace(file);
+    ASSERT_TRUE(inPlace.open(QIODevice::ReadWrite));
+    ASSERT_EQ(inPlace.write(edited), edited.size());
+    ASSERT_TRUE(inPlace.resize(edited.size()));
+    inPlace.close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !posted.isEmpty(); }));
+    EXPECT_EQ(posted, QStringList{CaptureModeSettings::modeDidChangeNotification});
+    EXPECT_EQ(CaptureModeSettings::primaryMode(ours), CaptureMode::tree);
 }
 
 // One style, palette and font, whatever the machine's desktop would pick.

@@ -2,16 +2,15 @@
 
 #include "../FileWriter.h"
 #include "../StandardLocations.h"
+#include "../SystemClock.h"
 #include "ClipboardPayload.h"
 #include "ClipboardServer.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QThread>
 #include <QUuid>
 
 #include <cerrno>
@@ -47,6 +46,12 @@ QString readReason(const QString& path) {
 
 std::unique_ptr<ClipboardHandoff> ClipboardHandoff::start(const QString& executable,
                                                           ClipboardServer::Session session) {
+    static SystemClock systemClock;
+    return start(executable, session, systemClock);
+}
+
+std::unique_ptr<ClipboardHandoff>
+ClipboardHandoff::start(const QString& executable, ClipboardServer::Session session, Clock& clock) {
     const QString folder = payloadFolder();
     const QString path = folder + QStringLiteral("/clipboard-") +
                          QUuid::createUuid().toString(QUuid::WithoutBraces) +
@@ -54,7 +59,8 @@ std::unique_ptr<ClipboardHandoff> ClipboardHandoff::start(const QString& executa
     try {
         FileWriter::makePrivateFolders(folder);
     } catch (const FileWriteFailure& failure) {
-        return std::unique_ptr<ClipboardHandoff>(new ClipboardHandoff(path, 0, failure.detail()));
+        return std::unique_ptr<ClipboardHandoff>(
+            new ClipboardHandoff(path, 0, failure.detail(), clock));
     }
     QProcess server;
     server.setProgram(executable);
@@ -67,12 +73,14 @@ std::unique_ptr<ClipboardHandoff> ClipboardHandoff::start(const QString& executa
     qint64 pid = 0;
     if (!server.startDetached(&pid))
         return std::unique_ptr<ClipboardHandoff>(new ClipboardHandoff(
-            path, 0, QStringLiteral("could not start the clipboard server ") + executable));
-    return std::unique_ptr<ClipboardHandoff>(new ClipboardHandoff(path, pid, std::nullopt));
+            path, 0, QStringLiteral("could not start the clipboard server ") + executable, clock));
+    return std::unique_ptr<ClipboardHandoff>(new ClipboardHandoff(path, pid, std::nullopt, clock));
 }
 
-ClipboardHandoff::ClipboardHandoff(QString path, qint64 pid, std::optional<QString> startFailure)
-    : m_path(std::move(path)), m_pid(pid), m_startFailure(std::move(startFailure)) {}
+ClipboardHandoff::ClipboardHandoff(QString path, qint64 pid, std::optional<QString> startFailure,
+                                   Clock& clock)
+    : m_path(std::move(path)), m_pid(pid), m_startFailure(std::move(startFailure)), m_clock(clock) {
+}
 
 ClipboardHandoff::~ClipboardHandoff() {
     if (!m_handedOff)
@@ -107,7 +115,7 @@ std::optional<QString> ClipboardHandoff::handOff(const ClipboardPayload& payload
         return reason;
     }
     const QString errorPath = ClipboardServer::errorPath(m_path);
-    const QDeadlineTimer deadline(handoffMilliseconds);
+    const QDateTime deadline = m_clock.now().addMSecs(handoffMilliseconds);
     while (QFileInfo::exists(m_path)) {
         if (QFileInfo::exists(errorPath)) {
             const QString reason = readReason(errorPath);
@@ -118,11 +126,11 @@ std::optional<QString> ClipboardHandoff::handOff(const ClipboardPayload& payload
             stopServer();
             return QStringLiteral("the clipboard server stopped before it took the payload");
         }
-        if (deadline.hasExpired()) {
+        if (m_clock.now() >= deadline) {
             stopServer();
             return QStringLiteral("the clipboard server did not take the payload within 5 s");
         }
-        QThread::msleep(1);
+        m_clock.sleepBlocking(std::chrono::milliseconds(1));
     }
     if (QFileInfo::exists(errorPath)) {
         const QString reason = readReason(errorPath);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../Clock.h"
 #include "ClipboardServer.h"
 
 #include <QString>
@@ -20,6 +21,9 @@ class ClipboardHandoff final {
     // The session is the one the backend opened.
     static std::unique_ptr<ClipboardHandoff> start(const QString& executable,
                                                    ClipboardServer::Session session);
+    // The wait for the server runs on this clock, so tests need not wait it out.
+    static std::unique_ptr<ClipboardHandoff> start(const QString& executable,
+                                                   ClipboardServer::Session session, Clock& clock);
     ~ClipboardHandoff();
 
     ClipboardHandoff(const ClipboardHandoff&) = delete;
@@ -29,13 +33,14 @@ class ClipboardHandoff final {
     std::optional<QString> handOff(const ClipboardPayload& payload);
 
   private:
-    ClipboardHandoff(QString path, qint64 pid, std::optional<QString> startFailure);
+    ClipboardHandoff(QString path, qint64 pid, std::optional<QString> startFailure, Clock& clock);
     void stopServer();
 
     QString m_path;
     qint64 m_pid = 0;
     std::optional<QString> m_startFailure;
     bool m_handedOff = false;
+    Clock& m_clock;
 };
 
 } // namespace vantrel

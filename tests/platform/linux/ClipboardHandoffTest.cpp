@@ -1,8 +1,10 @@
 #include "platform/linux/ClipboardHandoff.h"
 #include "platform/StandardLocations.h"
+#include "platform/VirtualClock.h"
 #include "platform/linux/ClipboardPayload.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -51,4 +53,26 @@ TEST(ClipboardHandoff, AServerThatNeverTakesThePayloadIsReportedAndLeavesNothing
         handoff.reset();
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{});
     }
+}
+
+// A server that runs but never takes the payload is given up at 5 s on the clock, not before,
+// and stopped with the payload removed.
+TEST(ClipboardHandoff, AServerThatNeverTakesThePayloadIsGivenUpAtFiveSeconds) {
+    QTemporaryDir bin;
+    const QString server = bin.filePath("stuck-server");
+    QFile script(server);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    ASSERT_GT(script.write("#!/bin/sh\nexec sleep 60\n"), 0);
+    script.close();
+    ASSERT_TRUE(script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    VirtualClock clock;
+    ClipboardPayload payload;
+    payload.text = "hello";
+    auto handoff = ClipboardHandoff::start(server, ClipboardServer::Session::x11, clock);
+    EXPECT_EQ(handoff->handOff(payload),
+              "the clipboard server did not take the payload within 5 s");
+    EXPECT_EQ(clock.elapsed(), std::chrono::milliseconds(5000));
+    handoff.reset();
+    const QString folder = StandardLocations::cachesDirectory() + "/Vantrel/clipboard";
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{});
 }
