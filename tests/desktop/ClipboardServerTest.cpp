@@ -154,9 +154,9 @@ TEST(ClipboardServer, ReadsAPayloadOfUpToOneGibibyte) {
         SCOPED_TRACE(size);
         const QString path = vantrel.home() + "/limit.payload";
         QProcess server;
-        vantrel.start(
-            server, VANTREL_BINARY,
-            {"--serve-clipboard", path, QString::number(QCoreApplication::applicationPid())});
+        vantrel.start(server, VANTREL_BINARY,
+                      {"--serve-clipboard", path,
+                       QString::number(QCoreApplication::applicationPid()), "x11"});
         ASSERT_TRUE(server.waitForStarted());
         ASSERT_TRUE(FileWriter::writeNew(path + ".part", {}));
         ASSERT_TRUE(QFile::resize(path + ".part", size));
