@@ -78,8 +78,11 @@ run: build-release
 	QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} ./build/release/src/vantrel demo
 
 # The suite again under AddressSanitizer (leak check on) and UndefinedBehaviorSanitizer.
+# The headless GNOME Shell now and then turns a synthetic key or button into nothing under load,
+# so its tests may run up to three times; every other test runs once.
 test: build-test mcp-client-deps
-	ctest --preset test
+	ctest --preset test -LE wayland
+	ctest --preset test -L wayland --repeat until-pass:3
 	$(MAKE) test-sanitized
 
 test-sanitized: desktop-deps

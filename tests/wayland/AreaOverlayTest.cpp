@@ -92,7 +92,8 @@ class AreaOverlay : public ::testing::Test {
         return covered;
     }
     QJsonObject finish() {
-        EXPECT_TRUE(vantrel.waitForFinished(60000)) << vantrel.readAllStandardError().constData();
+        EXPECT_TRUE(vantrel.state() == QProcess::NotRunning || vantrel.waitForFinished(60000))
+            << vantrel.readAllStandardError().constData();
         const QByteArray said = vantrel.readAllStandardOutput();
         errors = vantrel.readAllStandardError();
         return QJsonDocument::fromJson(said).object();
@@ -121,11 +122,16 @@ TEST_F(AreaOverlay, ADragTypedThroughTheCompositorCapturesTheDraggedArea) {
     ASSERT_TRUE(input.started());
     // The pointer may be there already from an earlier test: a move of its own tells the overlay.
     ASSERT_TRUE(input.moveTo(*helper, from + QPoint(5, 5)));
-    ASSERT_TRUE(input.moveTo(*helper, from));
-    input.leftButton(true);
-    ASSERT_TRUE(input.moveTo(*helper, (from + to) / 2));
-    ASSERT_TRUE(input.moveTo(*helper, to));
-    input.leftButton(false);
+    // Under load the headless shell now and then turns a synthetic button into nothing: while the
+    // overlay is still up, the same drag goes again (at most three times in all).
+    for (int drag = 0; drag < 3 && vantrel.state() != QProcess::NotRunning; ++drag) {
+        ASSERT_TRUE(input.moveTo(*helper, from));
+        input.leftButton(true);
+        ASSERT_TRUE(input.moveTo(*helper, (from + to) / 2));
+        ASSERT_TRUE(input.moveTo(*helper, to));
+        input.leftButton(false);
+        vantrel.waitForFinished(10000);
+    }
 
     const QJsonObject report = finish();
     ASSERT_TRUE(report["ok"].toBool())
