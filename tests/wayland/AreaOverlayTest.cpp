@@ -2,6 +2,7 @@
 // picture of it, dimmed; a drag typed through the compositor is the area captured; Esc captures
 // nothing.
 #include "platform/wayland/GnomeShellHelper.h"
+#include "support/GnomeMonitorLayout.h"
 #include "support/PictureColour.h"
 #include "support/RemoteInput.h"
 #include "support/WaitUntil.h"
@@ -125,11 +126,7 @@ TEST_F(AreaOverlay, ADragTypedThroughTheCompositorCapturesTheDraggedArea) {
     // Under load the headless shell now and then turns a synthetic button into nothing: while the
     // overlay is still up, the same drag goes again (at most three times in all).
     for (int drag = 0; drag < 3 && vantrel.state() != QProcess::NotRunning; ++drag) {
-        ASSERT_TRUE(input.moveTo(*helper, from));
-        input.leftButton(true);
-        ASSERT_TRUE(input.moveTo(*helper, (from + to) / 2));
-        ASSERT_TRUE(input.moveTo(*helper, to));
-        input.leftButton(false);
+        ASSERT_TRUE(input.drag(*helper, from, to));
         vantrel.waitForFinished(10000);
     }
 
@@ -157,6 +154,64 @@ TEST_F(AreaOverlay, ADragTypedThroughTheCompositorCapturesTheDraggedArea) {
                              frame["width"].toDouble(), frame["height"].toDouble());
     EXPECT_TRUE(QRectF(area).contains(buttonFrame));
     EXPECT_LE((buttonFrame.topLeft() - QPointF(paint.topLeft())).manhattanLength(), 2);
+}
+
+// Two monitors: a panel on each (the helper's monitors matched to Qt's outputs), and a drag from
+// one to the other: the area is all the drag covered, its picture the part on the monitor that
+// holds most of it.
+TEST_F(AreaOverlay, OnTwoMonitorsEachHasAPanelAndADragMayCrossThem) {
+    // The drag ends in the probe's window on the monitor after the boundary (an area capture
+    // needs an element in it) and starts 100 pixels before the boundary, 150 up or left.
+    const struct {
+        const GnomeMonitorSet& set;
+        int probeMonitor;
+        int startX, startY; // before the boundary; 0 is 150 from the end
+    } cases[] = {{gnomeSideBySide, 1, 1340, 0}, {gnomeStacked, 0, 0, 800}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.set.name.toStdString());
+        const GnomeMonitorLayout layout(*helper, c.set);
+        RemoteInput input;
+        ASSERT_TRUE(input.started());
+        const WaylandProbe gtk =
+            WaylandProbe::gtkOn(*helper, input, c.set.monitors[c.probeMonitor]);
+        ASSERT_TRUE(gtk.waitForAccessible("Paint", "push button"));
+        const QPoint to = gtk.window(*helper).frame.topLeft() + QPoint(150, 120);
+        const QPoint from(c.startX ? c.startX : to.x() - 150, c.startY ? c.startY : to.y() - 150);
+        const QRect area(from, to - QPoint(1, 1));
+        QRect mostOfIt;
+        for (const QRect& monitor : c.set.monitors) {
+            const QRect part = area.intersected(monitor);
+            if (part.width() * part.height() > mostOfIt.width() * mostOfIt.height())
+                mostOfIt = part;
+        }
+        ASSERT_NE(mostOfIt, area) << "the area crosses the boundary";
+
+        QList<QRect> covered = startAsking();
+        const auto byPlace = [](const QRect& a, const QRect& b) {
+            return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x());
+        };
+        QList<QRect> monitors = c.set.monitors;
+        std::sort(covered.begin(), covered.end(), byPlace);
+        std::sort(monitors.begin(), monitors.end(), byPlace);
+        EXPECT_EQ(covered, monitors) << vantrel.readAllStandardError().constData();
+        ASSERT_TRUE(input.moveTo(*helper, from + QPoint(5, 5)));
+        for (int drag = 0; drag < 3 && vantrel.state() != QProcess::NotRunning; ++drag) {
+            ASSERT_TRUE(input.drag(*helper, from, to));
+            vantrel.waitForFinished(10000);
+        }
+        const QJsonObject report = finish();
+        ASSERT_TRUE(report["ok"].toBool())
+            << errors.constData() << QJsonDocument(report).toJson().constData();
+        EXPECT_FALSE(errors.contains("no output")) << errors.constData();
+        EXPECT_EQ(QImage(report["bundle"]["screenshotURL"].toString()).size(), mostOfIt.size());
+        QFile tree(report["bundle"]["accessibilityURL"].toString());
+        ASSERT_TRUE(tree.open(QIODevice::ReadOnly));
+        const QJsonObject region =
+            QJsonDocument::fromJson(tree.readAll()).object()["region"].toObject();
+        EXPECT_EQ(QRect(region["x"].toInt(), region["y"].toInt(), region["width"].toInt(),
+                        region["height"].toInt()),
+                  area.translated(-c.set.primaryOrigin()));
+    }
 }
 
 // The dimming is a picture taken as the overlay opened: a window closing under it stays on it.

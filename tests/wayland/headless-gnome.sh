@@ -4,6 +4,7 @@
 # STATE_DIR and run as an unprivileged user, so nothing reaches the user's display or home.
 #
 #   headless-gnome.sh start STATE_DIR EXTENSION_DIR [FILE...]   # then: . STATE_DIR/env
+#   headless-gnome.sh layout STATE_DIR single|side-by-side|stacked
 #   headless-gnome.sh stop STATE_DIR
 #
 # The FILEs (test binaries, Vantrel, test applications) are copied into STATE_DIR/bin, and the
@@ -19,11 +20,15 @@ readonly TEST_USER=vantrel-test
 readonly EXTENSION_UUID=vantrel@quendale.com
 readonly HELPER_NAME=com.vantrel.Vantrel.ShellHelper
 readonly SCREEN=1440x900
+# A second virtual monitor, off in the single layout every test but the multi-monitor ones sees:
+# switching layouts in the running shell costs far less than starting another shell.
+readonly SECOND_SCREEN=1280x1024
 
 say() { echo "headless-gnome: $*" >&2; }
 
 usage() {
-    echo "usage: $0 start STATE_DIR EXTENSION_DIR [FILE...] | stop STATE_DIR" >&2
+    echo "usage: $0 start STATE_DIR EXTENSION_DIR [FILE...] | layout STATE_DIR NAME |" \
+        "stop STATE_DIR" >&2
     exit 2
 }
 
@@ -163,7 +168,7 @@ wayland_socket() {
 
 start_shell() {
     gnome-shell --headless --wayland --no-x11 --virtual-monitor "$SCREEN" \
-        </dev/null >"$STATE/gnome-shell.log" 2>&1 &
+        --virtual-monitor "$SECOND_SCREEN" </dev/null >"$STATE/gnome-shell.log" 2>&1 &
     record $! gnome-shell
     # The extension owns its name once the shell has started up and left the Overview.
     wait_for "GNOME Shell and the Vantrel extension to answer" helper_answers
@@ -172,6 +177,59 @@ start_shell() {
     # Portals started by the bus see the session's display.
     dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_TYPE \
         DBUS_SYSTEM_BUS_ADDRESS GSETTINGS_BACKEND >/dev/null 2>&1
+}
+
+# Each layout's monitors, one "connector x y primary" a line; a connector left out is off. The
+# shell names the virtual monitors Meta-0 ($SCREEN) and Meta-1 ($SECOND_SCREEN) in the order given.
+layout_monitors() {
+    case $1 in
+    single) echo "Meta-0 0 0 true" ;;
+    side-by-side) printf '%s\n' "Meta-0 0 0 true" "Meta-1 1440 0 false" ;;
+    stacked) printf '%s\n' "Meta-0 0 0 false" "Meta-1 0 900 true" ;;
+    *) return 1 ;;
+    esac
+}
+
+# Mutter's own display configuration interface, which the headless shell honours: a temporary
+# configuration (method 1) needs no confirmation and lasts until the next one.
+apply_layout() {
+    local monitors
+    monitors=$(layout_monitors "$1") || {
+        say "no layout $1 (single, side-by-side, stacked)"
+        return 2
+    }
+    python3 - "$monitors" <<'PYTHON'
+import sys
+from gi.repository import Gio, GLib
+bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+def display_config(method, arguments=None):
+    return bus.call_sync("org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig",
+                         "org.gnome.Mutter.DisplayConfig", method, arguments, None,
+                         Gio.DBusCallFlags.NONE, -1, None)
+serial, monitors, _, _ = display_config("GetCurrentState").unpack()
+# A virtual monitor has one mode, its size.
+mode = {monitor[0][0]: monitor[1][0][0] for monitor in monitors}
+logical = [(int(x), int(y), 1.0, 0, primary == "true", [(connector, mode[connector], {})])
+           for connector, x, y, primary in (line.split() for line in sys.argv[1].splitlines())]
+display_config("ApplyMonitorsConfig",
+               GLib.Variant("(uua(iiduba(ssa{sv}))a{sv})", (serial, 1, logical, {})))
+PYTHON
+}
+
+# Switches a running desktop's monitors, as its user.
+layout() {
+    resolve_state "$1"
+    if [[ $(stat -c %u "$STATE") != "$EUID" ]]; then
+        as_test_user "$STATE/bin/headless-gnome.sh" layout "$STATE" "${2:-}"
+        return
+    fi
+    [[ -f $STATE/env ]] || {
+        say "no desktop running in $STATE"
+        exit 1
+    }
+    # shellcheck source=/dev/null
+    . "$STATE/env"
+    apply_layout "${2:-}"
 }
 
 write_env() {
@@ -221,6 +279,7 @@ launch() {
     start_session_bus
     start_accessibility_bus
     start_shell
+    apply_layout single
     write_env
     trap - ERR
     echo "headless GNOME Shell on $WAYLAND_DISPLAY up in $(($(now_ms) - began)) ms; state in $STATE"
@@ -275,6 +334,7 @@ start() {
 case ${1:-} in
 start) start "${2:-}" "${@:3}" ;;
 stop) stop "${2:-}" ;;
+layout) layout "${2:-}" "${3:-}" ;;
 launch) launch "${2:-}" ;;
 terminate) resolve_state "${2:-}" && terminate ;;
 *) usage ;;

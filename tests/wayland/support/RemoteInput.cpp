@@ -58,6 +58,15 @@ void RemoteInput::leftButton(bool pressed) {
     m_bus.call(call);
 }
 
+bool RemoteInput::drag(CompositorHelper& helper, QPoint from, QPoint to) {
+    if (!moveTo(helper, from))
+        return false;
+    leftButton(true);
+    const bool moved = moveTo(helper, (from + to) / 2) && moveTo(helper, to);
+    leftButton(false);
+    return moved;
+}
+
 QDBusMessage RemoteInput::sessionCall(const QString& method) const {
     return QDBusMessage::createMethodCall("org.gnome.Mutter.RemoteDesktop", m_session,
                                           "org.gnome.Mutter.RemoteDesktop.Session", method);

@@ -30,6 +30,9 @@ class RemoteInput {
     // motion needs a screen-cast stream, so the moves are relative to where the helper says it is.
     bool moveTo(CompositorHelper& helper, QPoint target);
     void leftButton(bool pressed);
+    // The left button pressed at one point, moved through the middle, let go at the other;
+    // whether the pointer got everywhere.
+    bool drag(CompositorHelper& helper, QPoint from, QPoint to);
 
   private:
     QDBusMessage sessionCall(const QString& method) const;

@@ -34,6 +34,16 @@ WaylandProbe WaylandProbe::gtk(CompositorHelper& helper, const QStringList& argu
                         title > 0 ? arguments.value(title) : "Vantrel Probe");
 }
 
+WaylandProbe WaylandProbe::gtkOn(CompositorHelper& helper, RemoteInput& input,
+                                 const QRect& monitor) {
+    if (!input.moveTo(helper, monitor.center()))
+        throw std::runtime_error("the pointer did not reach the monitor");
+    WaylandProbe probe = gtk(helper);
+    if (!waitUntil([&] { return monitor.contains(probe.window(helper).frame); }))
+        probe.fail("its window did not open on the pointer's monitor");
+    return probe;
+}
+
 WaylandProbe WaylandProbe::qt(CompositorHelper& helper) {
     return WaylandProbe(helper, probeCopy(VANTREL_QT_PROBE), {"-platform", "wayland"},
                         "Vantrel Qt Probe");

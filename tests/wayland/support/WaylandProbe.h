@@ -2,6 +2,7 @@
 
 #include "platform/CompositorHelper.h"
 #include "support/AccessibleLookup.h"
+#include "support/RemoteInput.h"
 
 #include <QProcess>
 #include <QString>
@@ -18,6 +19,9 @@ class WaylandProbe {
   public:
     // tests/desktop/apps/gtk_probe.py: "Vantrel Probe" with its solid "Paint" button.
     static WaylandProbe gtk(CompositorHelper& helper, const QStringList& arguments = {});
+    // The GTK probe on that monitor: GNOME opens a new window on the monitor under the pointer
+    // (a Wayland client cannot place its own), so the pointer goes there first.
+    static WaylandProbe gtkOn(CompositorHelper& helper, RemoteInput& input, const QRect& monitor);
     // The Qt probe: "Vantrel Qt Probe", one "Press" button, Qt's own decorations.
     static WaylandProbe qt(CompositorHelper& helper);
     WaylandProbe(WaylandProbe&&) = default;

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/CompositorHelper.h"
+
+#include <QList>
+#include <QRect>
+#include <QString>
+
+namespace vantrel::testing {
+
+// A monitor layout of the private GNOME Shell (headless-gnome.sh's second virtual monitor on),
+// in the compositor's logical pixels, the primary first as the helper lists them.
+struct GnomeMonitorSet {
+    QString name;
+    QList<QRect> monitors;
+
+    QPoint primaryOrigin() const { return monitors.value(0).topLeft(); }
+    // A compositor point as `--at … --top-left` reads it: from the primary monitor's corner.
+    QString topLeftArgument(QPoint global) const;
+};
+
+// 1440×900 at the origin (primary), 1280×1024 to its right.
+extern const GnomeMonitorSet gnomeSideBySide;
+// 1440×900 at the origin, the primary 1280×1024 below it: the core's origin is not the layout's.
+extern const GnomeMonitorSet gnomeStacked;
+
+// Switches the shell to a layout until this goes (back to the single 1440×900 monitor); returns
+// once the helper lists the layout's monitors, and throws when it never does.
+class GnomeMonitorLayout {
+  public:
+    GnomeMonitorLayout(CompositorHelper& helper, const GnomeMonitorSet& set);
+    ~GnomeMonitorLayout();
+    GnomeMonitorLayout(const GnomeMonitorLayout&) = delete;
+    GnomeMonitorLayout& operator=(const GnomeMonitorLayout&) = delete;
+
+  private:
+    CompositorHelper& m_helper;
+};
+
+} // namespace vantrel::testing
