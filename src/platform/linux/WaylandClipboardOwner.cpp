@@ -218,23 +218,26 @@ std::optional<std::string> WaylandClipboardOwner::own(const std::vector<std::str
     if (!(m_seatCapabilities & WL_SEAT_CAPABILITY_KEYBOARD))
         return "This Wayland seat has no keyboard, and the compositor gives the clipboard only to "
                "a window that has the keyboard's focus";
-    m_source = wl_data_device_manager_create_data_source(m_dataDeviceManager);
-    wl_data_source_add_listener(m_source, &Events::sourceListener, this);
-    for (const std::string& type : mimeTypes)
-        wl_data_source_offer(m_source, type.c_str());
-    m_owned = true;
-    if (const auto failure = mapFocusWindow()) {
+    for (int attempt = 0; attempt < ownAttempts; ++attempt) {
+        // A refused source is cancelled and gone; each attempt offers a new one.
+        m_source = wl_data_device_manager_create_data_source(m_dataDeviceManager);
+        wl_data_source_add_listener(m_source, &Events::sourceListener, this);
+        for (const std::string& type : mimeTypes)
+            wl_data_source_offer(m_source, type.c_str());
+        m_owned = true;
+        if (const auto failure = mapFocusWindow()) {
+            destroyFocusWindow();
+            return failure;
+        }
+        wl_data_device_set_selection(m_dataDevice, m_source, *m_focusSerial);
+        // At once, so that the focus goes back to the window that had it.
         destroyFocusWindow();
-        return failure;
+        if (!roundtrip())
+            return "The Wayland compositor went away";
+        if (m_owned)
+            return std::nullopt;
     }
-    wl_data_device_set_selection(m_dataDevice, m_source, *m_focusSerial);
-    // At once, so that the focus goes back to the window that had it.
-    destroyFocusWindow();
-    if (!roundtrip())
-        return "The Wayland compositor went away";
-    if (!m_owned)
-        return "The Wayland compositor did not give Vantrel the clipboard";
-    return std::nullopt;
+    return "The Wayland compositor did not give Vantrel the clipboard";
 }
 
 std::optional<std::string> WaylandClipboardOwner::mapFocusWindow() {
@@ -284,6 +287,8 @@ void WaylandClipboardOwner::destroyFocusWindow() {
     m_windowSurface = nullptr;
     m_surface = nullptr;
     m_buffer = nullptr;
+    m_configured = false;
+    m_focusSerial.reset();
 }
 
 bool WaylandClipboardOwner::dispatchUntil(const std::function<bool()>& done,

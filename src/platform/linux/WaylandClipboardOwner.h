@@ -37,6 +37,10 @@ class WaylandClipboardOwner final {
     // The compositor gives a new window focus within milliseconds; one that has not after this
     // long will not, and the command must not wait on it.
     static constexpr std::chrono::seconds focusWait{3};
+    // The focus can move on between the window's focus and the selection (a window that closes
+    // hands it back to the one below), and the compositor then refuses the selection: the window
+    // is mapped again, this many times in all.
+    static constexpr int ownAttempts = 3;
 
     // The value for one MIME type; none when there is none.
     using Render = std::function<std::optional<std::string>(const std::string& mimeType)>;
