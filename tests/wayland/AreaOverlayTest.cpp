@@ -167,9 +167,10 @@ TEST_F(AreaOverlay, OnTwoMonitorsEachHasAPanelAndADragMayCrossThem) {
         int probeMonitor;
         int startX, startY; // before the boundary; 0 is 150 from the end
     } cases[] = {{gnomeSideBySide, 1, 1340, 0}, {gnomeStacked, 0, 0, 800}};
+    GnomeMonitorLayout layout(*helper);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.set.name.toStdString());
-        const GnomeMonitorLayout layout(*helper, c.set);
+        layout.switchTo(c.set);
         RemoteInput input;
         ASSERT_TRUE(input.started());
         const WaylandProbe gtk =

@@ -1,6 +1,7 @@
 // Two monitors of different sizes on the private GNOME Shell, one beside the other and one above
 // the other (the lower one primary, so the core's origin is not the layout's): a capture at a
-// point on the second monitor agrees with its picture, and the toast follows the pointer.
+// point on the second monitor agrees with its picture, and the toast follows the pointer. The
+// overlay on two monitors is in AreaOverlayTest.
 #include "platform/wayland/GnomeShellHelper.h"
 #include "support/GnomeMonitorLayout.h"
 #include "support/PictureColour.h"
@@ -60,10 +61,24 @@ class GnomeMultiMonitor : public ::testing::Test {
     std::unique_ptr<GnomeShellHelper> helper;
 };
 
-TEST_F(GnomeMultiMonitor, ACaptureAtAPointOnTheSecondMonitorAgreesWithItsPicture) {
+// The latest toast's frame, as the shell drew it.
+QRect latestToastFrame() {
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+        GnomeShellHelper::service, GnomeShellHelper::path, GnomeShellHelper::interface, "Toast"));
+    int x = 0, y = 0, width = 0, height = 0;
+    const QDBusArgument frame = reply.arguments().value(1).value<QDBusArgument>();
+    frame.beginStructure();
+    frame >> x >> y >> width >> height;
+    frame.endStructure();
+    return QRect(x, y, width, height);
+}
+
+TEST_F(GnomeMultiMonitor,
+       ACaptureOnTheSecondMonitorAgreesWithItsPictureAndTheToastFollowsThePointer) {
+    GnomeMonitorLayout layout(*helper);
     for (const GnomeMonitorSet* set : {&gnomeSideBySide, &gnomeStacked}) {
         SCOPED_TRACE(set->name.toStdString());
-        const GnomeMonitorLayout layout(*helper, *set);
+        layout.switchTo(*set);
         RemoteInput input;
         ASSERT_TRUE(input.started());
         const WaylandProbe gtk = WaylandProbe::gtkOn(*helper, input, set->monitors[1]);
@@ -95,33 +110,13 @@ TEST_F(GnomeMultiMonitor, ACaptureAtAPointOnTheSecondMonitorAgreesWithItsPicture
         EXPECT_EQ(picture.size(), window.size());
         expectWithinAPixel(colourBounds(picture, twoMonitorPaintColour),
                            frame.translated(origin - window.topLeft()));
-    }
-}
 
-// The latest toast's frame, as the shell drew it.
-QRect latestToastFrame() {
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
-        GnomeShellHelper::service, GnomeShellHelper::path, GnomeShellHelper::interface, "Toast"));
-    int x = 0, y = 0, width = 0, height = 0;
-    const QDBusArgument frame = reply.arguments().value(1).value<QDBusArgument>();
-    frame.beginStructure();
-    frame >> x >> y >> width >> height;
-    frame.endStructure();
-    return QRect(x, y, width, height);
-}
-
-TEST_F(GnomeMultiMonitor, TheToastShowsOnTheMonitorUnderThePointer) {
-    for (const GnomeMonitorSet* set : {&gnomeSideBySide, &gnomeStacked}) {
-        const GnomeMonitorLayout layout(*helper, *set);
-        RemoteInput input;
-        ASSERT_TRUE(input.started());
+        // The toast at the bottom centre of the monitor under the pointer, 96 above its edge.
         for (const QRect& monitor : set->monitors) {
-            SCOPED_TRACE(set->name.toStdString() + " " + std::to_string(monitor.y()) + "," +
-                         std::to_string(monitor.x()));
             ASSERT_TRUE(input.moveTo(*helper, monitor.center() + QPoint(7, 5)));
             ASSERT_TRUE(helper->showToast("Copied — press Ctrl+V in Claude Code"));
             const QRect toast = latestToastFrame();
-            EXPECT_TRUE(monitor.contains(toast));
+            EXPECT_TRUE(monitor.contains(toast)) << monitor.x() << "," << monitor.y();
             EXPECT_LE(qAbs(toast.center().x() - monitor.center().x()), 1);
             EXPECT_EQ(monitor.bottom() - toast.bottom(), 96);
         }

@@ -42,16 +42,18 @@ QString GnomeMonitorSet::topLeftArgument(QPoint global) const {
     return QString("%1,%2").arg(point.x()).arg(point.y());
 }
 
-GnomeMonitorLayout::GnomeMonitorLayout(CompositorHelper& helper, const GnomeMonitorSet& set)
-    : m_helper(helper) {
+void GnomeMonitorLayout::switchTo(const GnomeMonitorSet& set) {
+    m_switched = true;
     if (const QString failed = switchLayout(set.name); !failed.isEmpty())
         throw std::runtime_error(failed.toStdString());
-    if (!waitUntil([&] { return listedMonitors(helper) == set.monitors; }))
+    if (!waitUntil([&] { return listedMonitors(m_helper) == set.monitors; }))
         throw std::runtime_error("the helper never listed the " + set.name.toStdString() +
                                  " layout's monitors");
 }
 
 GnomeMonitorLayout::~GnomeMonitorLayout() {
+    if (!m_switched)
+        return;
     switchLayout("single");
     waitUntil([this] { return listedMonitors(m_helper) == singleMonitor; });
 }

@@ -24,17 +24,20 @@ extern const GnomeMonitorSet gnomeSideBySide;
 // 1440×900 at the origin, the primary 1280×1024 below it: the core's origin is not the layout's.
 extern const GnomeMonitorSet gnomeStacked;
 
-// Switches the shell to a layout until this goes (back to the single 1440×900 monitor); returns
-// once the helper lists the layout's monitors, and throws when it never does.
+// Switches the shell's layouts while this lives, then back to the single 1440×900 monitor. Each
+// switch returns once the helper lists the layout's monitors, and throws when it never does.
 class GnomeMonitorLayout {
   public:
-    GnomeMonitorLayout(CompositorHelper& helper, const GnomeMonitorSet& set);
+    explicit GnomeMonitorLayout(CompositorHelper& helper) : m_helper(helper) {}
     ~GnomeMonitorLayout();
     GnomeMonitorLayout(const GnomeMonitorLayout&) = delete;
     GnomeMonitorLayout& operator=(const GnomeMonitorLayout&) = delete;
 
+    void switchTo(const GnomeMonitorSet& set);
+
   private:
     CompositorHelper& m_helper;
+    bool m_switched = false;
 };
 
 } // namespace vantrel::testing
