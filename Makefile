@@ -10,7 +10,7 @@ DESKTOP_PACKAGES := xvfb xauth dbus dbus-x11 at-spi2-core openbox python3-gi gir
 # The private headless GNOME Shell on Wayland the Wayland tests start, its portal, a clipboard
 # client to check from outside and Qt's Wayland platform. GNOME Shell will not run as root: the
 # tests run it as the system user vantrel-test, created here when make runs as root.
-WAYLAND_PACKAGES := gnome-shell xdg-desktop-portal xdg-desktop-portal-gnome wl-clipboard qt6-wayland
+WAYLAND_PACKAGES := gnome-shell xdg-desktop-portal xdg-desktop-portal-gnome wl-clipboard qt6-wayland xwayland
 WAYLAND_TEST_USER := vantrel-test
 # The package and its tests: the validators, lintian, dpkg-shlibdeps and file (which CPack uses to
 # find the binaries to strip and to compute dependencies for). scdoc and rsvg-convert, above, build

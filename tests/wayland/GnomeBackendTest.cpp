@@ -121,14 +121,25 @@ TEST_F(GnomeBackend, TheMaximisedGtkButtonIsFoundAtItsColourToo) {
     expectButtonOnItsColour(gtkPaintColour, "Paint");
 }
 
+// An X11 application through Xwayland, which the helper lists as an X11 client.
+TEST_F(GnomeBackend, TheGtkButtonOfAnXwaylandClientIsFoundAtItsColourToo) {
+    const WaylandProbe gtk = WaylandProbe::gtkOnXwayland(desktop->helper());
+    ASSERT_TRUE(gtk.waitForAccessible("Paint", "push button"));
+    EXPECT_TRUE(gtk.window(desktop->helper()).x11Client);
+    expectButtonOnItsColour(gtkPaintColour, "Paint");
+}
+
 TEST_F(GnomeBackend, TheQtButtonIsFoundAtItsColourBelowQtsOwnTitleBar) {
     const WaylandProbe qt = WaylandProbe::qt(desktop->helper());
     ASSERT_TRUE(qt.waitForAccessible("Press", "push button"));
     expectButtonOnItsColour(qtPressColour, "Press");
 }
 
+// The window behind is an X11 one: with Xwayland in use the shell has a hidden window of its own
+// there, which is no window of the list.
 TEST_F(GnomeBackend, TheWindowListRunsFrontToBackWithTheFocusedApplicationFirst) {
-    const WaylandProbe back = WaylandProbe::gtk(desktop->helper(), {"--title", "Back Probe"});
+    const WaylandProbe back =
+        WaylandProbe::gtkOnXwayland(desktop->helper(), {"--title", "Back Probe"});
     const WaylandProbe front = WaylandProbe::qt(desktop->helper());
     // A new window takes the focus on GNOME, and with it the top of the stack.
     ASSERT_TRUE(waitUntil([&] { return front.window(desktop->helper()).focused; }));

@@ -167,7 +167,8 @@ wayland_socket() {
 }
 
 start_shell() {
-    gnome-shell --headless --wayland --no-x11 --virtual-monitor "$SCREEN" \
+    # Xwayland starts with the shell, for the tests of X11 applications on GNOME.
+    gnome-shell --headless --wayland --virtual-monitor "$SCREEN" \
         --virtual-monitor "$SECOND_SCREEN" </dev/null >"$STATE/gnome-shell.log" 2>&1 &
     record $! gnome-shell
     # The extension owns its name once the shell has started up and left the Overview.
@@ -232,6 +233,18 @@ layout() {
     apply_layout "${2:-}"
 }
 
+# The shell's Xwayland display and its key, from the command line the shell gave it; they are not
+# DISPLAY and XAUTHORITY in the env file, so that nothing but the X11 tests' probes takes X11.
+find_xwayland() {
+    local shell xwayland arguments
+    shell=$(awk '$2 == "gnome-shell" {print $1}' "$STATE/pids")
+    xwayland=$(pgrep -P "$shell" -x Xwayland) || return 1
+    read -r -a arguments < <(tr '\0' ' ' <"/proc/$xwayland/cmdline")
+    XWAYLAND_DISPLAY=${arguments[1]}
+    XWAYLAND_AUTHORITY=$(printf '%s\n' "${arguments[@]}" | sed -n '/^-auth$/{n;p}')
+    [[ $XWAYLAND_DISPLAY == :* && -n $XWAYLAND_AUTHORITY ]]
+}
+
 write_env() {
     local name
     {
@@ -242,6 +255,8 @@ write_env() {
             echo "export $name='${!name}'"
         done
         echo "export VANTREL_TEST_BIN='$STATE/bin'"
+        echo "export VANTREL_XWAYLAND_DISPLAY='$XWAYLAND_DISPLAY'"
+        echo "export VANTREL_XWAYLAND_AUTHORITY='$XWAYLAND_AUTHORITY'"
         echo "unset DISPLAY GTK_A11Y AT_SPI_BUS_ADDRESS XAUTHORITY"
     } >"$STATE/env.new"
     # The env file appears only once the desktop is whole.
@@ -279,6 +294,7 @@ launch() {
     start_session_bus
     start_accessibility_bus
     start_shell
+    wait_for "GNOME Shell to start Xwayland" find_xwayland
     apply_layout single
     write_env
     trap - ERR

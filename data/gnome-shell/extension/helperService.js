@@ -147,14 +147,17 @@ var HelperService = class HelperService {
         });
     }
 
-    /* Front to back; minimised windows and those of other workspaces are not on screen. */
+    /* Front to back; minimised windows and those of other workspaces are not on screen. X11
+     * windows that no window manager manages (override-redirect: the shell's own hidden 1×1
+     * window once Xwayland runs, menus, tooltips) are not windows a user means, as on X11. */
     WindowsAsync(_, invocation) {
         this._answer(invocation, () => {
             const workspace = global.workspace_manager.get_active_workspace();
             const shown = global.get_window_actors()
                 .map(actor => actor.get_meta_window())
                 // A window going away keeps its actor a little longer, without a window.
-                .filter(w => w && !w.minimized && w.located_on_workspace(workspace))
+                .filter(w => w && !w.minimized && !w.is_override_redirect() &&
+                    w.located_on_workspace(workspace))
                 .reverse();
             const focused = global.display.get_focus_window();
             return new GLib.Variant('(aa{sv})', [shown.map(w => describeWindow(w, focused))]);

@@ -44,16 +44,29 @@ WaylandProbe WaylandProbe::gtkOn(CompositorHelper& helper, RemoteInput& input,
     return probe;
 }
 
+WaylandProbe WaylandProbe::gtkOnXwayland(CompositorHelper& helper, const QStringList& arguments) {
+    QProcessEnvironment x11;
+    x11.insert("GDK_BACKEND", "x11");
+    x11.insert("DISPLAY", qEnvironmentVariable("VANTREL_XWAYLAND_DISPLAY"));
+    x11.insert("XAUTHORITY", qEnvironmentVariable("VANTREL_XWAYLAND_AUTHORITY"));
+    const qsizetype title = arguments.indexOf("--title") + 1;
+    return WaylandProbe(helper, "/usr/bin/python3",
+                        QStringList{probeCopy(VANTREL_GTK_PROBE)} + arguments,
+                        title > 0 ? arguments.value(title) : "Vantrel Probe", x11);
+}
+
 WaylandProbe WaylandProbe::qt(CompositorHelper& helper) {
     return WaylandProbe(helper, probeCopy(VANTREL_QT_PROBE), {"-platform", "wayland"},
                         "Vantrel Qt Probe");
 }
 
 WaylandProbe::WaylandProbe(CompositorHelper& helper, const QString& program,
-                           const QStringList& arguments, QString title)
+                           const QStringList& arguments, QString title,
+                           const QProcessEnvironment& extra)
     : m_process(std::make_unique<QProcess>()), m_title(std::move(title)) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("PYTHONDONTWRITEBYTECODE", "1");
+    environment.insert(extra);
     m_process->setProcessEnvironment(environment);
     m_process->start(program, arguments);
     if (!m_process->waitForStarted())

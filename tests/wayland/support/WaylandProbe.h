@@ -22,6 +22,8 @@ class WaylandProbe {
     // The GTK probe on that monitor: GNOME opens a new window on the monitor under the pointer
     // (a Wayland client cannot place its own), so the pointer goes there first.
     static WaylandProbe gtkOn(CompositorHelper& helper, RemoteInput& input, const QRect& monitor);
+    // The GTK probe as an X11 client of the shell's Xwayland, at 120,90 as it places itself.
+    static WaylandProbe gtkOnXwayland(CompositorHelper& helper, const QStringList& arguments = {});
     // The Qt probe: "Vantrel Qt Probe", one "Press" button, Qt's own decorations.
     static WaylandProbe qt(CompositorHelper& helper);
     WaylandProbe(WaylandProbe&&) = default;
@@ -39,7 +41,7 @@ class WaylandProbe {
 
   private:
     WaylandProbe(CompositorHelper& helper, const QString& program, const QStringList& arguments,
-                 QString title);
+                 QString title, const QProcessEnvironment& extra = {});
     [[noreturn]] void fail(const QString& what) const;
 
     std::unique_ptr<QProcess> m_process;
