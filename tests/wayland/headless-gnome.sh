@@ -46,6 +46,19 @@ desktop_service_pids() {
     [[ -z $accessibility ]] || bus_service_pids "$accessibility"
 }
 
+# Ends the desktop, then removes the X display locks the shell took for its Xwayland (/tmp/.X<n>-lock
+# holding the shell's pid), which a killed shell leaves behind.
+terminate_desktop() {
+    local shell lock
+    shell=$(awk '$2 == "gnome-shell" {print $1}' "$STATE/pids" 2>/dev/null || true)
+    terminate
+    [[ -n $shell ]] || return 0
+    for lock in /tmp/.X*-lock; do
+        [[ -O $lock && $(tr -d ' \n' <"$lock" 2>/dev/null) == "$shell" ]] && rm -f "$lock"
+    done
+    return 0
+}
+
 # Root hands the rest of the work to the test user, running the copy of this script in STATE/bin.
 as_test_user() {
     if ((EUID != 0)); then
@@ -69,7 +82,7 @@ stop() {
     if [[ -x $STATE/bin/headless-gnome.sh && $(stat -c %u "$STATE") != "$EUID" ]]; then
         as_test_user "$STATE/bin/headless-gnome.sh" terminate "$STATE"
     else
-        terminate
+        terminate_desktop
     fi
     rm -rf "$STATE"
 }
@@ -286,7 +299,7 @@ launch() {
     local began
     began=$(now_ms)
     resolve_state "$1"
-    trap 'say "start failed; stopping what it started"; show_logs; terminate; exit 1' ERR
+    trap 'say "start failed; stopping what it started"; show_logs; terminate_desktop; exit 1' ERR
     isolate_environment
     write_settings
     install_extension "$STATE/extension"
@@ -352,6 +365,6 @@ start) start "${2:-}" "${@:3}" ;;
 stop) stop "${2:-}" ;;
 layout) layout "${2:-}" "${3:-}" ;;
 launch) launch "${2:-}" ;;
-terminate) resolve_state "${2:-}" && terminate ;;
+terminate) resolve_state "${2:-}" && terminate_desktop ;;
 *) usage ;;
 esac
