@@ -46,15 +46,19 @@ desktop_service_pids() {
     [[ -z $accessibility ]] || bus_service_pids "$accessibility"
 }
 
-# Ends the desktop, then removes the X display locks the shell took for its Xwayland (/tmp/.X<n>-lock
-# holding the shell's pid), which a killed shell leaves behind.
+# Ends the desktop, then removes the X displays the shell took for its Xwayland (/tmp/.X<n>-lock
+# holding the shell's pid, and the socket /tmp/.X11-unix/X<n>), which a killed shell leaves behind.
 terminate_desktop() {
-    local shell lock
+    local shell lock display
     shell=$(awk '$2 == "gnome-shell" {print $1}' "$STATE/pids" 2>/dev/null || true)
     terminate
     [[ -n $shell ]] || return 0
     for lock in /tmp/.X*-lock; do
-        [[ -O $lock && $(tr -d ' \n' <"$lock" 2>/dev/null) == "$shell" ]] && rm -f "$lock"
+        [[ -O $lock && $(tr -d ' \n' <"$lock" 2>/dev/null) == "$shell" ]] || continue
+        display=${lock#/tmp/.X}
+        display=${display%-lock}
+        [[ -O /tmp/.X11-unix/X$display ]] && rm -f "/tmp/.X11-unix/X$display"
+        rm -f "$lock"
     done
     return 0
 }
