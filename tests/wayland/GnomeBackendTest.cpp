@@ -121,10 +121,16 @@ TEST_F(GnomeBackend, TheMaximisedGtkButtonIsFoundAtItsColourToo) {
     expectButtonOnItsColour(gtkPaintColour, "Paint");
 }
 
-TEST_F(GnomeBackend, TheQtButtonIsFoundAtItsColourBelowQtsOwnTitleBar) {
-    const WaylandProbe qt = WaylandProbe::qt(desktop->helper());
-    ASSERT_TRUE(qt.waitForAccessible("Press", "push button"));
-    expectButtonOnItsColour(qtPressColour, "Press");
+// Qt draws its own title bar, and its margins change when the window is maximised.
+TEST_F(GnomeBackend, TheQtButtonIsFoundAtItsColourBelowQtsOwnTitleBarWindowedAndMaximised) {
+    for (const bool maximised : {false, true}) {
+        SCOPED_TRACE(maximised ? "maximised" : "windowed");
+        const WaylandProbe qt = WaylandProbe::qt(
+            desktop->helper(), maximised ? QStringList{"--maximized"} : QStringList());
+        ASSERT_TRUE(qt.waitForAccessible("Press", "push button"));
+        ASSERT_TRUE(waitUntil([&] { return qt.window(desktop->helper()).maximized == maximised; }));
+        expectButtonOnItsColour(qtPressColour, "Press");
+    }
 }
 
 TEST_F(GnomeBackend, TheWindowListRunsFrontToBackWithTheFocusedApplicationFirst) {

@@ -34,9 +34,9 @@ WaylandProbe WaylandProbe::gtk(CompositorHelper& helper, const QStringList& argu
                         title > 0 ? arguments.value(title) : "Vantrel Probe");
 }
 
-WaylandProbe WaylandProbe::qt(CompositorHelper& helper) {
-    return WaylandProbe(helper, probeCopy(VANTREL_QT_PROBE), {"-platform", "wayland"},
-                        "Vantrel Qt Probe");
+WaylandProbe WaylandProbe::qt(CompositorHelper& helper, const QStringList& arguments) {
+    return WaylandProbe(helper, probeCopy(VANTREL_QT_PROBE),
+                        QStringList{"-platform", "wayland"} + arguments, "Vantrel Qt Probe");
 }
 
 WaylandProbe::WaylandProbe(CompositorHelper& helper, const QString& program,

@@ -19,7 +19,7 @@ class WaylandProbe {
     // tests/desktop/apps/gtk_probe.py: "Vantrel Probe" with its solid "Paint" button.
     static WaylandProbe gtk(CompositorHelper& helper, const QStringList& arguments = {});
     // The Qt probe: "Vantrel Qt Probe", one "Press" button, Qt's own decorations.
-    static WaylandProbe qt(CompositorHelper& helper);
+    static WaylandProbe qt(CompositorHelper& helper, const QStringList& arguments = {});
     WaylandProbe(WaylandProbe&&) = default;
     ~WaylandProbe();
 
