@@ -53,6 +53,10 @@ WaylandProbe::WaylandProbe(CompositorHelper& helper, const QString& program,
     const QString line = QString::fromUtf8(m_process->readLine()).trimmed();
     if (!line.startsWith("ready "))
         fail("no ready line; it said \"" + line + "\"");
+    // "paint=X,Y,W,H", relative to the surface (the Qt probe names none).
+    const QStringList paint = line.section("paint=", 1).section(' ', 0, 0).split(',');
+    if (paint.size() == 4)
+        m_paint = QRect(paint[0].toInt(), paint[1].toInt(), paint[2].toInt(), paint[3].toInt());
     if (!waitUntil([&] { return listedWindow(helper, pid(), m_title).has_value(); }))
         fail("the compositor never listed its window");
 }

@@ -32,6 +32,8 @@ class WaylandProbe {
     }
     // The compositor's window of the probe, as it lists it now.
     CompositorWindow window(CompositorHelper& helper) const;
+    // The GTK probe's Paint button, relative to its surface.
+    QRect paint() const { return m_paint; }
 
   private:
     WaylandProbe(CompositorHelper& helper, const QString& program, const QStringList& arguments,
@@ -40,6 +42,7 @@ class WaylandProbe {
 
     std::unique_ptr<QProcess> m_process;
     QString m_title;
+    QRect m_paint;
 };
 
 } // namespace vantrel::testing
