@@ -1,7 +1,8 @@
 // The floor a whole capture on the real desktop is compared with: the same window's picture, the
 // same tree walk (hit-test, reads, snapshot) and the JPEG of that picture, each timed alone in
 // this process, with no folder, documents, clipboard or process start. Prints one line per run:
-// "grab_ms walk_ms jpeg_ms". Needs DISPLAY on a desktop with AT-SPI.
+// "grab_ms walk_ms jpeg_ms". Needs DISPLAY on a desktop with AT-SPI, or a GNOME session on
+// Wayland with Vantrel's extension (WAYLAND_DISPLAY set), whose backend it then takes.
 //
 //   desktop_floor_bench X Y [RUNS]     (X, Y: the capture point, top-left root pixels)
 
@@ -11,6 +12,7 @@
 #include "platform/SystemClock.h"
 #include "platform/WindowServer.h"
 #include "platform/linux/LinuxDesktop.h"
+#include "platform/wayland/WaylandDesktop.h"
 #include "screen/CaptureCoordinates.h"
 #include "screen/JpegEncoder.h"
 #include "screen/SystemPermissionsService.h"
@@ -53,19 +55,27 @@ std::optional<quint32> windowIdAt(ScreenCapturePlatform& capture, QRectF bounds)
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc < 3 || qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::fprintf(stderr, "usage: desktop_floor_bench X Y [RUNS] (with DISPLAY set)\n");
+    const bool gnome = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (argc < 3 || (!gnome && qEnvironmentVariableIsEmpty("DISPLAY"))) {
+        std::fprintf(stderr, "usage: desktop_floor_bench X Y [RUNS] (with DISPLAY or "
+                             "WAYLAND_DISPLAY set)\n");
         return 0;
     }
     const QPointF point(QString(argv[1]).toDouble(), QString(argv[2]).toDouble());
     const int runs = argc > 3 ? QString(argv[3]).toInt() : 20;
     QString reason;
-    auto desktop = LinuxDesktop::open({QCoreApplication::applicationFilePath()}, reason);
-    if (!desktop) {
+    std::unique_ptr<LinuxDesktop> x11;
+    std::unique_ptr<WaylandDesktop> gnomeDesktop;
+    if (gnome)
+        gnomeDesktop = WaylandDesktop::open(QCoreApplication::applicationFilePath(),
+                                            QStringLiteral(VANTREL_VERSION), reason);
+    else
+        x11 = LinuxDesktop::open({QCoreApplication::applicationFilePath()}, reason);
+    if (!x11 && !gnomeDesktop) {
         std::fprintf(stderr, "desktop_floor_bench: %s\n", qPrintable(reason));
         return 0;
     }
-    const Platform platform = desktop->platform();
+    const Platform platform = gnome ? gnomeDesktop->platform() : x11->platform();
     NotificationCenter center;
     SystemClock clock;
     SystemPermissionsService permissions(platform, center, clock);

@@ -112,7 +112,8 @@ makeOverlay(const vantrel::Platform& platform, const vantrel::OverlayDesktop& de
 
 // A capture handed to the running app by `vantrel capture --via-app`; a caller that goes away
 // takes its overlay with it.
-QCoro::Task<> answerCapture(vantrel::CaptureCommand& captures, vantrel::LinuxDesktop& desktop,
+template <class Desktop>
+QCoro::Task<> answerCapture(vantrel::CaptureCommand& captures, Desktop& desktop,
                             vantrel::SingleInstance::CaptureRequest request) {
     std::stop_source askerGone;
     if (request.peer)
@@ -187,8 +188,7 @@ int runOnX11(QApplication& app, vantrel::SingleInstance& instance,
 }
 
 // The tray app on GNOME on Wayland, through Vantrel's extension: its shortcuts, its top-bar menu
-// and its toast. A capture handed over by `vantrel capture --via-app` is refused (the command
-// then captures itself).
+// and its toast. It also takes the captures `vantrel capture --via-app` hands it.
 int runOnGnome(QApplication& app, vantrel::SingleInstance& instance,
                vantrel::SettingsUserDefaults& defaults, vantrel::NotificationCenter& center,
                QTextStream& err) {
@@ -206,6 +206,12 @@ int runOnGnome(QApplication& app, vantrel::SingleInstance& instance,
         desktop->platform().screens, desktop->platform().screenCapture,
         vantrel::AreaSelectionOverlay::Backdrop::FrozenScreens,
         [&desktop] { return desktop->outputsOrigin(); });
+    vantrel::CaptureCommand agentCaptures(defaults, center);
+    agentCaptures.setOverlayFactory(makeOverlay);
+    instance.onCaptureRequest(
+        [&agentCaptures, &desktop](const vantrel::SingleInstance::CaptureRequest& request) {
+            answerCapture(agentCaptures, *desktop, request);
+        });
     return runTray(app, desktop->platform(), instance, defaults, center, regionSelection,
                    &desktop->helper(), {}, err);
 }

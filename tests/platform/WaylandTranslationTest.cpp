@@ -37,11 +37,12 @@ TEST(ToolkitOffsets, PlaceEachToolkitsWindowWhereItsExtentsStart) {
          {false, {319, 115}}},
         // Qt 6's own decorations: 3 pixels of border, a 30-pixel title bar, as measured.
         {"qt", compositorWindow(1, "a", qtBuffer), {1, "a", {400, 300}, "Qt"}, {false, {3, 62}}},
-        // Only larger both ways is Qt's frame: borders come on every side.
-        {"qt taller only",
+        // Maximised, Qt 6.8 keeps only its title bar.
+        {"qt title bar only",
          compositorWindow(1, "a", qtBuffer),
          {1, "a", {406, 300}, "Qt"},
-         {false, {0, 32}}},
+         {false, {0, 65}}},
+        // Wider but not taller is not Qt's frame, which always has its title bar.
         {"qt wider only",
          compositorWindow(1, "a", qtBuffer),
          {1, "a", {400, 333}, "Qt"},

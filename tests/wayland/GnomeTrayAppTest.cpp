@@ -228,6 +228,21 @@ TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheTo
         return types.contains("image/png") && types.contains("text/plain;charset=utf-8");
     })) << qPrintable(types.join(' '));
 
+    // An agent's command without a display of its own: only the running app can take it, and
+    // the folder is the app's.
+    QProcess agent;
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    bare.remove("WAYLAND_DISPLAY");
+    bare.remove("DISPLAY");
+    agent.setProcessEnvironment(bare);
+    agent.start(qEnvironmentVariable("VANTREL_TEST_BIN") + "/vantrel",
+                {"capture", "--via-app", "--json", "--mode", "bundle"});
+    ASSERT_TRUE(agent.waitForFinished(30000));
+    EXPECT_EQ(agent.exitCode(), 0) << agent.readAllStandardError().toStdString();
+    const QJsonObject answer = QJsonDocument::fromJson(agent.readAllStandardOutput()).object();
+    EXPECT_TRUE(answer["bundle"]["directory"].toString().startsWith(app.cacheDir()))
+        << QJsonDocument(answer).toJson().toStdString();
+
     // The extension turned off and on again under the running app (as an update does) gets its
     // menu and its shortcuts' subscribers back: the app's, and this test's own helper's.
     ASSERT_EQ(QProcess::execute("gnome-extensions", {"disable", GnomeShellHelper::extensionUuid}),

@@ -6,7 +6,8 @@
  * which the installation writes into a folder only an administrator can change. */
 'use strict';
 
-const { Gio, GLib } = imports.gi;
+const Gio = imports.gi.Gio;
+const GLib = imports.gi.GLib;
 
 var ERROR_ACCESS_DENIED = 'com.vantrel.Vantrel.ShellHelper.Error.AccessDenied';
 

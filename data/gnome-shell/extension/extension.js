@@ -4,7 +4,7 @@
  * (helperService.js) and to nobody else (callerCheck.js). */
 'use strict';
 
-const { Gio } = imports.gi;
+const Gio = imports.gi.Gio;
 const Main = imports.ui.main;
 const ExtensionUtils = imports.misc.extensionUtils;
 const Me = ExtensionUtils.getCurrentExtension();

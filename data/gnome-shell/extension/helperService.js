@@ -3,7 +3,10 @@
  * layout. Every method but Version checks its caller first (callerCheck.js). */
 'use strict';
 
-const { Gio, GLib, Meta, Shell } = imports.gi;
+const Gio = imports.gi.Gio;
+const GLib = imports.gi.GLib;
+const Meta = imports.gi.Meta;
+const Shell = imports.gi.Shell;
 const Me = imports.misc.extensionUtils.getCurrentExtension();
 const { ERROR_ACCESS_DENIED } = Me.imports.callerCheck;
 const { StatusMenu } = Me.imports.statusMenu;

@@ -2,7 +2,9 @@
  * already use the same keys. */
 'use strict';
 
-const { Gio, Meta, Shell } = imports.gi;
+const Gio = imports.gi.Gio;
+const Meta = imports.gi.Meta;
+const Shell = imports.gi.Shell;
 const Main = imports.ui.main;
 
 // The keys of the extension's schema; each is also the name the app receives on a press.

@@ -4,7 +4,9 @@
  * menu and goes when that process leaves the bus, so a dead menu is never left behind. */
 'use strict';
 
-const { Gio, GObject, St } = imports.gi;
+const Gio = imports.gi.Gio;
+const GObject = imports.gi.GObject;
+const St = imports.gi.St;
 const Main = imports.ui.main;
 const PanelMenu = imports.ui.panelMenu;
 const PopupMenu = imports.ui.popupMenu;

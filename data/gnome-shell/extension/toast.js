@@ -5,7 +5,9 @@
  * show. */
 'use strict';
 
-const { Clutter, GLib, St } = imports.gi;
+const Clutter = imports.gi.Clutter;
+const GLib = imports.gi.GLib;
+const St = imports.gi.St;
 const Main = imports.ui.main;
 
 const HEIGHT = 44;

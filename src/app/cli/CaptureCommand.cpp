@@ -34,6 +34,15 @@ std::optional<QString> writePasteboard(const QString& path, const QJsonArray& pa
     return file.errorString();
 }
 
+// What the overlay's windows must know of each desktop.
+OverlayDesktop overlayDesktop(const LinuxDesktop& desktop) {
+    return {desktop.hasCompositor(), {}};
+}
+// The overlay dims the helper's picture of each monitor, as X11 without a compositor does.
+OverlayDesktop overlayDesktop(WaylandDesktop& desktop) {
+    return {false, [&desktop] { return desktop.outputsOrigin(); }};
+}
+
 } // namespace
 
 CaptureCommand::CaptureCommand(UserDefaults& defaults, NotificationCenter& center)
@@ -108,7 +117,7 @@ int CaptureCommand::runOnDesktop(const CaptureOptions& options, QTextStream& out
         desktop->prepareClipboardHandOff();
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask)
-        overlay = m_overlayFactory(desktop->platform(), {desktop->hasCompositor(), {}},
+        overlay = m_overlayFactory(desktop->platform(), overlayDesktop(*desktop),
                                    {*options.ask, options.pickWindow});
     const CaptureReport report = QCoro::waitFor(capture(*desktop, options, overlay.get()));
     // A payload that cannot outlive the command is a capture the user cannot paste.
@@ -122,11 +131,9 @@ int CaptureCommand::runOnGnome(WaylandDesktop& desktop, const CaptureOptions& op
     // As on X11: the server's start-up overlaps the capture.
     if (!options.noClipboard)
         desktop.prepareClipboardHandOff();
-    // The overlay dims the helper's picture of each monitor, as X11 without a compositor does.
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask)
-        overlay = m_overlayFactory(desktop.platform(),
-                                   {false, [&desktop] { return desktop.outputsOrigin(); }},
+        overlay = m_overlayFactory(desktop.platform(), overlayDesktop(desktop),
                                    {*options.ask, options.pickWindow});
     const CaptureReport report = QCoro::waitFor(capture(desktop, options, overlay.get()));
     const std::optional<QString> clipboardError =
@@ -181,7 +188,8 @@ std::optional<int> CaptureCommand::handToApp(const CaptureOptions& options, QTex
     return answer.value("exitCode").toInt();
 }
 
-QCoro::Task<QByteArray> CaptureCommand::answerForApp(LinuxDesktop& desktop, QStringList arguments,
+template <class Desktop>
+QCoro::Task<QByteArray> CaptureCommand::answerForApp(Desktop& desktop, QStringList arguments,
                                                      std::stop_token askerGone) {
     QString outText;
     QString errText;
@@ -194,7 +202,8 @@ QCoro::Task<QByteArray> CaptureCommand::answerForApp(LinuxDesktop& desktop, QStr
         .toJson(QJsonDocument::Compact);
 }
 
-QCoro::Task<int> CaptureCommand::runInApp(LinuxDesktop& desktop, const QStringList& arguments,
+template <class Desktop>
+QCoro::Task<int> CaptureCommand::runInApp(Desktop& desktop, const QStringList& arguments,
                                           std::stop_token askerGone, QTextStream& out,
                                           QTextStream& err) {
     const auto parsed = CaptureOptions::parse(arguments);
@@ -209,7 +218,7 @@ QCoro::Task<int> CaptureCommand::runInApp(LinuxDesktop& desktop, const QStringLi
     }
     std::unique_ptr<RegionSelecting> overlay;
     if (options.ask && m_overlayFactory)
-        overlay = m_overlayFactory(desktop.platform(), {desktop.hasCompositor(), {}},
+        overlay = m_overlayFactory(desktop.platform(), overlayDesktop(desktop),
                                    {*options.ask, options.pickWindow});
     // Nobody is left to answer for; the overlay must not wait for the user.
     const std::stop_callback<std::function<void()>> closeOverlay(askerGone, [&overlay] {
@@ -310,5 +319,11 @@ int CaptureCommand::report(const CaptureReport& report, const CaptureOptions& op
     }
     return report.ok && !pasteboardOutError && !clipboardError ? 0 : 1;
 }
+
+// The running app's two desktops.
+template QCoro::Task<QByteArray> CaptureCommand::answerForApp(LinuxDesktop&, QStringList,
+                                                              std::stop_token);
+template QCoro::Task<QByteArray> CaptureCommand::answerForApp(WaylandDesktop&, QStringList,
+                                                              std::stop_token);
 
 } // namespace vantrel

@@ -30,10 +30,11 @@ class CaptureCommand final {
     CaptureCommand(UserDefaults& defaults, NotificationCenter& center);
 
     int run(const CaptureOptions& options, QTextStream& out, QTextStream& err);
-    // Runs a capture another process handed to the running app, on the app's desktop; answers
-    // with what that process prints and its exit code. The capture's overlay closes when the
-    // asker is gone.
-    QCoro::Task<QByteArray> answerForApp(LinuxDesktop& desktop, QStringList arguments,
+    // Runs a capture another process handed to the running app, on the app's desktop (X11's or
+    // GNOME's); answers with what that process prints and its exit code. The capture's overlay
+    // closes when the asker is gone.
+    template <class Desktop>
+    QCoro::Task<QByteArray> answerForApp(Desktop& desktop, QStringList arguments,
                                          std::stop_token askerGone);
     // The report of the last run that got as far as capturing.
     const std::optional<CaptureReport>& lastReport() const { return m_lastReport; }
@@ -54,7 +55,8 @@ class CaptureCommand final {
     int runOnPortal(const CaptureOptions& options, QTextStream& out, QTextStream& err);
     // The exit code when the running app took the capture.
     std::optional<int> handToApp(const CaptureOptions& options, QTextStream& out, QTextStream& err);
-    QCoro::Task<int> runInApp(LinuxDesktop& desktop, const QStringList& arguments,
+    template <class Desktop>
+    QCoro::Task<int> runInApp(Desktop& desktop, const QStringList& arguments,
                               std::stop_token askerGone, QTextStream& out, QTextStream& err);
     template <class Desktop>
     QCoro::Task<CaptureReport> capture(Desktop& desktop, const CaptureOptions& options,

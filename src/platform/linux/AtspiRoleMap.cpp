@@ -19,9 +19,11 @@ const QHash<QString, QString>& roleTable() {
         {QStringLiteral("dialog"), QStringLiteral("AXWindow")},
         {QStringLiteral("alert"), QStringLiteral("AXWindow")},
         {QStringLiteral("push button"), QStringLiteral("AXButton")},
+        {QStringLiteral("button"), QStringLiteral("AXButton")}, // AT-SPI 2.56's name for it
         {QStringLiteral("push button menu"), QStringLiteral("AXMenuButton")},
         // A toggle keeps an on/off state, which is what a macOS check box reports.
         {QStringLiteral("toggle button"), QStringLiteral("AXCheckBox")},
+        {QStringLiteral("switch"), QStringLiteral("AXCheckBox")}, // new in AT-SPI 2.56
         {QStringLiteral("check box"), QStringLiteral("AXCheckBox")},
         {QStringLiteral("radio button"), QStringLiteral("AXRadioButton")},
         {QStringLiteral("entry"), QString::fromUtf16(textField)},

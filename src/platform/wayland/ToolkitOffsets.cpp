@@ -9,8 +9,9 @@ AtspiPlacement::Origin ToolkitOffsets::origin(const CompositorWindow& window,
         return {true, {}};
     const QSize decorations = window.buffer.size() - atspiWindow.size;
     // Qt 6 draws its own title bar and borders outside the window it reports: equal borders
-    // left, right and below, the rest above. Nothing says how wide; the sizes do.
-    if (atspiWindow.toolkit.compare(u"Qt", Qt::CaseInsensitive) == 0 && decorations.width() > 0 &&
+    // left, right and below, the rest above. Nothing says how wide; the sizes do. Maximised,
+    // Qt 6.8 keeps the title bar and drops the borders.
+    if (atspiWindow.toolkit.compare(u"Qt", Qt::CaseInsensitive) == 0 && decorations.width() >= 0 &&
         decorations.height() > 0) {
         const int border = decorations.width() / 2;
         return {false, window.buffer.topLeft() + QPoint(border, decorations.height() - border)};

@@ -1,6 +1,7 @@
 // A small Qt Widgets window for the desktop tests: "Vantrel Qt Probe" with one orange button
 // (#ff8c00). It prints "ready window=X,Y,W,H" once shown and quits when its stdin closes, like
 // the GTK probe.
+// With --maximized the window fills the screen.
 // With --leave-when-walked it also holds a row of labels; once "arm" arrives on stdin (it answers
 // "armed"), the process exits at once when a reader asks where the middle one is: an application
 // that leaves the accessibility bus in the middle of a walk.
@@ -15,7 +16,6 @@
 #include <QWidget>
 
 #include <cstdio>
-#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -52,8 +52,8 @@ QAccessibleInterface* tripwireFactory(const QString& className, QObject* object)
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const bool leaveWhenWalked =
-        argc > 1 && std::strcmp(argv[argc - 1], "--leave-when-walked") == 0;
+    const QStringList arguments = QCoreApplication::arguments();
+    const bool leaveWhenWalked = arguments.contains(QStringLiteral("--leave-when-walked"));
     QAccessible::installFactory(tripwireFactory);
     QWidget window;
     window.setWindowTitle(QStringLiteral("Vantrel Qt Probe"));
@@ -68,7 +68,10 @@ int main(int argc, char** argv) {
         layout->addWidget(new QLabel(QStringLiteral("After"), &window));
     }
     window.setGeometry(200, 150, 400, 300);
-    window.show();
+    if (arguments.contains(QStringLiteral("--maximized")))
+        window.showMaximized();
+    else
+        window.show();
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {

@@ -29,10 +29,17 @@ AccessiblePtr childAt(AtspiAccessible* parent, int index) {
     return AccessiblePtr(atspi_accessible_get_child_at_index(parent, index, nullptr));
 }
 
+// The role as AT-SPI 2.46 names it: 2.56 calls a push button "button".
+QString roleName(AtspiAccessible* accessible) {
+    const AtspiRole role = atspi_accessible_get_role(accessible, nullptr);
+    return role == ATSPI_ROLE_PUSH_BUTTON ? QStringLiteral("push button")
+                                          : takeString(atspi_role_get_name(role));
+}
+
 AccessibleLookup::Node describe(AtspiAccessible* accessible) {
     AccessibleLookup::Node node;
     node.name = takeString(atspi_accessible_get_name(accessible, nullptr));
-    node.role = takeString(atspi_accessible_get_role_name(accessible, nullptr));
+    node.role = roleName(accessible);
     if (AtspiComponent* component = atspi_accessible_get_component_iface(accessible)) {
         if (AtspiRect* rect =
                 atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, nullptr)) {

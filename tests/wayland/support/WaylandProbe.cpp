@@ -55,9 +55,9 @@ WaylandProbe WaylandProbe::gtkOnXwayland(CompositorHelper& helper, const QString
                         title > 0 ? arguments.value(title) : "Vantrel Probe", x11);
 }
 
-WaylandProbe WaylandProbe::qt(CompositorHelper& helper) {
-    return WaylandProbe(helper, probeCopy(VANTREL_QT_PROBE), {"-platform", "wayland"},
-                        "Vantrel Qt Probe");
+WaylandProbe WaylandProbe::qt(CompositorHelper& helper, const QStringList& arguments) {
+    return WaylandProbe(helper, probeCopy(VANTREL_QT_PROBE),
+                        QStringList{"-platform", "wayland"} + arguments, "Vantrel Qt Probe");
 }
 
 WaylandProbe::WaylandProbe(CompositorHelper& helper, const QString& program,
@@ -76,6 +76,10 @@ WaylandProbe::WaylandProbe(CompositorHelper& helper, const QString& program,
     const QString line = QString::fromUtf8(m_process->readLine()).trimmed();
     if (!line.startsWith("ready "))
         fail("no ready line; it said \"" + line + "\"");
+    // "paint=X,Y,W,H", relative to the surface (the Qt probe names none).
+    const QStringList paint = line.section("paint=", 1).section(' ', 0, 0).split(',');
+    if (paint.size() == 4)
+        m_paint = QRect(paint[0].toInt(), paint[1].toInt(), paint[2].toInt(), paint[3].toInt());
     if (!waitUntil([&] { return listedWindow(helper, pid(), m_title).has_value(); }))
         fail("the compositor never listed its window");
 }

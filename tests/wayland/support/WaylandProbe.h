@@ -25,7 +25,7 @@ class WaylandProbe {
     // The GTK probe as an X11 client of the shell's Xwayland, at 120,90 as it places itself.
     static WaylandProbe gtkOnXwayland(CompositorHelper& helper, const QStringList& arguments = {});
     // The Qt probe: "Vantrel Qt Probe", one "Press" button, Qt's own decorations.
-    static WaylandProbe qt(CompositorHelper& helper);
+    static WaylandProbe qt(CompositorHelper& helper, const QStringList& arguments = {});
     WaylandProbe(WaylandProbe&&) = default;
     ~WaylandProbe();
 
@@ -38,6 +38,8 @@ class WaylandProbe {
     }
     // The compositor's window of the probe, as it lists it now.
     CompositorWindow window(CompositorHelper& helper) const;
+    // The GTK probe's Paint button, relative to its surface.
+    QRect paint() const { return m_paint; }
 
   private:
     WaylandProbe(CompositorHelper& helper, const QString& program, const QStringList& arguments,
@@ -46,6 +48,7 @@ class WaylandProbe {
 
     std::unique_ptr<QProcess> m_process;
     QString m_title;
+    QRect m_paint;
 };
 
 } // namespace vantrel::testing
