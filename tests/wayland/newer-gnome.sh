@@ -13,7 +13,7 @@ readonly SUITE=trixie MIRROR=http://deb.debian.org/debian
 readonly PACKAGES="gnome-shell dbus-daemon dbus-user-session at-spi2-core libglib2.0-bin python3
   python3-gi gir1.2-gtk-3.0 gir1.2-atspi-2.0 wl-clipboard procps util-linux xdg-desktop-portal
   xdg-desktop-portal-gnome qt6-wayland qt6-qpa-plugins libqt6widgets6 libqt6dbus6 libqt6network6
-  libqt6concurrent6 libturbojpeg0 libxcb-shm0 libxcb-randr0 libxcb-xinput0"
+  libqt6concurrent6 libturbojpeg0 libxcb-shm0 libxcb-randr0 libxcb-xinput0 xwayland"
 readonly STATE=/tmp/vantrel-newer-gnome INSIDE=/opt/vantrel
 
 say() { echo "newer-gnome: $*" >&2; }
@@ -24,18 +24,24 @@ shift 2
 here=$(dirname "$(realpath "$0")")
 
 # debootstrap cannot resolve the desktop's alternatives (logind, the session bus) itself, so the
-# base system comes first and apt installs the rest.
+# base system comes first and apt installs the rest, and whatever this list gains later.
 make_root() {
-    [[ -x $root/usr/bin/gnome-shell ]] && return 0
     command -v debootstrap >/dev/null || apt-get install -y -q debootstrap
     [[ -x $root/usr/bin/apt-get ]] || debootstrap --variant=minbase "$SUITE" "$root" "$MIRROR"
     cp /etc/resolv.conf "$root/etc/resolv.conf"
     # Nothing starts services inside.
     printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
     chmod +x "$root/usr/sbin/policy-rc.d"
-    in_root apt-get update -q
+}
+
+install_packages() {
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive in_root apt-get install -y -q --no-install-recommends $PACKAGES
+    if ! in_root dpkg -s $PACKAGES >/dev/null 2>&1; then
+        in_root apt-get update -q
+        # shellcheck disable=SC2086
+        DEBIAN_FRONTEND=noninteractive in_root apt-get install -y -q --no-install-recommends \
+            $PACKAGES
+    fi
     in_root id -u vantrel-test >/dev/null 2>&1 ||
         in_root useradd --system --create-home --home-dir /var/lib/vantrel-test vantrel-test
 }
@@ -71,6 +77,7 @@ trap unmount_all EXIT
 mount_once proc -t proc proc
 mount_once sys --rbind /sys
 mount_once dev --rbind /dev
+install_packages
 copy_in
 say "$(in_root gnome-shell --version) with the extension's module form"
 in_root "$INSIDE/tests/wayland/headless-gnome.sh" start "$STATE" "$INSIDE/extension" \
