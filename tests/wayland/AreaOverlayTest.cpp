@@ -79,16 +79,22 @@ class AreaOverlay : public ::testing::Test {
                       {"capture", "--ask", "Choose", "--json", "--no-clipboard"});
         QList<QRect> covered;
         waitUntil([&] {
-            covered.clear();
-            for (const CompositorWindow& window :
-                 helper->windows().value_or(QList<CompositorWindow>()))
-                // A window is listed before its first size is settled.
-                if (window.pid == vantrel.processId() && window.title == overlayTitle &&
-                    !window.frame.isEmpty()) {
-                    covered.append(window.frame);
-                }
+            covered = panels();
             return (covered.size() >= helper->monitors().size() && overlayFocused()) ||
                    vantrel.state() == QProcess::NotRunning;
+        });
+        return covered;
+    }
+    // The overlay's panels as the compositor places them now, top to bottom, left to right.
+    QList<QRect> panels() {
+        QList<QRect> covered;
+        for (const CompositorWindow& window : helper->windows().value_or(QList<CompositorWindow>()))
+            // A window is listed before its first size is settled.
+            if (window.pid == vantrel.processId() && window.title == overlayTitle &&
+                !window.frame.isEmpty())
+                covered.append(window.frame);
+        std::sort(covered.begin(), covered.end(), [](const QRect& a, const QRect& b) {
+            return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x());
         });
         return covered;
     }
@@ -188,12 +194,12 @@ TEST_F(AreaOverlay, OnTwoMonitorsEachHasAPanelAndADragMayCrossThem) {
         ASSERT_NE(mostOfIt, area) << "the area crosses the boundary";
 
         QList<QRect> covered = startAsking();
-        const auto byPlace = [](const QRect& a, const QRect& b) {
-            return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x());
-        };
         QList<QRect> monitors = c.set.monitors;
-        std::sort(covered.begin(), covered.end(), byPlace);
-        std::sort(monitors.begin(), monitors.end(), byPlace);
+        std::sort(monitors.begin(), monitors.end(), [](const QRect& a, const QRect& b) {
+            return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x());
+        });
+        // GNOME 48 places a full-screen panel on its output a moment after it maps it.
+        waitUntil([&] { return (covered = panels()) == monitors; });
         EXPECT_EQ(covered, monitors) << vantrel.readAllStandardError().constData();
         ASSERT_TRUE(input.moveTo(*helper, from + QPoint(5, 5)));
         for (int drag = 0; drag < 3 && vantrel.state() != QProcess::NotRunning; ++drag) {

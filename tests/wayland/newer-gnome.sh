@@ -32,6 +32,8 @@ make_root() {
     # Nothing starts services inside.
     printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
     chmod +x "$root/usr/sbin/policy-rc.d"
+    # Xwayland puts its sockets here, as on any desktop system.
+    install -d -m 1777 "$root/tmp/.X11-unix"
 }
 
 install_packages() {
