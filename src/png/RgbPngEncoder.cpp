@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -36,9 +37,10 @@ struct CompressedStrip {
 
 // One row in PNG's byte order (red, green, blue, then alpha), from words, so the machine's byte
 // order does not matter.
-void pngOrderRow(const std::uint32_t* pixels, int width, bool alpha, unsigned char* out) {
+void pngOrderRow(const unsigned char* pixels, int width, bool alpha, unsigned char* out) {
     for (int x = 0; x < width; ++x) {
-        const std::uint32_t pixel = pixels[x];
+        std::uint32_t pixel;
+        std::memcpy(&pixel, pixels + std::size_t(x) * 4, 4);
         *out++ = static_cast<unsigned char>(pixel >> 16);
         *out++ = static_cast<unsigned char>(pixel >> 8);
         *out++ = static_cast<unsigned char>(pixel);
@@ -64,7 +66,7 @@ CompressedStrip compress(const RgbPixels& pixels, const PngStrip& strip) {
     stream.avail_out = uInt(result.deflated.size());
     bool ok = true;
     for (int k = 0; k < strip.rowCount && ok; ++k) {
-        pngOrderRow(pixels.words + std::size_t(strip.firstRow + k) * pixels.wordsPerRow,
+        pngOrderRow(pixels.bytes + std::size_t(strip.firstRow + k) * pixels.bytesPerRow,
                     pixels.width, pixels.alpha, line.data() + 1);
         result.adler = adler32(result.adler, line.data(), uInt(lineLength));
         stream.next_in = line.data();
@@ -133,8 +135,8 @@ std::vector<CompressedStrip> compressAll(const RgbPixels& pixels,
 } // namespace
 
 std::string RgbPngEncoder::encode(const RgbPixels& pixels) {
-    if (!pixels.words || pixels.width <= 0 || pixels.height <= 0 || pixels.width > largestSide ||
-        pixels.height > largestSide || pixels.wordsPerRow < std::size_t(pixels.width))
+    if (!pixels.bytes || pixels.width <= 0 || pixels.height <= 0 || pixels.width > largestSide ||
+        pixels.height > largestSide || pixels.bytesPerRow < std::size_t(pixels.width) * 4)
         return {};
     const std::size_t lineLength = 1 + std::size_t(pixels.width) * (pixels.alpha ? 4 : 3);
     const std::vector<CompressedStrip> pieces =

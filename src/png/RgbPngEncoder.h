@@ -7,12 +7,13 @@
 namespace vantrel {
 
 // 32-bit pixels as Qt's RGB32 and ARGB32 hold them: each a word 0xAARRGGBB in the machine's byte
-// order, rows `wordsPerRow` apart (a crop of a larger picture has more words per row than pixels).
+// order, rows `bytesPerRow` apart (a crop of a larger picture has more bytes per row than pixels).
+// The words need not be aligned: they may come straight from a file.
 struct RgbPixels {
-    const std::uint32_t* words = nullptr;
+    const unsigned char* bytes = nullptr;
     int width = 0;
     int height = 0;
-    std::size_t wordsPerRow = 0;
+    std::size_t bytesPerRow = 0;
     bool alpha = false; // else the top byte is ignored and the PNG has no alpha channel
 };
 

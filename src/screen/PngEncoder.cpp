@@ -24,8 +24,7 @@ QByteArray PngEncoder::encode(const QImage& image) {
     if (pixels.isNull())
         return {};
     const std::string png = RgbPngEncoder::encode(
-        {reinterpret_cast<const std::uint32_t*>(pixels.constBits()), pixels.width(),
-         pixels.height(), std::size_t(pixels.bytesPerLine()) / 4,
+        {pixels.constBits(), pixels.width(), pixels.height(), std::size_t(pixels.bytesPerLine()),
          pixels.format() == QImage::Format_ARGB32});
     return QByteArray(png.data(), qsizetype(png.size()));
 }

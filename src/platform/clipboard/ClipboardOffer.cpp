@@ -61,13 +61,13 @@ std::optional<ClipboardOffer::Picture> readPicture(OfferReader& reader) {
     }
     picture.width = int(width);
     picture.height = int(height);
-    // Checked against what is left before anything is allocated.
-    const std::uint64_t count = std::uint64_t(width) * height;
-    const std::string_view raw = reader.take(count * 4, "the picture's pixels");
-    if (raw.size() != count * 4)
+    picture.bytesPerRow = std::size_t(width) * 4;
+    // Checked against what is left; the pixels stay where they are.
+    const std::uint64_t length = std::uint64_t(width) * height * 4;
+    const std::string_view raw = reader.take(length, "the picture's pixels");
+    if (raw.size() != length)
         return std::nullopt;
-    picture.pixels.resize(std::size_t(count));
-    std::memcpy(picture.pixels.data(), raw.data(), raw.size());
+    picture.bytes = reinterpret_cast<const unsigned char*>(raw.data());
     return picture;
 }
 
@@ -117,9 +117,8 @@ std::optional<std::string> ClipboardOffer::png() {
     if (!m_picture)
         return std::nullopt;
     if (!m_png)
-        m_png =
-            RgbPngEncoder::encode({m_picture->pixels.data(), m_picture->width, m_picture->height,
-                                   std::size_t(m_picture->width), m_picture->alpha});
+        m_png = RgbPngEncoder::encode({m_picture->bytes, m_picture->width, m_picture->height,
+                                       m_picture->bytesPerRow, m_picture->alpha});
     return m_png->empty() ? std::nullopt : m_png;
 }
 
@@ -143,13 +142,18 @@ std::string ClipboardOffer::encoded() const {
         appendWord(bytes, std::uint32_t(m_picture->width));
         appendWord(bytes, std::uint32_t(m_picture->height));
         appendWord(bytes, std::uint8_t(m_picture->alpha));
-        bytes.append(reinterpret_cast<const char*>(m_picture->pixels.data()),
-                     m_picture->pixels.size() * 4);
+        const std::size_t rowBytes = std::size_t(m_picture->width) * 4;
+        bytes.reserve(bytes.size() + rowBytes * std::size_t(m_picture->height));
+        for (int y = 0; y < m_picture->height; ++y)
+            bytes.append(reinterpret_cast<const char*>(m_picture->bytes) +
+                             std::size_t(y) * m_picture->bytesPerRow,
+                         rowBytes);
     }
     return bytes;
 }
 
-ClipboardOffer::Decoded ClipboardOffer::decode(std::string_view bytes) {
+ClipboardOffer::Decoded ClipboardOffer::decode(std::string_view bytes,
+                                               std::shared_ptr<const void> owner) {
     OfferReader reader(bytes);
     if (reader.take(sizeof offerMagic, "its header") != std::string_view(offerMagic, 4) ||
         reader.word<std::uint32_t>("its header") != offerVersion)
@@ -178,6 +182,7 @@ ClipboardOffer::Decoded ClipboardOffer::decode(std::string_view bytes) {
         reader.fail("bytes follow its end");
     if (!reader.error().empty())
         return {std::nullopt, reader.error()};
+    offer.m_pixelOwner = std::move(owner);
     return {std::move(offer), {}};
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,19 +24,22 @@ class ClipboardOffer final {
         bool onWayland;      // also offered on Wayland, as the MIME type of the same name
         std::uint32_t value; // into values(), or pictureValue
     };
-    // Qt's RGB32 / ARGB32 words (0xAARRGGBB), row after row without padding.
+    // Qt's RGB32 / ARGB32 words (0xAARRGGBB, the machine's byte order), rows `bytesPerRow` apart,
+    // held by the offer's owner (below), never copied.
     struct Picture {
         int width = 0;
         int height = 0;
         bool alpha = false;
-        std::vector<std::uint32_t> pixels;
+        const unsigned char* bytes = nullptr;
+        std::size_t bytesPerRow = 0;
     };
 
     ClipboardOffer() = default;
+    // `pixelOwner` keeps the picture's bytes alive as long as the offer.
     ClipboardOffer(std::vector<std::string> values, std::vector<Target> targets,
-                   std::optional<Picture> picture)
-        : m_values(std::move(values)), m_targets(std::move(targets)),
-          m_picture(std::move(picture)) {}
+                   std::optional<Picture> picture, std::shared_ptr<const void> pixelOwner = {})
+        : m_values(std::move(values)), m_targets(std::move(targets)), m_picture(std::move(picture)),
+          m_pixelOwner(std::move(pixelOwner)) {}
 
     // The X11 targets in the order given; the Wayland MIME types, the same less X11's own.
     std::vector<std::string> names() const;
@@ -52,9 +57,10 @@ class ClipboardOffer final {
     // and a u32 value index; u8 picture flag, then u32 width, u32 height, u8 alpha flag and the
     // pixels. Nothing may follow.
     std::string encoded() const;
-    // The offer, or why the bytes are not one this build wrote.
+    // The offer, or why the bytes are not one this build wrote. The picture stays in `bytes`,
+    // which `owner` keeps alive (the caller must, when there is none).
     struct Decoded;
-    static Decoded decode(std::string_view bytes);
+    static Decoded decode(std::string_view bytes, std::shared_ptr<const void> owner = {});
 
   private:
     std::optional<std::string> valueOf(const Target& target);
@@ -63,6 +69,7 @@ class ClipboardOffer final {
     std::vector<std::string> m_values;
     std::vector<Target> m_targets;
     std::optional<Picture> m_picture;
+    std::shared_ptr<const void> m_pixelOwner;
     std::optional<std::string> m_png;
 };
 

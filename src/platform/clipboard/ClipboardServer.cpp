@@ -11,8 +11,10 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <variant>
@@ -28,8 +30,15 @@ std::string payloadSystemReason() {
     return std::strerror(errno);
 }
 
-// Only a private regular file of ours is read: the path comes from the command line.
-std::optional<std::string> readPrivateFile(const std::string& path, std::string& reason) {
+// A file mapped into memory, read only; unmapped with the last owner.
+struct MappedPayload {
+    std::shared_ptr<const void> owner;
+    std::string_view bytes;
+};
+
+// Only a private regular file of ours is read: the path comes from the command line. It is
+// mapped, not read: the pixels are touched only when a receiver asks for the PNG.
+std::optional<MappedPayload> mapPrivateFile(const std::string& path, std::string& reason) {
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (descriptor < 0) {
         reason = payloadSystemReason();
@@ -43,21 +52,21 @@ std::optional<std::string> readPrivateFile(const std::string& path, std::string&
         ::close(descriptor);
         return std::nullopt;
     }
-    std::string bytes(std::size_t(status.st_size), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(descriptor, bytes.data() + done, bytes.size() - done);
-        if (got > 0)
-            done += std::size_t(got);
-        else if (got == 0 || errno != EINTR)
-            break;
-    }
+    const std::size_t size = std::size_t(status.st_size);
+    void* mapped =
+        size == 0 ? nullptr : ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
     ::close(descriptor);
-    if (done != bytes.size()) {
-        reason = "the payload file could not be read whole";
+    if (mapped == MAP_FAILED) {
+        reason = "the payload file could not be read: " + payloadSystemReason();
         return std::nullopt;
     }
-    return bytes;
+    return MappedPayload{std::shared_ptr<const void>(mapped,
+                                                     [size](const void* address) {
+                                                         if (address)
+                                                             ::munmap(const_cast<void*>(address),
+                                                                      size);
+                                                     }),
+                         std::string_view(static_cast<const char*>(mapped), size)};
 }
 
 // Creates path, which must not exist yet, with the bytes; false, with nothing left, when any
@@ -132,10 +141,10 @@ std::variant<ClipboardOffer, int> takePayload(const std::string& payloadPath,
     if (connectionError)
         return fail(payloadPath, *connectionError);
     std::string reason;
-    const auto bytes = readPrivateFile(payloadPath, reason);
-    if (!bytes)
+    const auto payload = mapPrivateFile(payloadPath, reason);
+    if (!payload)
         return fail(payloadPath, reason);
-    ClipboardOffer::Decoded decoded = ClipboardOffer::decode(*bytes);
+    ClipboardOffer::Decoded decoded = ClipboardOffer::decode(payload->bytes, payload->owner);
     if (!decoded.offer)
         return fail(payloadPath, "the payload file is damaged: " + decoded.error);
     return std::move(*decoded.offer);

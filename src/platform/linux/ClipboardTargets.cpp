@@ -3,7 +3,7 @@
 #include <QString>
 
 #include <algorithm>
-#include <cstring>
+#include <memory>
 
 namespace vantrel {
 
@@ -77,20 +77,14 @@ const ClipboardTargetRule clipboardTargetRules[] = {
     {"application/json", true, jsonOf},
 };
 
-// Rows at the tightest stride, in one of the two formats the server's encoder takes; none for a
-// picture that cannot be converted.
-std::optional<ClipboardOffer::Picture> pictureOf(const QImage& image) {
-    const bool alpha = image.hasAlphaChannel();
-    const QImage pixels =
-        image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (pixels.isNull())
+// The picture in one of the two formats the server's encoder takes (a shallow copy when it is
+// already), viewed where it is; none when it cannot be converted.
+std::optional<ClipboardOffer::Picture> pictureOf(const std::shared_ptr<const QImage>& pixels) {
+    if (pixels->isNull())
         return std::nullopt;
-    ClipboardOffer::Picture picture{pixels.width(), pixels.height(), alpha, {}};
-    picture.pixels.resize(std::size_t(pixels.width()) * std::size_t(pixels.height()));
-    for (int y = 0; y < pixels.height(); ++y)
-        std::memcpy(picture.pixels.data() + std::size_t(y) * std::size_t(pixels.width()),
-                    pixels.constScanLine(y), std::size_t(pixels.width()) * 4);
-    return picture;
+    return ClipboardOffer::Picture{pixels->width(), pixels->height(),
+                                   pixels->format() == QImage::Format_ARGB32, pixels->constBits(),
+                                   std::size_t(pixels->bytesPerLine())};
 }
 
 } // namespace
@@ -110,11 +104,15 @@ ClipboardOffer ClipboardTargets::offer(const ClipboardPayload& payload) {
         targets.push_back({rule.name, rule.onWayland, std::uint32_t(found - values.begin())});
     }
     std::optional<ClipboardOffer::Picture> picture;
-    if (payload.image)
-        picture = pictureOf(*payload.image);
+    std::shared_ptr<const QImage> pixels;
+    if (payload.image) {
+        pixels = std::make_shared<const QImage>(payload.image->convertToFormat(
+            payload.image->hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32));
+        picture = pictureOf(pixels);
+    }
     if (picture)
         targets.push_back({pngTarget, true, ClipboardOffer::pictureValue});
-    return ClipboardOffer(std::move(values), std::move(targets), std::move(picture));
+    return ClipboardOffer(std::move(values), std::move(targets), picture, std::move(pixels));
 }
 
 } // namespace vantrel

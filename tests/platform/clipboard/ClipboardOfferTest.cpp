@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 using namespace vantrel;
 
 // What the server reads back is what the command wrote: a picture that is a view into a wider
@@ -16,14 +18,17 @@ TEST(ClipboardOffer, ThePayloadFileRoundTrips) {
     payload.text = QByteArray("text\0with nul", 13);
     payload.image = QImage(wide.constBits() + 8, 7, 5, wide.bytesPerLine(), wide.format());
 
-    auto decoded = ClipboardOffer::decode(ClipboardTargets::offer(payload).encoded());
+    const std::string file = ClipboardTargets::offer(payload).encoded();
+    auto decoded = ClipboardOffer::decode(file);
     ASSERT_TRUE(decoded.offer) << decoded.error;
     EXPECT_EQ(decoded.offer->render("text/plain"), std::string("text\0with nul", 13));
     const auto& picture = decoded.offer->picture();
     ASSERT_TRUE(picture);
     ASSERT_EQ(std::pair(picture->width, picture->height), std::pair(7, 5));
     EXPECT_TRUE(picture->alpha);
-    EXPECT_EQ(picture->pixels[4 * 7 + 6], wide.pixel(8, 4));
+    QRgb corner = 0;
+    std::memcpy(&corner, picture->bytes + 4 * picture->bytesPerRow + 6 * 4, 4);
+    EXPECT_EQ(corner, wide.pixel(8, 4));
     const std::string png = decoded.offer->render("image/png").value_or("");
     EXPECT_EQ(QImage::fromData(QByteArray::fromStdString(png), "PNG")
                   .convertToFormat(QImage::Format_ARGB32),
@@ -37,6 +42,7 @@ TEST(ClipboardOffer, RefusesADamagedFileAndSaysWhy) {
     payload.text = "hello";
     payload.image = QImage(3, 2, QImage::Format_RGB32);
     const std::string bytes = ClipboardTargets::offer(payload).encoded();
+    const unsigned char pixel[4] = {};
     std::string otherVersion = bytes;
     otherVersion[4] = 1;
     const struct {
@@ -56,7 +62,7 @@ TEST(ClipboardOffer, RefusesADamagedFileAndSaysWhy) {
          ClipboardOffer({}, {{"image/png", true, ClipboardOffer::pictureValue}}, {}).encoded(),
          "a target has no value"},
         {"a picture of no size",
-         ClipboardOffer({}, {}, ClipboardOffer::Picture{0, 2, false, {}}).encoded(),
+         ClipboardOffer({}, {}, ClipboardOffer::Picture{0, 2, false, pixel, 0}).encoded(),
          "its picture has no size"},
     };
     for (const auto& c : cases) {

@@ -68,7 +68,8 @@ TEST(ClipboardTargets, OffersEachPartUnderItsTargets) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        auto decoded = ClipboardOffer::decode(ClipboardTargets::offer(c.payload).encoded());
+        const std::string file = ClipboardTargets::offer(c.payload).encoded();
+        auto decoded = ClipboardOffer::decode(file);
         ASSERT_TRUE(decoded.offer) << decoded.error;
         ClipboardOffer& targets = *decoded.offer;
         std::vector<std::string> names;
