@@ -19,6 +19,10 @@ TEST(ClipboardOffer, ThePayloadFileRoundTrips) {
     payload.image = QImage(wide.constBits() + 8, 7, 5, wide.bytesPerLine(), wide.format());
 
     const std::string file = ClipboardTargets::offer(payload).encoded();
+    std::uint32_t version = 0;
+    std::memcpy(&version, file.data() + 4, 4);
+    EXPECT_EQ(std::pair(file.substr(0, 4), version), std::pair(std::string("VCLP"), 2u))
+        << "the documented header";
     auto decoded = ClipboardOffer::decode(file);
     ASSERT_TRUE(decoded.offer) << decoded.error;
     EXPECT_EQ(decoded.offer->render("text/plain"), std::string("text\0with nul", 13));
