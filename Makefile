@@ -111,15 +111,16 @@ fuzz: fuzz-deps
 	done
 
 # The desktop half runs on a private headless desktop; maim is only its yardstick, as libdeflate
-# is only the PNG bench's; XTest and XFixes press the tray app's key and see the clipboard change.
+# is only the PNG bench's; XTest and XFixes press the tray app's key and see the clipboard change;
+# perf counts the clipboard server's CPU time.
 # BASELINE=REV adds the build phases of a clean clone against that revision's (about half an hour
 # on two cores).
-BENCH_PACKAGES := maim libxcb-xtest0-dev libxcb-xfixes0-dev bc time libdeflate-dev
+BENCH_PACKAGES := maim libxcb-xtest0-dev libxcb-xfixes0-dev bc time libdeflate-dev linux-perf
 bench: build-release desktop-deps wayland-deps
 	$(call install-missing,$(BENCH_PACKAGES))
 	cmake --preset default
 	cmake --build --preset default --target capture_bench desktop_floor_bench atspi_walk_bench \
-	    x11_capture_bench tray_hotkey_bench png_bench gnome_picture_bench
+	    x11_capture_bench tray_hotkey_bench png_bench gnome_picture_bench clipboard_server_bench
 	./build/release/bench/capture_bench
 	./build/release/bench/png_bench
 	bench/desktop_bench.sh build/release

@@ -1,7 +1,9 @@
 #!/bin/bash
 # Before and after on a loaded machine: runs `maim -i`, then each build's `vantrel capture`
-# (bundle over a leaf, screenshot) and `vantrel --help`, interleaved run by run on one private
-# headless desktop, so every command meets the same load. Prints medians and ratios, no pass/fail.
+# (bundle over a leaf, screenshot) and `vantrel --help`, and with each build's
+# clipboard_server_bench its clipboard server to the selection owned (CPU time) against xclip,
+# interleaved run by run on one private headless desktop, so every command meets the same load.
+# Prints medians and ratios, no pass/fail.
 #
 #   bench/compare_builds.sh BEFORE_BUILD_DIR AFTER_BUILD_DIR [RUNS]
 set -euo pipefail
@@ -42,6 +44,14 @@ timed() {
 median() { sort -n "$state/$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
+# A build's clipboard server: its own program, or (in builds before it had one) a mode of vantrel.
+server() {
+    if [ -x "$1/src/vantrel-clipboard" ]; then echo "$1/src/vantrel-clipboard"; else echo "$1/src/vantrel --serve-clipboard"; fi
+}
+servers=false
+[ -x "$before/bench/clipboard_server_bench" ] && [ -x "$after/bench/clipboard_server_bench" ] &&
+    command -v perf >/dev/null && servers=true
+
 for _ in $(seq "$runs"); do
     timed maim maim -i "$window" -f jpg "$state/maim.jpg"
     for side in before after; do
@@ -49,7 +59,10 @@ for _ in $(seq "$runs"); do
         timed "$side-bundle" "$build/src/vantrel" capture --at "$at"
         timed "$side-screenshot" "$build/src/vantrel" capture --mode screenshot --at "$at"
         timed "$side-help" "$build/src/vantrel" --help
+        # shellcheck disable=SC2046 # the server's command is split into words on purpose
+        $servers && "$build/bench/clipboard_server_bench" $(server "$build") >>"$state/$side-server"
     done
+    $servers && "$after/bench/clipboard_server_bench" --xclip >>"$state/xclip"
 done
 
 m=$(median maim)
@@ -61,3 +74,12 @@ for figure in bundle screenshot help; do
     printf '%-34s %10s %10s %9s %9s %9s\n' "vantrel $figure (p50)" "$b" "$a" "$(ratio "$a" "$b")" \
         "$(ratio "$b" "$m")" "$(ratio "$a" "$m")"
 done
+if $servers; then
+    cpu() { cut -d' ' -f1 "$state/$1" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+    b=$(cpu before-server)
+    a=$(cpu after-server)
+    x=$(cpu xclip)
+    echo "clipboard server, exec to owning the selection, CPU p50: before $b ms, after $a ms" \
+        "(after÷before $(ratio "$a" "$b")); xclip $x ms (before÷xclip $(ratio "$b" "$x")," \
+        "after÷xclip $(ratio "$a" "$x"))"
+fi

@@ -106,10 +106,17 @@ time_runs "$build/src/vantrel" --help >"$state/help"
 report "start-up alone: vantrel --help" "$state/help" "$state/maim"
 # The clipboard server up to its X connection, told its command is gone (no pid is that high):
 # what a capture's server costs before it can take a payload, against xclip reading a selection.
-time_runs "$build/src/vantrel" --serve-clipboard "$state/none.payload" 4194305 >"$state/server"
+time_runs "$build/src/vantrel-clipboard" "$state/none.payload" 4194305 x11 >"$state/server"
 report "clipboard server start-up alone" "$state/server" "$state/maim"
 time_runs xclip -selection clipboard -o >"$state/xclip"
 report "  xclip reading the clipboard, for scale" "$state/xclip" "$state/maim"
+# CPU time (perf stat) from exec to owning the selection with a capture's payload, against xclip
+# taking it with the payload's text.
+for _ in $(seq "$runs"); do
+    "$build/bench/clipboard_server_bench" "$build/src/vantrel-clipboard" >>"$state/server-cpu"
+    "$build/bench/clipboard_server_bench" --xclip >>"$state/xclip-cpu"
+done
+echo "clipboard server to the selection owned: CPU p50 $(cut -d' ' -f1 "$state/server-cpu" | median) ms, wall p50 $(cut -d' ' -f2 "$state/server-cpu" | median) ms · xclip: CPU p50 $(cut -d' ' -f1 "$state/xclip-cpu" | median) ms, wall p50 $(cut -d' ' -f2 "$state/xclip-cpu" | median) ms"
 kill "$pid"
 
 echo "== Ctrl+Alt+C to the clipboard in the running tray app, over a 1000-node window"
@@ -140,6 +147,7 @@ echo "  vantrel capture (bundle) over a leaf ÷ maim      $(ratio "$(median <"$s
 echo "  vantrel capture (bundle) over a container ÷ maim $(ratio "$(median <"$state/bundle-container")" "$m")   (target ≤ 1.5)"
 echo "  vantrel capture --mode screenshot ÷ maim         $(ratio "$(median <"$state/screenshot")" "$m")   (target ≤ 1.0)"
 echo "  vantrel --help ÷ maim                            $(ratio "$(median <"$state/help")" "$m")   (reported)"
+echo "  clipboard server CPU to owning ÷ xclip's         $(ratio "$(cut -d' ' -f1 "$state/server-cpu" | median)" "$(cut -d' ' -f1 "$state/xclip-cpu" | median)")   (reported)"
 echo "  hotkey to clipboard ÷ its floor                  $(ratio "$(median <"$state/hotkey")" "$(median <"$state/hotkey-floor")")   (target ≤ 1.5)"
 echo "  resident memory after $soak ÷ after 10            $(ratio "$late" "$early")   (target ≤ 1.1)"
 echo "  (the simulated pipeline: the whole-pipeline ratio capture_bench printed; the build: make bench BASELINE=REV)"

@@ -3,17 +3,21 @@
 
 # A library of the files directly in `folder` (not its subfolders). The rest of the arguments
 # are its extra precompiled headers; QT_CORE_ONLY leaves out the shared ones, which need Qt Gui,
-# and PCH_FROM uses another library's precompiled headers (same flags and definitions) instead of
-# building its own.
+# NO_QT all of them (a library without Qt), and PCH_FROM uses another library's precompiled
+# headers (same flags and definitions) instead of building its own. A program's main.cpp is not
+# part of its folder's library.
 function(vantrel_folder_library target folder)
-  cmake_parse_arguments(PARSE_ARGV 2 ARG "QT_CORE_ONLY" "PCH_FROM" "")
+  cmake_parse_arguments(PARSE_ARGV 2 ARG "QT_CORE_ONLY;NO_QT" "PCH_FROM" "")
   file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp ${folder}/*.h)
-  list(FILTER sources EXCLUDE REGEX "/app/main\\.cpp$")
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   add_library(${target} STATIC ${sources})
   if(ARG_PCH_FROM AND VANTREL_FAST_BUILD)
     target_precompile_headers(${target} REUSE_FROM ${ARG_PCH_FROM})
-  elseif(NOT ARG_QT_CORE_ONLY AND NOT ARG_PCH_FROM)
+  elseif(NOT ARG_QT_CORE_ONLY AND NOT ARG_NO_QT AND NOT ARG_PCH_FROM)
     vantrel_precompile_headers(${target} ${ARG_UNPARSED_ARGUMENTS})
+  endif()
+  if(ARG_NO_QT)
+    set_target_properties(${target} PROPERTIES AUTOMOC OFF)
   endif()
   target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   set_target_properties(${target} PROPERTIES VANTREL_FOLDER ${folder})

@@ -7,13 +7,11 @@
 #include "platform/NotificationCenter.h"
 #include "platform/SettingsUserDefaults.h"
 #include "platform/SystemClock.h"
-#include "platform/linux/ClipboardServer.h"
 #include "platform/linux/FeedUpdater.h"
 #include "platform/linux/LinuxDesktop.h"
 #include "platform/linux/ProtocolStdio.h"
 #include "platform/wayland/DesktopBackendChoice.h"
 #include "platform/wayland/WaylandDesktop.h"
-#include "screen/PngEncoder.h"
 #include "ui/widgets/AreaSelectionOverlay.h"
 
 #include <QApplication>
@@ -278,18 +276,6 @@ int runTrayApp(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // A clipboard server left behind by a command: it speaks to the X server itself, so no
-    // application object (and no toolkit start-up) stands between the command and its exit.
-    if (argc == 5 && vantrel::ClipboardServer::argument == QLatin1String(argv[1])) {
-        bool isNumber = false;
-        const qint64 commandPid = QByteArray(argv[3]).toLongLong(&isNumber);
-        const auto session =
-            vantrel::ClipboardServer::sessionFromArgument(QString::fromLatin1(argv[4]));
-        if (!isNumber || commandPid <= 0 || !session)
-            return 2;
-        return vantrel::ClipboardServer::serve(QString::fromLocal8Bit(argv[2]), commandPid,
-                                               *session, &vantrel::PngEncoder::encode);
-    }
     if (argc == 1)
         return runTrayApp(argc, argv);
     // Before anything can print: the protocol owns the real stdout, everything else goes to

@@ -201,9 +201,9 @@ TEST(DesktopCapture, AClipboardServerWhoseCommandEndsWithoutAPayloadLeaves) {
     ASSERT_TRUE(command.waitForStarted());
     VantrelProcess vantrel;
     QProcess server;
-    vantrel.start(server, VANTREL_BINARY,
-                  {"--serve-clipboard", vantrel.home() + "/clipboard-never.payload",
-                   QString::number(command.processId()), "x11"});
+    vantrel.start(
+        server, VANTREL_CLIPBOARD_SERVER,
+        {vantrel.home() + "/clipboard-never.payload", QString::number(command.processId()), "x11"});
     ASSERT_TRUE(server.waitForStarted());
     // Waiting, it watches the payload's folder: only then may the command end.
     ASSERT_TRUE(waitUntil([&] {

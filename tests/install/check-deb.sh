@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder and checks it: its name and version, lintian
 # without an error or a warning, computed dependencies, the listed files (root's, with their
-# modes, the binary stripped), and that the unpacked binary runs the demo.
+# modes, the binaries stripped), and that the unpacked binary runs the demo.
 # Usage: check-deb.sh BUILD_DIR FILES_LIST BINARY (the build's vantrel)
 set -euo pipefail
 build=$1
@@ -25,8 +25,10 @@ lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || true
 if grep -E '^[EW]: ' "$work/lintian.log"; then fail "lintian found the above"; fi
 [[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || fail "package version is not $version"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6gui6' || fail "dependencies were not computed"
-# The clipboard server speaks Wayland itself.
-dpkg-deb -f "$deb" Depends | grep -q 'libwayland-client0' || fail "no dependency on libwayland-client0"
+# The clipboard server speaks X11 and Wayland itself.
+for library in libwayland-client0 libxcb1; do
+    dpkg-deb -f "$deb" Depends | grep -q "$library" || fail "no dependency on $library"
+done
 
 listing=$(dpkg-deb -c "$deb")
 echo "$listing"
@@ -36,7 +38,9 @@ dpkg-deb -x "$deb" "$work/root"
 diff <(grep -v '^#' "$files" | sed 's|zsh/site-functions|zsh/vendor-completions|' | LC_ALL=C sort) \
     <(find "$work/root" -type f -printf '%m %P\n' | sed 's| usr/| |' | LC_ALL=C sort) ||
     fail "the package's files differ from $files (<: expected, >: packaged)"
-file "$work/root/usr/bin/vantrel" | grep -q ', stripped' || fail "the binary is not stripped"
+for binary in bin/vantrel lib/vantrel/vantrel-clipboard; do
+    file "$work/root/usr/$binary" | grep -q ', stripped' || fail "$binary is not stripped"
+done
 
 # The unpacked binary, in a home of its own, off screen.
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache

@@ -53,6 +53,16 @@ grep -q "\"vantrel-version\": \"$version\"" "$metadata" || fail "the extension i
 grep -q '"vantrel-executables": \["/opt/vantrel/bin/vantrel"\]' "$metadata" ||
     fail "the extension does not allow /opt/vantrel/bin/vantrel: $(cat "$metadata")"
 
+# The clipboard server runs from its installed place, without Qt: told of a display it cannot
+# reach, it leaves that reason beside the payload, as vantrel reads it.
+server=$prefix/lib/vantrel/vantrel-clipboard
+readelf -d "$server" | grep -q 'NEEDED.*libQt' && fail "the clipboard server links Qt: $(readelf -d "$server")"
+(umask 077 && : >"$XDG_RUNTIME_DIR/test.payload")
+status=0
+DISPLAY=:vantrel-install-test "$server" "$XDG_RUNTIME_DIR/test.payload" $$ x11 || status=$?
+[[ $status == 1 && $(cat "$XDG_RUNTIME_DIR/test.payload.error") == 'Cannot reach the X server at ":vantrel-install-test"'* ]] ||
+    fail "the installed clipboard server did not report the unreachable display (exit $status)"
+
 # What the binary says it knows: its commands and options, capture's options, the settings and
 # their values (the settings usage lines read "  NAME: VALUE | VALUE").
 usage=$("$vantrel" --help)

@@ -234,7 +234,7 @@ QList<qint64> waylandClipboardServers() {
         if (!commandLine.open(QIODevice::ReadOnly))
             continue;
         const QList<QByteArray> arguments = commandLine.readAll().split('\0');
-        if (arguments.contains("--serve-clipboard") && arguments.contains("wayland"))
+        if (arguments.first().endsWith("/vantrel-clipboard") && arguments.contains("wayland"))
             servers.append(entry.toLongLong());
     }
     return servers;

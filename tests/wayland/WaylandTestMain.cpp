@@ -97,9 +97,9 @@ int main(int argc, char** argv) {
         QFile::setPermissions(ownDir.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                  QFile::ExeOwner | QFile::ExeGroup |
                                                  QFile::ExeOther);
-        const QString error = runGnomeScript({"start", stateDir, VANTREL_GNOME_EXTENSION_DIR,
-                                              QFile::symLinkTarget("/proc/self/exe"),
-                                              VANTREL_BINARY, VANTREL_QT_PROBE, VANTREL_GTK_PROBE});
+        const QString error = runGnomeScript(
+            {"start", stateDir, VANTREL_GNOME_EXTENSION_DIR, QFile::symLinkTarget("/proc/self/exe"),
+             VANTREL_BINARY, VANTREL_CLIPBOARD_SERVER, VANTREL_QT_PROBE, VANTREL_GTK_PROBE});
         if (!error.isEmpty()) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 2;

@@ -4,7 +4,7 @@
 #include "../StandardLocations.h"
 #include "../SystemClock.h"
 #include "ClipboardPayload.h"
-#include "ClipboardServer.h"
+#include "ClipboardServerProgram.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,6 +33,16 @@ QString payloadFolder() {
     return StandardLocations::cachesDirectory() + QStringLiteral("/Vantrel/clipboard");
 }
 
+SystemClock& handoffSystemClock() {
+    static SystemClock clock;
+    return clock;
+}
+
+QString errorPathOf(const QString& payloadPath) {
+    return QFile::decodeName(
+        ClipboardServer::errorPath(QFile::encodeName(payloadPath).toStdString()).c_str());
+}
+
 QString readReason(const QString& path) {
     QFile file(path);
     const QString reason = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
@@ -44,10 +54,19 @@ QString readReason(const QString& path) {
 
 } // namespace
 
+std::unique_ptr<ClipboardHandoff> ClipboardHandoff::startFor(const QString& runningExecutable,
+                                                             ClipboardServer::Session session) {
+    QString missing;
+    if (const std::optional<QString> server =
+            ClipboardServerProgram::find(runningExecutable, missing))
+        return start(*server, session);
+    return std::unique_ptr<ClipboardHandoff>(
+        new ClipboardHandoff({}, 0, missing, handoffSystemClock()));
+}
+
 std::unique_ptr<ClipboardHandoff> ClipboardHandoff::start(const QString& executable,
                                                           ClipboardServer::Session session) {
-    static SystemClock systemClock;
-    return start(executable, session, systemClock);
+    return start(executable, session, handoffSystemClock());
 }
 
 std::unique_ptr<ClipboardHandoff>
@@ -64,9 +83,8 @@ ClipboardHandoff::start(const QString& executable, ClipboardServer::Session sess
     }
     QProcess server;
     server.setProgram(executable);
-    server.setArguments({ClipboardServer::argument, path,
-                         QString::number(QCoreApplication::applicationPid()),
-                         ClipboardServer::sessionArgument(session)});
+    server.setArguments({path, QString::number(QCoreApplication::applicationPid()),
+                         QString::fromLatin1(ClipboardServer::sessionArgument(session))});
     server.setStandardInputFile(QProcess::nullDevice());
     server.setStandardOutputFile(QProcess::nullDevice());
     server.setStandardErrorFile(QProcess::nullDevice());
@@ -91,10 +109,12 @@ void ClipboardHandoff::stopServer() {
     if (m_pid > 0)
         ::kill(static_cast<pid_t>(m_pid), SIGTERM);
     m_pid = 0;
+    if (m_path.isEmpty()) // no server was found: there is nothing of ours to remove
+        return;
     QFile::remove(m_path + QStringLiteral(".part"));
     QFile::remove(m_path);
-    QFile::remove(ClipboardServer::errorPath(m_path));
-    QFile::remove(ClipboardServer::errorPath(m_path) + QStringLiteral(".part"));
+    QFile::remove(errorPathOf(m_path));
+    QFile::remove(errorPathOf(m_path) + QStringLiteral(".part"));
 }
 
 std::optional<QString> ClipboardHandoff::handOff(const ClipboardPayload& payload) {
@@ -103,7 +123,8 @@ std::optional<QString> ClipboardHandoff::handOff(const ClipboardPayload& payload
     // Whole or not at all: the server takes the payload the moment its name appears.
     const QString draft = m_path + QStringLiteral(".part");
     try {
-        FileWriter::writeNew(draft, payload.encoded());
+        const std::string bytes = payload.encoded();
+        FileWriter::writeNew(draft, QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())));
     } catch (const FileWriteFailure& failure) {
         stopServer();
         return failure.detail();
@@ -114,7 +135,7 @@ std::optional<QString> ClipboardHandoff::handOff(const ClipboardPayload& payload
         stopServer();
         return reason;
     }
-    const QString errorPath = ClipboardServer::errorPath(m_path);
+    const QString errorPath = errorPathOf(m_path);
     const QDateTime deadline = m_clock.now().addMSecs(handoffMilliseconds);
     while (QFileInfo::exists(m_path)) {
         // Asked before the reason is looked for: a server writes its reason, then ends, so one

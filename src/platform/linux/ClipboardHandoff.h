@@ -1,7 +1,7 @@
 #pragma once
 
 #include "../Clock.h"
-#include "ClipboardServer.h"
+#include "../clipboard/ClipboardServer.h"
 
 #include <QString>
 
@@ -12,13 +12,17 @@ namespace vantrel {
 
 struct ClipboardPayload;
 
-// Leaves a payload on the clipboard beyond the life of this process. The executable's
-// clipboard server is started, detached, before the capture, so its start-up overlaps the
-// capture's work; it then waits for the payload in a private file. A handoff that never
-// happens (a failed capture) stops the server and leaves nothing behind.
+// Leaves a payload on the clipboard beyond the life of this process. The clipboard server
+// program is started, detached, before the capture, so its start-up overlaps the capture's work;
+// it then waits for the payload in a private file. A handoff that never happens (a failed
+// capture) stops the server and leaves nothing behind.
 class ClipboardHandoff final {
   public:
-    // The session is the one the backend opened.
+    // The server of the running executable (ClipboardServerProgram); when there is none, the
+    // handoff fails with the reason.
+    static std::unique_ptr<ClipboardHandoff> startFor(const QString& runningExecutable,
+                                                      ClipboardServer::Session session);
+    // The server program given. The session is the one the backend opened.
     static std::unique_ptr<ClipboardHandoff> start(const QString& executable,
                                                    ClipboardServer::Session session);
     // The wait for the server runs on this clock, so tests need not wait it out.

@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include <optional>
+#include <string>
 
 class QMimeData;
 
@@ -15,7 +16,7 @@ namespace vantrel {
 
 class Pasteboard;
 
-// What the X11 clipboard offers for one pasteboard: one value per MIME type, as docs/pasteboard.md
+// What the clipboard offers for one pasteboard: one value per MIME type, as docs/pasteboard.md
 // maps the model. The image stays pixels; a PNG is made only when a receiver asks for one.
 struct ClipboardPayload {
     QList<QUrl> urls;
@@ -29,11 +30,9 @@ struct ClipboardPayload {
     // A new QMimeData for QClipboard, which takes ownership.
     QMimeData* toMimeData() const;
 
-    // A private file format between our own processes: the image travels as raw pixels so that
-    // handing a payload over never waits for an encoder.
-    QByteArray encoded() const;
-    // None when the bytes are not a payload this build wrote.
-    static std::optional<ClipboardPayload> decode(const QByteArray& bytes);
+    // The clipboard server's payload file (ClipboardOffer's format): every target's value, and
+    // the image as raw pixels so that handing a payload over never waits for an encoder.
+    std::string encoded() const;
 };
 
 } // namespace vantrel

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <memory>
+
 namespace vantrel {
 
 namespace {
@@ -54,80 +57,62 @@ std::optional<QByteArray> jsonOf(const ClipboardPayload& payload) {
 
 constexpr char pngTarget[] = "image/png";
 
-// The one place the payload meets the clipboards' names: the X11 target, the MIME type offered on
-// Wayland (none for X11's own Latin-1 encodings, which Wayland receivers never ask for: they ask
-// in MIME types, and GNOME derives an Xwayland client's X11 text targets from
-// text/plain;charset=utf-8), and the payload's value for both.
+// The one place the payload meets the clipboards' names: the X11 target, whether Wayland is
+// offered the MIME type of the same name (not X11's own Latin-1 encodings, which Wayland
+// receivers never ask for: they ask in MIME types, and GNOME derives an Xwayland client's X11 text
+// targets from text/plain;charset=utf-8), and the payload's value for both.
 struct ClipboardTargetRule {
     const char* name;
-    const char* waylandName;
+    bool onWayland;
     std::optional<QByteArray> (*render)(const ClipboardPayload&);
 };
 const ClipboardTargetRule clipboardTargetRules[] = {
-    {"text/uri-list", "text/uri-list", uriListOf},
-    {"text/x-moz-url", "text/x-moz-url", mozillaUrlOf},
-    {"text/plain;charset=utf-8", "text/plain;charset=utf-8", utf8TextOf},
-    {"text/plain", "text/plain", plainTextOf},
-    {"UTF8_STRING", "UTF8_STRING", plainTextOf},
-    {"STRING", nullptr, latin1Of},
-    {"TEXT", nullptr, latin1Of},
-    {"application/json", "application/json", jsonOf},
+    {"text/uri-list", true, uriListOf},
+    {"text/x-moz-url", true, mozillaUrlOf},
+    {"text/plain;charset=utf-8", true, utf8TextOf},
+    {"text/plain", true, plainTextOf},
+    {"UTF8_STRING", true, plainTextOf},
+    {"STRING", false, latin1Of},
+    {"TEXT", false, latin1Of},
+    {"application/json", true, jsonOf},
 };
+
+// The picture in one of the two formats the server's encoder takes (a shallow copy when it is
+// already), viewed where it is; none when it cannot be converted.
+std::optional<ClipboardOffer::Picture> pictureOf(const std::shared_ptr<const QImage>& pixels) {
+    if (pixels->isNull())
+        return std::nullopt;
+    return ClipboardOffer::Picture{pixels->width(), pixels->height(),
+                                   pixels->format() == QImage::Format_ARGB32, pixels->constBits(),
+                                   std::size_t(pixels->bytesPerLine())};
+}
 
 } // namespace
 
-ClipboardTargets::ClipboardTargets(ClipboardPayload payload, PngEncoding encodePng)
-    : m_payload(std::move(payload)), m_encodePng(encodePng) {}
-
-QList<QByteArray> ClipboardTargets::names() const {
-    QList<QByteArray> names;
+ClipboardOffer ClipboardTargets::offer(const ClipboardPayload& payload) {
+    std::vector<std::string> values;
+    std::vector<ClipboardOffer::Target> targets;
     for (const ClipboardTargetRule& rule : clipboardTargetRules) {
-        if (rule.render(m_payload))
-            names.append(rule.name);
+        const std::optional<QByteArray> value = rule.render(payload);
+        if (!value)
+            continue;
+        // The same text under several names travels once.
+        const std::string bytes = value->toStdString();
+        auto found = std::find(values.begin(), values.end(), bytes);
+        if (found == values.end())
+            found = values.insert(values.end(), bytes);
+        targets.push_back({rule.name, rule.onWayland, std::uint32_t(found - values.begin())});
     }
-    if (m_payload.image)
-        names.append(pngTarget);
-    return names;
-}
-
-QList<QByteArray> ClipboardTargets::mimeTypes() const {
-    QList<QByteArray> types;
-    for (const ClipboardTargetRule& rule : clipboardTargetRules) {
-        if (rule.waylandName && rule.render(m_payload))
-            types.append(rule.waylandName);
+    std::optional<ClipboardOffer::Picture> picture;
+    std::shared_ptr<const QImage> pixels;
+    if (payload.image) {
+        pixels = std::make_shared<const QImage>(payload.image->convertToFormat(
+            payload.image->hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32));
+        picture = pictureOf(pixels);
     }
-    if (m_payload.image)
-        types.append(pngTarget);
-    return types;
-}
-
-std::optional<QByteArray> ClipboardTargets::render(const QByteArray& target) {
-    if (target == pngTarget)
-        return png();
-    for (const ClipboardTargetRule& rule : clipboardTargetRules) {
-        if (target == rule.name)
-            return rule.render(m_payload);
-    }
-    return std::nullopt;
-}
-
-std::optional<QByteArray> ClipboardTargets::renderMimeType(const QByteArray& type) {
-    if (type == pngTarget)
-        return png();
-    for (const ClipboardTargetRule& rule : clipboardTargetRules) {
-        if (rule.waylandName && type == rule.waylandName)
-            return rule.render(m_payload);
-    }
-    return std::nullopt;
-}
-
-std::optional<QByteArray> ClipboardTargets::png() {
-    if (!m_payload.image)
-        return std::nullopt;
-    if (!m_png)
-        m_png = m_encodePng(*m_payload.image);
-    // A picture the encoder refuses is not offered as an empty file.
-    return m_png->isEmpty() ? std::nullopt : m_png;
+    if (picture)
+        targets.push_back({pngTarget, true, ClipboardOffer::pictureValue});
+    return ClipboardOffer(std::move(values), std::move(targets), picture, std::move(pixels));
 }
 
 } // namespace vantrel

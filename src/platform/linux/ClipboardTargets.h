@@ -1,41 +1,17 @@
 #pragma once
 
+#include "../clipboard/ClipboardOffer.h"
 #include "ClipboardPayload.h"
-
-#include <QByteArray>
-#include <QImage>
-#include <QList>
-
-#include <optional>
 
 namespace vantrel {
 
-// What the clipboard server offers for one payload: the X11 selection targets it answers, or the
-// MIME types it offers on Wayland, each rendered from the payload on request. The mapping is the
-// table in ClipboardTargets.cpp (docs/pasteboard.md); TARGETS, TIMESTAMP and MULTIPLE are the X11
-// selection owner's own.
-class ClipboardTargets final {
-  public:
-    // The picture's encoder (the executable's PngEncoder): empty bytes when it cannot encode.
-    using PngEncoding = QByteArray (*)(const QImage&);
-
-    ClipboardTargets(ClipboardPayload payload, PngEncoding encodePng);
-
-    // The targets this payload has a value for, in a fixed order.
-    QList<QByteArray> names() const;
-    // The value of one target; none when the payload has nothing for it. The PNG is encoded on
-    // the first request for it and kept.
-    std::optional<QByteArray> render(const QByteArray& target);
-    // The same for Wayland's MIME types.
-    QList<QByteArray> mimeTypes() const;
-    std::optional<QByteArray> renderMimeType(const QByteArray& type);
-
-  private:
-    std::optional<QByteArray> png();
-
-    ClipboardPayload m_payload;
-    PngEncoding m_encodePng;
-    std::optional<QByteArray> m_png;
+// The X11 selection targets and the Wayland MIME types a clipboard server offers for one
+// payload, each with its value. The mapping is the table in ClipboardTargets.cpp
+// (docs/pasteboard.md); TARGETS, TIMESTAMP and MULTIPLE are the X11 selection owner's own.
+struct ClipboardTargets {
+    // Every target the payload has a value for, in a fixed order; the picture goes as pixels and
+    // becomes image/png when a receiver asks for it.
+    static ClipboardOffer offer(const ClipboardPayload& payload);
 };
 
 } // namespace vantrel

@@ -6,7 +6,7 @@ namespace vantrel {
 
 void LazyClipboardHandoff::prepare() {
     if (!m_handoff)
-        m_handoff = ClipboardHandoff::start(m_executable, m_session);
+        m_handoff = ClipboardHandoff::startFor(m_executable, m_session);
 }
 
 std::optional<QString> LazyClipboardHandoff::handOff(const Pasteboard& pasteboard) {

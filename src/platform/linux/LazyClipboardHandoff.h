@@ -15,6 +15,7 @@ class Pasteboard;
 // the capture) or when the payload is handed over, whichever comes first.
 class LazyClipboardHandoff final {
   public:
+    // The running executable, whose clipboard server is started.
     LazyClipboardHandoff(QString executable, ClipboardServer::Session session)
         : m_executable(std::move(executable)), m_session(session) {}
 

@@ -25,7 +25,7 @@ namespace vantrel {
 class LinuxDesktop final {
   public:
     struct Options {
-        QString executable; // what login items and the clipboard server start
+        QString executable; // what login items start; the clipboard server is found beside it
         X11Pasteboard::Mirroring clipboard = X11Pasteboard::Mirroring::onHandOff;
     };
 

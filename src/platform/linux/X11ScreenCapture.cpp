@@ -1,6 +1,6 @@
 #include "X11ScreenCapture.h"
 
-#include "XcbReply.h"
+#include "../clipboard/XcbReply.h"
 
 #include "X11Screens.h"
 #include "X11ShmPool.h"

@@ -1,6 +1,6 @@
 #include "X11WindowServer.h"
 
-#include "XcbReply.h"
+#include "../clipboard/XcbReply.h"
 
 #include "XcbConnection.h"
 

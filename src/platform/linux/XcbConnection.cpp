@@ -1,6 +1,6 @@
 #include "XcbConnection.h"
 
-#include "XcbReply.h"
+#include "../clipboard/XcbReply.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

@@ -23,7 +23,8 @@ void WaylandPasteboard::handOff() {
     if (payload.isEmpty())
         return;
     // Each payload gets a server of its own; the one it replaces leaves when this one copies.
-    const auto handoff = ClipboardHandoff::start(m_executable, ClipboardServer::Session::wayland);
+    const auto handoff =
+        ClipboardHandoff::startFor(m_executable, ClipboardServer::Session::wayland);
     if (const std::optional<QString> reason = handoff->handOff(payload))
         qWarning().noquote() << "vantrel: the clipboard was not set:" << *reason;
 }

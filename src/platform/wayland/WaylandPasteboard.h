@@ -13,7 +13,8 @@ namespace vantrel {
 // over together once control returns to the event loop.
 class WaylandPasteboard final : public Pasteboard {
   public:
-    // An empty executable keeps the model in this process only (a command hands it over itself).
+    // The running executable, whose clipboard server takes each payload; an empty one keeps the
+    // model in this process only (a command hands it over itself).
     explicit WaylandPasteboard(QString executable = {});
 
   protected:

@@ -2,6 +2,7 @@
 #include "platform/StandardLocations.h"
 #include "platform/VirtualClock.h"
 #include "platform/linux/ClipboardPayload.h"
+#include "platform/linux/ClipboardServerProgram.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -32,8 +33,9 @@ TEST(ClipboardHandoff, AServerThatNeverTakesThePayloadIsReportedAndLeavesNothing
          "the clipboard server stopped before it took the payload"},
         {folder + "/no-such-server", Session::x11, nullptr,
          "could not start the clipboard server " + folder},
-        {VANTREL_BINARY, Session::x11, "DISPLAY", "Cannot reach the X server at \"" + unreachable},
-        {VANTREL_BINARY, Session::wayland, "WAYLAND_DISPLAY",
+        {VANTREL_CLIPBOARD_SERVER, Session::x11, "DISPLAY",
+         "Cannot reach the X server at \"" + unreachable},
+        {VANTREL_CLIPBOARD_SERVER, Session::wayland, "WAYLAND_DISPLAY",
          "Cannot reach the Wayland compositor at \"" + unreachable},
     };
     for (const auto& c : cases) {
@@ -73,6 +75,52 @@ TEST(ClipboardHandoff, AServerThatNeverTakesThePayloadIsGivenUpAtFiveSeconds) {
               "the clipboard server did not take the payload within 5 s");
     EXPECT_EQ(clock.elapsed(), std::chrono::milliseconds(5000));
     handoff.reset();
+    const QString folder = StandardLocations::cachesDirectory() + "/Vantrel/clipboard";
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{});
+}
+
+// The server is beside the running executable (the build tree) or in lib/vantrel/ under its
+// prefix (an install), the first one found; without either, the handoff fails with where it
+// looked, before anything is written or started.
+TEST(ClipboardHandoff, FindsTheServerBesideTheExecutableOrUnderItsPrefix) {
+    QTemporaryDir prefix;
+    ASSERT_TRUE(QDir(prefix.path()).mkpath("bin") && QDir(prefix.path()).mkpath("lib/vantrel"));
+    const QString beside = prefix.filePath("bin/vantrel-clipboard");
+    const QString installed = prefix.filePath("lib/vantrel/vantrel-clipboard");
+    const auto place = [](const QString& path, QFile::Permissions permissions) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.setPermissions(permissions);
+    };
+    const QString executable = prefix.filePath("bin/vantrel");
+    const QFile::Permissions runnable = QFile::ReadOwner | QFile::ExeOwner;
+    const struct {
+        const char* name;
+        QStringList present;
+        QFile::Permissions permissions;
+        std::optional<QString> found;
+    } cases[] = {
+        {"neither", {}, runnable, std::nullopt},
+        {"not executable", {installed}, QFile::ReadOwner, std::nullopt},
+        {"installed", {installed}, runnable, installed},
+        {"both: beside first", {installed, beside}, runnable, beside},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString& path : c.present)
+            ASSERT_TRUE(place(path, c.permissions));
+        QString missing;
+        EXPECT_EQ(ClipboardServerProgram::find(executable, missing), c.found);
+        EXPECT_EQ(missing.isEmpty(), c.found.has_value()) << missing.toStdString();
+        QFile::remove(beside);
+        QFile::remove(installed);
+    }
+    ClipboardPayload payload;
+    payload.text = "hello";
+    EXPECT_EQ(ClipboardHandoff::startFor(executable, ClipboardServer::Session::x11)
+                  ->handOff(payload)
+                  .value_or(""),
+              "the clipboard server vantrel-clipboard is missing: it is neither in " +
+                  prefix.filePath("bin") + " nor in " + prefix.filePath("lib/vantrel"));
     const QString folder = StandardLocations::cachesDirectory() + "/Vantrel/clipboard";
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{});
 }

@@ -38,28 +38,3 @@ TEST(ClipboardPayload, FlattensThePasteboardAsTheClipboardOffersIt) {
 
     EXPECT_TRUE(ClipboardPayload::fromPasteboard(Pasteboard()).isEmpty());
 }
-
-// What the clipboard server reads is exactly what the command wrote, and nothing else passes.
-TEST(ClipboardPayload, TheHandOffFileRoundTripsAndRejectsDamage) {
-    ClipboardPayload payload;
-    payload.urls = {QUrl::fromLocalFile("/tmp/x.md")};
-    payload.text = QByteArray("text\0with nul", 13);
-    // A view into a wider picture, as an area capture hands it on.
-    const QImage wide = pattern().scaled(40, 5);
-    payload.image = QImage(wide.constBits() + 8, 7, 5, wide.bytesPerLine(), wide.format());
-    const QByteArray bytes = payload.encoded();
-
-    const auto back = ClipboardPayload::decode(bytes);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->urls, payload.urls);
-    EXPECT_EQ(back->text, payload.text);
-    EXPECT_FALSE(back->json);
-    ASSERT_TRUE(back->image);
-    EXPECT_EQ(*back->image, *payload.image);
-    EXPECT_EQ(back->image->pixel(6, 4), wide.pixel(8, 4));
-
-    for (const QByteArray& damaged : {bytes.left(bytes.size() - 1), bytes + "x", QByteArray("VCLP"),
-                                      QByteArray(), QByteArray(bytes).replace(0, 1, "X")}) {
-        EXPECT_FALSE(ClipboardPayload::decode(damaged)) << damaged.size();
-    }
-}

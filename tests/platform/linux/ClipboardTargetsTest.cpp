@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace vantrel;
 
 namespace {
@@ -23,7 +25,7 @@ ClipboardPayload everyPart() {
 // Each target and the value it carries, for a payload with every part and for the parts alone:
 // URLs stand in for plain text when there is none, STRING is Latin-1, the picture is the
 // encoder's PNG, and a target without a value is neither listed nor answered; on Wayland the
-// same, less X11's own Latin-1 targets.
+// same, less X11's own Latin-1 targets. The offer is the server's, read back from its file.
 TEST(ClipboardTargets, OffersEachPartUnderItsTargets) {
     const ClipboardPayload full = everyPart();
     const QByteArray latin1 = QString("Ünïcode → text").toLatin1();
@@ -66,25 +68,28 @@ TEST(ClipboardTargets, OffersEachPartUnderItsTargets) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ClipboardTargets targets(c.payload, &PngEncoder::encode);
-        QList<QByteArray> names;
+        const std::string file = ClipboardTargets::offer(c.payload).encoded();
+        auto decoded = ClipboardOffer::decode(file);
+        ASSERT_TRUE(decoded.offer) << decoded.error;
+        ClipboardOffer& targets = *decoded.offer;
+        std::vector<std::string> names;
         for (const auto& [name, value] : c.values) {
-            names.append(name);
-            EXPECT_EQ(targets.render(name), value) << name.constData();
+            names.push_back(name.toStdString());
+            EXPECT_EQ(targets.render(name.toStdString()), value.toStdString()) << name.constData();
         }
         EXPECT_EQ(targets.names(), names);
         // Wayland: the same values under the same names, without X11's Latin-1 encodings.
-        QList<QByteArray> mimeTypes = names;
-        mimeTypes.removeAll("STRING");
-        mimeTypes.removeAll("TEXT");
+        std::vector<std::string> mimeTypes = names;
+        std::erase(mimeTypes, "STRING");
+        std::erase(mimeTypes, "TEXT");
         EXPECT_EQ(targets.mimeTypes(), mimeTypes);
-        for (const QByteArray& type : mimeTypes)
-            EXPECT_EQ(targets.renderMimeType(type), targets.render(type)) << type.constData();
+        for (const std::string& type : mimeTypes)
+            EXPECT_EQ(targets.renderMimeType(type), targets.render(type)) << type;
         for (const char* x11Only : {"STRING", "TEXT", "TARGETS"})
             EXPECT_FALSE(targets.renderMimeType(x11Only)) << x11Only;
         for (const char* absent :
              {"text/plain;charset=utf-8", "image/png", "TARGETS", "image/bmp"}) {
-            if (!names.contains(absent)) {
+            if (std::ranges::find(names, absent) == names.end()) {
                 EXPECT_FALSE(targets.render(absent)) << absent;
             }
         }
@@ -96,7 +101,7 @@ TEST(ClipboardTargets, OffersEachPartUnderItsTargets) {
 TEST(ClipboardTargets, APictureTheEncoderRefusesIsNotServed) {
     ClipboardPayload payload;
     payload.image = QImage(1'000'001, 1, QImage::Format_Mono);
-    ClipboardTargets targets(payload, &PngEncoder::encode);
+    ClipboardOffer targets = ClipboardTargets::offer(payload);
     EXPECT_FALSE(targets.render("image/png"));
     EXPECT_FALSE(targets.renderMimeType("image/png"));
 }

@@ -1,13 +1,14 @@
 #include "X11ClipboardOwner.h"
 
-#include "ClipboardTargets.h"
+#include "ClipboardOffer.h"
 #include "XcbReply.h"
 
-#include <QList>
-
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <poll.h>
+#include <vector>
 
 namespace vantrel {
 
@@ -16,19 +17,19 @@ namespace {
 constexpr char selectionName[] = "CLIPBOARD";
 
 // The byte count of a property value, as xcb takes it for 8-bit data.
-quint32 byteCount(qsizetype size) {
-    return static_cast<quint32>(size);
+std::uint32_t byteCount(std::size_t size) {
+    return static_cast<std::uint32_t>(size);
 }
 
 } // namespace
 
-std::unique_ptr<X11ClipboardOwner> X11ClipboardOwner::connect(QString& error) {
+std::unique_ptr<X11ClipboardOwner> X11ClipboardOwner::connect(std::string& error) {
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
     if (const int code = xcb_connection_has_error(connection)) {
-        error = QStringLiteral("Cannot reach the X server at \"%1\" (error %2)")
-                    .arg(qEnvironmentVariable("DISPLAY"))
-                    .arg(code);
+        const char* display = std::getenv("DISPLAY");
+        error = "Cannot reach the X server at \"" + std::string(display ? display : "") +
+                "\" (error " + std::to_string(code) + ")";
         xcb_disconnect(connection);
         return nullptr;
     }
@@ -44,13 +45,15 @@ X11ClipboardOwner::X11ClipboardOwner(xcb_connection_t* connection, xcb_window_t 
     // A window of our own that never shows: it owns the selection and hears its own property
     // changes, which is how the server's current time is learnt.
     m_window = xcb_generate_id(m_connection);
-    const quint32 events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, m_root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
                       &events);
     // Leaves room for the ChangeProperty request's own header.
-    const qsizetype largestRequest = qsizetype(xcb_get_maximum_request_length(m_connection)) * 4;
-    m_chunkBytes = std::clamp<qsizetype>(largestRequest - 64, 1024, chunkBytes);
+    const std::size_t largestRequest =
+        std::size_t(xcb_get_maximum_request_length(m_connection)) * 4;
+    m_chunkBytes =
+        std::clamp<std::size_t>(std::max<std::size_t>(largestRequest, 64) - 64, 1024, chunkBytes);
     // Asked now, answered from the cache once the payload is there.
     for (const char* name :
          {selectionName, "TARGETS", "TIMESTAMP", "MULTIPLE", "INCR", "ATOM_PAIR", "_VANTREL_TIME"})
@@ -62,18 +65,18 @@ X11ClipboardOwner::~X11ClipboardOwner() {
 }
 
 xcb_atom_t X11ClipboardOwner::atom(const char* name) {
-    const QByteArray key(name);
+    const std::string key(name);
     if (const auto found = m_atoms.find(key); found != m_atoms.end())
         return found->second;
     const auto reply = xcbReply(xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, quint16(key.size()), key.constData()),
+        m_connection, xcb_intern_atom(m_connection, 0, std::uint16_t(key.size()), key.c_str()),
         nullptr));
     const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     m_atoms.emplace(key, value);
     return value;
 }
 
-QByteArray X11ClipboardOwner::atomName(xcb_atom_t value) {
+std::string X11ClipboardOwner::atomName(xcb_atom_t value) {
     for (const auto& [name, known] : m_atoms) {
         if (known == value)
             return name;
@@ -82,8 +85,8 @@ QByteArray X11ClipboardOwner::atomName(xcb_atom_t value) {
         xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, value), nullptr));
     if (!reply)
         return {};
-    QByteArray name(xcb_get_atom_name_name(reply.get()),
-                    xcb_get_atom_name_name_length(reply.get()));
+    std::string name(xcb_get_atom_name_name(reply.get()),
+                     std::size_t(xcb_get_atom_name_name_length(reply.get())));
     m_atoms.emplace(name, value);
     return name;
 }
@@ -107,8 +110,8 @@ xcb_timestamp_t X11ClipboardOwner::serverTime() {
     return XCB_CURRENT_TIME;
 }
 
-bool X11ClipboardOwner::own(ClipboardTargets& targets) {
-    m_targets = &targets;
+bool X11ClipboardOwner::own(ClipboardOffer& offer) {
+    m_offer = &offer;
     m_ownedSince = serverTime();
     const xcb_atom_t selection = atom(selectionName);
     xcb_set_selection_owner(m_connection, m_window, selection, m_ownedSince);
@@ -141,7 +144,7 @@ int X11ClipboardOwner::pollTimeoutMilliseconds() const {
     for (const auto& [key, transfer] : m_transfers)
         oldest = std::min(oldest, transfer.lastActivity);
     const auto left = oldest + stalledTransfer - std::chrono::steady_clock::now();
-    return int(std::max<qint64>(
+    return int(std::max<std::int64_t>(
         0, std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1));
 }
 
@@ -164,7 +167,7 @@ void X11ClipboardOwner::stopWatching(xcb_window_t requestor) {
         if (key.first == requestor)
             return;
     }
-    const quint32 none = XCB_EVENT_MASK_NO_EVENT;
+    const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
     xcb_change_window_attributes(m_connection, requestor, XCB_CW_EVENT_MASK, &none);
 }
 
@@ -212,11 +215,11 @@ void X11ClipboardOwner::answer(const xcb_selection_request_event_t& request) {
 
 bool X11ClipboardOwner::convert(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t target) {
     if (target == atom("TARGETS")) {
-        QList<xcb_atom_t> atoms{atom("TARGETS"), atom("TIMESTAMP"), atom("MULTIPLE")};
-        for (const QByteArray& name : m_targets->names())
-            atoms.append(atom(name.constData()));
+        std::vector<xcb_atom_t> atoms{atom("TARGETS"), atom("TIMESTAMP"), atom("MULTIPLE")};
+        for (const std::string& name : m_offer->names())
+            atoms.push_back(atom(name.c_str()));
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, requestor, property, XCB_ATOM_ATOM,
-                            32, quint32(atoms.size()), atoms.constData());
+                            32, std::uint32_t(atoms.size()), atoms.data());
         return true;
     }
     if (target == atom("TIMESTAMP")) {
@@ -224,10 +227,10 @@ bool X11ClipboardOwner::convert(xcb_window_t requestor, xcb_atom_t property, xcb
                             XCB_ATOM_INTEGER, 32, 1, &m_ownedSince);
         return true;
     }
-    const QByteArray name = atomName(target);
-    if (name.isEmpty())
+    const std::string name = atomName(target);
+    if (name.empty())
         return false;
-    const auto value = m_targets->render(name);
+    const auto value = m_offer->render(name);
     if (!value)
         return false;
     // TEXT lets the owner choose an encoding; ours is STRING's.
@@ -245,29 +248,29 @@ bool X11ClipboardOwner::convertMultiple(xcb_window_t requestor, xcb_atom_t prope
     if (!reply || reply->format != 32)
         return false;
     const int count = xcb_get_property_value_length(reply.get()) / 4;
-    QList<xcb_atom_t> pairs(count);
-    std::memcpy(pairs.data(), xcb_get_property_value(reply.get()), size_t(count) * 4);
+    std::vector<xcb_atom_t> pairs(static_cast<std::size_t>(count));
+    std::memcpy(pairs.data(), xcb_get_property_value(reply.get()), std::size_t(count) * 4);
     for (int index = 0; index + 1 < count; index += 2) {
         if (!convert(requestor, pairs[index + 1], pairs[index]))
             pairs[index + 1] = XCB_ATOM_NONE;
     }
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, requestor, property, atom("ATOM_PAIR"),
-                        32, quint32(pairs.size()), pairs.constData());
+                        32, std::uint32_t(pairs.size()), pairs.data());
     return true;
 }
 
 bool X11ClipboardOwner::sendValue(xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type,
-                                  const QByteArray& value) {
+                                  const std::string& value) {
     if (value.size() <= m_chunkBytes) {
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, requestor, property, type, 8,
-                            byteCount(value.size()), value.constData());
+                            byteCount(value.size()), value.data());
         return true;
     }
     // INCR: the size as a lower bound, then each chunk once the receiver has deleted the last;
     // the receiver's property changes are heard before the first can happen.
-    const quint32 events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection, requestor, XCB_CW_EVENT_MASK, &events);
-    const quint32 size = byteCount(value.size());
+    const std::uint32_t size = byteCount(value.size());
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, requestor, property, atom("INCR"), 32,
                         1, &size);
     m_transfers[{requestor, property}] =
@@ -286,9 +289,9 @@ void X11ClipboardOwner::continueTransfer(xcb_window_t requestor, xcb_atom_t prop
         return;
     }
     // The last call sends nothing: an empty chunk ends the transfer.
-    const qsizetype length = std::min(m_chunkBytes, transfer.data.size() - transfer.sent);
+    const std::size_t length = std::min(m_chunkBytes, transfer.data.size() - transfer.sent);
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, requestor, property, transfer.type, 8,
-                        byteCount(length), transfer.data.constData() + transfer.sent);
+                        byteCount(length), transfer.data.data() + transfer.sent);
     transfer.sent += length;
     transfer.finished = length == 0;
     transfer.lastActivity = std::chrono::steady_clock::now();
