@@ -107,6 +107,27 @@ TEST(DesktopCapture, AnAreaOverTheListKeepsOnlyTheRowsInIt) {
     EXPECT_EQ(QImage(report["bundle"]["screenshotURL"].toString()).size(), area.size());
 }
 
+// A panel (a dock-type window, as desktop panels are) over the lower half of the probe: an area
+// across both takes its tree from the application window, never from the panel above it.
+TEST(DesktopCapture, AnAreaAcrossAPanelTakesItsTreeFromTheWindowBelow) {
+    const TestApplication app = TestApplication::gtk();
+    ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
+    const TestApplication panel =
+        TestApplication::gtk({"--title", "Vantrel Panel", "--type-hint", "dock", "--undecorated",
+                              "--x", "120", "--y", "400", "--size", "800x290"});
+    ASSERT_TRUE(panel.waitForAccessible("Paint", "push button"));
+    ASSERT_EQ(screenPixel(panel.paintButton().center()), paintColour) << "the panel is on top";
+    VantrelProcess vantrel;
+    const QRect area(200, 300, 400, 200);
+    const auto result = vantrel.run({"capture", "--region", bottomLeft(area), "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QJsonObject report = result.json();
+    const QString snapshot =
+        VantrelProcess::readText(report["bundle"]["accessibilityURL"].toString());
+    EXPECT_TRUE(snapshot.contains("\"Vantrel Probe\"")) << snapshot.toStdString();
+    EXPECT_FALSE(snapshot.contains("Vantrel Panel"));
+}
+
 TEST(DesktopCapture, APasswordsTextGoesNowhere) {
     const TestApplication app = TestApplication::gtk();
     const auto password = app.waitForAccessible("", "password text");
