@@ -117,15 +117,12 @@ std::optional<QString> ClipboardHandoff::handOff(const ClipboardPayload& payload
     const QString errorPath = ClipboardServer::errorPath(m_path);
     const QDateTime deadline = m_clock.now().addMSecs(handoffMilliseconds);
     while (QFileInfo::exists(m_path)) {
-        // Asked before the reason is looked for: a server that writes its reason and ends
-        // between the two looks is then still heard.
-        const bool running = ClipboardServer::isRunning(m_pid);
         if (QFileInfo::exists(errorPath)) {
             const QString reason = readReason(errorPath);
             stopServer();
             return reason;
         }
-        if (!running) {
+        if (!ClipboardServer::isRunning(m_pid)) {
             stopServer();
             return QStringLiteral("the clipboard server stopped before it took the payload");
         }
