@@ -107,6 +107,43 @@ TEST(DesktopCapture, AnAreaOverTheListKeepsOnlyTheRowsInIt) {
     EXPECT_EQ(QImage(report["bundle"]["screenshotURL"].toString()).size(), area.size());
 }
 
+// Windows above the probe that are no application window on screen: a panel (a dock-type
+// window, as desktop panels are) over its lower half, and a minimised window (still in the
+// stacking order) over all of it. An area across them takes its tree from the probe.
+TEST(DesktopCapture, AnAreaTakesItsTreeFromTheWindowOnScreenNotAPanelOrAMinimisedOne) {
+    const TestApplication app = TestApplication::gtk();
+    ASSERT_TRUE(app.waitForAccessible("Paint", "push button"));
+    const struct {
+        QString title;
+        QStringList arguments;
+        bool minimised;
+    } cases[] = {
+        {"Vantrel Panel",
+         {"--type-hint", "dock", "--undecorated", "--y", "400", "--size", "800x290"},
+         false},
+        {"Minimised Probe", {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title.toStdString());
+        const TestApplication above =
+            TestApplication::gtk(QStringList{"--title", c.title} + c.arguments);
+        ASSERT_TRUE(above.waitForAccessible("Paint", "push button"));
+        if (c.minimised)
+            xdotool({"windowminimize", "--sync", QString::number(above.windowId())});
+        else
+            ASSERT_EQ(screenPixel(above.paintButton().center()), paintColour) << "it is on top";
+        VantrelProcess vantrel;
+        const QRect area(200, 300, 400, 200);
+        const auto result = vantrel.run({"capture", "--region", bottomLeft(area), "--json"});
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        const QJsonObject report = result.json();
+        const QString snapshot =
+            VantrelProcess::readText(report["bundle"]["accessibilityURL"].toString());
+        EXPECT_TRUE(snapshot.contains("\"Vantrel Probe\"")) << snapshot.toStdString();
+        EXPECT_FALSE(snapshot.contains(c.title));
+    }
+}
+
 TEST(DesktopCapture, APasswordsTextGoesNowhere) {
     const TestApplication app = TestApplication::gtk();
     const auto password = app.waitForAccessible("", "password text");

@@ -3,6 +3,8 @@
 // show the toast; a shortcut another program holds leaves the other working; a second start finds
 // the first.
 #include "support/TrayApp.h"
+#include "app/SingleInstance.h"
+#include "app/cli/CaptureOptions.h"
 #include "platform/linux/X11Translation.h"
 #include "support/AccessibleLookup.h"
 #include "support/DesktopTools.h"
@@ -105,6 +107,31 @@ TEST(TrayApp, TakesAnAgentsCapturesEvenWithoutADisplayAndDropsACancelledOne) {
     ASSERT_TRUE(waitUntil(asking)) << app.errors().toStdString();
     wire.send(R"({"jsonrpc":"2.0","method":"notifications/cancelled","params":{"requestId":2}})");
     EXPECT_TRUE(waitUntil([&] { return !asking(); }));
+}
+
+// A client other than `vantrel capture --via-app`, which checks its arguments first, may send the
+// app anything: what the app cannot parse or does not take is answered with exit 2 and why.
+TEST(TrayApp, ACaptureRequestItCannotTakeIsAnsweredWithExitTwoAndWhy) {
+    VantrelProcess home;
+    TrayApp app(home);
+    ASSERT_TRUE(app.waitUntilRunning()) << app.errors().toStdString();
+    const QString ownDesktopOnly =
+        "vantrel capture: the running app captures its own desktop only\n";
+    const std::pair<QStringList, QString> cases[] = {
+        {{"--mode", "everything"}, CaptureOptions::usage()},
+        {{"--scene", "scene.json"}, ownDesktopOnly},
+        {{"--pasteboard-out", "payload.json"}, ownDesktopOnly},
+    };
+    for (const auto& [arguments, ending] : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const auto reply = SingleInstance::requestCapture(home.home() + "/.run", arguments);
+        ASSERT_TRUE(reply);
+        const QJsonObject answer = QJsonDocument::fromJson(*reply).object();
+        EXPECT_EQ(answer["exitCode"].toInt(), 2);
+        EXPECT_TRUE(answer["err"].toString().endsWith(ending))
+            << answer["err"].toString().toStdString();
+        EXPECT_EQ(answer["out"].toString(), "");
+    }
 }
 
 TEST(TrayApp, AShortcutHeldByAnotherProgramLeavesTheOtherWorking) {

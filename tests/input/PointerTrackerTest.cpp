@@ -10,7 +10,7 @@
 using namespace vantrel;
 
 // Where the pointer is when tracking starts, then wherever a global mouse event leaves it; once
-// stopped, nothing listens any more.
+// stopped, nothing listens any more until it starts again.
 TEST(PointerTracker, RemembersTheCursorOfTheLastGlobalMouseEvent) {
     SimDesktop desktop(SceneLoader::fromJson(
         R"({"screens": [{"frame": [0, 0, 1440, 900]}], "mouse": [300, 640]})"));
@@ -32,6 +32,11 @@ TEST(PointerTracker, RemembersTheCursorOfTheLastGlobalMouseEvent) {
     EXPECT_EQ(desktop.input().monitorCount(), 0);
     desktop.moveMouse(QPointF(30, 40));
     EXPECT_EQ(pointer.lastLocation(), QPointF(10, 20));
+    // Started again, it listens again.
+    pointer.start();
+    desktop.moveMouse(QPointF(50, 60));
+    EXPECT_EQ(pointer.lastLocation(), QPointF(50, 60));
+    pointer.stop();
 
     // A tracker that goes away stops listening too.
     auto tracker = std::make_unique<PointerTracker>(platform.screens, platform.mouseMonitor);

@@ -126,6 +126,9 @@ TEST(ScreenshotPortal, VantrelCaptureWithoutTheExtensionTakesTheFrontWindowThrou
     }));
     const ExtensionTurnedOff extensionOff;
     ASSERT_TRUE(extensionOff.off());
+    // A helper connected before the extension went gets an error, not a list without clashes.
+    EXPECT_TRUE(
+        std::holds_alternative<PlatformError>(helper->watchShortcuts([](const QString&) {})));
     const QStringList before = homeFiles();
 
     const PortalRun whole = runVantrelCapture({});

@@ -54,6 +54,8 @@ def parse_arguments():
                         help="fill the screen; ready once the window manager has maximised it")
     parser.add_argument("--empty", action="store_true",
                         help="a window with no widgets in it (paint is then 0,0,0,0)")
+    parser.add_argument("--type-hint", default="normal",
+                        help="the window's type as GDK names it (dock: a panel)")
     return parser.parse_args()
 
 
@@ -140,6 +142,7 @@ class Probe:
         width, height = self.options.size
         window = self.window
         window.set_decorated(not self.options.undecorated)
+        window.set_type_hint(getattr(Gdk.WindowTypeHint, self.options.type_hint.upper()))
         window.connect("destroy", Gtk.main_quit)
         window.connect("realize", self.on_realized)
         window.connect("configure-event", self.on_configured)

@@ -8,11 +8,67 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
 using namespace vantrel;
 
 namespace {
 const QString unreachable = QStringLiteral(":vantrel-test-no-such-display");
+
+// XDG_RUNTIME_DIR, where the payload goes, for as long as this lives.
+class HandoffRuntimeDir {
+  public:
+    explicit HandoffRuntimeDir(const QString& path) : m_saved(qgetenv("XDG_RUNTIME_DIR")) {
+        qputenv("XDG_RUNTIME_DIR", path.toUtf8());
+    }
+    ~HandoffRuntimeDir() {
+        if (m_saved.isEmpty())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", m_saved);
+    }
+
+  private:
+    QByteArray m_saved;
+};
+
+volatile std::sig_atomic_t handoffTermSeen = 0;
+
+// Starts and lets go of a handoff as pid 1 of a PID namespace of its own, where a signal sent to
+// pid 1 reaches this very process. Exit 0: nobody signalled; 1: SIGTERM came; 77: no namespace.
+int startAndDropAsPidOne(const QString& server) {
+    const pid_t outer = ::fork();
+    if (outer == 0) {
+        if (::unshare(CLONE_NEWPID) != 0)
+            ::_exit(77);
+        const pid_t inner = ::fork();
+        if (inner == 0) {
+            struct sigaction action = {};
+            action.sa_handler = [](int) { handoffTermSeen = 1; };
+            ::sigaction(SIGTERM, &action, nullptr);
+            ClipboardPayload payload;
+            payload.text = "hello";
+            ClipboardHandoff::start(server, ClipboardServer::Session::x11)->handOff(payload);
+            ::_exit(handoffTermSeen ? 1 : 0);
+        }
+        int status = 0;
+        ::waitpid(inner, &status, 0);
+        ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 2);
+    }
+    int status = 0;
+    ::waitpid(outer, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
 }
+} // namespace
 
 // A server that ends before it takes the payload, that cannot start, or that cannot reach its
 // session's display (the real one, told which session) is reported at once with its reason, and
@@ -123,4 +179,62 @@ TEST(ClipboardHandoff, FindsTheServerBesideTheExecutableOrUnderItsPrefix) {
                   prefix.filePath("bin") + " nor in " + prefix.filePath("lib/vantrel"));
     const QString folder = StandardLocations::cachesDirectory() + "/Vantrel/clipboard";
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{});
+}
+
+// A start that fails (the payload's folder is a file, or no server to start) reports why and, let
+// go, signals no process: it has no server to stop.
+TEST(ClipboardHandoff, AFailedStartReportsWhyAndSignalsNobody) {
+    QTemporaryDir runtime;
+    QFile blocker(runtime.filePath("vantrel"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    const HandoffRuntimeDir runtimeDir(runtime.path());
+    const struct {
+        QString server;
+        QString reason;
+    } cases[] = {
+        {"/bin/true", runtime.filePath("vantrel") + ": Not a directory"},
+        {runtime.filePath("no-such-server"), "could not start the clipboard server "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason.toStdString());
+        if (c.server != "/bin/true")
+            blocker.remove();
+        ClipboardPayload payload;
+        payload.text = "hello";
+        const auto reason = ClipboardHandoff::start(c.server, ClipboardServer::Session::x11)
+                                ->handOff(payload)
+                                .value_or("");
+        EXPECT_TRUE(reason.startsWith(c.reason)) << reason.toStdString();
+        const int signalled = startAndDropAsPidOne(c.server);
+        if (signalled == 77)
+            GTEST_SKIP() << "no PID namespace of its own could be made (it needs root)";
+        EXPECT_EQ(signalled, 0) << "a failed start sent SIGTERM to pid 1";
+    }
+}
+
+// A filesystem full to the brim (a 64 KiB tmpfs, mounted as root): the payload's write fails with
+// the system's reason and neither the payload nor its draft is left in the folder.
+TEST(ClipboardHandoff, AFullFilesystemIsReportedAndLeavesNothing) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a full filesystem needs root";
+    QTemporaryDir runtime;
+    const QByteArray mountPoint = QFile::encodeName(runtime.path());
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k,mode=0700") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    const std::shared_ptr<void> unmount(
+        nullptr, [&](void*) { ::umount2(mountPoint.constData(), MNT_DETACH); });
+    const HandoffRuntimeDir runtimeDir(runtime.path());
+    auto handoff = ClipboardHandoff::start("/bin/true", ClipboardServer::Session::x11);
+    const int filler = ::open((mountPoint + "/filler").constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(filler, 0);
+    const std::array<char, 4096> block{};
+    while (::write(filler, block.data(), block.size()) > 0) {
+    }
+    ::close(filler);
+    ClipboardPayload payload;
+    payload.text = "hello";
+    const QString reason = handoff->handOff(payload).value_or("");
+    EXPECT_TRUE(reason.endsWith(": No space left on device")) << reason.toStdString();
+    EXPECT_EQ(QDir(runtime.filePath("vantrel")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{});
 }

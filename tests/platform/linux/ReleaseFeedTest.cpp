@@ -25,6 +25,7 @@ TEST(ReleaseFeed, ComparesDottedVersionsNumerically) {
     const std::tuple<const char*, const char*, O> rows[] = {
         {"1.10", "1.9", O::greater},
         {"1.02", "1.2", O::equivalent},
+        {"1.2", "1.02", O::equivalent},
         {"v2.0", "2", O::equivalent},
         {"1.0+build.7", "1.0", O::equivalent},
         {"1.2.1", "1.2", O::greater},
