@@ -380,10 +380,12 @@ TEST_F(SettingsWindowTest, PickersWriteTheStoresAndFollowThem) {
     EXPECT_EQ(pasteboard->currentText(), "Cursor v2 (1 file + rich text)");
     EXPECT_EQ(agent->accessibleDescription(), "Paste with ⌘V in Codex (same as Cursor).");
 
-    // The status menu changes the mode while the window is open.
+    // The status menu changes the mode and the agent while the window is open.
     CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::screenshot);
     EXPECT_EQ(mode->currentText(), "Screenshot only");
     EXPECT_EQ(mode->accessibleDescription(), "Image on clipboard only.");
+    AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
+    EXPECT_EQ(agent->currentText(), "Cursor");
 }
 
 // Each permission row shows "Granted" or "Not granted" as the monitor last saw it.
