@@ -128,20 +128,3 @@ TEST(BundleCapture, ABundleEndToEnd) {
     EXPECT_EQ(pasted.split(u'\n').filter(QRegularExpression("^@")),
               (QStringList{"@" + doc, "@" + shot}));
 }
-
-TEST(BundleCapture, TheStableDocumentChoiceReachesThePasteboard) {
-    VantrelProcess vantrel;
-    vantrel.run({"settings", "pasteboard-format", "legacyFileOnly"});
-    vantrel.run({"settings", "bundle-format", "stable"});
-    const auto result =
-        vantrel.run({"capture", "--scene", VantrelProcess::scene("demo.json"), "--json"});
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QJsonObject report = result.json();
-    const QString stable = report["bundle"].toObject()["stableCaptureURL"].toString();
-    const QJsonArray items = report["pasteboard"].toArray();
-    ASSERT_EQ(items.size(), 1);
-    const QJsonObject item = items[0].toObject();
-    EXPECT_EQ(item["public.file-url"].toString(), QUrl::fromLocalFile(stable).toString());
-    EXPECT_EQ(item["public.utf8-plain-text"].toString().split(u'\n').first(),
-              "# Vantrel · bundle (capture.md)");
-}

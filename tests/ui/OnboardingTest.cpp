@@ -1,10 +1,8 @@
 // The setup assistant's pages, their buttons and how a grant refreshes them; its window and the
 // About window as a user sees and presses them.
+#include "UiSession.h"
 #include "input/GoldenPicture.h"
-#include "platform/VirtualClock.h"
 #include "platform/linux/LinuxVocabulary.h"
-#include "platform/sim/SceneLoader.h"
-#include "platform/sim/SimDesktop.h"
 #include "ui/OnboardingViewModel.h"
 #include "ui/widgets/AboutDialog.h"
 #include "ui/widgets/OnboardingWindow.h"
@@ -39,9 +37,6 @@ class FakeWindow final : public QObject, public OnboardingWindowControl {
     QStringList& m_log;
 };
 
-const char* const sceneJson = R"({"screens": [{"frame": [0, 0, 1440, 900]}],
-    "permissions": {"accessibility": false, "screenRecording": false}})";
-
 const QString goldens = QStringLiteral("ui/golden");
 
 void pressReturn(QWidget* window) {
@@ -61,14 +56,10 @@ QStringList unnamed(const QWidget* window) {
     return missing;
 }
 
-// Both permissions missing; the monitor not yet started.
-class AssistantFixture : public ::testing::Test {
+class AssistantFixture : public ::testing::Test, protected UiSession {
   protected:
-    SimDesktop desktop{SceneLoader::fromJson(sceneJson)};
-    const Platform platform = desktop.platform();
-    NotificationCenter center;
-    VirtualClock clock;
-    SystemPermissionsService permissions{platform, center, clock};
+    AssistantFixture() : UiSession(false) {}
+
     int completions = 0;
     OnboardingCoordinator coordinator{[this] { ++completions; }};
 };

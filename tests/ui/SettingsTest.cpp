@@ -1,18 +1,15 @@
 // The settings: the view model as the tray app wires it on the simulated desktop, the window over
 // it, and the watcher that hears other processes change the settings file.
+#include "UiSession.h"
 #include "app/SettingsFileWatcher.h"
 #include "input/GoldenPicture.h"
 #include "output/AgentPasteTargetSettings.h"
 #include "output/BundlePasteboardFormatSettings.h"
 #include "output/CaptureBundleFormatSettings.h"
 #include "output/CaptureModeSettings.h"
-#include "platform/MemoryUserDefaults.h"
 #include "platform/SettingsUserDefaults.h"
 #include "platform/StandardLocations.h"
-#include "platform/VirtualClock.h"
 #include "platform/linux/LinuxVocabulary.h"
-#include "platform/sim/SceneLoader.h"
-#include "platform/sim/SimDesktop.h"
 #include "support/QtPrinters.h"
 #include "ui/ProductLinks.h"
 #include "ui/SettingsViewModel.h"
@@ -38,21 +35,17 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Neither permission granted, as the scene says unless a test grants one.
-const char* const settingsScene = R"({"screens": [{"frame": [0, 0, 1440, 900]}],
-    "permissions": {"accessibility": false, "screenRecording": false}})";
-
 struct SettingsOptions {
     std::optional<QString> version = QStringLiteral("1.2.3");
     std::optional<QString> build = QStringLiteral("abc1234");
     PlatformVocabulary vocabulary = PlatformVocabulary::macOS();
 };
 
-struct SettingsHarness {
+// Neither permission granted unless a test grants one.
+struct SettingsHarness : UiSession {
     explicit SettingsHarness(SettingsOptions options = {})
-        : desktop(SceneLoader::fromJson(settingsScene)),
-          statusLine(QStringLiteral("Ready. Set mode in menu, then press ") +
-                     platform.vocabulary.copyHotKey + QStringLiteral(".")),
+        : UiSession(false), statusLine(QStringLiteral("Ready. Set mode in menu, then press ") +
+                                       platform.vocabulary.copyHotKey + QStringLiteral(".")),
           model(std::make_unique<SettingsViewModel>(SettingsViewModel::Dependencies{
               defaults, center, permissions, desktop.loginItem(), desktop.workspace(),
               options.vocabulary, statusLine,
@@ -62,12 +55,6 @@ struct SettingsHarness {
     // Polls the permissions once, as the running app does at start-up.
     void pollPermissions() { permissions.startMonitoring(); }
 
-    SimDesktop desktop;
-    Platform platform = desktop.platform();
-    MemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualClock clock;
-    SystemPermissionsService permissions{platform, center, clock};
     StatusLine statusLine;
     std::unique_ptr<SettingsViewModel> model;
 };
@@ -393,10 +380,12 @@ TEST_F(SettingsWindowTest, PickersWriteTheStoresAndFollowThem) {
     EXPECT_EQ(pasteboard->currentText(), "Cursor v2 (1 file + rich text)");
     EXPECT_EQ(agent->accessibleDescription(), "Paste with ⌘V in Codex (same as Cursor).");
 
-    // The status menu changes the mode while the window is open.
+    // The status menu changes the mode and the agent while the window is open.
     CaptureModeSettings::setPrimaryMode(defaults, center, CaptureMode::screenshot);
     EXPECT_EQ(mode->currentText(), "Screenshot only");
     EXPECT_EQ(mode->accessibleDescription(), "Image on clipboard only.");
+    AgentPasteTargetSettings::setTarget(defaults, center, AgentPasteTarget::cursor);
+    EXPECT_EQ(agent->currentText(), "Cursor");
 }
 
 // Each permission row shows "Granted" or "Not granted" as the monitor last saw it.

@@ -1,12 +1,7 @@
 // The setup assistant's flow on a simulated desktop: one assistant at a time, and what finishing
 // it asks of the system.
 #include "ui/SetupAssistantFlow.h"
-#include "platform/MemoryUserDefaults.h"
-#include "platform/NotificationCenter.h"
-#include "platform/VirtualClock.h"
-#include "platform/sim/SceneLoader.h"
-#include "platform/sim/SimDesktop.h"
-#include "screen/SystemPermissionsService.h"
+#include "UiSession.h"
 #include "ui/OnboardingCoordinator.h"
 #include "ui/OnboardingViewModel.h"
 
@@ -16,9 +11,6 @@
 using namespace vantrel;
 
 namespace {
-
-const char* const flowSceneJson = R"({"screens": [{"frame": [0, 0, 1440, 900]}],
-    "permissions": {"accessibility": true, "screenRecording": true}})";
 
 // Stands in for the view: makes one window per request and logs what it is asked to do.
 class FakeAssistantWindows final : public QObject, public OnboardingWindowControl {
@@ -41,13 +33,8 @@ class FakeAssistantWindows final : public QObject, public OnboardingWindowContro
     QStringList log;
 };
 
-struct FlowHarness {
-    SimDesktop desktop{SceneLoader::fromJson(flowSceneJson)};
-    Platform platform = desktop.platform();
-    MemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualClock clock;
-    SystemPermissionsService permissions{platform, center, clock};
+struct FlowHarness : vantrel::testing::UiSession {
+    FlowHarness() : UiSession(true) {}
     SetupAssistantFlow flow{{permissions, center, defaults, platform.vocabulary}};
 };
 

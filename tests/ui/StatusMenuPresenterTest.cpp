@@ -1,15 +1,10 @@
 // The status menu presenter on a simulated desktop with both permissions granted: what a chosen
 // item does, how the menu and tooltip follow the settings, and the tray that shows them.
 #include "ui/StatusMenuPresenter.h"
+#include "UiSession.h"
 #include "output/AgentPasteTargetSettings.h"
 #include "output/CaptureModeSettings.h"
-#include "platform/MemoryUserDefaults.h"
-#include "platform/NotificationCenter.h"
 #include "platform/StandardLocations.h"
-#include "platform/VirtualClock.h"
-#include "platform/sim/SceneLoader.h"
-#include "platform/sim/SimDesktop.h"
-#include "screen/SystemPermissionsService.h"
 #include "ui/ProductLinks.h"
 #include "ui/StatusLine.h"
 #include "ui/widgets/TrayIcon.h"
@@ -23,9 +18,6 @@ using namespace vantrel;
 
 namespace {
 
-const char* const presenterSceneJson = R"({"screens": [{"frame": [0, 0, 1440, 900]}],
-    "permissions": {"accessibility": true, "screenRecording": true}})";
-
 const StatusMenuItem* findMenuItem(const QList<StatusMenuItem>& items, const QString& title) {
     for (const StatusMenuItem& item : items) {
         if (item.title == title)
@@ -36,9 +28,9 @@ const StatusMenuItem* findMenuItem(const QList<StatusMenuItem>& items, const QSt
     return nullptr;
 }
 
-class StatusMenuPresenterTest : public ::testing::Test {
+class StatusMenuPresenterTest : public ::testing::Test, protected vantrel::testing::UiSession {
   protected:
-    StatusMenuPresenterTest() {
+    StatusMenuPresenterTest() : UiSession(true) {
         const auto log = [this](const char* request) {
             return [this, request] { requests.append(request); };
         };
@@ -67,12 +59,6 @@ class StatusMenuPresenterTest : public ::testing::Test {
         return opened;
     }
 
-    SimDesktop desktop{SceneLoader::fromJson(presenterSceneJson)};
-    Platform platform = desktop.platform();
-    MemoryUserDefaults defaults;
-    NotificationCenter center;
-    VirtualClock clock;
-    SystemPermissionsService permissions{platform, center, clock};
     StatusLine statusLine{QString()};
     StatusMenuPresenter presenter{{defaults, center, permissions, platform.accessibility,
                                    platform.screenCapture, platform.workspace, platform.updater,
