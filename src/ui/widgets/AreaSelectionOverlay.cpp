@@ -2,6 +2,7 @@
 
 #include "RegionSelectionWindow.h"
 #include "ScreenGeometry.h"
+#include "platform/Platform.h"
 #include "platform/ScreenCapturePlatform.h"
 #include "screen/CaptureCoordinates.h"
 
@@ -17,6 +18,17 @@ AreaSelectionOverlay::AreaSelectionOverlay(const ScreenList& screens,
                                            OutputsOrigin outputsOrigin)
     : m_screens(screens), m_screenCapture(screenCapture), m_backdrop(backdrop),
       m_outputsOrigin(std::move(outputsOrigin)), m_controller(screens, *this) {}
+
+std::unique_ptr<RegionSelecting>
+AreaSelectionOverlay::forRequest(const Platform& platform, const OverlayDesktop& desktop,
+                                 const RegionSelectionRequest& request) {
+    auto overlay = std::make_unique<AreaSelectionOverlay>(
+        platform.screens, platform.screenCapture,
+        desktop.translucentWindows ? Backdrop::Translucent : Backdrop::FrozenScreens,
+        desktop.outputsOrigin);
+    overlay->setRequest(request);
+    return overlay;
+}
 
 AreaSelectionOverlay::~AreaSelectionOverlay() {
     m_controller.cancel();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "input/OverlayDesktop.h"
 #include "input/RegionSelecting.h"
 #include "input/RegionSelectionController.h"
 #include "input/RegionSelectionSurfaces.h"
@@ -10,12 +11,14 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 namespace vantrel {
 
 class RegionSelectionWindow;
 class ScreenCapturePlatform;
 class ScreenList;
+struct Platform;
 
 // The drag overlay behind the area command, one window per screen. Where windows cannot be
 // translucent (X11 without a compositor) or should not be (Wayland, where the compositor helper
@@ -33,6 +36,11 @@ class AreaSelectionOverlay final : public RegionSelecting, private RegionSelecti
     AreaSelectionOverlay(const ScreenList& screens, ScreenCapturePlatform& screenCapture,
                          Backdrop backdrop, OutputsOrigin outputsOrigin = {});
     ~AreaSelectionOverlay() override;
+    // The overlay an agent's request shows, on the desktop a run opened: the tray app's and the
+    // command line's alike.
+    static std::unique_ptr<RegionSelecting> forRequest(const Platform& platform,
+                                                       const OverlayDesktop& desktop,
+                                                       const RegionSelectionRequest& request);
 
     QCoro::Task<std::optional<QRectF>> selectRegion() override;
     void cancel() override;
