@@ -10,6 +10,7 @@
 #include "platform/ScreenList.h"
 #include "platform/SimTestSupport.h"
 #include "platform/WindowServer.h"
+#include "support/ElementReading.h"
 
 #include <QCoro/QCoroTask>
 #include <QFile>
@@ -36,15 +37,9 @@ template <class Desktop> class BackendContract : public ::testing::Test {
         return platform.accessibility.copyAttributeValue(element, attribute);
     }
     QString text(AXElement element, const char* attribute) {
-        const AXReadResult result = read(element, attribute);
-        const auto* value = std::get_if<QString>(&result.value);
-        return result.succeeded() && value ? *value : QString();
+        return elementText(platform.accessibility, element, attribute);
     }
-    QRectF frame(AXElement element) {
-        const auto position = unpackPoint(read(element, "AXPosition").value);
-        const auto size = unpackSize(read(element, "AXSize").value);
-        return position && size ? QRectF(*position, *size) : QRectF();
-    }
+    QRectF frame(AXElement element) { return elementFrame(platform.accessibility, element); }
 
     Desktop desktop;
     Platform platform = desktop.platform();

@@ -10,6 +10,7 @@
 #include "platform/wayland/HelperHotKeys.h"
 #include "platform/wayland/WaylandDesktop.h"
 #include "support/AccessibleLookup.h"
+#include "support/ElementReading.h"
 #include "support/PictureColour.h"
 #include "support/RemoteInput.h"
 #include "support/WaitUntil.h"
@@ -42,15 +43,9 @@ class GnomeBackend : public ::testing::Test {
         return platform().accessibility.copyAttributeValue(element, attribute);
     }
     QString text(AXElement element, const char* attribute) {
-        const AXReadResult result = read(element, attribute);
-        const auto* value = std::get_if<QString>(&result.value);
-        return result.succeeded() && value ? *value : QString();
+        return elementText(platform().accessibility, element, attribute);
     }
-    QRectF frame(AXElement element) {
-        const auto position = unpackPoint(read(element, "AXPosition").value);
-        const auto size = unpackSize(read(element, "AXSize").value);
-        return position && size ? QRectF(*position, *size) : QRectF();
-    }
+    QRectF frame(AXElement element) { return elementFrame(platform().accessibility, element); }
     // A failed picture is a null image: it throws, and QCoro::waitFor would then never return.
     QImage screenPicture(double scale = 1) {
         const ScreenInfo primary = platform().screens.screens().value(0);
