@@ -228,6 +228,19 @@ TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheTo
         return types.contains("image/png") && types.contains("text/plain;charset=utf-8");
     })) << qPrintable(types.join(' '));
 
+    // The extension turned off and on again under the running app (as an update does) gets its
+    // menu and its shortcuts' subscribers back: the app's, and this test's own helper's.
+    ASSERT_EQ(QProcess::execute("gnome-extensions", {"disable", GnomeShellHelper::extensionUuid}),
+              0);
+    ASSERT_TRUE(waitUntil([] { return askShell("Version").type() == QDBusMessage::ErrorMessage; }));
+    ASSERT_EQ(QProcess::execute("gnome-extensions", {"enable", GnomeShellHelper::extensionUuid}),
+              0);
+    ASSERT_TRUE(waitUntil([] { return topBarMenu().isArray(); })) << qPrintable(app.errors());
+    ASSERT_TRUE(pressCtrlAltC());
+    EXPECT_TRUE(waitUntil([&] {
+        return documents().count(gtk.title()) > document.count(gtk.title());
+    })) << "a second capture";
+
     // An agent's command without a display of its own: only the running app can take it, and
     // the folder is the app's.
     QProcess agent;
@@ -242,19 +255,6 @@ TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheTo
     const QJsonObject answer = QJsonDocument::fromJson(agent.readAllStandardOutput()).object();
     EXPECT_TRUE(answer["bundle"]["directory"].toString().startsWith(app.cacheDir()))
         << QJsonDocument(answer).toJson().toStdString();
-
-    // The extension turned off and on again under the running app (as an update does) gets its
-    // menu and its shortcuts' subscribers back: the app's, and this test's own helper's.
-    ASSERT_EQ(QProcess::execute("gnome-extensions", {"disable", GnomeShellHelper::extensionUuid}),
-              0);
-    ASSERT_TRUE(waitUntil([] { return askShell("Version").type() == QDBusMessage::ErrorMessage; }));
-    ASSERT_EQ(QProcess::execute("gnome-extensions", {"enable", GnomeShellHelper::extensionUuid}),
-              0);
-    ASSERT_TRUE(waitUntil([] { return topBarMenu().isArray(); })) << qPrintable(app.errors());
-    ASSERT_TRUE(pressCtrlAltC());
-    EXPECT_TRUE(waitUntil([&] {
-        return documents().count(gtk.title()) > document.count(gtk.title());
-    })) << "a second capture";
 
     // A crash takes the button with it too.
     ASSERT_TRUE(topBarMenu().isArray());
