@@ -120,7 +120,8 @@ bench: build-release desktop-deps wayland-deps
 	$(call install-missing,$(BENCH_PACKAGES))
 	cmake --preset default
 	cmake --build --preset default --target capture_bench desktop_floor_bench atspi_walk_bench \
-	    x11_capture_bench tray_hotkey_bench png_bench gnome_picture_bench clipboard_server_bench
+	    x11_capture_bench tray_hotkey_bench png_bench gnome_picture_bench gnome_hotkey_bench \
+	    clipboard_server_bench vantrel_gnome_extension
 	./build/release/bench/capture_bench
 	./build/release/bench/png_bench
 	bench/desktop_bench.sh build/release
