@@ -98,6 +98,17 @@ bool pressUntilHeard(RemoteInput& input, int& heard, quint32 key) {
     return heard > 0;
 }
 
+// Whether the clipboard comes to offer a capture's PNG and text; types are what it offered last.
+bool payloadServed(QStringList& types) {
+    return waitUntil([&] {
+        QProcess paste;
+        paste.start("wl-paste", {"--list-types"});
+        paste.waitForFinished(30000);
+        types = QString::fromUtf8(paste.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        return types.contains("image/png") && types.contains("text/plain;charset=utf-8");
+    });
+}
+
 // The fixture's copy of vantrel started with no arguments, with settings and captures of its own.
 class GnomeTrayApp {
   public:
@@ -220,13 +231,7 @@ TEST(GnomeTrayApp, CtrlAltCCapturesTheWindowUnderThePointerAndTheShellShowsTheTo
 
     // The payload pastes: the app hands it to a clipboard server, as a command does.
     QStringList types;
-    EXPECT_TRUE(waitUntil([&] {
-        QProcess paste;
-        paste.start("wl-paste", {"--list-types"});
-        paste.waitForFinished(30000);
-        types = QString::fromUtf8(paste.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        return types.contains("image/png") && types.contains("text/plain;charset=utf-8");
-    })) << qPrintable(types.join(' '));
+    EXPECT_TRUE(payloadServed(types)) << qPrintable(types.join(' '));
 
     // The extension turned off and on again under the running app (as an update does) gets its
     // menu and its shortcuts' subscribers back: the app's, and this test's own helper's.
@@ -351,14 +356,7 @@ TEST(GnomeTrayApp, CtrlAltRAndADragCaptureTheAreaAndServeItsPayload) {
     ASSERT_FALSE(picture.isEmpty()) << qPrintable(app.errors());
     EXPECT_EQ(QImage(picture).size(), QSize(301, 157));
     QStringList types;
-    EXPECT_TRUE(waitUntil([&] {
-        QProcess paste;
-        paste.start("wl-paste", {"--list-types"});
-        paste.waitForFinished(30000);
-        types = QString::fromUtf8(paste.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        return types.contains("image/png") && types.contains("text/plain;charset=utf-8");
-    })) << qPrintable(types.join(' '))
-        << qPrintable(app.errors());
+    EXPECT_TRUE(payloadServed(types)) << qPrintable(types.join(' ')) << qPrintable(app.errors());
 }
 
 // The menu as one connection sends it: a malformed one never replaces it, a choice goes back to
